@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+
+// A right or workflow permission is granted when it holds exactly this value.
+inline constexpr int kGranted = 7;
+inline constexpr bool isGranted(int code) { return code == kGranted; }
+
+// The rights the login copies from the user's row; nothing else consults the other columns.
+struct Rights
+{
+    int filesBask = 0; // the users dialog
+    int constant = 0;  // the system settings
+    int classes = 0;   // the classification editor
+    int fileser = 0;   // the archive search
+    int docadd = 0;
+    int docdel = 0;
+    int docmod = 0;
+    int printjob = 0;
+};
+
+// What the image editor's text tool remembers between runs.
+struct TextToolSettings
+{
+    QString faceName = QStringLiteral("Arial");
+    int charSet = 238;
+    int weight = 0;
+    int italic = 0;
+    int underline = 0;
+    quint32 textColour = 0xA0FFFF; // colour values as 0x00BBGGRR
+    quint32 backColour = 0x6020;
+    bool opaque = true;
+    double opacity = 0.0; // a fraction; stored in the profile as percent
+    int roundRadius = 25;
+};
+
+// Everything more than one window needs to know. One instance, owned by the application object
+// and handed to what needs it. The hand-over values are set by a window right before it opens
+// another and read once by the new window; nothing resets them.
+struct AppState
+{
+    // Folders, fixed for the whole run.
+    QString programFolder;
+    QString databaseFolder;
+    QString fileServerFolder;
+    bool firstRun = false;
+
+    // Filled by the login.
+    QString currentUser;
+    QString classAccess; // "@12@305@"; "@" allows nothing
+    Rights rights;
+    bool showHelp = false;
+
+    bool cardEntry = false;
+
+    // Hand-over values.
+    QString reportQuery;
+    int reportMode = 0;
+    QString reportTitle;
+    QString basketTitle;
+    QString basketFolder;
+    QString basketIndexFile;
+    int viewerContentKind = 0; // 5 images or files, 7 texts
+    int viewerMode = 0;
+    int printSource = 0; // 1 report window, 2 basket viewer
+    QString memoRow;
+    QString memoText1;
+    QString memoText2;
+    QString webAddress;
+
+    // Shared by every new untitled image ("Clipboard Image %d", "Captured Image %d", ...).
+    int imageCounter = 1;
+    int jpegQuality = 90;
+    TextToolSettings textTool;
+
+    int takeImageNumber() { return imageCounter++; }
+
+    // The program folder: DOVRELLE_HOME when set, otherwise the working folder.
+    static QString programFolderFromEnvironment();
+
+    // Folders from the paths file of the program folder; on a first run (the file's first byte
+    // is zero) the defaults "DataBase" and "FileServer" under the program folder.
+    static AppState load(const QString &programFolder);
+};

@@ -1,0 +1,144 @@
+#include "ArchiveSetup.h"
+
+#include "PathsFile.h"
+#include "SettingsFiles.h"
+#include "db/AllocationLock.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "users/UserAdmin.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+void registerCoreResources()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(dovrelle);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace {
+
+struct Translate
+{
+    Q_DECLARE_TR_FUNCTIONS(ArchiveSetup)
+};
+
+Status makeFolder(const QString &path)
+{
+    if (!QDir().mkpath(path))
+        return Status::failure(Translate::tr("تعذر انشاء المجلد %1").arg(QDir::toNativeSeparators(path)));
+    return {};
+}
+
+// The icons ship inside the program; an archive keeps its own copy under COM/ICONS.
+Status copyIcons(const QString &target)
+{
+    registerCoreResources();
+    QDirIterator it(u":/icons"_s, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString dest = target + u'/' + QFileInfo(source).fileName();
+        if (QFile::exists(dest))
+            continue;
+        if (!QFile::copy(source, dest))
+            return Status::failure(Translate::tr("تعذر نسخ الأيقونة %1").arg(dest));
+        QFile::setPermissions(dest, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                        | QFileDevice::ReadOther);
+    }
+    return {};
+}
+
+bool holdsArchive(const QString &programFolder, const QString &dbFolder)
+{
+    if (!PathsFile::read(programFolder).firstRun)
+        return true;
+    for (DbFile f : {DbFile::Archive, DbFile::Classes, DbFile::Users}) {
+        if (QFileInfo::exists(dbFolder + u'/' + Database::sqliteFileName(f)))
+            return true;
+    }
+    return QFileInfo::exists(Database::serverConfPath(dbFolder));
+}
+
+} // namespace
+
+Status createArchive(const QString &programFolder, const QString &serverUri)
+{
+    const QString home = QDir(programFolder).absolutePath();
+    const QString dbFolder = home + u"/DataBase"_s;
+    const QString fileServer = home + u"/FileServer"_s;
+    if (holdsArchive(home, dbFolder))
+        return Status::failure(Translate::tr("يوجد أرشيف في المجلد %1؛ لن يكتب فوقه").arg(QDir::toNativeSeparators(home)));
+
+    PathsFile::Values paths;
+    paths[PathsFile::DatabaseFolder] = dbFolder;
+    paths[PathsFile::FileServerFolder] = fileServer;
+    paths[PathsFile::StartDate] = PathsFile::formatStartDate(QDate::currentDate());
+    // Checked before anything is made: a home too long for the paths file writes nothing.
+    if (Result<QByteArray> composed = PathsFile::compose(paths); !composed)
+        return Status::failure(composed.error());
+
+    for (const QString &folder : {home + u"/COM/ICONS"_s, dbFolder, fileServer + u"/Ser1"_s}) {
+        if (Status s = makeFolder(folder); !s)
+            return s;
+    }
+
+    if (!serverUri.isEmpty()) {
+        if (Result<ServerConfig> config = ServerConfig::parse(serverUri); !config)
+            return Status::failure(config.error());
+        QFile conf(Database::serverConfPath(dbFolder));
+        if (!conf.open(QIODevice::WriteOnly) || conf.write(serverUri.toUtf8() + '\n') < 0)
+            return Status::failure(Translate::tr("تعذرت كتابة الملف server.conf"));
+        conf.close();
+        conf.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    Result<Database> db = Database::open(dbFolder, Database::OpenMode::Create);
+    if (!db)
+        return Status::failure(db.error());
+    if (db->engine() == Engine::PostgreSQL) {
+        Result<int> existing = Schema::version(*db, DbFile::Archive);
+        if (!existing)
+            return Status::failure(existing.error());
+        if (*existing > 0)
+            return Status::failure(Translate::tr("قاعدة البيانات على الخادم تحوي أرشيفا؛ لن يكتب فوقه"));
+    }
+    if (Status s = Schema::upgrade(*db); !s)
+        return s;
+
+    NewUser master;
+    master.name = u"MASTER"_s;
+    master.password = QString::fromLatin1(kDefaultPassword);
+    master.allRights = true;
+    if (Result<qint32> id = addUser(*db, master); !id)
+        return Status::failure(id.error());
+
+    FeedList feeds;
+    for (int i = 0; i < SettingsFiles::kFeedCount; ++i)
+        feeds[i].number = i + 1;
+    Status s = SettingsFiles::writeFeeds(dbFolder, feeds);
+    if (s)
+        s = SettingsFiles::writeCompanyName(dbFolder, {});
+    if (s)
+        s = SettingsFiles::clearUnusedCons(dbFolder);
+    if (s)
+        s = SettingsFiles::writeSeriesBudget(dbFolder, kDefaultSeriesBudget);
+    if (s)
+        s = SettingsFiles::writeSeriesNumber(dbFolder, 1);
+    if (s)
+        s = AllocationLock::reset(dbFolder);
+    if (s)
+        s = copyIcons(home + u"/COM/ICONS"_s);
+    // The paths file goes last: until it is there the folder does not count as an archive.
+    if (s)
+        s = PathsFile::write(home, paths);
+    return s;
+}

@@ -1,0 +1,128 @@
+#include "CClaSet.h"
+
+#include "ScopedTransaction.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Translate
+{
+    Q_DECLARE_TR_FUNCTIONS(CClaSet)
+};
+
+using Table = RowTable<ClassRow>;
+
+} // namespace
+
+QString rootClassName()
+{
+    return Translate::tr("الارشيف");
+}
+
+QString CClaSet::duplicateCodeMessage()
+{
+    return Translate::tr(" يوجد تصنيف سابق بنفس   الرمز");
+}
+
+qint32 CClaSet::codeNumber(const QString &codeText)
+{
+    qint64 value = 0;
+    for (QChar c : codeText) {
+        if (c < u'0' || c > u'9')
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > std::numeric_limits<qint32>::max())
+            return 0;
+    }
+    return qint32(value);
+}
+
+Result<QList<ClassRow>> CClaSet::all() const
+{
+    return Table::select(m_db, {}, u"sn"_s);
+}
+
+Result<std::optional<ClassRow>> CClaSet::bySerial(qint32 serial) const
+{
+    return Table::first(m_db, SqlCondition::equals(u"sn"_s, serial), u"sn"_s);
+}
+
+Result<std::optional<ClassRow>> CClaSet::before(qint32 serial) const
+{
+    return Table::first(m_db, {u"sn < ?"_s, {serial}}, u"sn DESC"_s);
+}
+
+Result<std::optional<ClassRow>> CClaSet::after(qint32 serial) const
+{
+    return Table::first(m_db, {u"sn > ?"_s, {serial}}, u"sn"_s);
+}
+
+Result<std::optional<ClassRow>> CClaSet::byCode(qint32 code) const
+{
+    return Table::first(m_db, SqlCondition::equals(u"n5"_s, code), u"sn"_s);
+}
+
+Result<QList<ClassRow>> CClaSet::children(qint32 parentCode) const
+{
+    return Table::select(m_db, SqlCondition::equals(u"n14"_s, parentCode), u"sn"_s);
+}
+
+Result<QString> CClaSet::nameOfCode(qint32 code) const
+{
+    Result<std::optional<ClassRow>> row = byCode(code);
+    if (!row)
+        return Result<QString>::failure(row.error());
+    return row->has_value() ? (*row)->s2 : QString();
+}
+
+Result<bool> CClaSet::codeTaken(const ClassRow &row) const
+{
+    SqlCondition same = SqlCondition::equals(u"s1"_s, row.s1);
+    if (row.n5 != 0)
+        same = SqlCondition::anyOf({same, SqlCondition::equals(u"n5"_s, row.n5)});
+    return Table::exists(m_db, SqlCondition::allOf({same, {u"sn <> ?"_s, {row.sn}}}));
+}
+
+Result<qint32> CClaSet::insert(ClassRow row) const
+{
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Classes);
+    if (!conn)
+        return Result<qint32>::failure(conn.error());
+    ScopedTransaction tx(*conn, m_db.engine());
+    if (!tx.begun())
+        return Result<qint32>::failure(tx.begun().error());
+    row.sn = 0;
+    Result<bool> taken = codeTaken(row);
+    if (!taken)
+        return Result<qint32>::failure(taken.error());
+    if (*taken)
+        return Result<qint32>::failure(duplicateCodeMessage());
+    Result<qint32> serial = Table::insert(m_db, row);
+    if (!serial)
+        return serial;
+    row.sn = *serial;
+    row.s4 = QString::number(*serial);
+    if (Status s = Table::update(m_db, row); !s)
+        return Result<qint32>::failure(s.error());
+    if (Status s = tx.commit(); !s)
+        return Result<qint32>::failure(s.error());
+    return serial;
+}
+
+Status CClaSet::update(const ClassRow &row) const
+{
+    Result<bool> taken = codeTaken(row);
+    if (!taken)
+        return Status::failure(taken.error());
+    if (*taken)
+        return Status::failure(duplicateCodeMessage());
+    return Table::update(m_db, row);
+}
+
+Result<int> CClaSet::removeSerial(qint32 serial) const
+{
+    return Table::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
+}

@@ -1,0 +1,119 @@
+#include "CDFSet.h"
+
+#include "Counter.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Translate
+{
+    Q_DECLARE_TR_FUNCTIONS(CDFSet)
+};
+
+using Table = RowTable<DocumentRow>;
+
+SqlCondition cardIs(qint32 card)
+{
+    return SqlCondition::equals(u"n1"_s, card);
+}
+
+} // namespace
+
+Result<DocumentRow> CDFSet::counterRow() const
+{
+    Result<std::optional<DocumentRow>> row = rowBySerial(kCounterRowSerial);
+    if (!row)
+        return Result<DocumentRow>::failure(row.error());
+    if (!row->has_value())
+        return Result<DocumentRow>::failure(Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق"));
+    return **row;
+}
+
+Result<qint32> CDFSet::nextCardNumber() const
+{
+    return advanceCounter(m_db, DbFile::Archive, u"FILESERVER"_s, kCounterRowSerial, Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق"));
+}
+
+Result<QList<DocumentRow>> CDFSet::cardRows(qint32 card) const
+{
+    return Table::select(m_db, cardIs(card), u"n2, sn"_s);
+}
+
+Result<QList<DocumentRow>> CDFSet::cardRowsBySerial(qint32 card) const
+{
+    return Table::select(m_db, cardIs(card), u"sn"_s);
+}
+
+Result<QList<DocumentRow>> CDFSet::textRows(qint32 card) const
+{
+    return Table::select(m_db, SqlCondition::allOf({cardIs(card), SqlCondition::raw(u"n3 = 55"_s)}), u"n2, sn"_s);
+}
+
+Result<QList<DocumentRow>> CDFSet::nonTextRows(qint32 card) const
+{
+    return Table::select(m_db, SqlCondition::allOf({cardIs(card), SqlCondition::raw(u"n3 <> 55"_s)}), u"n2, sn"_s);
+}
+
+Result<std::optional<DocumentRow>> CDFSet::firstInCardOrder() const
+{
+    return Table::first(m_db, {}, u"n1, sn"_s);
+}
+
+Result<std::optional<DocumentRow>> CDFSet::lastInCardOrder() const
+{
+    return Table::first(m_db, {}, u"n1 DESC, sn DESC"_s);
+}
+
+Result<std::optional<DocumentRow>> CDFSet::lastBefore(qint32 card) const
+{
+    return Table::first(m_db, {u"n1 < ?"_s, {card}}, u"n1 DESC, sn DESC"_s);
+}
+
+Result<std::optional<DocumentRow>> CDFSet::firstAfter(qint32 card) const
+{
+    return Table::first(m_db, {u"n1 > ?"_s, {card}}, u"n1, sn"_s);
+}
+
+Result<QList<DocumentRow>> CDFSet::filedUnder(int code) const
+{
+    return Table::select(m_db, SqlCondition::filedUnder(m_db.engine(), code), u"n1, n2"_s);
+}
+
+Result<bool> CDFSet::hasDocumentsUnder(int code) const
+{
+    return Table::exists(m_db, SqlCondition::filedUnder(m_db.engine(), code));
+}
+
+Result<QList<DocumentRow>> CDFSet::activeReminders(const QString &user) const
+{
+    const SqlCondition active{m_db.engine() == Engine::SQLite ? u"b1 = 1"_s : u"b1 = TRUE"_s, {}};
+    return Table::select(m_db, SqlCondition::allOf({active, SqlCondition::equalsNoCase(u"s10"_s, user)}), u"sn"_s);
+}
+
+Result<std::optional<DocumentRow>> CDFSet::rowBySerial(qint32 serial) const
+{
+    return Table::first(m_db, SqlCondition::equals(u"sn"_s, serial), u"sn"_s);
+}
+
+Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) const
+{
+    return Table::select(m_db, where, u"n1, n2"_s, limit);
+}
+
+Result<qint32> CDFSet::insert(const DocumentRow &row) const
+{
+    return Table::insert(m_db, row);
+}
+
+Status CDFSet::update(const DocumentRow &row) const
+{
+    return Table::update(m_db, row);
+}
+
+Result<int> CDFSet::removeSerial(qint32 serial) const
+{
+    return Table::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
+}

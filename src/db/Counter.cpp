@@ -1,0 +1,34 @@
+#include "Counter.h"
+
+#include "ScopedTransaction.h"
+#include "SqlCondition.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+using namespace Qt::Literals::StringLiterals;
+
+Result<qint32> advanceCounter(const Database &db, DbFile file, const QString &table, qint32 serial,
+                              const QString &missingRow)
+{
+    Result<QSqlDatabase> conn = db.connection(file);
+    if (!conn)
+        return Result<qint32>::failure(conn.error());
+    ScopedTransaction tx(*conn, db.engine());
+    if (!tx.begun())
+        return Result<qint32>::failure(tx.begun().error());
+    qint32 value = 0;
+    {
+        QSqlQuery q(*conn);
+        q.prepare(u"UPDATE "_s + quoted(table) + u" SET n9 = COALESCE(n9, 0) + 1 WHERE sn = ? RETURNING n9"_s);
+        q.addBindValue(serial);
+        if (!q.exec())
+            return Result<qint32>::failure(databaseError(q.lastError().text()));
+        if (!q.next())
+            return Result<qint32>::failure(missingRow);
+        value = q.value(0).toInt();
+    }
+    if (Status s = tx.commit(); !s)
+        return Result<qint32>::failure(s.error());
+    return value;
+}

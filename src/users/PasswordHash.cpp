@@ -1,0 +1,47 @@
+#include "PasswordHash.h"
+
+#include <QCoreApplication>
+
+#include <sodium.h>
+
+namespace {
+
+struct Translate
+{
+    Q_DECLARE_TR_FUNCTIONS(PasswordHash)
+};
+
+bool sodiumReady()
+{
+    static const bool ready = sodium_init() >= 0;
+    return ready;
+}
+
+} // namespace
+
+namespace PasswordHash {
+
+Result<QString> make(const QString &password)
+{
+    if (!sodiumReady())
+        return Result<QString>::failure(Translate::tr("تعذر تهيئة مكتبة التشفير"));
+    const QByteArray utf8 = password.toUtf8();
+    char out[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(out, utf8.constData(), quint64(utf8.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE)
+        != 0) {
+        return Result<QString>::failure(Translate::tr("تعذر حساب بصمة كلمة المرور (نفدت الذاكرة)"));
+    }
+    return QString::fromLatin1(out);
+}
+
+bool matches(const QString &storedHash, const QString &password)
+{
+    if (!sodiumReady() || storedHash.isEmpty())
+        return false;
+    const QByteArray hash = storedHash.toLatin1();
+    const QByteArray utf8 = password.toUtf8();
+    return crypto_pwhash_str_verify(hash.constData(), utf8.constData(), quint64(utf8.size())) == 0;
+}
+
+} // namespace PasswordHash

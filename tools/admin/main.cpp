@@ -1,0 +1,192 @@
+// dovrelle-admin: the archive from the command line, for scripts, demos and checks.
+
+#include "app/AppState.h"
+#include "app/ArchiveSetup.h"
+#include "classes/Classifications.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "users/UserAdmin.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+int fail(const QString &message)
+{
+    QTextStream err(stderr);
+    err << "dovrelle-admin: " << message << Qt::endl;
+    return 1;
+}
+
+const QCommandLineOption kHome(u"home"_s, u"The program folder of the archive."_s, u"DIR"_s);
+
+QString homeFolder(const QCommandLineParser &parser)
+{
+    if (parser.isSet(kHome))
+        return QDir(parser.value(kHome)).absolutePath();
+    return AppState::programFolderFromEnvironment();
+}
+
+// The archive's database, brought to this program's schema version.
+Result<Database> openArchive(const QCommandLineParser &parser)
+{
+    const AppState state = AppState::load(homeFolder(parser));
+    if (state.firstRun) {
+        return Result<Database>::failure(
+            u"no archive in %1 (run 'dovrelle-admin init' first)"_s.arg(state.programFolder));
+    }
+    Result<Database> db = Database::open(state.databaseFolder);
+    if (!db)
+        return db;
+    if (Status s = Schema::upgrade(*db); !s)
+        return Result<Database>::failure(s.error());
+    return db;
+}
+
+bool parse(QCommandLineParser &parser, const QStringList &args, const QString &usage)
+{
+    parser.addOption(kHome);
+    parser.addHelpOption();
+    parser.setApplicationDescription(usage);
+    if (!parser.parse(args)) {
+        fail(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(u"help"_s)) {
+        out() << parser.helpText();
+        return false;
+    }
+    return true;
+}
+
+int cmdInit(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption server(u"server"_s, u"Keep the databases on this PostgreSQL server."_s, u"URI"_s);
+    parser.addOption(server);
+    if (!parse(parser, args, u"dovrelle-admin init [--home DIR] [--server URI]"_s))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    const QString home = homeFolder(parser);
+    if (Status s = createArchive(home, parser.value(server)); !s)
+        return fail(s.error());
+    out() << "archive created in " << home << Qt::endl;
+    return 0;
+}
+
+int cmdClassAdd(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption parent(u"parent"_s, u"Code of the parent classification."_s, u"CODE"_s);
+    const QCommandLineOption notes(u"notes"_s, u"Notes."_s, u"TEXT"_s);
+    parser.addOption(parent);
+    parser.addOption(notes);
+    parser.addPositionalArgument(u"code"_s, u"The classification's code."_s);
+    parser.addPositionalArgument(u"name"_s, u"The classification's name."_s);
+    if (!parse(parser, args, u"dovrelle-admin class add CODE NAME [--parent CODE] [--notes TEXT]"_s))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    const QStringList pos = parser.positionalArguments();
+    if (pos.size() != 2)
+        return fail(u"usage: dovrelle-admin class add CODE NAME [--parent CODE]"_s);
+    NewClassification c;
+    c.code = pos[0];
+    c.name = pos[1];
+    c.notes = parser.value(notes);
+    if (parser.isSet(parent)) {
+        bool ok = false;
+        c.parentCode = parser.value(parent).toInt(&ok);
+        if (!ok || c.parentCode < 0)
+            return fail(u"--parent takes a classification code"_s);
+    }
+    Result<Database> db = openArchive(parser);
+    if (!db)
+        return fail(db.error());
+    Result<qint32> serial = addClassification(*db, c);
+    if (!serial)
+        return fail(serial.error());
+    out() << *serial << Qt::endl;
+    return 0;
+}
+
+int cmdUserAdd(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption password(u"password"_s, u"The user's password."_s, u"P"_s);
+    const QCommandLineOption allRights(u"all-rights"_s, u"Grant every right and workflow permission."_s);
+    const QCommandLineOption classes(u"classes"_s, u"Codes of the classifications the user may see."_s,
+                                     u"C1,C2"_s);
+    parser.addOptions({password, allRights, classes});
+    parser.addPositionalArgument(u"name"_s, u"The user's name."_s);
+    if (!parse(parser, args,
+               u"dovrelle-admin user add NAME --password P [--all-rights] [--classes C1,C2]"_s))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    const QStringList pos = parser.positionalArguments();
+    if (pos.size() != 1 || !parser.isSet(password))
+        return fail(u"usage: dovrelle-admin user add NAME --password P [--all-rights] [--classes C1,C2]"_s);
+    NewUser user;
+    user.name = pos[0];
+    user.password = parser.value(password);
+    user.allRights = parser.isSet(allRights);
+    for (const QString &code : parser.value(classes).split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int number = code.trimmed().toInt(&ok);
+        if (!ok || number <= 0)
+            return fail(u"--classes takes positive classification codes, not '%1'"_s.arg(code));
+        user.classCodes << number;
+    }
+    Result<Database> db = openArchive(parser);
+    if (!db)
+        return fail(db.error());
+    Result<qint32> id = addUser(*db, user);
+    if (!id)
+        return fail(id.error());
+    out() << *id << Qt::endl;
+    return 0;
+}
+
+int usage()
+{
+    out() << "usage: dovrelle-admin COMMAND [options]\n"
+             "  init [--home DIR] [--server URI]\n"
+             "  class add CODE NAME [--parent CODE]\n"
+             "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
+             "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
+    out().flush();
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"dovrelle-admin"_s);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2)
+        return usage();
+
+    const QString command = args[1];
+    // Each command parses its own options; the program name stands first as the parser expects.
+    QStringList rest = args.mid(2);
+    if (command == u"init")
+        return cmdInit(QStringList{args[0]} + rest);
+    if (command == u"class" || command == u"user") {
+        if (rest.isEmpty() || rest.first() != u"add")
+            return usage();
+        rest.removeFirst();
+        return command == u"class" ? cmdClassAdd(QStringList{args[0]} + rest) : cmdUserAdd(QStringList{args[0]} + rest);
+    }
+    return usage();
+}
