@@ -9,7 +9,7 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
   qt6-webengine-dev
   libmagick++-dev libmagickcore-6.q16-6-extra
-  libsane-dev sane-utils libsodium-dev libgtest-dev libgmock-dev
+  libsane-dev sane-utils libsodium-dev libgtest-dev libgmock-dev libxcb1-dev
   fonts-noto-core fonts-dejavu-core xvfb xauth x11-apps imagemagick
   postgresql cups cups-client printer-driver-cups-pdf ghostscript
 )

@@ -1,17 +1,13 @@
-#include "app/ArchiveSetup.h"
-#include "app/CMainFrame.h"
+#include "app/CArchiveApp.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    registerCoreResources();
-    QApplication::setApplicationName(QStringLiteral("Dovrelle"));
-    QApplication::setOrganizationName(QStringLiteral("Dovrelle"));
-    QApplication::setLayoutDirection(Qt::RightToLeft);
-
-    CMainFrame frame;
-    frame.show();
+    CArchiveApp::setUpApplication(app);
+    CArchiveApp archive(AppState::programFolderFromEnvironment());
+    if (!archive.start(QApplication::arguments()))
+        return 1;
     return app.exec();
 }

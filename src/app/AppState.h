@@ -49,6 +49,8 @@ struct AppState
     QString currentUser;
     QString classAccess; // "@12@305@"; "@" allows nothing
     Rights rights;
+    // Holds at least one workflow permission (ex1 ... ex8), which opens the print-shop dialog.
+    bool workflowUser = false;
     bool showHelp = false;
 
     bool cardEntry = false;

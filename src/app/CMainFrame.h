@@ -1,12 +1,95 @@
 #pragma once
 
+#include "AppState.h"
+#include "Commands.h"
+#include "db/Database.h"
+
+#include <QHash>
 #include <QMainWindow>
 
-// The main window of the program.
+#include <functional>
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QSettings;
+class QTabWidget;
+class QToolBar;
+
+// The main window: document tabs, the image and archive toolbars, the eight-pane status bar, the
+// "Baskets" side bar and the floating histogram bar. Every command of the program arrives here
+// and goes to one dispatch point; windows built elsewhere plug in with setHandler().
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(QWidget *parent = nullptr);
+    CMainFrame(AppState &state, Database db, QSettings &profile, QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    AppState &state() { return m_state; }
+    const Database &database() const { return m_db; }
+    QMdiArea *mdiArea() const { return m_mdi; }
+    QDockWidget *basketsBar() const { return m_baskets; }
+    QTabWidget *basketTabs() const { return m_basketTabs; }
+    QDockWidget *histogramBar() const { return m_histogram; }
+    QToolBar *imageToolBar() const { return m_imageBar; }
+    QToolBar *archiveToolBar() const { return m_archiveBar; }
+    QAction *action(int command) const { return m_actions.value(command); }
+    bool isFullScreenOn() const { return m_fullScreen; }
+
+    // What a command does; a later window registers its opener here.
+    void setHandler(int command, std::function<void()> handler);
+    void dispatch(int command);
+    // Re-evaluates every enable rule (the framework's idle update).
+    void updateCommandStates();
+    // Whether a web page view is the active child (set by the web view when it is added).
+    void setWebViewPredicate(std::function<bool(QMdiSubWindow *)> isWebView) { m_isWebView = std::move(isWebView); }
+
+    // The thumbnail browser service, which the received-files command ends in.
+    void setThumbnailBrowserOpener(std::function<void()> open) { m_openThumbnailBrowser = std::move(open); }
+
+    // Opens a picture as a new child window named with its caption.
+    QMdiSubWindow *openImage(const QImage &image, const QString &caption);
+    QMdiSubWindow *addChild(QWidget *widget, const QString &caption, bool maximized = false);
+
+    void applyStoredPlacement();
+    void toggleFullScreen();
+    void pastePicture();
+    void captureWindow();
+    void showAbout();
+    void startTextEditor();
+    void openReceivedFiles();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QAction *makeAction(int command, const QString &text, const QIcon &icon = {});
+    void buildActions();
+    void buildMenus();
+    void buildToolBars();
+    void buildStatusBar();
+    void buildDocks();
+    void storePlacement();
+    void notYetAvailable(int command);
+
+    AppState &m_state;
+    Database m_db;
+    QSettings &m_profile;
+    QMdiArea *m_mdi;
+    QToolBar *m_imageBar = nullptr;
+    QToolBar *m_archiveBar = nullptr;
+    QDockWidget *m_baskets = nullptr;
+    QTabWidget *m_basketTabs = nullptr;
+    QDockWidget *m_histogram = nullptr;
+    QHash<int, QAction *> m_actions;
+    QHash<int, std::function<void()>> m_handlers;
+    std::function<bool(QMdiSubWindow *)> m_isWebView;
+    std::function<void()> m_openThumbnailBrowser;
+    bool m_fullScreen = false;
+    bool m_histogramPlaced = false;
 };

@@ -1,0 +1,86 @@
+#include "Login.h"
+
+#include "PasswordHash.h"
+#include "app/FixedRecord.h"
+#include "db/CUserSet.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+struct Translate
+{
+    Q_DECLARE_TR_FUNCTIONS(Login)
+};
+} // namespace
+
+namespace RememberedUser {
+
+QString path(const QString &programFolder)
+{
+    return programFolder + u"/COM/CUSR.txt"_s;
+}
+
+QString read(const QString &programFolder)
+{
+    const QString text = FixedRecord::textAt(FixedRecord::readPadded(path(programFolder), kRecordSize), 0, kRecordSize);
+    const qsizetype stars = text.indexOf(u"***"_s);
+    return stars < 0 ? text : text.left(stars);
+}
+
+Status write(const QString &programFolder, const QString &name)
+{
+    QByteArray record(kRecordSize, '\0');
+    const Result<QByteArray> encoded = FixedRecord::encodeField(name, kMaxNameBytes, Translate::tr("المستخدم"));
+    if (encoded) {
+        const QByteArray text = *encoded + "***";
+        std::copy(text.cbegin(), text.cend(), record.begin());
+    }
+    QDir().mkpath(programFolder + u"/COM"_s);
+    return FixedRecord::writeWhole(path(programFolder), record);
+}
+
+} // namespace RememberedUser
+
+QString Login::unknownUserMessage()
+{
+    return Translate::tr("مستخدم غير موجود");
+}
+
+QString Login::wrongPasswordMessage()
+{
+    return Translate::tr("كلمة مرور خاطئة");
+}
+
+Login::Answer Login::attempt(AppState &state, const Database &db, const QString &typedName, const QString &password,
+                             bool showHelp)
+{
+    state.currentUser = typedName;
+    const Result<std::optional<UserRow>> found = CUserSet(db).byName(typedName);
+    if (!found)
+        return {Outcome::Failed, found.error()};
+    if (!found->has_value())
+        return {Outcome::UnknownUser, unknownUserMessage()};
+    const UserRow &row = **found;
+    if (!PasswordHash::matches(row.password, password))
+        return {Outcome::WrongPassword, wrongPasswordMessage()};
+
+    state.classAccess = row.s3;
+    state.rights.filesBask = row.FilesBask;
+    state.rights.constant = row.constant;
+    state.rights.classes = row.classes;
+    state.rights.fileser = row.fileser;
+    state.rights.docadd = row.docadd;
+    state.rights.docdel = row.docdel;
+    state.rights.docmod = row.docmod;
+    state.rights.printjob = row.printjob;
+    state.workflowUser = false;
+    for (qint32 p : {row.ex1, row.ex2, row.ex3, row.ex4, row.ex5, row.ex6, row.ex7, row.ex8})
+        state.workflowUser = state.workflowUser || isGranted(p);
+    state.showHelp = showHelp;
+    // A name that cannot be remembered does not stop the login.
+    RememberedUser::write(state.programFolder, typedName);
+    return {Outcome::Accepted, {}};
+}
