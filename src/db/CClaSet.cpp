@@ -65,6 +65,11 @@ Result<std::optional<ClassRow>> CClaSet::byCode(qint32 code) const
     return Table::first(m_db, SqlCondition::equals(u"n5"_s, code), u"sn"_s);
 }
 
+Result<std::optional<ClassRow>> CClaSet::byCodeText(const QString &code) const
+{
+    return Table::first(m_db, SqlCondition::equals(u"s1"_s, code), u"sn"_s);
+}
+
 Result<QList<ClassRow>> CClaSet::children(qint32 parentCode) const
 {
     return Table::select(m_db, SqlCondition::equals(u"n14"_s, parentCode), u"sn"_s);

@@ -18,6 +18,7 @@ public:
     Result<std::optional<ClassRow>> before(qint32 serial) const; // the nearest lower serial
     Result<std::optional<ClassRow>> after(qint32 serial) const;  // the nearest higher serial
     Result<std::optional<ClassRow>> byCode(qint32 code) const;   // WHERE n5 = code
+    Result<std::optional<ClassRow>> byCodeText(const QString &code) const; // WHERE s1 = code
     Result<QList<ClassRow>> children(qint32 parentCode) const;   // WHERE n14 = code ORDER BY sn
 
     // s2 of the classification with the code; empty when there is none.

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/ArchiveSetup.h"
 #include "classes/Classifications.h"
+#include "db/CClaSet.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "users/UserAdmin.h"
@@ -120,6 +121,23 @@ int cmdClassAdd(const QStringList &args)
     return 0;
 }
 
+int cmdClassList(const QStringList &args)
+{
+    QCommandLineParser parser;
+    if (!parse(parser, args, u"dovrelle-admin class list: code, name and parent code of every classification"_s))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    Result<Database> db = openArchive(parser);
+    if (!db)
+        return fail(db.error());
+    const Result<QList<ClassRow>> rows = CClaSet(*db).all();
+    if (!rows)
+        return fail(rows.error());
+    for (const ClassRow &row : *rows)
+        out() << row.s1 << '\t' << row.s2 << '\t' << row.n14 << '\n';
+    out().flush();
+    return 0;
+}
+
 int cmdUserAdd(const QStringList &args)
 {
     QCommandLineParser parser;
@@ -161,6 +179,7 @@ int usage()
     out() << "usage: dovrelle-admin COMMAND [options]\n"
              "  init [--home DIR] [--server URI]\n"
              "  class add CODE NAME [--parent CODE]\n"
+             "  class list\n"
              "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
              "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
     out().flush();
@@ -183,10 +202,16 @@ int main(int argc, char *argv[])
     if (command == u"init")
         return cmdInit(QStringList{args[0]} + rest);
     if (command == u"class" || command == u"user") {
-        if (rest.isEmpty() || rest.first() != u"add")
-            return usage();
-        rest.removeFirst();
-        return command == u"class" ? cmdClassAdd(QStringList{args[0]} + rest) : cmdUserAdd(QStringList{args[0]} + rest);
+        const QString verb = rest.value(0);
+        if (!rest.isEmpty())
+            rest.removeFirst();
+        const QStringList withProgram = QStringList{args[0]} + rest;
+        if (command == u"class" && verb == u"add")
+            return cmdClassAdd(withProgram);
+        if (command == u"class" && verb == u"list")
+            return cmdClassList(withProgram);
+        if (command == u"user" && verb == u"add")
+            return cmdUserAdd(withProgram);
     }
     return usage();
 }
