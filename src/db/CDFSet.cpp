@@ -20,6 +20,11 @@ SqlCondition cardIs(qint32 card)
     return SqlCondition::equals(u"n1"_s, card);
 }
 
+QString missingCounterRow()
+{
+    return Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق");
+}
+
 } // namespace
 
 Result<DocumentRow> CDFSet::counterRow() const
@@ -28,13 +33,18 @@ Result<DocumentRow> CDFSet::counterRow() const
     if (!row)
         return Result<DocumentRow>::failure(row.error());
     if (!row->has_value())
-        return Result<DocumentRow>::failure(Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق"));
+        return Result<DocumentRow>::failure(missingCounterRow());
     return **row;
 }
 
 Result<qint32> CDFSet::nextCardNumber() const
 {
-    return advanceCounter(m_db, DbFile::Archive, u"FILESERVER"_s, kCounterRowSerial, Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق"));
+    return advanceCounter(m_db, DbFile::Archive, u"FILESERVER"_s, kCounterRowSerial, missingCounterRow());
+}
+
+Result<qint32> CDFSet::nextCardNumberIn(QSqlDatabase &conn)
+{
+    return advanceCounterIn(conn, u"FILESERVER"_s, kCounterRowSerial, missingCounterRow());
 }
 
 Result<QList<DocumentRow>> CDFSet::cardRows(qint32 card) const

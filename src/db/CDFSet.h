@@ -21,6 +21,8 @@ public:
     // Advances n9 of the counter row in one transaction and returns the new value. The increment
     // happens inside the database, so no two callers ever receive the same number.
     Result<qint32> nextCardNumber() const;
+    // The same inside the caller's transaction on the archive connection.
+    static Result<qint32> nextCardNumberIn(QSqlDatabase &conn);
 
     Result<QList<DocumentRow>> cardRows(qint32 card) const;          // ORDER BY n2, for display
     Result<QList<DocumentRow>> cardRowsBySerial(qint32 card) const;  // ORDER BY sn, for deletion

@@ -7,3 +7,7 @@
 // whatever the lock file says. `missingRow` is the message when the row does not exist.
 Result<qint32> advanceCounter(const Database &db, DbFile file, const QString &table, qint32 serial,
                               const QString &missingRow);
+
+// The same increment on a connection whose transaction the caller holds, so that the number is
+// taken back when the caller's transaction rolls back.
+Result<qint32> advanceCounterIn(QSqlDatabase &conn, const QString &table, qint32 serial, const QString &missingRow);

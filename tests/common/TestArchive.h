@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QtPrinters.h"
 #include "db/Database.h"
 
 #include <QString>

@@ -1,0 +1,1 @@
+#include "CFExeption.h"

@@ -1,0 +1,273 @@
+#include "app/SettingsFiles.h"
+#include "cards/Archiver.h"
+#include "cards/FileTypes.h"
+#include "common/TestArchive.h"
+#include "db/CDFSet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Archiving : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        m_folders = {archive().home(), archive().databaseFolder(), archive().fileServerFolder()};
+    }
+
+    QString makeFile(const QString &name, qint64 size)
+    {
+        const QString path = m_sources.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(size, 'x'));
+        return path;
+    }
+
+    Archiver archiver()
+    {
+        Archiver a(m_folders, db());
+        a.setStartCopier(false);
+        return a;
+    }
+
+    CardDraft draftWith(const QStringList &paths)
+    {
+        CardDraft d;
+        d.date = QDate(2026, 3, 5);
+        d.name = QStringLiteral("كتاب وارد");
+        d.editor = QStringLiteral("المدير");
+        d.classCodes = {12, 7};
+        for (const QString &p : paths)
+            d.files.append(FileItem::fromPath(p));
+        return d;
+    }
+
+    QList<DocumentRow> rowsOf(qint32 card)
+    {
+        const Result<QList<DocumentRow>> rows = CDFSet(db()).cardRows(card);
+        EXPECT_TRUE(rows.ok()) << rows.error().toStdString();
+        return rows.ok() ? *rows : QList<DocumentRow>();
+    }
+
+    QList<CopyOrder> pendingOrders()
+    {
+        return *CopyHandOff(m_folders.program, CopyHandOff::Copier::Archive).pending();
+    }
+
+    qint32 counter() { return CDFSet(db()).counterRow()->n9; }
+
+    QTemporaryDir m_sources;
+    Archiver::Folders m_folders;
+};
+
+} // namespace
+
+TEST_P(Archiving, SeriesRollsOverWhereTheBudgetIsExceeded)
+{
+    ASSERT_TRUE(SettingsFiles::writeSeriesBudget(m_folders.database, 100).ok());
+    QFile used(m_folders.fileServer + QStringLiteral("/Ser1/already"));
+    ASSERT_TRUE(used.open(QIODevice::WriteOnly));
+    used.write(QByteArray(20, 'u'));
+    used.close();
+
+    CardDraft d = draftWith({makeFile(QStringLiteral("a.pdf"), 40), makeFile(QStringLiteral("b.pdf"), 30),
+                             makeFile(QStringLiteral("c.pdf"), 50)});
+    const Result<qint32> card = archiver().archiveNew(d);
+    ASSERT_TRUE(card.ok()) << card.error().toStdString();
+    EXPECT_EQ(*card, 1);
+    const QList<DocumentRow> rows = rowsOf(1);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].s7, QStringLiteral("Ser1"));
+    EXPECT_EQ(rows[1].s7, QStringLiteral("Ser1"));
+    EXPECT_EQ(rows[2].s7, QStringLiteral("Ser2"));
+    EXPECT_EQ(rows[2].s1, QStringLiteral("@12@7@"));
+    EXPECT_EQ(rows[2].n6, 50);
+    EXPECT_EQ(rows[2].d1.date(), QDate(2026, 3, 5));
+    EXPECT_EQ(rows[2].d2.date(), QDate::currentDate());
+    EXPECT_EQ(SettingsFiles::readSeriesNumber(m_folders.database), 2);
+    EXPECT_TRUE(QFileInfo(m_folders.fileServer + QStringLiteral("/Ser2")).isDir());
+
+    const QList<CopyOrder> orders = pendingOrders();
+    ASSERT_EQ(orders.size(), 3);
+    EXPECT_EQ(orders[0].prefix, QStringLiteral("1&1&"));
+    EXPECT_EQ(orders[2].destination, m_folders.fileServer + QStringLiteral("/Ser2"));
+    EXPECT_EQ(orders[2].target(), Archiver::storedPath(m_folders.fileServer, rows[2]));
+    EXPECT_TRUE(d.files[2].archived);
+    EXPECT_EQ(d.files[2].itemNumber, 3);
+}
+
+TEST_P(Archiving, OversizeFilesAndAZeroBudgetEachTakeASeries)
+{
+    ASSERT_TRUE(SettingsFiles::writeSeriesBudget(m_folders.database, 100).ok());
+    CardDraft big = draftWith({makeFile(QStringLiteral("big.pdf"), 150), makeFile(QStringLiteral("small.pdf"), 10)});
+    ASSERT_TRUE(archiver().archiveNew(big).ok());
+    QList<DocumentRow> rows = rowsOf(1);
+    EXPECT_EQ(rows[0].s7, QStringLiteral("Ser2"));
+    EXPECT_EQ(rows[1].s7, QStringLiteral("Ser3"));
+
+    ASSERT_TRUE(SettingsFiles::writeSeriesBudget(m_folders.database, 0).ok());
+    CardDraft zero = draftWith({makeFile(QStringLiteral("x.txt"), 1), makeFile(QStringLiteral("y.txt"), 1)});
+    ASSERT_TRUE(archiver().archiveNew(zero).ok());
+    rows = rowsOf(2);
+    EXPECT_EQ(rows[0].s7, QStringLiteral("Ser4"));
+    EXPECT_EQ(rows[1].s7, QStringLiteral("Ser5"));
+    EXPECT_EQ(SettingsFiles::readSeriesNumber(m_folders.database), 5);
+}
+
+TEST_P(Archiving, KindsAndTypeCodesFollowTheName)
+{
+    const QString folder = m_sources.filePath(QStringLiteral("scans"));
+    makeFile(QStringLiteral("scans/p1.jpg"), 5);
+    CardDraft d = draftWith({makeFile(QStringLiteral("scan.PNG"), 3), makeFile(QStringLiteral("scan.png"), 3),
+                             makeFile(QStringLiteral("README"), 3), folder});
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    const QList<DocumentRow> rows = rowsOf(1);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0].n3, KindFile);
+    EXPECT_EQ(rows[0].s8, QStringLiteral("PNG"));
+    EXPECT_EQ(rows[0].n5, 19);
+    EXPECT_EQ(rows[1].n3, KindImage);
+    EXPECT_EQ(rows[1].s8, QStringLiteral("PNG"));
+    EXPECT_EQ(rows[1].n5, 19);
+    EXPECT_EQ(rows[2].s8, QString());
+    EXPECT_EQ(rows[2].n5, 14);
+    EXPECT_EQ(rows[3].n3, KindFolder);
+    EXPECT_EQ(rows[3].n5, 3);
+    EXPECT_EQ(rows[3].n6, 5);
+}
+
+TEST_P(Archiving, OnlyALowerCasePageTakesItsCompanionFolder)
+{
+    makeFile(QStringLiteral("page_files/style.css"), 7);
+    makeFile(QStringLiteral("up/PAGE_files/style.css"), 7);
+    CardDraft d = draftWith({makeFile(QStringLiteral("page.htm"), 10), makeFile(QStringLiteral("up/PAGE.HTM"), 10)});
+    EXPECT_EQ(d.files[0].size, 17) << "a page's size includes its companion folder";
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    const QList<CopyOrder> orders = pendingOrders();
+    ASSERT_EQ(orders.size(), 3);
+    EXPECT_EQ(orders[0].prefix, QStringLiteral("1&1&"));
+    EXPECT_TRUE(orders[1].prefix.isEmpty());
+    EXPECT_TRUE(orders[1].source.endsWith(QStringLiteral("/page_files")));
+    EXPECT_EQ(orders[2].prefix, QStringLiteral("1&2&"));
+}
+
+TEST_P(Archiving, TextsAreNumberedApartAndTouchNoCopyList)
+{
+    CardDraft d = draftWith({});
+    d.texts = {{QStringLiteral("k1"), QStringLiteral("النص الأول"), false},
+               {QString(), QString(), false},
+               {QStringLiteral("k3"), QStringLiteral("النص الثالث"), false}};
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    const QList<DocumentRow> rows = rowsOf(1);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].n3, KindText);
+    EXPECT_EQ(rows[1].n2, 2);
+    EXPECT_EQ(rows[1].m1, QStringLiteral("النص الثالث"));
+    EXPECT_EQ(rows[1].s6, QStringLiteral("k3"));
+    EXPECT_FALSE(QFile::exists(CopyHandOff(m_folders.program, CopyHandOff::Copier::Archive).listPath()));
+}
+
+TEST_P(Archiving, RefusedCardsTakeNoNumberAndWriteNothing)
+{
+    CardDraft noClass = draftWith({makeFile(QStringLiteral("a.txt"), 1)});
+    noClass.classCodes.clear();
+    EXPECT_EQ(archiver().archiveNew(noClass).error(), QStringLiteral("اختر تصنيف واحد على الاقل"));
+    CardDraft empty = draftWith({});
+    empty.texts = {{QString(), QString(), false}};
+    EXPECT_EQ(archiver().archiveNew(empty).error(), Archiver::nothingToArchiveMessage());
+
+    // A path too long for a copy order is refused before the card takes a number.
+    CardDraft tooLong = draftWith({makeFile(QString(150, u'n') + QStringLiteral(".txt"), 1)});
+    const Result<qint32> refused = archiver().archiveNew(tooLong);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(counter(), 0);
+    EXPECT_EQ(CDFSet(db()).search({})->size(), 1) << "only the counter row";
+    EXPECT_EQ(SettingsFiles::readSeriesNumber(m_folders.database), 1);
+}
+
+TEST_P(Archiving, SavingKeepsRemovesAndAddsItems)
+{
+    CardDraft d = draftWith({makeFile(QStringLiteral("1.txt"), 1), makeFile(QStringLiteral("2.txt"), 1),
+                             makeFile(QStringLiteral("3.txt"), 1)});
+    d.texts = {{QString(), QStringLiteral("أ"), false}, {QString(), QStringLiteral("ب"), false},
+               {QString(), QStringLiteral("ج"), false}};
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    const QString secondStored = Archiver::storedPath(m_folders.fileServer, CDFSet(db()).nonTextRows(1)->at(1));
+
+    d.files.removeAt(1);
+    d.files.append(FileItem::fromPath(makeFile(QStringLiteral("4.txt"), 1)));
+    d.files[0].keywords = QStringLiteral("مفتاح");
+    d.name = QStringLiteral("اسم جديد");
+    d.texts[1].text.clear();
+    QStringList deleted;
+    const Status saved = archiver().save(d, [&](const QString &path) {
+        deleted << path;
+        return true;
+    });
+    ASSERT_TRUE(saved.ok()) << saved.error().toStdString();
+    EXPECT_EQ(deleted, QStringList{secondStored});
+
+    QList<qint32> files, texts;
+    for (const DocumentRow &r : rowsOf(1)) {
+        (r.n3 == KindText ? texts : files).append(r.n2);
+        EXPECT_EQ(r.s2, QStringLiteral("اسم جديد"));
+    }
+    EXPECT_EQ(files, (QList<qint32>{1, 3, 4}));
+    EXPECT_EQ(texts, (QList<qint32>{1, 2}));
+    EXPECT_EQ(CDFSet(db()).textRows(1)->at(1).m1, QStringLiteral("ج"));
+    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->at(0).s6, QStringLiteral("مفتاح"));
+    EXPECT_EQ(pendingOrders().last().prefix, QStringLiteral("1&4&"));
+
+    // A stored file that cannot be deleted keeps its row.
+    d.files.removeAt(0);
+    ASSERT_TRUE(archiver().save(d, [](const QString &) { return false; }).ok());
+    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->size(), 3);
+}
+
+TEST_P(Archiving, DeletingACardLeavesItsStoredFiles)
+{
+    CardDraft d = draftWith({makeFile(QStringLiteral("keep.txt"), 4)});
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    const QString stored = Archiver::storedPath(m_folders.fileServer, rowsOf(1)[0]);
+    QDir().mkpath(QFileInfo(stored).path());
+    QFile::copy(d.files[0].sourcePath(), stored);
+    EXPECT_EQ(*archiver().remove(1), 1);
+    EXPECT_TRUE(rowsOf(1).isEmpty());
+    EXPECT_TRUE(QFile::exists(stored));
+    // The number is not given out again.
+    CardDraft next = draftWith({makeFile(QStringLiteral("n.txt"), 1)});
+    EXPECT_EQ(*archiver().archiveNew(next), 2);
+}
+
+DOVRELLE_ON_BOTH_ENGINES(Archiving);
+
+TEST(FileTypeRules, ExtensionsAndCodes)
+{
+    EXPECT_EQ(FileTypes::extension(QStringLiteral("a.tar.gz")), QStringLiteral("gz"));
+    EXPECT_EQ(FileTypes::extension(QStringLiteral(".profile")), QStringLiteral("NOEXTEN"));
+    EXPECT_EQ(FileTypes::extension(QStringLiteral("name.")), QStringLiteral("NOEXTEN"));
+    EXPECT_EQ(FileTypes::extension(QStringLiteral("x.y.")), QStringLiteral("NOEXTEN"));
+    EXPECT_EQ(FileTypes::extension(QStringLiteral(".a.b")), QStringLiteral("b"));
+    EXPECT_EQ(FileTypes::typeCode(QStringLiteral("pdf")), 26);
+    EXPECT_EQ(FileTypes::typeCode(QStringLiteral("MDB")), 0);
+    EXPECT_EQ(FileTypes::typeCode(QStringLiteral("Cpp")), 50);
+    EXPECT_EQ(FileTypes::typeCode(QStringLiteral("NOEXTEN")), 14);
+    EXPECT_EQ(FileTypes::typeCode(QStringLiteral("xyz")), 14);
+    EXPECT_TRUE(FileTypes::isImage(QStringLiteral("JPG")));
+    EXPECT_TRUE(FileTypes::isImage(QStringLiteral("jpg")));
+    EXPECT_FALSE(FileTypes::isImage(QStringLiteral("PNG")));
+    EXPECT_FALSE(FileTypes::isImage(QStringLiteral("pn")));
+    EXPECT_FALSE(FileTypes::isImage(QStringLiteral("png;jpg")));
+    EXPECT_TRUE(FileTypes::isCompanionPage(QStringLiteral("html")));
+    EXPECT_FALSE(FileTypes::isCompanionPage(QStringLiteral("HTM")));
+}
