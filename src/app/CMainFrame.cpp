@@ -28,6 +28,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -336,7 +337,10 @@ void CMainFrame::buildDocks()
     }
     m_baskets->setWidget(m_basketTabs);
     m_baskets->resize(kBasketsSize);
-    m_basketTabs->setMinimumWidth(kBasketsSize.width() - 20);
+    // Wide enough for the three Arabic tab captions side by side.
+    m_basketTabs->setUsesScrollButtons(false);
+    m_basketTabs->setElideMode(Qt::ElideNone);
+    m_basketTabs->setMinimumWidth(std::max(kBasketsSize.width(), m_basketTabs->tabBar()->sizeHint().width() + 8));
     addDockWidget(Qt::LeftDockWidgetArea, m_baskets);
     // Hidden while the frame is built; the application shows it at the end of start-up.
     m_baskets->hide();

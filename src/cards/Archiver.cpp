@@ -164,7 +164,7 @@ Status Archiver::applySeries(const Plan &plan) const
     return {};
 }
 
-Status Archiver::handOff(const Plan &plan) const
+Status Archiver::handOff(const Plan &plan)
 {
     if (plan.orders.isEmpty())
         return {};
@@ -173,15 +173,14 @@ Status Archiver::handOff(const Plan &plan) const
         return s;
     if (!m_startCopier)
         return {};
-    if (!QProcess::startDetached(copierProgram(), {}, m_folders.program + u"/COM"_s)) {
-        return Status::failure(
-            tr("حُفظت البطاقة لكن تعذر تشغيل برنامج النسخ %1؛ الملفات بانتظار النسخ").arg(copierProgram()));
-    }
+    if (!QProcess::startDetached(copierProgram(), {}, m_folders.program + u"/COM"_s))
+        m_warning = tr("حُفظت البطاقة لكن تعذر تشغيل برنامج النسخ %1؛ الملفات بانتظار النسخ").arg(copierProgram());
     return {};
 }
 
 Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cancelled)
 {
+    m_warning.clear();
     if (draft.classCodes.isEmpty())
         return Result<qint32>::failure(noClassificationMessage());
     // A card with nothing in it would take a number and leave no row to show it by.
@@ -240,6 +239,7 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
 
 Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled)
 {
+    m_warning.clear();
     AllocationLock lock(m_folders.database);
     if (Status s = lock.acquire(cancelled); !s)
         return s;

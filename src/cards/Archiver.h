@@ -40,6 +40,10 @@ public:
     // Removes every row of the card; the stored files stay in the file store.
     Result<int> remove(qint32 card);
 
+    // What went wrong after the card was written (the copier could not be started): the card
+    // stands and its orders wait for the next copier; empty when all went well.
+    const QString &warning() const { return m_warning; }
+
     // Whether a copier should be started after archiving: false in tests that run it themselves.
     void setStartCopier(bool start) { m_startCopier = start; }
     // The copier program: COM/dovrelle-fm of the archive when present, else the one beside the
@@ -63,9 +67,10 @@ private:
     QList<DocumentRow> planTextRows(const CardDraft &draft, qint32 card) const;
     DocumentRow cardRow(const CardDraft &draft, qint32 card) const;
     Status applySeries(const Plan &plan) const;
-    Status handOff(const Plan &plan) const;
+    Status handOff(const Plan &plan);
 
     Folders m_folders;
     Database m_db;
     bool m_startCopier = true;
+    QString m_warning;
 };

@@ -147,10 +147,12 @@ Status upgrade(const Database &db)
         Result<QSqlDatabase> conn = db.connection(component.file);
         if (!conn)
             return Status::failure(conn.error());
-        if (Status s = exec(*conn, u"CREATE TABLE IF NOT EXISTS dovrelle_schema (component TEXT PRIMARY KEY, "
-                                     u"version INTEGER NOT NULL)"_s);
-            !s)
-            return s;
+        if (!conn->tables().contains(u"dovrelle_schema"_s)) {
+            const Status made = exec(*conn, u"CREATE TABLE IF NOT EXISTS dovrelle_schema (component TEXT PRIMARY KEY, "
+                                            u"version INTEGER NOT NULL)"_s);
+            if (!made)
+                return made;
+        }
 
         ScopedTransaction tx(*conn, db.engine());
         if (!tx.begun())

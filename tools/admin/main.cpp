@@ -232,6 +232,8 @@ int cmdArchive(const QStringList &args)
     if (!card)
         return fail(card.error());
     out() << *card << Qt::endl;
+    if (!archiver.warning().isEmpty())
+        QTextStream(stderr) << "dovrelle-admin: " << archiver.warning() << Qt::endl;
     if (!wait)
         return 0;
 
