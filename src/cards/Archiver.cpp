@@ -348,7 +348,7 @@ Result<int> Archiver::remove(qint32 card)
     ScopedTransaction tx(*conn, m_db.engine());
     if (!tx.begun())
         return Result<int>::failure(tx.begun().error());
-    const Result<int> removed = RowTable<DocumentRow>::remove(m_db, SqlCondition::equals(u"n1"_s, card));
+    const Result<int> removed = CDFSet(m_db).removeCard(card);
     if (!removed)
         return removed;
     if (Status s = tx.commit(); !s)

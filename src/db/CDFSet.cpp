@@ -1,6 +1,7 @@
 #include "CDFSet.h"
 
 #include "Counter.h"
+#include "SearchIndex.h"
 
 #include <QCoreApplication>
 
@@ -115,15 +116,47 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
 
 Result<qint32> CDFSet::insert(const DocumentRow &row) const
 {
-    return Table::insert(m_db, row);
+    Result<qint32> sn = Table::insert(m_db, row);
+    if (!sn)
+        return sn;
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<qint32>::failure(conn.error());
+    DocumentRow stored = row;
+    stored.sn = *sn;
+    if (Status s = SearchIndex::store(*conn, stored); !s)
+        return Result<qint32>::failure(s.error());
+    return sn;
 }
 
 Status CDFSet::update(const DocumentRow &row) const
 {
-    return Table::update(m_db, row);
+    if (Status s = Table::update(m_db, row); !s)
+        return s;
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Status::failure(conn.error());
+    return SearchIndex::store(*conn, row);
 }
+
+namespace {
+Result<int> removeWhere(const Database &db, const SqlCondition &where)
+{
+    Result<QSqlDatabase> conn = db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<int>::failure(conn.error());
+    if (Status s = SearchIndex::forget(*conn, where.sql, where.values); !s)
+        return Result<int>::failure(s.error());
+    return Table::remove(db, where);
+}
+} // namespace
 
 Result<int> CDFSet::removeSerial(qint32 serial) const
 {
-    return Table::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
+    return removeWhere(m_db, SqlCondition::equals(u"sn"_s, serial));
+}
+
+Result<int> CDFSet::removeCard(qint32 card) const
+{
+    return removeWhere(m_db, cardIs(card));
 }

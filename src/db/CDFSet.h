@@ -45,9 +45,11 @@ public:
     // The search of the archive: rows matching the condition, ORDER BY n1, n2.
     Result<QList<DocumentRow>> search(const SqlCondition &where, int limit = -1) const;
 
+    // Writes keep the search index in step; run them in a transaction to have both or neither.
     Result<qint32> insert(const DocumentRow &row) const; // returns the new sn
     Status update(const DocumentRow &row) const;
     Result<int> removeSerial(qint32 serial) const;
+    Result<int> removeCard(qint32 card) const; // every row of the card
 
     const Database &database() const { return m_db; }
 

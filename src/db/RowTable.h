@@ -113,7 +113,9 @@ public:
         }
         if (!q.exec() || !q.next())
             return Result<qint32>::failure(databaseError(q.lastError().text()));
-        return q.value(0).toInt();
+        const qint32 key = q.value(0).toInt();
+        q.finish(); // the connection is free for the caller's next statement
+        return key;
     }
 
     // Rewrites every column of the row whose key the row holds.

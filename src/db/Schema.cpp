@@ -3,6 +3,7 @@
 #include "ClassRow.h"
 #include "DocumentRow.h"
 #include "ScopedTransaction.h"
+#include "SearchIndex.h"
 #include "UserRow.h"
 #include "WorkflowJob.h"
 
@@ -80,6 +81,13 @@ const std::vector<Component> &components()
                  s = insertFirstRow(c, u"FILESERVER"_s, u"n1, n9"_s, u"0, 0"_s);
              if (s)
                  s = insertFirstRow(c, u"FLOW"_s, u"n9"_s, u"0"_s);
+             return s;
+         },
+         // The search index over the texts of the rows.
+         [](QSqlDatabase &c, Engine e) -> Status {
+             Status s = SearchIndex::create(c, e);
+             if (s)
+                 s = SearchIndex::fill(c);
              return s;
          }}},
         {DbFile::Classes,

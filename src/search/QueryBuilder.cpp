@@ -1,5 +1,7 @@
 #include "QueryBuilder.h"
 
+#include "db/SearchIndex.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -14,7 +16,7 @@ SqlCondition permittedCondition(const PermittedClasses &permitted, Engine engine
 {
     QList<SqlCondition> any;
     for (const QString &code : permitted.codes)
-        any.append(SqlCondition::contains(engine, u"s1"_s, u'@' + code + u'@'));
+        any.append(SearchIndex::containsAny(engine, {u"s1"_s}, u'@' + code + u'@'));
     return any.isEmpty() ? nothing() : SqlCondition::anyOf(any);
 }
 
@@ -82,10 +84,7 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
         const QString keywords = u" (s6 LIKE '*"_s + p + u"*'  OR  m3  LIKE '*"_s + p + u"*') "_s;
         const QString text = u" ( m1 LIKE '*"_s + p + u"*' ) "_s;
         q.jetText += u" AND ( "_s + fileName + u" OR "_s + keywords + u" OR "_s + text + u" ) "_s;
-        QList<SqlCondition> any;
-        for (const QString &column : {u"s5"_s, u"s6"_s, u"m3"_s, u"m1"_s})
-            any.append(SqlCondition::contains(engine, column, p));
-        all.append(SqlCondition::anyOf(any));
+        all.append(SearchIndex::containsAny(engine, {u"s5"_s, u"s6"_s, u"m3"_s, u"m1"_s}, p));
         // A general search stays within the classifications the user may open.
         q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
         all.append(permittedCondition(permitted, engine));
@@ -93,7 +92,7 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
         const qint64 n = leadingNumber(r.classText);
         if (n != 0) {
             q.jetText += u" AND ( "_s + u" s1 LIKE '*@"_s + QString::number(n) + u"@*' "_s + u" ) "_s;
-            all.append(SqlCondition::filedUnder(engine, int(n)));
+            all.append(SearchIndex::containsAny(engine, {u"s1"_s}, u'@' + QString::number(n) + u'@'));
         } else {
             q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
             all.append(permittedCondition(permitted, engine));
@@ -106,7 +105,7 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
             QList<SqlCondition> every;
             for (qsizetype i = 0; i < words.size(); ++i) {
                 k += u" (s6 LIKE '*"_s + words[i] + (i + 1 < words.size() ? u"*') AND "_s : u"*') )"_s);
-                every.append(SqlCondition::contains(engine, u"s6"_s, words[i]));
+                every.append(SearchIndex::containsAny(engine, {u"s6"_s}, words[i]));
             }
             q.jetText += u" AND "_s + k + u' ';
             all.append(SqlCondition::allOf(every));

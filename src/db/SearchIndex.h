@@ -1,0 +1,35 @@
+#pragma once
+
+#include "DocumentRow.h"
+#include "SqlCondition.h"
+
+#include <QStringList>
+
+// The index that answers "contains" on the searched texts of FILESERVER (s1, s5, s6, m3, m1)
+// without reading the whole table. It keeps a folded copy of those texts in
+// fileserver_folded, indexed by trigrams: an FTS5 table on SQLite, pg_trgm on PostgreSQL.
+// Folding ignores letter case, harakat and tatweel, reads أ إ آ ٱ as ا and ى as ي, on the
+// stored texts and on the searched phrase alike.
+namespace SearchIndex {
+
+inline const QStringList &columns()
+{
+    static const QStringList c{QStringLiteral("s1"), QStringLiteral("s5"), QStringLiteral("s6"), QStringLiteral("m3"),
+                               QStringLiteral("m1")};
+    return c;
+}
+
+QString fold(const QString &text);
+
+// The row holds the phrase in at least one of the columns (all of them among columns()).
+SqlCondition containsAny(Engine engine, const QStringList &columns, const QString &phrase);
+
+// Keeps the folded copy in step with a row written, changed or removed.
+Status store(QSqlDatabase &conn, const DocumentRow &row);
+Status forget(QSqlDatabase &conn, const QString &where, const QVariantList &values);
+
+// Steps of the schema: the tables and their index, and the folded copy of existing rows.
+Status create(QSqlDatabase &conn, Engine engine);
+Status fill(QSqlDatabase &conn);
+
+} // namespace SearchIndex

@@ -1,0 +1,109 @@
+#include "common/TestArchive.h"
+#include "db/CDFSet.h"
+#include "db/ScopedTransaction.h"
+#include "db/SearchIndex.h"
+
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+TEST(SearchFolding, LettersThatReadAlikeCompareAlike)
+{
+    EXPECT_EQ(SearchIndex::fold(QStringLiteral("أحمد")), SearchIndex::fold(QStringLiteral("احمد")));
+    EXPECT_EQ(SearchIndex::fold(QStringLiteral("إسلام آمن ٱلله")), QStringLiteral("اسلام امن الله"));
+    EXPECT_EQ(SearchIndex::fold(QStringLiteral("مُحَمَّد")), QStringLiteral("محمد"));
+    EXPECT_EQ(SearchIndex::fold(QStringLiteral("كتـــاب")), QStringLiteral("كتاب"));
+    EXPECT_EQ(SearchIndex::fold(QStringLiteral("مستشفى")), QStringLiteral("مستشفي"));
+    EXPECT_EQ(SearchIndex::fold(QStringLiteral("Report ÉTÉ")), QStringLiteral("report été"));
+    EXPECT_NE(SearchIndex::fold(QStringLiteral("ة")), SearchIndex::fold(QStringLiteral("ه"))) << "only the listed letters fold";
+}
+
+namespace {
+
+class IndexAgreesWithScan : public EngineTest
+{
+};
+
+// Pieces that stress the index: harakat, alef forms, case, quotes, wildcards and short words.
+const QStringList kPieces{
+    QStringLiteral("أحمد"), QStringLiteral("احمد"),  QStringLiteral("مُحَمَّد"), QStringLiteral("كتـاب"),
+    QStringLiteral("مستشفى"), QStringLiteral("إدارة"), QStringLiteral("Report"), QStringLiteral("REPORT"),
+    QStringLiteral("o'neil"), QStringLiteral("100%"),  QStringLiteral("a_b"),   QStringLiteral("\"q\""),
+    QStringLiteral("ab"),     QStringLiteral("ع"),     QStringLiteral("@12@"),  QStringLiteral(" "),
+};
+
+QString randomText(QRandomGenerator &rng)
+{
+    QString t;
+    const int n = int(rng.bounded(4));
+    for (int i = 0; i < n; ++i)
+        t += kPieces[int(rng.bounded(kPieces.size()))] + (rng.bounded(2) ? QStringLiteral(" ") : QString());
+    return t;
+}
+
+} // namespace
+
+TEST_P(IndexAgreesWithScan, OnGeneratedRows)
+{
+    QRandomGenerator rng(20261209);
+    QList<DocumentRow> rows;
+    {
+        Result<QSqlDatabase> conn = db().connection(DbFile::Archive);
+        ASSERT_TRUE(conn.ok());
+        ScopedTransaction tx(*conn, db().engine());
+        for (int i = 0; i < 400; ++i) {
+            DocumentRow r;
+            r.n1 = i + 1;
+            r.n2 = 1;
+            r.n3 = 1;
+            r.s1 = rng.bounded(2) ? QStringLiteral("@12@") : QStringLiteral("@1@2@");
+            r.s5 = randomText(rng);
+            r.s6 = randomText(rng);
+            r.m3 = randomText(rng);
+            r.m1 = randomText(rng);
+            const Result<qint32> sn = CDFSet(db()).insert(r);
+            ASSERT_TRUE(sn.ok()) << sn.error().toStdString();
+            r.sn = *sn;
+            rows.append(r);
+        }
+        ASSERT_TRUE(tx.commit().ok());
+    }
+    // Changed and removed rows leave the index as well.
+    rows[3].s5 = QStringLiteral("تغيير جديد");
+    ASSERT_TRUE(CDFSet(db()).update(rows[3]).ok());
+    ASSERT_TRUE(CDFSet(db()).removeSerial(rows[4].sn).ok());
+    rows.removeAt(4);
+
+    QStringList phrases = kPieces;
+    phrases << QStringLiteral("تغيير") << QStringLiteral("ort") << QStringLiteral("حمد") << QStringLiteral("PORT r")
+            << QStringLiteral("%") << QStringLiteral("_") << QStringLiteral("'") << QStringLiteral("xyz");
+    const QStringList searched{QStringLiteral("s5"), QStringLiteral("s6"), QStringLiteral("m3"), QStringLiteral("m1")};
+    int nonEmpty = 0;
+    for (const QString &phrase : phrases) {
+        for (const QStringList &cols : {searched, QStringList{QStringLiteral("s6")}, QStringList{QStringLiteral("s1")}}) {
+            std::set<qint32> expected;
+            const QString needle = SearchIndex::fold(phrase);
+            for (const DocumentRow &r : rows) {
+                const QString values[] = {r.s1, r.s5, r.s6, r.m3, r.m1};
+                for (int c = 0; c < 5; ++c) {
+                    if (cols.contains(SearchIndex::columns()[c]) && SearchIndex::fold(values[c]).contains(needle))
+                        expected.insert(r.sn);
+                }
+            }
+            const Result<QList<DocumentRow>> found =
+                CDFSet(db()).search(SqlCondition::allOf({SearchIndex::containsAny(db().engine(), cols, phrase),
+                                                         SqlCondition::raw(QStringLiteral("n1 > 0"))}));
+            ASSERT_TRUE(found.ok()) << found.error().toStdString();
+            std::set<qint32> got;
+            for (const DocumentRow &r : *found)
+                got.insert(r.sn);
+            EXPECT_EQ(got, expected) << "phrase '" << phrase.toStdString() << "' in " << cols.join(u',').toStdString();
+            nonEmpty += expected.empty() ? 0 : 1;
+        }
+    }
+    EXPECT_GT(nonEmpty, 30) << "the generated rows must give the phrases something to find";
+}
+
+DOVRELLE_ON_BOTH_ENGINES(IndexAgreesWithScan);
