@@ -17,4 +17,5 @@ admin class add 3 "شؤون الموظفين"
 admin class add 31 "عقود العمل" --parent 3
 admin class add 32 "الاجازات" --parent 3
 admin user add CLERK --password 2 --classes 1,11,12,2,21
-echo "demo archive ready in $home (users MASTER / 1 and CLERK / 2)"
+admin user add ARCHIVIST --password 3 --all-rights --classes 1,11,12,2,21,3,31,32
+echo "demo archive ready in $home (users MASTER / 1, CLERK / 2, ARCHIVIST / 3)"

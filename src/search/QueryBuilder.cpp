@@ -1,5 +1,8 @@
 #include "QueryBuilder.h"
 
+#include "app/Cp1256.h"
+#include "app/FixedRecord.h"
+#include "app/HandOffFolder.h"
 #include "db/SearchIndex.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,6 +24,17 @@ SqlCondition permittedCondition(const PermittedClasses &permitted, Engine engine
 }
 
 } // namespace
+
+QString QueryBuilder::dumpPath()
+{
+    return handOffFolder() + u"/SQLT.txt"_s;
+}
+
+Status QueryBuilder::writeDump(const QString &jetText)
+{
+    const Result<QByteArray> bytes = Cp1256::encode(jetText);
+    return FixedRecord::writeWhole(dumpPath(), bytes ? *bytes : jetText.toUtf8());
+}
 
 QString QueryBuilder::allClassesText()
 {

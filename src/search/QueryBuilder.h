@@ -48,6 +48,11 @@ class QueryBuilder
 public:
     static Result<BuiltQuery> build(const SearchRequest &request, const PermittedClasses &permitted, Engine engine);
 
+    // Writes the query text to "SQLT.txt" in the hand-off folder, replacing it: the text's bytes
+    // in code page 1256 (UTF-8 when it holds a character the code page lacks), no line end.
+    static Status writeDump(const QString &jetText);
+    static QString dumpPath();
+
     static QString allClassesText();       // "الكل"
     static QString enterPhraseMessage();   // "ادخل عبارة للبحث"
     // "#month/day/year#"

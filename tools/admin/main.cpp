@@ -2,13 +2,15 @@
 
 #include "app/AppState.h"
 #include "app/ArchiveSetup.h"
+#include "app/PathsFile.h"
 #include "cards/Archiver.h"
 #include "classes/Classifications.h"
+#include "db/CClaSet.h"
 #include "db/CDFSet.h"
 #include "db/CUserSet.h"
-#include "db/CClaSet.h"
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "search/QueryBuilder.h"
 #include "users/UserAdmin.h"
 
 #include <QCommandLineParser>
@@ -16,6 +18,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTextStream>
 
 #include <cstdio>
@@ -305,6 +310,97 @@ int cmdVerify(const QStringList &args)
     return 0;
 }
 
+int cmdSearch(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption user(u"user"_s, u"Whose classifications the search may see."_s, u"NAME"_s);
+    const QCommandLineOption phrase(u"phrase"_s, u"General search for a phrase."_s, u"P"_s);
+    const QCommandLineOption keywords(u"keywords"_s, u"Keyword search: words joined by +."_s, u"K"_s);
+    const QCommandLineOption classText(u"class"_s, u"The classification text (default: all)."_s, u"TEXT"_s);
+    const QCommandLineOption from(u"from"_s, u"First day (default: the archive's start date)."_s, u"YYYY-MM-DD"_s);
+    const QCommandLineOption to(u"to"_s, u"Last day (default: today)."_s, u"YYYY-MM-DD"_s);
+    const QCommandLineOption kinds(u"kinds"_s, u"images,texts,files (default: all)."_s, u"LIST"_s);
+    const QCommandLineOption explain(u"explain"_s, u"Print the engine's query plan instead of the hits."_s);
+    parser.addOptions({user, phrase, keywords, classText, from, to, kinds, explain});
+    if (!parse(parser, args,
+               u"dovrelle-admin search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] "
+               u"[--kinds images,texts,files] [--explain]"_s))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    if (!parser.isSet(user) || parser.isSet(phrase) == parser.isSet(keywords))
+        return fail(u"search needs --user and one of --phrase or --keywords"_s);
+
+    Result<Database> db = openArchive(parser);
+    if (!db)
+        return fail(db.error());
+    const Result<std::optional<UserRow>> row = CUserSet(*db).byName(parser.value(user));
+    if (!row)
+        return fail(row.error());
+    if (!row->has_value())
+        return fail(u"مستخدم غير موجود: %1"_s.arg(parser.value(user)));
+    const Result<QList<ClassRow>> classes = CClaSet(*db).all();
+    if (!classes)
+        return fail(classes.error());
+
+    SearchRequest r;
+    r.general = parser.isSet(phrase);
+    r.phrase = parser.value(phrase);
+    r.keywords = parser.value(keywords);
+    r.classText = parser.isSet(classText) ? parser.value(classText) : QueryBuilder::allClassesText();
+    const AppState state = AppState::load(homeFolder(parser));
+    r.from = PathsFile::parseStartDate(PathsFile::read(state.programFolder).values[PathsFile::StartDate])
+                 .value_or(QDate::currentDate());
+    r.to = QDate::currentDate();
+    for (const auto &[option, date] : {std::pair{&from, &r.from}, std::pair{&to, &r.to}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *date = QDate::fromString(parser.value(*option), Qt::ISODate);
+        if (!date->isValid())
+            return fail(u"dates are YYYY-MM-DD, not '%1'"_s.arg(parser.value(*option)));
+    }
+    if (parser.isSet(kinds)) {
+        const QStringList list = parser.value(kinds).split(u',', Qt::SkipEmptyParts);
+        for (const QString &k : list) {
+            if (k != u"images" && k != u"texts" && k != u"files")
+                return fail(u"--kinds takes images, texts and files, not '%1'"_s.arg(k));
+        }
+        r.images = list.contains(u"images"_s);
+        r.texts = list.contains(u"texts"_s);
+        r.files = list.contains(u"files"_s);
+    }
+
+    const Result<BuiltQuery> q = QueryBuilder::build(r, PermittedClasses::of(*classes, (*row)->s3), db->engine());
+    if (!q)
+        return fail(q.error());
+    if (Status s = QueryBuilder::writeDump(q->jetText); !s)
+        return fail(s.error());
+
+    if (parser.isSet(explain)) {
+        Result<QSqlDatabase> conn = db->connection(DbFile::Archive);
+        if (!conn)
+            return fail(conn.error());
+        QSqlQuery plan(*conn);
+        const QString prefix = db->engine() == Engine::SQLite ? u"EXPLAIN QUERY PLAN "_s : u"EXPLAIN "_s;
+        plan.prepare(prefix + u"SELECT sn FROM \"FILESERVER\" WHERE "_s + q->where.sql + u" ORDER BY n1, n2"_s);
+        for (const QVariant &v : q->where.values)
+            plan.addBindValue(v);
+        if (!plan.exec())
+            return fail(databaseError(plan.lastError().text()));
+        while (plan.next())
+            out() << plan.value(plan.record().count() - 1).toString() << '\n';
+        out().flush();
+        return 0;
+    }
+
+    const Result<QList<DocumentRow>> hits = CDFSet(*db).search(q->where);
+    if (!hits)
+        return fail(hits.error());
+    // As the report lists them: the highest card on top.
+    for (auto it = hits->crbegin(); it != hits->crend(); ++it)
+        out() << it->n1 << '\t' << it->n2 << '\t' << it->n3 << '\t' << it->s5 << '\n';
+    out().flush();
+    return 0;
+}
+
 int cmdUserAdd(const QStringList &args)
 {
     QCommandLineParser parser;
@@ -350,6 +446,7 @@ int usage()
              "  archive --user NAME --class C[,C...] [--name T] [--notes T] [--editor T] [--date YYYY-MM-DD]\n"
              "          {--file PATH [--keywords K] [--description D]}... {--text T [--keywords K]}... [--wait]\n"
              "  show N\n"
+             "  search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] [--kinds LIST] [--explain]\n"
              "  verify\n"
              "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
              "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
@@ -376,6 +473,8 @@ int main(int argc, char *argv[])
         return cmdArchive(QStringList{args[0]} + rest);
     if (command == u"show")
         return cmdShow(QStringList{args[0]} + rest);
+    if (command == u"search")
+        return cmdSearch(QStringList{args[0]} + rest);
     if (command == u"verify")
         return cmdVerify(QStringList{args[0]} + rest);
     if (command == u"class" || command == u"user") {
