@@ -78,7 +78,12 @@ Result<Archiver::Plan> Archiver::planFileRows(CardDraft &draft, qint32 card, qin
     qint32 series = SettingsFiles::readSeriesNumber(m_folders.database);
     // The budget is compared as an unsigned 32-bit number, as it always was.
     const qint64 budget = qint64(quint32(SettingsFiles::readSeriesBudget(m_folders.database)));
-    qint64 used = folderSize(m_folders.fileServer + u'/' + seriesName(series));
+    // The copier may not have placed the last cards' files yet: what the rows already put in the
+    // series counts as used, whether or not it has arrived.
+    const Result<qint64> assigned = CDFSet(m_db).bytesInSeries(seriesName(series));
+    if (!assigned)
+        return Result<Plan>::failure(assigned.error());
+    qint64 used = std::max(folderSize(m_folders.fileServer + u'/' + seriesName(series)), *assigned);
     const QDateTime today = QDate::currentDate().startOfDay();
     qint32 item = firstItem;
 

@@ -98,6 +98,21 @@ Result<bool> CDFSet::hasDocumentsUnder(int code) const
     return Table::exists(m_db, SqlCondition::filedUnder(m_db.engine(), code));
 }
 
+Result<qint64> CDFSet::bytesInSeries(const QString &series) const
+{
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<qint64>::failure(conn.error());
+    QSqlQuery q(*conn);
+    q.prepare(u"SELECT SUM(n6) FROM \"FILESERVER\" WHERE s7 = ? AND n3 <> 55"_s);
+    q.addBindValue(series);
+    if (!q.exec() || !q.next())
+        return Result<qint64>::failure(databaseError(q.lastError().text()));
+    const qint64 bytes = q.value(0).toLongLong();
+    q.finish();
+    return bytes;
+}
+
 Result<QList<DocumentRow>> CDFSet::activeReminders(const QString &user) const
 {
     const SqlCondition active{m_db.engine() == Engine::SQLite ? u"b1 = 1"_s : u"b1 = TRUE"_s, {}};

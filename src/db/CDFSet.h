@@ -39,6 +39,8 @@ public:
 
     Result<QList<DocumentRow>> filedUnder(int code) const; // ORDER BY n1, n2
     Result<bool> hasDocumentsUnder(int code) const;
+    // The bytes of the items the rows place in a series folder (s7), copied there or not yet.
+    Result<qint64> bytesInSeries(const QString &series) const;
     Result<QList<DocumentRow>> activeReminders(const QString &user) const; // ORDER BY sn
     Result<std::optional<DocumentRow>> rowBySerial(qint32 serial) const;
 

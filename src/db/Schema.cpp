@@ -83,9 +83,11 @@ const std::vector<Component> &components()
                  s = insertFirstRow(c, u"FLOW"_s, u"n9"_s, u"0"_s);
              return s;
          },
-         // The search index over the texts of the rows.
+         // The search index over the texts of the rows, and the series the items go to.
          [](QSqlDatabase &c, Engine e) -> Status {
-             Status s = SearchIndex::create(c, e);
+             Status s = execAll(c, {u"CREATE INDEX fileserver_series ON \"FILESERVER\" (s7)"_s});
+             if (s)
+                 s = SearchIndex::create(c, e);
              if (s)
                  s = SearchIndex::fill(c);
              return s;

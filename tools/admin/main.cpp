@@ -245,7 +245,7 @@ int cmdArchive(const QStringList &args)
     QProcess copier;
     copier.setWorkingDirectory(state.programFolder + u"/COM"_s);
     copier.setProcessChannelMode(QProcess::ForwardedChannels);
-    copier.start(archiver.copierProgram(), {});
+    copier.start(archiver.copierProgram(), {u"--wait"_s});
     if (!copier.waitForFinished(-1) || copier.exitStatus() != QProcess::NormalExit || copier.exitCode() != 0)
         return fail(u"copying the files of card %1 failed"_s.arg(*card));
     for (const FileItem &f : draft.files) {
