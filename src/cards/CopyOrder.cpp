@@ -141,12 +141,18 @@ Status CopyHandOff::append(const QList<CopyOrder> &orders) const
     return FixedRecord::writeWhole(countPath(), QByteArray::number(total));
 }
 
-Result<QList<CopyOrder>> CopyHandOff::take() const
+Result<QList<CopyOrder>> CopyHandOff::take(const QString &journalPath) const
 {
     HandOffLock lock(lockPath());
     if (!lock.locked())
         return Result<QList<CopyOrder>>::failure(Translate::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
-    const QList<CopyOrder> orders = parseList(readAll(listPath()), readCount(countPath()));
+    const qint64 count = readCount(countPath());
+    const QByteArray list = readAll(listPath()).left(count * CopyOrder::kSize);
+    const QList<CopyOrder> orders = parseList(list, count);
+    if (!journalPath.isEmpty() && !orders.isEmpty()) {
+        if (Status s = FixedRecord::writeWhole(journalPath, list); !s)
+            return Result<QList<CopyOrder>>::failure(s.error());
+    }
     if (Status s = FixedRecord::writeWhole(countPath(), "0"); !s)
         return Result<QList<CopyOrder>>::failure(s.error());
     if (Status s = FixedRecord::writeWhole(listPath(), {}); !s)

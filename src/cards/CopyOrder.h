@@ -50,8 +50,10 @@ public:
 
     // Every order is composed before anything is written: one path too long writes nothing.
     Status append(const QList<CopyOrder> &orders) const;
-    // The copier's side: the whole list, which is left empty behind it.
-    Result<QList<CopyOrder>> take() const;
+    // The copier's side: the whole list, which is left empty behind it. With a journal path the
+    // taken orders are first written there, under the same lock, so that a copier that dies at
+    // any moment leaves its orders either in the list or in its journal.
+    Result<QList<CopyOrder>> take(const QString &journalPath = {}) const;
     // The orders waiting for the copier.
     Result<QList<CopyOrder>> pending() const;
 

@@ -1,0 +1,460 @@
+// The copier, run as the program runs it: a copy list in COM, the real executable started there.
+
+#include "cards/CopyOrder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+
+QString copierProgram()
+{
+    const QString bin = qEnvironmentVariableIsSet("DOVRELLE_BIN") ? qEnvironmentVariable("DOVRELLE_BIN")
+                                                                  : QCoreApplication::applicationDirPath() + u"/../bin"_s;
+    return bin + u"/dovrelle-fm"_s;
+}
+
+// Bytes that differ from file to file, so a copy from the wrong source shows.
+QByteArray pattern(qint64 size, int seed)
+{
+    QByteArray bytes(size, '\0');
+    quint32 x = 2654435761u * quint32(seed + 1);
+    for (char &c : bytes) {
+        x = x * 1664525u + 1013904223u;
+        c = char(x >> 24);
+    }
+    return bytes;
+}
+
+// Every entry below a folder: files with their content, folders marked as such.
+QMap<QString, QByteArray> treeOf(const QString &root)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        tree.insert(QDir(root).relativeFilePath(path),
+                    it.fileInfo().isDir() ? QByteArray("<folder>") : (f.open(QIODevice::ReadOnly) ? f.readAll() : "?"));
+    }
+    return tree;
+}
+
+QStringList namesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+CopyOrder order(const QString &prefix, const QString &source, const QString &destination, qint32 kind = 1)
+{
+    CopyOrder o;
+    o.kind = kind;
+    o.prefix = prefix;
+    o.source = source;
+    o.destination = destination;
+    return o;
+}
+
+struct Finished
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+
+    // The failure lines the copier printed.
+    QStringList failures() const
+    {
+        QStringList lines;
+        for (const QString &l : err.split(u'\n', Qt::SkipEmptyParts)) {
+            if (l.startsWith(u"dovrelle-fm:"_s))
+                lines.append(l);
+        }
+        return lines;
+    }
+};
+
+class CopierTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_home = m_dir.path();
+        ASSERT_TRUE(QDir().mkpath(com()));
+        m_store = m_home + u"/FileServer/Ser1"_s;
+    }
+
+    QString com() const { return m_home + u"/COM"_s; }
+    QString src(const QString &relative) const { return m_home + u"/src/"_s + relative; }
+
+    QString makeFile(const QString &relative, const QByteArray &content)
+    {
+        const QString path = src(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        EXPECT_EQ(f.write(content), content.size());
+        return path;
+    }
+
+    void append(const QList<CopyOrder> &orders, CopyHandOff::Copier list = CopyHandOff::Copier::Archive)
+    {
+        const Status s = CopyHandOff(m_home, list).append(orders);
+        ASSERT_TRUE(s.ok()) << s.error().toStdString();
+    }
+
+    qsizetype pending(CopyHandOff::Copier list = CopyHandOff::Copier::Archive) const
+    {
+        const Result<QList<CopyOrder>> p = CopyHandOff(m_home, list).pending();
+        return p ? p->size() : -1;
+    }
+
+    // Started as the program starts it: in COM, with no display, so it works on the console.
+    std::unique_ptr<QProcess> start(const QStringList &args = {}, std::function<void()> inChild = {},
+                                    const QMap<QString, QString> &extraEnvironment = {})
+    {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(u"DISPLAY"_s);
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        for (auto it = extraEnvironment.cbegin(); it != extraEnvironment.cend(); ++it)
+            env.insert(it.key(), it.value());
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(com());
+        if (inChild)
+            p->setChildProcessModifier(inChild);
+        p->start(copierProgram(), args);
+        EXPECT_TRUE(p->waitForStarted()) << copierProgram().toStdString();
+        return p;
+    }
+
+    static Finished finish(QProcess &p)
+    {
+        EXPECT_TRUE(p.waitForFinished(kRunTimeoutMs));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    Finished run(const QStringList &args = {}, std::function<void()> inChild = {})
+    {
+        auto p = start(args, std::move(inChild));
+        return finish(*p);
+    }
+
+    QStringList errorLog() const
+    {
+        return QString::fromUtf8(contentOf(com() + u"/fm-errors.log"_s)).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_home;
+    QString m_store;
+};
+
+TEST_F(CopierTest, FileFolderAndCompanionFolderLandUnderTheirStoredNames)
+{
+    const QString pdf = makeFile(u"report.pdf"_s, pattern(300 * 1024, 1));
+    makeFile(u"docs/a.txt"_s, "نص عربي"_ba);
+    makeFile(u"docs/sub/b.bin"_s, pattern(1024 * 1024 + 17, 2));
+    makeFile(u"docs/sub/deeper/c.txt"_s, pattern(5000, 3));
+    makeFile(u"docs/sub/empty.dat"_s, {});
+    makeFile(u"docs/.hidden"_s, "h"_ba);
+    QDir().mkpath(src(u"docs/vacant"_s));
+    const QString page = makeFile(u"page.htm"_s, "<html></html>"_ba);
+    makeFile(u"page_files/img.png"_s, pattern(20000, 4));
+    makeFile(u"page_files/css/style.css"_s, "p{}"_ba);
+
+    append({order(u"7&1&"_s, pdf, m_store), order(u"7&2&"_s, src(u"docs"_s), m_store),
+            order(u"7&3&"_s, page, m_store), order(QString(), src(u"page_files"_s), m_store)});
+    const Finished f = run();
+
+    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
+    EXPECT_TRUE(f.failures().isEmpty()) << f.err.toStdString();
+    // Nothing else in the series folder: no temporary copy stayed behind.
+    EXPECT_EQ(namesIn(m_store), (QStringList{u"7&1&report.pdf"_s, u"7&2&docs"_s, u"7&3&page.htm"_s, u"page_files"_s}));
+    EXPECT_EQ(contentOf(m_store + u"/7&1&report.pdf"_s), contentOf(pdf));
+    EXPECT_EQ(contentOf(m_store + u"/7&3&page.htm"_s), contentOf(page));
+    EXPECT_EQ(treeOf(m_store + u"/7&2&docs"_s), treeOf(src(u"docs"_s)));
+    EXPECT_TRUE(treeOf(m_store + u"/7&2&docs"_s).contains(u"vacant"_s));
+    EXPECT_EQ(treeOf(m_store + u"/page_files"_s), treeOf(src(u"page_files"_s)));
+    // One line for each of the 9 files.
+    EXPECT_EQ(f.out.split(u'\n', Qt::SkipEmptyParts).size(), 9) << f.out.toStdString();
+    EXPECT_EQ(pending(), 0);
+    EXPECT_EQ(contentOf(com() + u"/num.txt"_s), "0");
+    EXPECT_FALSE(QFile::exists(com() + u"/fm-errors.log"_s));
+    EXPECT_FALSE(QFile::exists(com() + u"/fm.taken"_s));
+}
+
+TEST_F(CopierTest, MissingSourceIsReportedWithItsCardAndTheRestIsCopied)
+{
+    const QString here = makeFile(u"here.txt"_s, "here"_ba);
+    const QString page = makeFile(u"page.htm"_s, "<html></html>"_ba);
+    append({order(u"12&1&"_s, src(u"gone.pdf"_s), m_store), order(u"13&1&"_s, here, m_store),
+            order(u"14&1&"_s, page, m_store), order(QString(), src(u"page_files"_s), m_store)});
+    const Finished f = run();
+
+    EXPECT_EQ(f.exitCode, 1);
+    const QStringList failures = f.failures();
+    ASSERT_EQ(failures.size(), 2) << f.err.toStdString();
+    EXPECT_TRUE(failures.at(0).contains(u"12"_s) && failures.at(0).contains(u"gone.pdf"_s)) << f.err.toStdString();
+    // The companion folder is the page's: its card is named although its order has no prefix.
+    EXPECT_TRUE(failures.at(1).contains(u"14"_s) && failures.at(1).contains(u"page_files"_s)) << f.err.toStdString();
+    EXPECT_EQ(namesIn(m_store), (QStringList{u"13&1&here.txt"_s, u"14&1&page.htm"_s}));
+
+    const QStringList log = errorLog();
+    ASSERT_EQ(log.size(), 2);
+    const QStringList fields = log.at(0).split(u'\t');
+    ASSERT_EQ(fields.size(), 5);
+    EXPECT_TRUE(QDateTime::fromString(fields.at(0), Qt::ISODate).isValid());
+    EXPECT_EQ(fields.at(1), u"12"_s);
+    EXPECT_EQ(fields.at(2), src(u"gone.pdf"_s));
+    EXPECT_EQ(log.at(1).split(u'\t').value(1), u"14"_s);
+}
+
+TEST_F(CopierTest, DestinationThatIsOrLiesUnderAFileIsReported)
+{
+    // Root writes anywhere, so a file in the way is what makes the folder impossible.
+    const QString blocker = m_home + u"/blocker"_s;
+    QFile b(blocker);
+    ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+    b.write("keep");
+    b.close();
+    const QString a = makeFile(u"a.txt"_s, "a"_ba);
+    append({order(u"21&1&"_s, a, blocker + u"/Ser1"_s), order(u"22&1&"_s, a, blocker)});
+    const Finished f = run();
+
+    EXPECT_EQ(f.exitCode, 1);
+    const QStringList failures = f.failures();
+    ASSERT_EQ(failures.size(), 2) << f.err.toStdString();
+    EXPECT_TRUE(failures.at(0).contains(u"21"_s) && failures.at(0).contains(u"a.txt"_s));
+    EXPECT_TRUE(failures.at(1).contains(u"22"_s) && failures.at(1).contains(u"a.txt"_s));
+    EXPECT_TRUE(QFileInfo(blocker).isFile());
+    EXPECT_EQ(contentOf(blocker), "keep");
+    EXPECT_EQ(namesIn(m_home), (QStringList{u"COM"_s, u"blocker"_s, u"src"_s}));
+    EXPECT_EQ(errorLog().size(), 2);
+}
+
+TEST_F(CopierTest, ExistingStoredItemIsNeitherReplacedNorSilentlySkipped)
+{
+    const QString a = makeFile(u"a.txt"_s, "new content"_ba);
+    makeFile(u"docs/x.txt"_s, "x"_ba);
+    ASSERT_TRUE(QDir().mkpath(m_store + u"/31&2&docs"_s));
+    QFile old(m_store + u"/31&1&a.txt"_s);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    append({order(u"31&1&"_s, a, m_store), order(u"31&2&"_s, src(u"docs"_s), m_store)});
+    const Finished f = run();
+
+    EXPECT_EQ(f.exitCode, 1);
+    const QStringList failures = f.failures();
+    ASSERT_EQ(failures.size(), 2) << f.err.toStdString();
+    EXPECT_TRUE(failures.at(0).contains(u"31"_s) && failures.at(0).contains(u"a.txt"_s));
+    EXPECT_TRUE(failures.at(1).contains(u"31"_s) && failures.at(1).contains(u"docs"_s));
+    EXPECT_EQ(contentOf(m_store + u"/31&1&a.txt"_s), "old");
+    EXPECT_TRUE(namesIn(m_store + u"/31&2&docs"_s).isEmpty());
+    EXPECT_EQ(namesIn(m_store), (QStringList{u"31&1&a.txt"_s, u"31&2&docs"_s}));
+}
+
+TEST_F(CopierTest, CopyFailingHalfWayLeavesNothingBehind)
+{
+    // A file size limit stands in for a full disk: writes past 1 MiB fail.
+    const auto fullDisk = [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1024 * 1024, 1024 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const QString big = makeFile(u"big.bin"_s, pattern(3 * 1024 * 1024, 5));
+    makeFile(u"mixed/a.txt"_s, "a"_ba);
+    makeFile(u"mixed/b/big.bin"_s, pattern(3 * 1024 * 1024, 6));
+    makeFile(u"mixed/c.txt"_s, "c"_ba);
+    const QString small = makeFile(u"small.txt"_s, "small"_ba);
+    append({order(u"41&1&"_s, big, m_store), order(u"41&2&"_s, src(u"mixed"_s), m_store),
+            order(u"41&3&"_s, small, m_store)});
+    const Finished f = run({}, fullDisk);
+
+    EXPECT_EQ(f.exitCode, 1);
+    const QStringList failures = f.failures();
+    ASSERT_EQ(failures.size(), 2) << f.err.toStdString();
+    EXPECT_TRUE(failures.at(0).contains(u"41"_s) && failures.at(0).contains(u"big.bin"_s));
+    EXPECT_TRUE(failures.at(1).contains(u"41"_s) && failures.at(1).contains(u"mixed"_s));
+    EXPECT_EQ(namesIn(m_store), QStringList{u"41&3&small.txt"_s});
+    EXPECT_EQ(contentOf(m_store + u"/41&3&small.txt"_s), "small");
+}
+
+TEST_F(CopierTest, SecondCopierWorksOnItsOwnList)
+{
+    const QString a = makeFile(u"a.txt"_s, "a"_ba);
+    const QString b = makeFile(u"b.txt"_s, "b"_ba);
+    const QString chosen = m_home + u"/chosen"_s;
+    append({order(QString(), b, chosen, 0)}, CopyHandOff::Copier::Second);
+    append({order(u"1&1&"_s, a, m_store)});
+    const Finished f = run({u"--list"_s, u"2"_s});
+
+    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
+    EXPECT_EQ(namesIn(chosen), QStringList{u"b.txt"_s});
+    EXPECT_EQ(pending(CopyHandOff::Copier::Second), 0);
+    EXPECT_EQ(pending(), 1);
+    EXPECT_FALSE(QFile::exists(m_store));
+}
+
+TEST_F(CopierTest, CopierFindingAnotherAtWorkLeavesTheOrdersToIt)
+{
+    const QString a = makeFile(u"a.txt"_s, "a"_ba);
+    append({order(u"5&1&"_s, a, m_store)});
+    // This test plays the copier at work.
+    const int held = ::open(QFile::encodeName(com() + u"/fm.run"_s).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    const Finished left = run();
+    EXPECT_EQ(left.exitCode, 0) << left.err.toStdString();
+    EXPECT_EQ(pending(), 1);
+    EXPECT_FALSE(QFile::exists(m_store + u"/5&1&a.txt"_s));
+
+    auto waiting = start({u"--wait"_s});
+    EXPECT_FALSE(waiting->waitForFinished(500));
+    EXPECT_EQ(pending(), 1);
+    ::close(held);
+    const Finished done = finish(*waiting);
+    EXPECT_EQ(done.exitCode, 0) << done.err.toStdString();
+    EXPECT_EQ(pending(), 0);
+    EXPECT_EQ(contentOf(m_store + u"/5&1&a.txt"_s), "a");
+}
+
+TEST_F(CopierTest, TwoListsInQuickSuccessionLoseNoOrder)
+{
+    constexpr int kRounds = 6;
+    constexpr int kFilesPerList = 8;
+    QStringList sources;
+    for (int i = 0; i < kFilesPerList; ++i)
+        sources.append(makeFile(u"f%1.bin"_s.arg(i), pattern(256 * 1024, i)));
+    for (int round = 0; round < kRounds; ++round) {
+        QList<CopyOrder> first;
+        QList<CopyOrder> second;
+        for (int i = 0; i < kFilesPerList; ++i) {
+            first.append(order(u"%1&%2&"_s.arg(100 + round).arg(i + 1), sources.at(i), m_store));
+            second.append(order(u"%1&%2&"_s.arg(200 + round).arg(i + 1), sources.at(i), m_store));
+        }
+        append(first);
+        auto one = start();
+        // A different moment of the first copier's run each round.
+        QThread::msleep(round * 15);
+        append(second);
+        auto two = start();
+        const Finished f1 = finish(*one);
+        const Finished f2 = finish(*two);
+        EXPECT_EQ(f1.exitCode, 0) << f1.err.toStdString();
+        EXPECT_EQ(f2.exitCode, 0) << f2.err.toStdString();
+        for (const QList<CopyOrder> *list : {&first, &second}) {
+            for (const CopyOrder &o : *list)
+                EXPECT_EQ(QFileInfo(o.target()).size(), 256 * 1024) << o.target().toStdString() << " round " << round;
+        }
+        EXPECT_EQ(pending(), 0);
+    }
+    EXPECT_EQ(namesIn(m_store).size(), kRounds * 2 * kFilesPerList);
+}
+
+TEST_F(CopierTest, OrdersAppendedWhileTheCopierLeavesAreNotLeftBehind)
+{
+    const QString a = makeFile(u"a.txt"_s, "a"_ba);
+    const QString b = makeFile(u"b.txt"_s, "b"_ba);
+    append({order(u"61&1&"_s, a, m_store)});
+    // The first copier stays a while between finding the list empty and giving up the run lock.
+    auto first = start({}, {}, {{u"DOVRELLE_FM_LINGER_MS"_s, u"3000"_s}});
+    QElapsedTimer waited;
+    waited.start();
+    while ((!QFile::exists(m_store + u"/61&1&a.txt"_s) || QFile::exists(com() + u"/fm.taken"_s))
+           && waited.elapsed() < kRunTimeoutMs)
+        QThread::msleep(10);
+    ASSERT_TRUE(QFile::exists(m_store + u"/61&1&a.txt"_s));
+    QThread::msleep(200);
+
+    append({order(u"62&1&"_s, b, m_store)});
+    const Finished second = run();
+    EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_EQ(pending(), 1);
+    const Finished firstDone = finish(*first);
+    EXPECT_EQ(firstDone.exitCode, 0) << firstDone.err.toStdString();
+    EXPECT_EQ(contentOf(m_store + u"/62&1&b.txt"_s), "b");
+    EXPECT_EQ(pending(), 0);
+}
+
+TEST_F(CopierTest, RunThatDiedIsFinishedByTheNextOne)
+{
+    const QString a = makeFile(u"a.txt"_s, "a"_ba);
+    const QString b = makeFile(u"b.txt"_s, "b"_ba);
+    const QString c = makeFile(u"c.txt"_s, "c"_ba);
+    ASSERT_TRUE(QDir().mkpath(m_store));
+    ASSERT_TRUE(QFile::copy(a, m_store + u"/51&1&a.txt"_s));
+    QFile other(m_store + u"/51&3&c.txt"_s);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("not c");
+    other.close();
+    // The orders a dead copier had taken from the list.
+    QByteArray taken;
+    for (const CopyOrder &o : {order(u"51&1&"_s, a, m_store), order(u"51&2&"_s, b, m_store), order(u"51&3&"_s, c, m_store)})
+        taken.append(*o.compose());
+    QFile journal(com() + u"/fm.taken"_s);
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    journal.write(taken);
+    journal.close();
+    // And a temporary copy it left.
+    QFile part(m_store + u"/.dovrelle-fm-999999999-1.part"_s);
+    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+    part.close();
+
+    const Finished f = run();
+    EXPECT_EQ(f.exitCode, 1);
+    // The item already in place counts as done; a different item at the stored name is a clash.
+    const QStringList failures = f.failures();
+    ASSERT_EQ(failures.size(), 1) << f.err.toStdString();
+    EXPECT_TRUE(failures.at(0).contains(u"51"_s) && failures.at(0).contains(u"c.txt"_s));
+    EXPECT_EQ(contentOf(m_store + u"/51&2&b.txt"_s), "b");
+    EXPECT_EQ(contentOf(m_store + u"/51&3&c.txt"_s), "not c");
+    EXPECT_EQ(namesIn(m_store), (QStringList{u"51&1&a.txt"_s, u"51&2&b.txt"_s, u"51&3&c.txt"_s}));
+    EXPECT_FALSE(QFile::exists(com() + u"/fm.taken"_s));
+}
+
+TEST_F(CopierTest, StartedOutsideComWithoutHomeRefusesToGuess)
+{
+    QProcess p;
+    p.setWorkingDirectory(m_home);
+    p.start(copierProgram(), {});
+    ASSERT_TRUE(p.waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_FALSE(QFile::exists(m_home + u"/../COM/fm.run"_s));
+}
+
+} // namespace

@@ -1,0 +1,289 @@
+#include "Copier.h"
+
+#include "StoreCopy.h"
+#include "app/FixedRecord.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThread>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The kernel lock that makes one copier the only one working on a hand-off. The kernel drops it
+// when the process ends however it ends, so a dead copier never blocks the next one.
+class RunLock
+{
+public:
+    explicit RunLock(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    {
+        m_error = m_fd < 0 ? errno : 0;
+    }
+    ~RunLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RunLock(const RunLock &) = delete;
+    RunLock &operator=(const RunLock &) = delete;
+
+    // False when another process holds it (error() is 0 then) or the lock failed.
+    bool acquire(bool wait)
+    {
+        if (m_fd < 0)
+            return false;
+        int r = 0;
+        do {
+            r = ::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB));
+        } while (r != 0 && errno == EINTR);
+        if (r != 0) {
+            m_error = errno == EWOULDBLOCK ? 0 : errno;
+            return false;
+        }
+        // Only for people looking: which process is copying.
+        const QByteArray pid = QByteArray::number(::getpid());
+        if (::ftruncate(m_fd, 0) == 0) {
+            [[maybe_unused]] const ssize_t written = ::pwrite(m_fd, pid.constData(), pid.size(), 0);
+        }
+        return true;
+    }
+    void release() { ::flock(m_fd, LOCK_UN); }
+    int error() const { return m_error; }
+
+private:
+    int m_fd;
+    int m_error = 0;
+};
+
+// Tests widen the moment between the last empty take and the release of the run lock, where a
+// writer's new orders meet a copier that is just leaving; only the first such moment of a run.
+void lingerForTests()
+{
+    static bool lingered = false;
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("DOVRELLE_FM_LINGER_MS", &ok);
+    if (ok && ms > 0 && !lingered)
+        QThread::msleep(ms);
+    lingered = true;
+}
+
+QString oneLine(QString text)
+{
+    text.replace(u'\t', u' ');
+    text.replace(u'\n', u' ');
+    text.replace(u'\r', u' ');
+    return text;
+}
+
+} // namespace
+
+Copier::Copier(QString programFolder, CopyHandOff::Copier list, QObject *parent)
+    : QObject(parent),
+      m_com(std::move(programFolder) + u"/COM"_s),
+      m_handOff(QFileInfo(m_com).path(), list),
+      m_list(list)
+{
+    StoreCopy::Hooks hooks;
+    hooks.fileStarted = [this](const QString &source) { emit fileStarted(source); };
+    hooks.advanced = [this](qint64 bytes) { emit advanced(bytes); };
+    hooks.fileCopied = [this](const QString &source, const QString &target) { emit fileCopied(source, target); };
+    m_store = std::make_unique<StoreCopy>(std::move(hooks));
+}
+
+Copier::~Copier() = default;
+
+QString Copier::runLockPath() const
+{
+    return m_com + (m_list == CopyHandOff::Copier::Archive ? u"/fm.run"_s : u"/fm2.run"_s);
+}
+
+QString Copier::journalPath() const
+{
+    return m_com + (m_list == CopyHandOff::Copier::Archive ? u"/fm.taken"_s : u"/fm2.taken"_s);
+}
+
+QString Copier::errorLogPath() const
+{
+    return m_com + (m_list == CopyHandOff::Copier::Archive ? u"/fm-errors.log"_s : u"/fm2-errors.log"_s);
+}
+
+void Copier::run(WhenBusy whenBusy)
+{
+    if (!QFileInfo(m_com).isDir()) {
+        reportRunProblem(tr("المجلد %1 غير موجود").arg(QDir::toNativeSeparators(m_com)));
+        emit finished();
+        return;
+    }
+    RunLock lock(runLockPath());
+    if (!lock.acquire(whenBusy == WhenBusy::Wait)) {
+        if (lock.error() != 0)
+            reportRunProblem(tr("تعذر قفل %1: %2").arg(QDir::toNativeSeparators(runLockPath()), qt_error_string(lock.error())));
+        else
+            m_leftToOther = true;
+        emit finished();
+        return;
+    }
+
+    // Orders an earlier run had taken and did not live to finish.
+    if (QFileInfo::exists(journalPath())) {
+        const Result<QList<CopyOrder>> left = readJournal();
+        if (left) {
+            copyAll(*left, true);
+            QFile::remove(journalPath());
+        } else {
+            reportRunProblem(left.error());
+        }
+    }
+
+    bool handOffReadable = true;
+    for (;;) {
+        for (;;) {
+            const Result<QList<CopyOrder>> taken = m_handOff.take(journalPath());
+            if (!taken) {
+                reportRunProblem(taken.error());
+                handOffReadable = false;
+                break;
+            }
+            if (taken->isEmpty())
+                break;
+            copyAll(*taken, false);
+            QFile::remove(journalPath());
+        }
+        lingerForTests();
+        lock.release();
+        // A writer may have appended after the last take and started a copier that found the lock
+        // still held and left: those orders are ours unless a copier that came since has the lock.
+        if (!handOffReadable)
+            break;
+        const Result<QList<CopyOrder>> pending = m_handOff.pending();
+        if (!pending || pending->isEmpty() || !lock.acquire(false))
+            break;
+    }
+    emit finished();
+}
+
+void Copier::copyAll(const QList<CopyOrder> &orders, bool resumed)
+{
+    // Everything is looked at first so that the progress knows the whole amount.
+    QList<Result<SourceTree>> trees;
+    qint64 files = 0;
+    qint64 bytes = 0;
+    for (const CopyOrder &o : orders) {
+        trees.append(StoreCopy::survey(o.source.isEmpty() ? QString() : QDir::cleanPath(o.source)));
+        if (trees.last()) {
+            files += trees.last()->files;
+            bytes += trees.last()->bytes;
+        }
+    }
+    emit planned(files, bytes);
+
+    for (qsizetype i = 0; i < orders.size(); ++i) {
+        const CopyOrder &order = orders.at(i);
+        const qint32 card = cardOf(order, i > 0 ? &orders.at(i - 1) : nullptr);
+        const Result<SourceTree> &tree = trees.at(i);
+        if (!tree) {
+            report(card, order, tree.error());
+            continue;
+        }
+        const QString name = order.prefix + QFileInfo(tree->source).fileName();
+        if (order.prefix.contains(u'/') || QFileInfo(tree->source).fileName().isEmpty()) {
+            report(card, order, tr("اسم التخزين غير صالح: \"%1\"").arg(name));
+            continue;
+        }
+        if (order.destination.isEmpty() || !QDir::isAbsolutePath(order.destination)) {
+            report(card, order, tr("مجلد الوجهة ليس مسارا كاملا: \"%1\"").arg(order.destination));
+            continue;
+        }
+        const QString destination = QDir::cleanPath(order.destination);
+        if (!QDir().mkpath(destination) || !QFileInfo(destination).isDir()) {
+            report(card, order, tr("تعذر انشاء مجلد الوجهة %1").arg(QDir::toNativeSeparators(destination)));
+            continue;
+        }
+        if (!m_cleanedFolders.contains(destination)) {
+            StoreCopy::removeStaleTemporaries(destination);
+            m_cleanedFolders.insert(destination);
+        }
+        if (Status s = m_store->place(*tree, destination, name, resumed); !s)
+            report(card, order, s.error());
+        else
+            ++m_copiedOrders;
+    }
+}
+
+qint32 Copier::cardOf(const CopyOrder &order, const CopyOrder *previous)
+{
+    if (order.prefix.contains(u'&')) {
+        bool ok = false;
+        const qint32 card = order.prefix.section(u'&', 0, 0).toInt(&ok);
+        return ok && card > 0 ? card : 0;
+    }
+    if (!order.prefix.isEmpty() || !previous || previous->destination != order.destination)
+        return 0;
+    const qsizetype dot = previous->source.lastIndexOf(u'.');
+    if (dot <= previous->source.lastIndexOf(u'/') || previous->source.left(dot) + u"_files"_s != order.source)
+        return 0;
+    return cardOf(*previous, nullptr);
+}
+
+void Copier::report(qint32 card, const CopyOrder &order, const QString &reason)
+{
+    const QString file = QDir::toNativeSeparators(order.source);
+    const QString message = card > 0 ? tr("تعذر نسخ %1 للبطاقة %2: %3").arg(file, QString::number(card), reason)
+                                     : tr("تعذر نسخ %1: %2").arg(file, reason);
+    m_failures.append(message);
+    QTextStream(stderr) << "dovrelle-fm: " << message << Qt::endl;
+
+    const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate),
+                                     card > 0 ? QString::number(card) : QString(), oneLine(order.source),
+                                     oneLine(order.target()), oneLine(reason)}
+                             .join(u'\t')
+                         + u'\n';
+    QFile log(errorLogPath());
+    // One write per line: appends of other copiers do not tear it apart.
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(line.toUtf8()) < 0 || !log.flush()) {
+        QTextStream(stderr) << "dovrelle-fm: "
+                            << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(errorLogPath()), log.errorString())
+                            << Qt::endl;
+    }
+    emit failed(message);
+}
+
+void Copier::reportRunProblem(const QString &reason)
+{
+    const QString message = tr("تعذر تنفيذ اوامر النسخ: %1").arg(reason);
+    m_failures.append(message);
+    QTextStream(stderr) << "dovrelle-fm: " << message << Qt::endl;
+    QFile log(errorLogPath());
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        log.write((QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString(), QString(), QString(),
+                               oneLine(reason)}
+                       .join(u'\t')
+                   + u'\n')
+                      .toUtf8());
+    }
+    emit failed(message);
+}
+
+Result<QList<CopyOrder>> Copier::readJournal() const
+{
+    QFile f(journalPath());
+    if (!f.open(QIODevice::ReadOnly))
+        return Result<QList<CopyOrder>>::failure(
+            tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(journalPath()), f.errorString()));
+    const QByteArray bytes = f.readAll();
+    QList<CopyOrder> orders;
+    for (qsizetype at = 0; at + CopyOrder::kSize <= bytes.size(); at += CopyOrder::kSize)
+        orders.append(CopyOrder::parse(bytes.mid(at, CopyOrder::kSize)));
+    return orders;
+}

@@ -1,0 +1,414 @@
+#include "StoreCopy.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr size_t kChunk = 8 * 1024 * 1024;
+// The tail of a copy is read back and compared: a cheap check that catches a short or zeroed end.
+constexpr qint64 kTailCheck = 64 * 1024;
+const QString kTemporaryStart = u".dovrelle-fm-"_s;
+const QString kTemporaryEnd = u".part"_s;
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Closes the descriptor when it goes out of scope; `close()` reports what closing says.
+class Fd
+{
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int close()
+    {
+        const int r = ::close(m_fd);
+        m_fd = -1;
+        return r;
+    }
+
+private:
+    int m_fd;
+};
+
+bool syncFolder(const QString &path)
+{
+    Fd fd(::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && ::fsync(fd.get()) == 0;
+}
+
+// 0 when done, else the error. A file system without the no-replace rename gets the same promise
+// from a hard link (which never replaces) for files, and from a check just before for folders.
+int renameNoReplace(const QString &from, const QString &to, bool folder)
+{
+    const QByteArray f = native(from);
+    const QByteArray t = native(to);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (!folder) {
+        if (::link(f.constData(), t.constData()) != 0)
+            return errno;
+        ::unlink(f.constData());
+        return 0;
+    }
+    struct stat st;
+    if (::lstat(t.constData(), &st) == 0)
+        return EEXIST;
+    return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
+}
+
+void removeAll(const QString &path)
+{
+    struct stat st;
+    const QByteArray p = native(path);
+    if (::lstat(p.constData(), &st) != 0)
+        return;
+    if (S_ISDIR(st.st_mode))
+        QDir(path).removeRecursively();
+    else
+        ::unlink(p.constData());
+}
+
+// The names in a folder, sorted, or the error of opening it.
+int listFolder(const QString &path, QStringList &names)
+{
+    DIR *dir = ::opendir(native(path).constData());
+    if (!dir)
+        return errno;
+    errno = 0;
+    while (const dirent *e = ::readdir(dir)) {
+        const QString name = QFile::decodeName(e->d_name);
+        if (name != u"."_s && name != u".."_s)
+            names.append(name);
+    }
+    const int err = errno;
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return err;
+}
+
+// True when both files hold the same bytes.
+bool sameContent(const QString &a, const QString &b)
+{
+    QFile fa(a);
+    QFile fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly) || fa.size() != fb.size())
+        return false;
+    while (!fa.atEnd()) {
+        const QByteArray ca = fa.read(1024 * 1024);
+        if (ca.isEmpty() || ca != fb.read(ca.size()))
+            return false;
+    }
+    return true;
+}
+
+bool sameTail(int a, int b, qint64 size)
+{
+    const qint64 n = std::min(size, kTailCheck);
+    QByteArray ba(n, '\0');
+    QByteArray bb(n, '\0');
+    return ::pread(a, ba.data(), n, size - n) == n && ::pread(b, bb.data(), n, size - n) == n && ba == bb;
+}
+
+} // namespace
+
+StoreCopy::StoreCopy(Hooks hooks) : m_hooks(std::move(hooks))
+{
+}
+
+Result<SourceTree> StoreCopy::survey(const QString &source)
+{
+    using R = Result<SourceTree>;
+    if (source.isEmpty() || !QDir::isAbsolutePath(source))
+        return R::failure(tr("مسار المصدر ليس مسارا كاملا: \"%1\"").arg(source));
+    SourceTree tree;
+    tree.source = source;
+    struct stat st;
+    if (::stat(native(source).constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return R::failure(tr("المصدر غير موجود"));
+        return R::failure(tr("تعذر الوصول الى المصدر: %1").arg(qt_error_string(errno)));
+    }
+    if (S_ISREG(st.st_mode)) {
+        tree.entries.append({QString(), SourceTree::Kind::File, qint64(st.st_size)});
+        tree.files = 1;
+        tree.bytes = st.st_size;
+        return tree;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return R::failure(tr("المصدر ليس ملفا عاديا ولا مجلدا"));
+
+    tree.isFolder = true;
+    tree.entries.append({QString(), SourceTree::Kind::Folder, 0});
+    // Folders still to list, as paths below the source; a folder's entries follow it directly.
+    QList<QString> pending{QString()};
+    while (!pending.isEmpty()) {
+        const QString relative = pending.takeLast();
+        const QString folder = relative.isEmpty() ? source : source + u'/' + relative;
+        QStringList names;
+        if (const int err = listFolder(folder, names))
+            return R::failure(tr("تعذرت قراءة المجلد %1: %2").arg(shown(folder), qt_error_string(err)));
+        QStringList subFolders;
+        for (const QString &name : std::as_const(names)) {
+            const QString rel = relative.isEmpty() ? name : relative + u'/' + name;
+            const QString path = source + u'/' + rel;
+            struct stat es;
+            if (::lstat(native(path).constData(), &es) != 0)
+                return R::failure(tr("تعذر الوصول الى %1: %2").arg(shown(path), qt_error_string(errno)));
+            if (S_ISLNK(es.st_mode)) {
+                tree.entries.append({rel, SourceTree::Kind::Link, 0});
+            } else if (S_ISDIR(es.st_mode)) {
+                tree.entries.append({rel, SourceTree::Kind::Folder, 0});
+                subFolders.append(rel);
+            } else if (S_ISREG(es.st_mode)) {
+                tree.entries.append({rel, SourceTree::Kind::File, qint64(es.st_size)});
+                ++tree.files;
+                tree.bytes += es.st_size;
+            } else {
+                return R::failure(tr("%1 ليس ملفا عاديا ولا مجلدا").arg(shown(path)));
+            }
+        }
+        // Reversed so that taking from the end lists them in name order.
+        std::reverse(subFolders.begin(), subFolders.end());
+        pending.append(subFolders);
+    }
+    return tree;
+}
+
+Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, const QString &targetName,
+                        bool resumed)
+{
+    const QString target = targetFolder + u'/' + targetName;
+    struct stat st;
+    if (::lstat(native(target).constData(), &st) == 0) {
+        if (resumed && identical(tree, target)) {
+            if (m_hooks.advanced)
+                m_hooks.advanced(tree.bytes);
+            return {};
+        }
+        return Status::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(target)));
+    }
+
+    const QString temporary = temporaryName(targetFolder);
+    Status s;
+    if (tree.isFolder) {
+        s = copyFolderInto(tree, temporary, target);
+        if (s) {
+            // What arrived is counted again from the disk, not from what the copy believed it wrote.
+            const Result<SourceTree> copied = survey(temporary);
+            if (!copied)
+                s = Status::failure(copied.error());
+            else if (copied->files != tree.files || copied->bytes != tree.bytes
+                     || copied->entries.size() != tree.entries.size())
+                s = Status::failure(tr("النسخة لا تطابق الاصل: %1 ملف و%2 بايت بدل %3 ملف و%4 بايت")
+                                        .arg(QString::number(copied->files), QString::number(copied->bytes),
+                                             QString::number(tree.files), QString::number(tree.bytes)));
+        }
+    } else {
+        if (m_hooks.fileStarted)
+            m_hooks.fileStarted(tree.source);
+        s = copyFile(tree.source, temporary, tree.bytes, target);
+    }
+    if (s) {
+        if (const int err = renameNoReplace(temporary, target, tree.isFolder)) {
+            s = err == EEXIST || err == ENOTEMPTY
+                    ? Status::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(target)))
+                    : Status::failure(tr("تعذرت تسمية النسخة %1: %2").arg(shown(target), qt_error_string(err)));
+        }
+    }
+    if (!s) {
+        removeAll(temporary);
+        return s;
+    }
+    if (!syncFolder(targetFolder))
+        return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(targetFolder), qt_error_string(errno)));
+    if (!tree.isFolder && m_hooks.fileCopied)
+        m_hooks.fileCopied(tree.source, target);
+    return {};
+}
+
+Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expectedSize, const QString &named)
+{
+    Fd in(::open(native(from).constData(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid())
+        return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(errno)));
+    struct stat before;
+    if (::fstat(in.get(), &before) != 0 || !S_ISREG(before.st_mode))
+        return Status::failure(tr("%1 ليس ملفا عاديا").arg(shown(from)));
+    Fd out(::open(native(to).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!out.valid())
+        return Status::failure(tr("تعذر انشاء النسخة %1: %2").arg(shown(named), qt_error_string(errno)));
+
+    const auto writeFailed = [&](int err) {
+        return Status::failure(tr("تعذرت كتابة %1: %2").arg(shown(named), qt_error_string(err)));
+    };
+    qint64 copied = 0;
+    bool inKernel = true;
+    QByteArray buffer;
+    for (;;) {
+        ssize_t n = 0;
+        if (inKernel) {
+            n = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, kChunk, 0);
+            // Some file systems cannot copy in the kernel; the plain way works everywhere.
+            if (n < 0 && copied == 0
+                && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) {
+                inKernel = false;
+                continue;
+            }
+            if (n < 0 && errno != EINTR)
+                return writeFailed(errno);
+        } else {
+            if (buffer.isEmpty())
+                buffer.resize(kChunk);
+            n = ::read(in.get(), buffer.data(), buffer.size());
+            if (n < 0 && errno != EINTR)
+                return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(errno)));
+            for (ssize_t done = 0; n > 0 && done < n;) {
+                const ssize_t w = ::write(out.get(), buffer.constData() + done, n - done);
+                if (w < 0 && errno != EINTR)
+                    return writeFailed(errno);
+                done += std::max<ssize_t>(w, 0);
+            }
+        }
+        if (n == 0)
+            break;
+        if (n > 0) {
+            copied += n;
+            if (m_hooks.advanced)
+                m_hooks.advanced(n);
+        }
+    }
+
+    struct stat after;
+    if (::fstat(in.get(), &after) != 0 || after.st_size != before.st_size || copied != before.st_size
+        || copied != expectedSize) {
+        return Status::failure(tr("تغير حجم %1 اثناء النسخ: نُسخ %2 بايت والحجم %3 بايت")
+                                   .arg(shown(from), QString::number(copied), QString::number(qint64(after.st_size))));
+    }
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ::futimens(out.get(), times);
+    if (::fsync(out.get()) != 0)
+        return writeFailed(errno);
+    struct stat written;
+    if (::fstat(out.get(), &written) != 0 || written.st_size != copied)
+        return Status::failure(tr("حجم النسخة %1 بايت وحجم الاصل %2 بايت")
+                                   .arg(QString::number(qint64(written.st_size)), QString::number(copied)));
+    if (!sameTail(in.get(), out.get(), copied))
+        return Status::failure(tr("محتوى النسخة لا يطابق الاصل %1").arg(shown(from)));
+    if (out.close() != 0)
+        return writeFailed(errno);
+    return {};
+}
+
+Status StoreCopy::copyFolderInto(const SourceTree &tree, const QString &temporary, const QString &finalTarget)
+{
+    QStringList folders;
+    for (const SourceTree::Entry &e : tree.entries) {
+        const QString from = e.relative.isEmpty() ? tree.source : tree.source + u'/' + e.relative;
+        const QString to = e.relative.isEmpty() ? temporary : temporary + u'/' + e.relative;
+        const QString named = e.relative.isEmpty() ? finalTarget : finalTarget + u'/' + e.relative;
+        switch (e.kind) {
+        case SourceTree::Kind::Folder:
+            if (::mkdir(native(to).constData(), 0777) != 0)
+                return Status::failure(
+                    tr("تعذر انشاء المجلد %1: %2").arg(shown(named), qt_error_string(errno)));
+            folders.append(to);
+            break;
+        case SourceTree::Kind::Link: {
+            QByteArray link(4096, '\0');
+            const ssize_t n = ::readlink(native(from).constData(), link.data(), link.size());
+            if (n < 0 || n >= link.size())
+                return Status::failure(tr("تعذرت قراءة الرابط %1: %2").arg(shown(from), qt_error_string(errno)));
+            link.truncate(n);
+            if (::symlink(link.constData(), native(to).constData()) != 0)
+                return Status::failure(tr("تعذر انشاء الرابط %1: %2").arg(shown(named), qt_error_string(errno)));
+            break;
+        }
+        case SourceTree::Kind::File:
+            if (m_hooks.fileStarted)
+                m_hooks.fileStarted(from);
+            if (Status s = copyFile(from, to, e.size, named); !s)
+                return s;
+            if (m_hooks.fileCopied)
+                m_hooks.fileCopied(from, named);
+            break;
+        }
+    }
+    // Inner folders first, so every name is on the disk before the folder that holds it is renamed.
+    for (auto it = folders.crbegin(); it != folders.crend(); ++it) {
+        if (!syncFolder(*it))
+            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(finalTarget), qt_error_string(errno)));
+    }
+    return {};
+}
+
+bool StoreCopy::identical(const SourceTree &tree, const QString &target)
+{
+    const Result<SourceTree> there = survey(target);
+    if (!there || there->isFolder != tree.isFolder || there->entries.size() != tree.entries.size())
+        return false;
+    for (qsizetype i = 0; i < tree.entries.size(); ++i) {
+        const SourceTree::Entry &a = tree.entries.at(i);
+        const SourceTree::Entry &b = there->entries.at(i);
+        if (a.relative != b.relative || a.kind != b.kind || a.size != b.size)
+            return false;
+        if (a.kind == SourceTree::Kind::File) {
+            const QString suffix = a.relative.isEmpty() ? QString() : u'/' + a.relative;
+            if (!sameContent(tree.source + suffix, target + suffix))
+                return false;
+        }
+    }
+    return true;
+}
+
+QString StoreCopy::temporaryName(const QString &folder)
+{
+    return folder + u'/' + kTemporaryStart + QString::number(::getpid()) + u'-' + QString::number(++m_counter)
+           + kTemporaryEnd;
+}
+
+void StoreCopy::removeStaleTemporaries(const QString &folder)
+{
+    QStringList names;
+    if (listFolder(folder, names) != 0)
+        return;
+    for (const QString &name : std::as_const(names)) {
+        if (!name.startsWith(kTemporaryStart) || !name.endsWith(kTemporaryEnd))
+            continue;
+        bool ok = false;
+        const pid_t pid = name.mid(kTemporaryStart.size()).section(u'-', 0, 0).toInt(&ok);
+        // A copy of a copier still running (the other list's copier may share the folder) stays.
+        if (!ok || (pid != ::getpid() && (::kill(pid, 0) == 0 || errno != ESRCH)))
+            continue;
+        removeAll(folder + u'/' + name);
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/Result.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// What one source holds, looked at before anything is copied: the entries of a folder in an
+// order where every folder comes before what it holds, or the single file itself.
+struct SourceTree
+{
+    enum class Kind { File, Folder, Link };
+    struct Entry
+    {
+        QString relative; // path below the source; empty for the source itself
+        Kind kind = Kind::File;
+        qint64 size = 0;
+    };
+
+    QString source;
+    bool isFolder = false;
+    QList<Entry> entries;
+    qint64 files = 0;
+    qint64 bytes = 0;
+};
+
+// Places one source (a file, or a folder with everything below it) at its stored name. The copy
+// is built under a hidden temporary name beside the target, flushed to the disk and checked, then
+// renamed into place without replacing anything: the stored name either holds the complete copy
+// or does not exist, and an existing stored item is never touched.
+class StoreCopy
+{
+    Q_DECLARE_TR_FUNCTIONS(StoreCopy)
+
+public:
+    struct Hooks
+    {
+        std::function<void(const QString &source)> fileStarted;
+        std::function<void(qint64 bytes)> advanced;
+        std::function<void(const QString &source, const QString &target)> fileCopied;
+    };
+
+    explicit StoreCopy(Hooks hooks = {});
+
+    // Links below a folder are kept as links; a link given as the source itself is followed.
+    static Result<SourceTree> survey(const QString &source);
+
+    // `resumed` is for an order an interrupted run may already have placed: a target identical
+    // to the source then counts as done instead of as a clash.
+    Status place(const SourceTree &tree, const QString &targetFolder, const QString &targetName, bool resumed);
+
+    // Removes the temporary copies that copier runs no longer alive left in the folder.
+    static void removeStaleTemporaries(const QString &folder);
+
+private:
+    // `named` is the stored name the file is meant for, used in messages instead of the temporary.
+    Status copyFile(const QString &from, const QString &to, qint64 expectedSize, const QString &named);
+    Status copyFolderInto(const SourceTree &tree, const QString &temporary, const QString &finalTarget);
+    static bool identical(const SourceTree &tree, const QString &target);
+    QString temporaryName(const QString &folder);
+
+    Hooks m_hooks;
+    int m_counter = 0;
+};
