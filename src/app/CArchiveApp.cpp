@@ -2,6 +2,7 @@
 
 #include "ArchiveSetup.h"
 #include "CMainFrame.h"
+#include "CSettingsDlg.h"
 #include "MessageBox.h"
 #include "Profile.h"
 #include "db/Schema.h"
@@ -59,6 +60,12 @@ bool CArchiveApp::openDatabase()
 
 bool CArchiveApp::start(const QStringList &arguments)
 {
+    // A first run asks for the settings before anything else; the running program keeps its
+    // default folders until the next start.
+    if (m_state.firstRun) {
+        CSettingsDlg settings(m_state);
+        settings.exec();
+    }
     if (!openDatabase())
         return false;
 
@@ -102,4 +109,9 @@ void CArchiveApp::openImageFile(const QString &path)
 
 void CArchiveApp::wireCommands()
 {
+    CMainFrame *frame = m_frame.get();
+    frame->setHandler(Command::Settings, [this, frame] {
+        CSettingsDlg settings(m_state, frame);
+        settings.exec();
+    });
 }

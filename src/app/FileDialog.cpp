@@ -1,0 +1,50 @@
+#include "FileDialog.h"
+
+#include <QFileDialog>
+
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+std::optional<QString> g_next;
+} // namespace
+
+void FileDialog::setNextPath(const QString &path)
+{
+    g_next = path;
+}
+
+bool FileDialog::takeNext(QString *path)
+{
+    if (!g_next)
+        return false;
+    *path = *g_next;
+    g_next.reset();
+    return true;
+}
+
+QString FileDialog::chooseFolder(QWidget *parent)
+{
+    QString path;
+    if (takeNext(&path))
+        return path;
+    return QFileDialog::getExistingDirectory(parent, u"Select a directory..."_s, QString(),
+                                             QFileDialog::ShowDirsOnly);
+}
+
+QString FileDialog::openFile(QWidget *parent, const QString &title, const QString &filter)
+{
+    QString path;
+    if (takeNext(&path))
+        return path;
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, QFileDialog::ReadOnly);
+}
+
+QString FileDialog::saveFile(QWidget *parent, const QString &title, const QString &filter)
+{
+    QString path;
+    if (takeNext(&path))
+        return path;
+    return QFileDialog::getSaveFileName(parent, title, QString(), filter);
+}

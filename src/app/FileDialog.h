@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The program's file and folder choosers, which tests can answer in advance.
+class FileDialog
+{
+public:
+    // The system's folder browser titled "Select a directory..."; empty when cancelled.
+    static QString chooseFolder(QWidget *parent);
+    static QString openFile(QWidget *parent, const QString &title, const QString &filter);
+    static QString saveFile(QWidget *parent, const QString &title, const QString &filter);
+
+    // Tests: the next chooser returns this path at once (an empty path means cancel).
+    static void setNextPath(const QString &path);
+
+private:
+    static bool takeNext(QString *path);
+};
