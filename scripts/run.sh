@@ -15,7 +15,12 @@ if [ ! -f "$home/COM/pathes.txt" ]; then
 fi
 
 export DOVRELLE_HOME="$home"
-export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0:new_delete_type_mismatch=0}"
+# The web page view's browser refuses its sandbox as root.
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+  export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox --disable-gpu}"
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "run: no display here; starting the program under Xvfb"
   exec xvfb-run -a -s "-screen 0 1280x800x24" "$build/bin/dovrelle" "$@"

@@ -4,6 +4,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The web page view needs its OpenGL contexts shared before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     CArchiveApp::setUpApplication(app);
     CArchiveApp archive(AppState::programFolderFromEnvironment());

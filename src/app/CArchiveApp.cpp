@@ -3,6 +3,10 @@
 #include "ArchiveSetup.h"
 #include "CMainFrame.h"
 #include "CSettingsDlg.h"
+#include "FileDialog.h"
+#include "ui/CGridCtrl.h"
+#include "ui/MenuStyle.h"
+#include "ui/web/CWebPageView.h"
 #include "MessageBox.h"
 #include "Profile.h"
 #include "db/Schema.h"
@@ -13,6 +17,8 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QImageReader>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -92,6 +98,11 @@ bool CArchiveApp::start(const QStringList &arguments)
     m_frame->dispatch(Command::ToggleBaskets);
     m_frame->activateWindow();
     m_frame->setFocus();
+    // The help page is handed to the view even when it is not there; the view shows why.
+    if (m_state.showHelp) {
+        m_state.webAddress = m_state.programFolder + u"/Read me.mht"_s;
+        openWebPageView(true);
+    }
     return true;
 }
 
@@ -107,9 +118,53 @@ void CArchiveApp::openImageFile(const QString &path)
     m_frame->openImage(image, QFileInfo(path).fileName());
 }
 
+void CArchiveApp::openWebPageView(bool maximized)
+{
+    auto *view = new CWebPageView(m_state.webAddress);
+    connect(view, &CWebPageView::pageSaved, this, &CArchiveApp::webPageSaved);
+    connect(view, &CWebPageView::saveFailed, m_frame.get(),
+            [frame = m_frame.get()](const QString &message) { MessageBox::warning(frame, message); });
+    m_frame->addChild(view, view->windowTitle(), maximized);
+}
+
+void CArchiveApp::openWebPage()
+{
+    const QString path = FileDialog::openFile(m_frame.get(), QString(),
+                                              u"Webpage (*.htm);;Webpage (*.mhtml);;All Files (*)"_s);
+    if (path.isEmpty())
+        return;
+    m_state.webAddress = webAddressForPath(path);
+    openWebPageView(false);
+}
+
+void CArchiveApp::saveWebPage()
+{
+    QMdiSubWindow *active = m_frame->mdiArea()->activeSubWindow();
+    auto *view = active ? qobject_cast<CWebPageView *>(active->widget()) : nullptr;
+    if (!view)
+        return;
+    const QString path = FileDialog::saveFile(m_frame.get(), QString(), u"Webpage (*.mhtml);;All Files (*)"_s);
+    if (!path.isEmpty())
+        view->savePage(path);
+}
+
 void CArchiveApp::wireCommands()
 {
     CMainFrame *frame = m_frame.get();
+    frame->setWebViewPredicate(
+        [](QMdiSubWindow *sub) { return qobject_cast<CWebPageView *>(sub->widget()) != nullptr; });
+    frame->setHandler(Command::OpenWebPage, [this] { openWebPage(); });
+    frame->setHandler(Command::SaveWebPage, [this] { saveWebPage(); });
+    m_menuStyle = new MenuStyle(this);
+    frame->setHandler(Command::MenuStyleDefault, [this] { m_menuStyle->setLook(MenuStyle::Look::Default); });
+    frame->setHandler(Command::MenuStyleFlat, [this] { m_menuStyle->setLook(MenuStyle::Look::Flat); });
+    // A grid with the focus takes the paste into its cells; otherwise it is a new picture.
+    frame->setHandler(Command::Paste, [frame] {
+        if (auto *grid = qobject_cast<CGridCtrl *>(QApplication::focusWidget()))
+            grid->paste();
+        else
+            frame->pastePicture();
+    });
     frame->setHandler(Command::Settings, [this, frame] {
         CSettingsDlg settings(m_state, frame);
         settings.exec();

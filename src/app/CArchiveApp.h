@@ -10,6 +10,7 @@
 #include <optional>
 
 class CMainFrame;
+class MenuStyle;
 class QApplication;
 
 // The application object: finds the archive, runs the login, builds the main window and offers
@@ -37,13 +38,22 @@ public:
 
     // Opens a picture file as a new child window; reports a file that cannot be read.
     void openImageFile(const QString &path);
+    // The open-window service of the web page view: a new view on the web address.
+    void openWebPageView(bool maximized);
+
+signals:
+    // A web page was saved into a file that belongs in the card's file list.
+    void webPageSaved(const QString &folder, const QString &fileName);
 
 private:
     bool openDatabase();
     void wireCommands();
+    void openWebPage();
+    void saveWebPage();
 
     AppState m_state;
     std::unique_ptr<QSettings> m_profile;
     std::optional<Database> m_db;
     std::unique_ptr<CMainFrame> m_frame;
+    MenuStyle *m_menuStyle = nullptr;
 };

@@ -51,6 +51,8 @@ CSettingsDlg::CSettingsDlg(const AppState &state, QWidget *parent)
     auto *form = new QFormLayout;
     form->addRow(tr("اسم الشركة"), m_company);
     auto folderRow = [&](const QString &label, QLineEdit *edit) {
+        // A path reads from left to right even in a right-to-left form.
+        edit->setLayoutDirection(Qt::LeftToRight);
         auto *row = new QHBoxLayout;
         row->addWidget(edit, 1);
         QToolButton *browse = browseButton(this);
