@@ -19,3 +19,36 @@ admin class add 32 "الاجازات" --parent 3
 admin user add CLERK --password 2 --classes 1,11,12,2,21
 admin user add ARCHIVIST --password 3 --all-rights --classes 1,11,12,2,21,3,31,32
 echo "demo archive ready in $home (users MASTER / 1, CLERK / 2, ARCHIVIST / 3)"
+
+# A few cards, with generated scanned pages, a PDF, a folder and typed texts.
+src=$(mktemp -d)
+trap 'rm -rf "$src"' EXIT
+page() { # name colour label
+  convert -size 1240x1754 "gradient:white-$2" -fill '#203040' -draw 'rectangle 120,160 1120,230' \
+    -draw 'rectangle 120,320 980,350' -draw 'rectangle 120,400 1040,430' -draw 'rectangle 120,480 900,510' \
+    -pointsize 72 -annotate +140+1500 "$3" -quality 80 "$src/$1"
+}
+page letter-1.jpg lightblue "No. 1/2026"
+page letter-2.jpg lightyellow "No. 2/2026"
+page invoice.png honeydew "INV-2031"
+page contract.tif mistyrose "Contract 7"
+printf '%%PDF-1.4\n%% Dovrelle demo\n1 0 obj << /Type /Catalog >> endobj\ntrailer << /Root 1 0 R >>\n%%%%EOF\n' > "$src/report.pdf"
+mkdir -p "$src/meeting-2026"
+printf 'محضر اجتماع مجلس الادارة\n' > "$src/meeting-2026/minutes.txt"
+printf 'قائمة الحضور\n' > "$src/meeting-2026/attendance.txt"
+
+card() { "$bin/dovrelle-admin" archive --home "$home" --user ARCHIVIST --wait "$@" >/dev/null; }
+card --class 1,11 --name "كتاب وارد من وزارة المالية" --editor "مدير المكتب" --date 2026-01-12 \
+  --notes "يرد عليه خلال اسبوع" \
+  --file "$src/letter-1.jpg" --keywords "مالية+ميزانية" --description "الصفحة الاولى" \
+  --file "$src/letter-2.jpg" --keywords "مالية" --description "الصفحة الثانية" \
+  --text "يطلب الكتاب تزويد الوزارة بتقديرات الميزانية للعام القادم" --keywords "ميزانية"
+card --class 1,12 --name "فاتورة توريد قرطاسية" --editor "قسم المشتريات" --date 2026-02-03 \
+  --file "$src/invoice.png" --keywords "فاتورة+قرطاسية" --file "$src/report.pdf" --keywords "تقرير"
+card --class 3,31 --name "عقد عمل موظف جديد" --editor "شؤون الموظفين" --date 2026-03-15 \
+  --file "$src/contract.tif" --keywords "عقد+تعيين" \
+  --text "مدة العقد سنتان قابلة للتجديد" --keywords "عقد"
+card --class 2,21 --name "محضر اجتماع مجلس الادارة" --editor "أمين السر" --date 2026-04-20 \
+  --file "$src/meeting-2026" --keywords "اجتماع+محضر" \
+  --text "تقرر اعتماد الخطة السنوية" --keywords "قرار"
+echo "demo cards archived"
