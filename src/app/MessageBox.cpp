@@ -6,6 +6,7 @@ namespace {
 bool g_testMode = false;
 QList<QMessageBox::StandardButton> g_answers;
 QStringList g_shown;
+QList<QMessageBox::Icon> g_icons;
 } // namespace
 
 void MessageBox::information(QWidget *parent, const QString &text, const QString &title)
@@ -25,9 +26,9 @@ void MessageBox::critical(QWidget *parent, const QString &text, const QString &t
 
 QMessageBox::StandardButton MessageBox::question(QWidget *parent, const QString &text, const QString &title,
                                                  QMessageBox::StandardButtons buttons,
-                                                 QMessageBox::StandardButton defaultButton)
+                                                 QMessageBox::StandardButton defaultButton, QMessageBox::Icon icon)
 {
-    return show(parent, QMessageBox::Question, title, text, buttons, defaultButton);
+    return show(parent, icon, title, text, buttons, defaultButton);
 }
 
 void MessageBox::setTestMode(bool on)
@@ -35,6 +36,7 @@ void MessageBox::setTestMode(bool on)
     g_testMode = on;
     g_answers.clear();
     g_shown.clear();
+    g_icons.clear();
 }
 
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
@@ -44,7 +46,13 @@ void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
 
 QStringList MessageBox::takeShown()
 {
+    g_icons.clear();
     return std::exchange(g_shown, {});
+}
+
+QList<QMessageBox::Icon> MessageBox::shownIcons()
+{
+    return g_icons;
 }
 
 QMessageBox::StandardButton MessageBox::show(QWidget *parent, QMessageBox::Icon icon, const QString &title,
@@ -53,6 +61,7 @@ QMessageBox::StandardButton MessageBox::show(QWidget *parent, QMessageBox::Icon 
 {
     if (g_testMode) {
         g_shown.append(text);
+        g_icons.append(icon);
         return g_answers.isEmpty() ? defaultButton : g_answers.takeFirst();
     }
     QMessageBox box(icon, title, text, buttons, parent);

@@ -14,13 +14,16 @@ public:
     static void critical(QWidget *parent, const QString &text, const QString &title = {});
     static QMessageBox::StandardButton question(QWidget *parent, const QString &text, const QString &title = {},
                                                 QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No,
-                                                QMessageBox::StandardButton defaultButton = QMessageBox::No);
+                                                QMessageBox::StandardButton defaultButton = QMessageBox::No,
+                                                QMessageBox::Icon icon = QMessageBox::Question);
 
     // Tests: from now on nothing is shown; texts are recorded and questions answered with the
     // armed answers in turn (the default button once they run out).
     static void setTestMode(bool on);
     static void setNextAnswer(QMessageBox::StandardButton answer);
     static QStringList takeShown();
+    // The icons of the recorded messages, in the same order; taken with them by takeShown().
+    static QList<QMessageBox::Icon> shownIcons();
 
 private:
     static QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const QString &title,
