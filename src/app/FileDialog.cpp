@@ -8,6 +8,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 std::optional<QString> g_next;
+std::optional<QStringList> g_nextList;
 } // namespace
 
 void FileDialog::setNextPath(const QString &path)
@@ -39,6 +40,21 @@ QString FileDialog::openFile(QWidget *parent, const QString &title, const QStrin
     if (takeNext(&path))
         return path;
     return QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, QFileDialog::ReadOnly);
+}
+
+void FileDialog::setNextPaths(const QStringList &paths)
+{
+    g_nextList = paths;
+}
+
+QStringList FileDialog::openFiles(QWidget *parent, const QString &title, const QString &filter)
+{
+    if (g_nextList) {
+        const QStringList paths = *g_nextList;
+        g_nextList.reset();
+        return paths;
+    }
+    return QFileDialog::getOpenFileNames(parent, title, QString(), filter, nullptr, QFileDialog::ReadOnly);
 }
 
 QString FileDialog::saveFile(QWidget *parent, const QString &title, const QString &filter)

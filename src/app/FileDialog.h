@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -11,10 +11,12 @@ public:
     // The system's folder browser titled "Select a directory..."; empty when cancelled.
     static QString chooseFolder(QWidget *parent);
     static QString openFile(QWidget *parent, const QString &title, const QString &filter);
+    static QStringList openFiles(QWidget *parent, const QString &title, const QString &filter);
     static QString saveFile(QWidget *parent, const QString &title, const QString &filter);
 
     // Tests: the next chooser returns this path at once (an empty path means cancel).
     static void setNextPath(const QString &path);
+    static void setNextPaths(const QStringList &paths);
 
 private:
     static bool takeNext(QString *path);

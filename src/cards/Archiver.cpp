@@ -46,6 +46,11 @@ QString Archiver::nothingToArchiveMessage()
     return tr("البطاقة لا تحوي ملفا ولا نصا للأرشفة");
 }
 
+QString Archiver::noSuchCardMessage(qint32 card)
+{
+    return tr("لا توجد بطاقة بالرقم %1").arg(card);
+}
+
 QString Archiver::storedPath(const QString &fileServer, const DocumentRow &row)
 {
     return fileServer + u'/' + row.s7 + u'/' + QString::number(row.n1) + u'&' + QString::number(row.n2) + u'&'
@@ -235,16 +240,22 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
         t.archived = t.archived || !t.text.isEmpty();
     draft.number = *card;
 
-    const Status copied = handOff(*plan);
+    // The card is written: a hand-off that fails now is a warning, its files wait for a retry.
+    if (const Status copied = handOff(*plan); !copied)
+        m_warning = copied.error();
     lock.release();
-    if (!copied)
-        return Result<qint32>::failure(copied.error());
     return card;
 }
 
 Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled)
 {
     m_warning.clear();
+    // Only a number already given out names a card; any other would be given out again later.
+    const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
+    if (!counter)
+        return Status::failure(counter.error());
+    if (draft.number <= 0 || draft.number > counter->n9)
+        return Status::failure(noSuchCardMessage(draft.number));
     AllocationLock lock(m_folders.database);
     if (Status s = lock.acquire(cancelled); !s)
         return s;
@@ -340,13 +351,17 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     }
     draft.texts = kept;
 
-    const Status copied = handOff(*plan);
+    if (const Status copied = handOff(*plan); !copied)
+        m_warning = copied.error();
     lock.release();
-    return copied;
+    return {};
 }
 
 Result<int> Archiver::remove(qint32 card)
 {
+    // Card numbers start at 1: the counter row is no card.
+    if (card <= 0)
+        return Result<int>::failure(noSuchCardMessage(card));
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<int>::failure(conn.error());

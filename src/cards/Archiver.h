@@ -53,6 +53,7 @@ public:
     static QString storedPath(const QString &fileServer, const DocumentRow &row);
     static QString noClassificationMessage();
     static QString nothingToArchiveMessage();
+    static QString noSuchCardMessage(qint32 card);
 
 private:
     struct Plan

@@ -1,1 +1,1108 @@
 #include "CCardDlg.h"
+
+#include "CFileOperation.h"
+#include "app/Commands.h"
+#include "app/Cp1256.h"
+#include "app/FileDialog.h"
+#include "app/FilesIdentical.h"
+#include "app/MessageBox.h"
+#include "classes/CardClasses.h"
+#include "db/CClaSet.h"
+#include "db/CDFSet.h"
+#include "db/ClassPath.h"
+#include "ui/CGridCtrl.h"
+#include "ui/GridModel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <limits>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Archived items carry this background on their number cell; an added file found identical to
+// an item already listed gets it on that item's description.
+const QColor kArchivedColour(220, 220, 255);
+const QColor kFolderColour(220, 220, 220);
+// Text cells waiting for typing.
+const QColor kTextCellColour(236, 233, 216);
+
+constexpr int kFileHeaderHeight = 25;
+constexpr int kItemRowHeight = 40;
+constexpr int kAddedRowHeight = 25;
+constexpr int kTextRowHeight = 80;
+constexpr int kClassHeaderHeight = 20;
+constexpr int kClassRowHeight = 25;
+
+constexpr int kFileColumnWidths[CCardDlg::FileColumnCount] = {40, 0, 150, 140, 60, 0, 0, 140, 0, 0, 0, 0};
+constexpr int kTextColumnWidths[CCardDlg::TextColumnCount] = {40, 105, 385, 0, 0};
+constexpr int kClassColumnWidths[CCardDlg::ClassColumnCount] = {55, 0, 160};
+
+const QSize kClassListSize(240, 130);
+const QSize kItemListSize(555, 330);
+
+const QString kTextFontFamily = u"Simplified Arabic"_s;
+constexpr int kTextFontHeight = 24;
+
+// Image indexes of the file and text lists' icon strip.
+constexpr int kArchivedMark = 0;
+constexpr int kFolderIcon = 1;
+constexpr int kSavedViewIcon = 3;
+constexpr int kIconSize = 16;
+
+// A snippet file holds at most this much of a ready-made text; an exported text at most that.
+constexpr qint64 kSnippetBytes = 1000;
+constexpr qint64 kExportBytes = 40000;
+// Busy polls of the allocation lock (200 ms each) before the wait is shown.
+constexpr int kPollsBeforeShowingWait = 3;
+
+QPixmap icon(const std::function<void(QPainter &)> &draw)
+{
+    QPixmap pixmap(kIconSize, kIconSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter);
+    return pixmap;
+}
+
+// The icons of the file and text lists: 0 archived, 1 folder, 2 file, 3 page or picture saved
+// by a view.
+QList<QPixmap> itemIcons()
+{
+    return {
+        icon([](QPainter &p) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(40, 140, 60));
+            p.drawEllipse(QRectF(1, 1, 14, 14));
+            p.setPen(QPen(Qt::white, 2));
+            p.drawPolyline(QPolygonF({QPointF(4.5, 8), QPointF(7, 10.5), QPointF(11.5, 5)}));
+        }),
+        icon([](QPainter &p) {
+            p.setPen(QColor(150, 110, 20));
+            p.setBrush(QColor(240, 200, 80));
+            QPainterPath path;
+            path.moveTo(1.5, 3.5);
+            path.lineTo(6, 3.5);
+            path.lineTo(7.5, 5);
+            path.lineTo(14.5, 5);
+            path.lineTo(14.5, 13.5);
+            path.lineTo(1.5, 13.5);
+            path.closeSubpath();
+            p.drawPath(path);
+        }),
+        icon([](QPainter &p) {
+            p.setPen(QColor(90, 90, 90));
+            p.setBrush(Qt::white);
+            p.drawRect(QRectF(3.5, 1.5, 9, 13));
+            p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 5.5));
+            p.drawLine(QPointF(5.5, 8.5), QPointF(10.5, 8.5));
+            p.drawLine(QPointF(5.5, 11.5), QPointF(10.5, 11.5));
+        }),
+        icon([](QPainter &p) {
+            p.setPen(QColor(40, 70, 140));
+            p.setBrush(QColor(170, 200, 240));
+            p.drawRect(QRectF(1.5, 2.5, 13, 11));
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(60, 140, 70));
+            p.drawPolygon(QPolygonF({QPointF(2, 13), QPointF(7, 7), QPointF(11, 13)}));
+            p.setBrush(QColor(250, 210, 60));
+            p.drawEllipse(QRectF(9.5, 4, 3, 3));
+        }),
+    };
+}
+
+// The icons of the classification list.
+QList<QPixmap> classIcons()
+{
+    return {icon([](QPainter &p) {
+        p.setPen(QColor(120, 70, 20));
+        p.setBrush(QColor(250, 220, 150));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(10.5, 4.5), QPointF(14.5, 8), QPointF(10.5, 11.5),
+                                 QPointF(1.5, 11.5)}));
+    })};
+}
+
+// The texts' font is given by its cell height (ascent plus descent), not by its em size.
+QFont textFont()
+{
+    QFont font(kTextFontFamily);
+    font.setWeight(QFont::Thin);
+    font.setPixelSize(kTextFontHeight);
+    const int height = QFontMetrics(font).height();
+    if (height > kTextFontHeight)
+        font.setPixelSize(std::max(1, kTextFontHeight * kTextFontHeight / height));
+    return font;
+}
+
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+// While another workstation holds the allocation lock the archiver polls; after a few polls the
+// wait becomes a window the user can cancel, and the events of that window are served between
+// polls.
+class LockWait
+{
+public:
+    LockWait(QWidget *owner, QString label, QString cancel)
+        : m_owner(owner), m_label(std::move(label)), m_cancel(std::move(cancel))
+    {
+    }
+    Archiver::WaitCancelled callback()
+    {
+        return [this] { return poll(); };
+    }
+
+private:
+    bool poll()
+    {
+        if (!m_progress && ++m_polls >= kPollsBeforeShowingWait) {
+            m_progress = std::make_unique<QProgressDialog>(m_label, m_cancel, 0, 0, m_owner);
+            m_progress->setWindowModality(Qt::WindowModal);
+            m_progress->setMinimumDuration(0);
+            m_progress->show();
+        }
+        if (!m_progress)
+            return false;
+        QCoreApplication::processEvents();
+        return m_progress->wasCanceled();
+    }
+
+    QWidget *m_owner;
+    QString m_label;
+    QString m_cancel;
+    int m_polls = 0;
+    std::unique_ptr<QProgressDialog> m_progress;
+};
+
+CFileOperation::Answer toAnswer(QMessageBox::StandardButton button)
+{
+    switch (button) {
+    case QMessageBox::Yes: return CFileOperation::Answer::Yes;
+    case QMessageBox::No: return CFileOperation::Answer::No;
+    default: return CFileOperation::Answer::Cancel;
+    }
+}
+
+} // namespace
+
+CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
+    : QDialog(parent), m_state(state), m_db(db), m_archiver(Archiver::foldersOf(state), db),
+      m_serial(new QLineEdit(this)), m_view(new QPushButton(tr("عرض"), this)), m_date(new QDateEdit(this)),
+      m_name(new QLineEdit(this)), m_notes(new QLineEdit(this)), m_editor(new QLineEdit(this)),
+      m_filesRadio(new QRadioButton(tr("ملفات"), this)), m_textsRadio(new QRadioButton(tr("نصوص"), this)),
+      m_filesButton(new QPushButton(tr("ملفات"), this)), m_filesMenu(new QMenu(this)),
+      m_add(new QPushButton(tr("اضافة"), this)), m_delete(new QPushButton(tr("حذف"), this)),
+      m_edit(new QPushButton(editCaption(), this)), m_new(new QPushButton(tr("جديد"), this)),
+      m_first(new QPushButton(tr("الاول"), this)), m_previous(new QPushButton(tr("سابق"), this)),
+      m_next(new QPushButton(tr("تالي"), this)), m_last(new QPushButton(tr("الاخير"), this)),
+      m_classFilter(new QLineEdit(this)), m_addToAll(new QCheckBox(tr("اضافة للكل"), this)),
+      m_unusedCombo(new QComboBox(this)), m_unusedPicture(new QLabel(this)),
+      m_defaultButton(new QPushButton(tr("بحث"), this)), m_cancelButton(new QPushButton(u"Cancel"_s, this)),
+      m_classes(new CGridCtrl(this)), m_files(new CGridCtrl(this)), m_texts(new CGridCtrl(this))
+{
+    setWindowTitle(tr("بطاقة"));
+    setLayoutDirection(Qt::RightToLeft);
+    setModal(false);
+
+    m_serial->setValidator(new QIntValidator(0, std::numeric_limits<int>::max(), m_serial));
+    m_date->setCalendarPopup(true);
+    m_date->setDisplayFormat(u"yyyy/MM/dd"_s);
+    m_date->setDate(QDate::currentDate());
+    for (QWidget *unused : {static_cast<QWidget *>(m_classFilter), static_cast<QWidget *>(m_addToAll),
+                            static_cast<QWidget *>(m_unusedCombo), static_cast<QWidget *>(m_unusedPicture),
+                            static_cast<QWidget *>(m_defaultButton), static_cast<QWidget *>(m_cancelButton)})
+        unused->hide();
+    for (QPushButton *b : {m_view, m_add, m_delete, m_edit, m_new, m_first, m_previous, m_next, m_last, m_filesButton})
+        b->setAutoDefault(false);
+
+    const std::pair<MenuCommand, QString> items[] = {
+        {BrowseFiles, tr("استعراض")}, {AddFolder, tr("مجلد")}, {SearchComputer, tr("بحث ...")}, {Scanner, tr("سكانر")}};
+    for (const auto &[command, text] : items) {
+        QAction *action = m_filesMenu->addAction(text);
+        action->setData(int(command));
+        connect(action, &QAction::triggered, this, [this, c = command] { menuCommand(c); });
+    }
+    m_filesButton->setMenu(m_filesMenu);
+
+    buildLists();
+    buildLayout();
+
+    connect(m_view, &QPushButton::clicked, this, &CCardDlg::showTyped);
+    connect(m_add, &QPushButton::clicked, this, &CCardDlg::archiveCard);
+    connect(m_delete, &QPushButton::clicked, this, &CCardDlg::deleteCard);
+    connect(m_edit, &QPushButton::clicked, this, &CCardDlg::editOrSave);
+    connect(m_new, &QPushButton::clicked, this, &CCardDlg::newCard);
+    connect(m_first, &QPushButton::clicked, this, &CCardDlg::showFirst);
+    connect(m_previous, &QPushButton::clicked, this, &CCardDlg::showPrevious);
+    connect(m_next, &QPushButton::clicked, this, &CCardDlg::showNext);
+    connect(m_last, &QPushButton::clicked, this, &CCardDlg::showLast);
+    connect(m_filesRadio, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showFileList();
+    });
+    connect(m_textsRadio, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showTextList();
+    });
+    connect(m_defaultButton, &QPushButton::clicked, this, &CCardDlg::applyClassFilter);
+
+    newCard();
+    applyRights();
+    m_filesRadio->setChecked(true);
+    showFileList();
+    m_addToAll->setChecked(true);
+}
+
+QString CCardDlg::editCaption()
+{
+    return tr("تعديل");
+}
+
+QString CCardDlg::saveCaption()
+{
+    return tr("حفظ");
+}
+
+QString CCardDlg::noPermissionMessage()
+{
+    return tr("لا يوجد صلاحية لهذا المستخدم");
+}
+
+QString CCardDlg::firstCardMessage()
+{
+    return tr("هذه هي البطاقة الاولى");
+}
+
+QString CCardDlg::lastCardMessage()
+{
+    return tr("هذه هي البطاقة الاخيرة");
+}
+
+// --- building ---------------------------------------------------------------------------------
+
+void CCardDlg::buildLists()
+{
+    m_classes->setGridKind(kClassListKind);
+    m_classes->setColumnCount(ClassColumnCount);
+    m_classes->setRowCount(1);
+    m_classes->setFixedRowCount(1);
+    m_classes->setFixedColumnCount(1);
+    for (int c = 0; c < ClassColumnCount; ++c)
+        m_classes->setColumnWidth(c, kClassColumnWidths[c]);
+    m_classes->setRowHeight(0, kClassHeaderHeight);
+    m_classes->setDefaultRowHeight(kClassRowHeight);
+    m_classes->setText(0, ClassNumber, tr("الرقم"));
+    m_classes->setText(0, ClassName, tr("التصنيف"));
+    m_classes->setImageList(classIcons());
+    m_classes->setFixedSize(kClassListSize);
+
+    m_files->setGridKind(kFileListKind);
+    m_files->setColumnCount(FileColumnCount);
+    m_files->setRowCount(1);
+    m_files->setFixedRowCount(1);
+    m_files->setFixedColumnCount(1);
+    for (int c = 0; c < FileColumnCount; ++c)
+        m_files->setColumnWidth(c, kFileColumnWidths[c]);
+    m_files->setRowHeight(0, kFileHeaderHeight);
+    const std::pair<FileColumn, QString> headers[] = {
+        {FileClasses, tr("التصنيفات")}, {FileDescription, tr("شرح")},  {FileKeywords, tr("كلمات مفتاحية(Kewords)")},
+        {FileSize, tr("الحجم")},        {FileStoredFolder, tr("المسار")}, {FileSourceFolder, tr("المسار")},
+        {FileName, tr("الملف")}};
+    for (const auto &[column, text] : headers)
+        m_files->setText(0, column, text);
+    m_files->setImageList(itemIcons());
+    m_files->setMinimumSize(kItemListSize);
+
+    m_texts->setGridKind(kTextListKind);
+    m_texts->setColumnCount(TextColumnCount);
+    m_texts->setRowCount(0);
+    m_texts->setFixedRowCount(0);
+    m_texts->setFixedColumnCount(1);
+    for (int c = 0; c < TextColumnCount; ++c)
+        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
+    m_texts->setFont(textFont());
+    m_texts->setImageList(itemIcons());
+    m_texts->setMinimumSize(kItemListSize);
+    m_texts->installEventFilter(this);
+
+    connect(m_classes, &CGridCtrl::cellDoubleClicked, this,
+            [this](int row, int column, int) { classDoubleClicked(row, column); });
+    connect(m_files, &CGridCtrl::cellDoubleClicked, this,
+            [this](int row, int column, int) { fileDoubleClicked(row, column); });
+    connect(m_files, &CGridCtrl::cellRightClicked, this, [this](int row, int column, int, const QPoint &pos) {
+        showContextMenu(m_files, row, column, pos);
+    });
+    connect(m_texts, &CGridCtrl::cellRightClicked, this, [this](int row, int column, int, const QPoint &pos) {
+        showContextMenu(m_texts, row, column, pos);
+    });
+}
+
+void CCardDlg::buildLayout()
+{
+    auto *serialRow = new QHBoxLayout;
+    serialRow->addWidget(m_serial, 1);
+    serialRow->addWidget(m_view);
+
+    auto *fields = new QFormLayout;
+    fields->addRow(tr("التسلسل:"), serialRow);
+    fields->addRow(tr("تاريخ"), m_date);
+    fields->addRow(tr("اسم البطاقة *:"), m_name);
+    fields->addRow(tr("ملاحظات:"), m_notes);
+    fields->addRow(tr("المحرر:"), m_editor);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(m_classes, 0, Qt::AlignTop);
+    top->addLayout(fields, 1);
+
+    auto *switches = new QHBoxLayout;
+    switches->addWidget(m_filesRadio);
+    switches->addWidget(m_textsRadio);
+    switches->addSpacing(12);
+    switches->addWidget(m_filesButton);
+    switches->addStretch(1);
+
+    // The file list and the text list share one place; the radio buttons choose.
+    auto *lists = new QGridLayout;
+    lists->addWidget(m_files, 0, 0);
+    lists->addWidget(m_texts, 0, 0);
+
+    auto *commands = new QHBoxLayout;
+    for (QPushButton *b : {m_add, m_edit, m_delete, m_new})
+        commands->addWidget(b);
+    commands->addStretch(1);
+    for (QPushButton *b : {m_first, m_previous, m_next, m_last})
+        commands->addWidget(b);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(switches);
+    layout->addLayout(lists, 1);
+    layout->addLayout(commands);
+}
+
+void CCardDlg::applyRights()
+{
+    // Hidden for good: no state of the form shows them again.
+    if (!isGranted(m_state.rights.docadd))
+        m_add->hide();
+    if (!isGranted(m_state.rights.docdel))
+        m_delete->hide();
+    if (!isGranted(m_state.rights.docmod))
+        m_edit->hide();
+}
+
+// --- states -----------------------------------------------------------------------------------
+
+void CCardDlg::enterMode(Mode mode)
+{
+    m_mode = mode;
+    m_add->setEnabled(mode == Mode::NewCard);
+    m_delete->setEnabled(mode == Mode::CardShown);
+    m_edit->setEnabled(mode != Mode::NewCard);
+    m_edit->setText(mode == Mode::Editing ? saveCaption() : editCaption());
+    setListsEditable(mode != Mode::CardShown);
+    setCardEntry(mode != Mode::CardShown);
+}
+
+void CCardDlg::setCardEntry(bool on)
+{
+    if (m_state.cardEntry == on)
+        return;
+    m_state.cardEntry = on;
+    emit cardEntryChanged(on);
+}
+
+void CCardDlg::setListsEditable(bool editable)
+{
+    for (CGridCtrl *grid : {m_classes, m_files, m_texts})
+        grid->setEditable(editable);
+}
+
+void CCardDlg::clearForNewCard()
+{
+    m_name->clear();
+    m_notes->clear();
+    m_editor->clear();
+    m_files->removeNonFixedRows();
+    m_classes->removeNonFixedRows();
+    m_texts->removeNonFixedRows();
+    appendEmptyTextRow();
+}
+
+void CCardDlg::appendEmptyTextRow()
+{
+    const int row = m_texts->appendRow();
+    if (row < 0)
+        return;
+    m_texts->setText(row, TextNumber, QString::number(row + 1));
+    m_texts->setRowHeight(row, kTextRowHeight);
+    m_texts->setBackground(row, TextKeywords, kTextCellColour);
+    m_texts->setBackground(row, TextBody, kTextCellColour);
+}
+
+void CCardDlg::newCard()
+{
+    setCardEntry(true);
+    // Only a preview: the number is taken when the card is archived.
+    const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
+    if (counter)
+        m_serial->setText(QString::number(counter->n9 + 1));
+    else
+        MessageBox::warning(this, counter.error());
+    clearForNewCard();
+    enterMode(Mode::NewCard);
+}
+
+// --- showing cards ----------------------------------------------------------------------------
+
+bool CCardDlg::fillCard(qint32 number)
+{
+    const Result<QList<DocumentRow>> rows = CDFSet(m_db).cardRows(number);
+    if (!rows) {
+        MessageBox::warning(this, rows.error());
+        return false;
+    }
+    if (rows->isEmpty())
+        return false;
+
+    const DocumentRow &card = rows->first();
+    m_serial->setText(QString::number(number));
+    if (card.d1.isValid())
+        m_date->setDate(card.d1.date());
+    m_name->setText(card.s2);
+    m_notes->setText(card.s3);
+    m_editor->setText(card.s4);
+    m_texts->removeNonFixedRows();
+    m_classes->removeNonFixedRows();
+
+    // Only the codes the card shows decide whether the user may see its items.
+    bool permitted = false;
+    const CClaSet classes(m_db);
+    for (const qint32 code : ClassPath::codes(card.s1, ClassPath::kShownCodes)) {
+        if (code <= 0)
+            continue;
+        const int row = m_classes->appendRow();
+        const Result<QString> name = classes.nameOfCode(code);
+        m_classes->setText(row, ClassCode, QString::number(code));
+        m_classes->setText(row, ClassNumber, QString::number(code));
+        m_classes->setText(row, ClassName, name ? *name : QString());
+        m_classes->setRowHeight(row, kClassRowHeight);
+        permitted = permitted || ClassPath::contains(m_state.classAccess, code);
+    }
+
+    m_files->removeNonFixedRows();
+    if (permitted)
+        fillItems(*rows);
+    else
+        MessageBox::information(this, noPermissionMessage());
+    renumberFiles();
+    setListsEditable(false);
+    return true;
+}
+
+void CCardDlg::fillItems(const QList<DocumentRow> &rows)
+{
+    m_files->beginBatch();
+    m_texts->beginBatch();
+    for (const DocumentRow &item : rows) {
+        if (item.n3 == KindText) {
+            const int row = m_texts->appendRow();
+            m_texts->setRowHeight(row, kTextRowHeight);
+            m_texts->setBackground(row, TextKeywords, kTextCellColour);
+            m_texts->setBackground(row, TextBody, kTextCellColour);
+            m_texts->setText(row, TextNumber, QString::number(item.n2));
+            m_texts->setText(row, TextKeywords, item.s6);
+            m_texts->setText(row, TextBody, item.m1);
+            m_texts->setImage(row, TextKeywords, kArchivedMark);
+            continue;
+        }
+        const int row = m_files->appendRow();
+        m_files->setText(row, FileNumber, QString::number(row));
+        m_files->setBackground(row, FileNumber, kArchivedColour);
+        m_files->setText(row, FileClasses, item.s1);
+        m_files->setText(row, FileDescription, item.m3);
+        m_files->setText(row, FileKeywords, item.s6);
+        m_files->setText(row, FileSize, QString::number(item.n6));
+        m_files->setText(row, FileStoredFolder, m_state.fileServerFolder + u'/' + item.s7);
+        m_files->setText(row, FileName, item.s5);
+        m_files->setText(row, FileItemNumber, QString::number(item.n2));
+        m_files->setText(row, FileSerial, QString::number(item.sn));
+        m_files->setImage(row, FileClasses, kArchivedMark);
+        if (item.n3 == KindFolder)
+            m_files->setImage(row, FileNumber, kFolderIcon);
+    }
+    m_texts->endBatch();
+    m_files->endBatch();
+}
+
+bool CCardDlg::showCard(qint32 number)
+{
+    // A number without rows leaves the form as it stands, typed number included.
+    if (!fillCard(number))
+        return false;
+    enterMode(Mode::CardShown);
+    return true;
+}
+
+qint32 CCardDlg::typedNumber(bool *ok) const
+{
+    return m_serial->text().trimmed().toInt(ok);
+}
+
+void CCardDlg::showTyped()
+{
+    bool ok = false;
+    const qint32 number = typedNumber(&ok);
+    if (ok)
+        showCard(number);
+}
+
+void CCardDlg::showFirst()
+{
+    const CDFSet rows(m_db);
+    // The counter row stands before every card; an archive without cards reaches it.
+    Result<std::optional<DocumentRow>> first = rows.firstAfter(0);
+    if (first && !first->has_value())
+        first = rows.firstInCardOrder();
+    if (!first) {
+        MessageBox::warning(this, first.error());
+        return;
+    }
+    if (first->has_value())
+        showCard((*first)->n1);
+}
+
+void CCardDlg::showLast()
+{
+    const Result<std::optional<DocumentRow>> last = CDFSet(m_db).lastInCardOrder();
+    if (!last) {
+        MessageBox::warning(this, last.error());
+        return;
+    }
+    if (last->has_value())
+        showCard((*last)->n1);
+}
+
+void CCardDlg::showPrevious()
+{
+    bool ok = false;
+    const qint32 number = typedNumber(&ok);
+    if (!ok)
+        return;
+    const Result<std::optional<DocumentRow>> before = CDFSet(m_db).lastBefore(number);
+    if (!before) {
+        MessageBox::warning(this, before.error());
+        return;
+    }
+    // Nothing below the typed number, or only the counter row: there is no earlier card.
+    if (!before->has_value() || (*before)->sn == kCounterRowSerial) {
+        MessageBox::information(this, firstCardMessage());
+        return;
+    }
+    showCard((*before)->n1);
+}
+
+void CCardDlg::showNext()
+{
+    bool ok = false;
+    const qint32 number = typedNumber(&ok);
+    if (!ok)
+        return;
+    const Result<std::optional<DocumentRow>> after = CDFSet(m_db).firstAfter(number);
+    if (!after) {
+        MessageBox::warning(this, after.error());
+        return;
+    }
+    if (!after->has_value()) {
+        MessageBox::information(this, lastCardMessage());
+        return;
+    }
+    showCard((*after)->n1);
+}
+
+// --- archiving, saving, deleting --------------------------------------------------------------
+
+CardDraft CCardDlg::draft() const
+{
+    CardDraft d;
+    d.number = typedNumber();
+    d.date = m_date->date();
+    d.name = m_name->text();
+    d.notes = m_notes->text();
+    d.editor = m_editor->text();
+    for (int row = 1; row < m_classes->rowCount(); ++row)
+        d.classCodes.append(CClaSet::codeNumber(m_classes->text(row, ClassCode).trimmed()));
+    for (int row = 1; row < m_files->rowCount(); ++row) {
+        FileItem item;
+        item.description = m_files->text(row, FileDescription);
+        item.keywords = m_files->text(row, FileKeywords);
+        item.size = m_files->text(row, FileSize).toLongLong();
+        item.folder = m_files->text(row, FileSourceFolder);
+        item.name = m_files->text(row, FileName);
+        item.folderLike = m_files->image(row, FileNumber) >= 0;
+        item.archived = isArchivedRow(row);
+        item.itemNumber = m_files->text(row, FileItemNumber).toInt();
+        item.storedFolder = m_files->text(row, FileStoredFolder);
+        d.files.append(item);
+    }
+    for (int row = 0; row < m_texts->rowCount(); ++row) {
+        TextItem text;
+        text.keywords = m_texts->text(row, TextKeywords);
+        text.text = m_texts->text(row, TextBody);
+        text.archived = m_texts->image(row, TextKeywords) == kArchivedMark;
+        d.texts.append(text);
+    }
+    return d;
+}
+
+void CCardDlg::archiveCard()
+{
+    setCardEntry(false);
+    CardDraft card = draft();
+    Result<qint32> number = Result<qint32>::failure(QString());
+    {
+        const WaitCursor busy;
+        LockWait wait(this, tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"));
+        number = m_archiver.archiveNew(card, wait.callback());
+    }
+    if (!number) {
+        // Nothing was written: the card is still being entered.
+        setCardEntry(true);
+        const bool refused = number.error() == Archiver::noClassificationMessage()
+                             || number.error() == Archiver::nothingToArchiveMessage();
+        if (refused)
+            MessageBox::information(this, number.error());
+        else
+            MessageBox::warning(this, number.error());
+        return;
+    }
+    clearForNewCard();
+    fillCard(*number);
+    enterMode(Mode::CardShown);
+    if (!m_archiver.warning().isEmpty())
+        MessageBox::warning(this, m_archiver.warning());
+}
+
+bool CCardDlg::validCardNumber(qint32 number)
+{
+    // A number above the counter was never handed out; writing rows under it would hand it out
+    // twice later. The counter row itself (0) is no card.
+    const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
+    if (!counter) {
+        MessageBox::warning(this, counter.error());
+        return false;
+    }
+    if (number <= 0 || number > counter->n9) {
+        MessageBox::warning(this, tr("لا توجد بطاقة بالرقم %1").arg(number));
+        return false;
+    }
+    return true;
+}
+
+void CCardDlg::editOrSave()
+{
+    if (m_mode == Mode::Editing) {
+        save();
+        return;
+    }
+    if (!validCardNumber(typedNumber()))
+        return;
+    enterMode(Mode::Editing);
+    if (m_texts->rowCount() == 0)
+        appendEmptyTextRow();
+}
+
+void CCardDlg::save()
+{
+    setListsEditable(true);
+    setCardEntry(false);
+    // Declined: the card stays open for editing, the flag stays cleared.
+    if (MessageBox::question(this, tr("متأكد من حفظ التعديلات"), tr("تأكيد"), QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No, QMessageBox::Information) != QMessageBox::Yes)
+        return;
+    const qint32 number = typedNumber();
+    if (!validCardNumber(number)) {
+        enterMode(Mode::Editing);
+        return;
+    }
+    CardDraft card = draft();
+    card.number = number;
+
+    CFileOperation files;
+    files.setQuestion([this](const QString &text, const QString &title) {
+        return toAnswer(MessageBox::question(this, text, title,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::No));
+    });
+    Status saved;
+    {
+        const WaitCursor busy;
+        LockWait wait(this, tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"));
+        saved = m_archiver.save(
+            card, [&files](const QString &path) { return files.DeleteItem(path); }, wait.callback());
+    }
+    if (!saved) {
+        // Nothing was written: the edits are still there to save again.
+        MessageBox::warning(this, saved.error());
+        enterMode(Mode::Editing);
+        return;
+    }
+    clearForNewCard();
+    fillCard(number);
+    enterMode(Mode::CardShown);
+    if (!m_archiver.warning().isEmpty())
+        MessageBox::warning(this, m_archiver.warning());
+}
+
+void CCardDlg::deleteCard()
+{
+    if (MessageBox::question(this, tr("متأكد من حذف البطاقة"), tr("تأكيد"), QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No, QMessageBox::Information) != QMessageBox::Yes)
+        return;
+    bool ok = false;
+    const qint32 number = typedNumber(&ok);
+    // Card 0 is the counter row's number: never removed.
+    if (!ok || number <= 0)
+        return;
+    const Result<int> removed = m_archiver.remove(number);
+    if (!removed) {
+        MessageBox::warning(this, removed.error());
+        return;
+    }
+    if (*removed == 0)
+        return;
+    newCard();
+    MessageBox::information(this, tr("تم الحذف"));
+}
+
+// --- classification list ----------------------------------------------------------------------
+
+void CCardDlg::addClassification(const QString &code, const QString &name)
+{
+    CardClasses card;
+    for (int row = 1; row < m_classes->rowCount(); ++row)
+        card.add(m_classes->text(row, ClassCode), m_classes->text(row, ClassName));
+    switch (card.add(code, name)) {
+    case CardClasses::AddResult::AlreadyThere: MessageBox::information(this, CardClasses::alreadyThereMessage()); return;
+    case CardClasses::AddResult::Full: return;
+    case CardClasses::AddResult::Added: break;
+    }
+    const int row = m_classes->appendRow();
+    m_classes->setText(row, ClassCode, code);
+    m_classes->setText(row, ClassName, name);
+    m_classes->setRowHeight(row, kClassRowHeight);
+}
+
+void CCardDlg::classDoubleClicked(int row, int /*column*/)
+{
+    if (!m_state.cardEntry)
+        return;
+    if (row == 0)
+        emit pickerRequested();
+    else
+        m_classes->removeRow(row);
+}
+
+void CCardDlg::applyClassFilter()
+{
+    const QString filter = m_classFilter->text();
+    for (int row = 1; row < m_classes->rowCount(); ++row)
+        m_classes->setRowHeight(row, m_classes->text(row, ClassName).contains(filter) ? kClassRowHeight : 0);
+}
+
+// --- file list --------------------------------------------------------------------------------
+
+bool CCardDlg::isArchivedRow(int row) const
+{
+    return m_files->image(row, FileClasses) == kArchivedMark;
+}
+
+QString CCardDlg::filePathOfRow(int row) const
+{
+    if (row < 1 || row >= m_files->rowCount())
+        return {};
+    if (isArchivedRow(row))
+        return m_files->text(row, FileStoredFolder) + u'/' + m_serial->text().trimmed() + u'&'
+               + m_files->text(row, FileItemNumber) + u'&' + m_files->text(row, FileName);
+    return m_files->text(row, FileSourceFolder) + m_files->text(row, FileName);
+}
+
+void CCardDlg::renumberFiles()
+{
+    const GridModel::BatchScope batch(m_files->gridModel());
+    for (int row = 1; row < m_files->rowCount(); ++row) {
+        m_files->setText(row, FileNumber, QString::number(row));
+        m_files->setRowHeight(row, kItemRowHeight);
+    }
+}
+
+int CCardDlg::appendFileRow(const QString &folder, const QString &name, qint64 size)
+{
+    const int row = m_files->appendRow();
+    m_files->setText(row, FileName, name);
+    m_files->setText(row, FileSourceFolder, folder);
+    m_files->setRowHeight(row, kAddedRowHeight);
+    m_files->setText(row, FileSize, QString::number(size));
+    return row;
+}
+
+void CCardDlg::checkSameName(const QString &path, const QString &name)
+{
+    // Informative only: the file is added whatever is found.
+    for (int row = 1; row < m_files->rowCount(); ++row) {
+        if (m_files->text(row, FileName) != name)
+            continue;
+        const QString listed = filePathOfRow(row);
+        const QFileInfo added(path);
+        const QFileInfo existing(listed);
+        if (existing.exists() && added.size() == existing.size()) {
+            MessageBox::information(this, tr("%1  WITH  %2").arg(path, listed));
+            if (filesIdentical(path, listed) == kFilesIdentical) {
+                m_files->setBackground(row, FileDescription, kArchivedColour);
+                continue;
+            }
+        }
+        MessageBox::information(
+            this, tr("the file    %1   Has the same name of file in row %2  but it deffrent").arg(path).arg(row));
+    }
+}
+
+void CCardDlg::addFiles(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const FileItem item = FileItem::fromPath(path);
+        checkSameName(item.sourcePath(), item.name);
+        appendFileRow(item.folder, item.name, item.size);
+    }
+    renumberFiles();
+}
+
+void CCardDlg::addFolder(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    const FileItem item = FileItem::fromPath(QDir::cleanPath(path));
+    QString names;
+    for (int row = 1; row < m_files->rowCount(); ++row)
+        names += u'|' + m_files->text(row, FileName);
+    const int row = appendFileRow(item.folder, item.name, item.size);
+    m_files->setBackground(row, FileNumber, kFolderColour);
+    m_files->setImage(row, FileNumber, kFolderIcon);
+    if (names.contains(item.name))
+        MessageBox::information(this, tr("  موجود  %1   ").arg(item.name));
+    renumberFiles();
+}
+
+void CCardDlg::appendItem(const FileItem &item)
+{
+    const int row = appendFileRow(item.folder, item.name, item.size);
+    m_files->setText(row, FileDescription, item.description);
+    m_files->setText(row, FileKeywords, item.keywords);
+    if (item.folderLike)
+        m_files->setImage(row, FileNumber, QFileInfo(item.sourcePath()).isDir() ? kFolderIcon : kSavedViewIcon);
+    renumberFiles();
+}
+
+void CCardDlg::setFileDescription(int row, const QString &text)
+{
+    if (row >= 1 && row < m_files->rowCount())
+        m_files->setText(row, FileDescription, text);
+}
+
+void CCardDlg::browseFiles()
+{
+    const QStringList paths = FileDialog::openFiles(this, QString(), tr("All (*);;Image (*.jpg)"));
+    addFiles(paths);
+}
+
+void CCardDlg::chooseFolder()
+{
+    addFolder(FileDialog::chooseFolder(this));
+}
+
+void CCardDlg::menuCommand(int command)
+{
+    switch (command) {
+    case BrowseFiles: browseFiles(); break;
+    case AddFolder: chooseFolder(); break;
+    case SearchComputer: emit computerSearchRequested(); break;
+    default: break; // the scanner has no action in this form
+    }
+}
+
+void CCardDlg::fileDoubleClicked(int row, int column)
+{
+    if (column != FileNumber || row < 1 || !isArchivedRow(row))
+        return;
+    m_state.memoRow = m_files->text(row, FileSerial);
+    m_state.memoText1 = m_files->text(row, FileItemNumber);
+    m_state.memoText2 = m_serial->text().trimmed();
+    emit memoRequested(m_files->text(row, FileSerial).toInt());
+}
+
+void CCardDlg::showFileList()
+{
+    m_filesButton->setEnabled(true);
+    m_texts->hide();
+    m_files->show();
+}
+
+void CCardDlg::showTextList()
+{
+    m_filesButton->setEnabled(false);
+    m_files->hide();
+    m_texts->show();
+}
+
+// --- commands ---------------------------------------------------------------------------------
+
+void CCardDlg::showContextMenu(CGridCtrl *grid, int row, int column, const QPoint &globalPos)
+{
+    if (row < grid->fixedRowCount())
+        return;
+    grid->setCurrentCell(row, std::max(column, grid->fixedColumnCount()));
+    const bool files = grid == m_files;
+    const std::pair<int, QString> items[] = {
+        {files ? Command::ViewFile : Command::ViewText, tr("عرض")},
+        {files ? Command::DeleteFile : Command::EditText, files ? tr("حذف") : tr("تحرير")},
+        {files ? Command::EnterText : Command::DeleteText, files ? tr("ادخال النص") : tr("حذف")},
+    };
+    QMenu menu(this);
+    for (const auto &[command, text] : items) {
+        QAction *action = menu.addAction(text);
+        action->setData(command);
+        action->setEnabled(isCommandEnabled(command, m_state, {}));
+    }
+    if (QAction *chosen = menu.exec(globalPos))
+        runCommand(chosen->data().toInt());
+}
+
+bool CCardDlg::runCommand(int command)
+{
+    if (!isCommandEnabled(command, m_state, {}))
+        return false;
+    const int fileRow = m_files->currentRow();
+    const int textRow = m_texts->currentRow();
+    const bool onFile = fileRow >= 1 && fileRow < m_files->rowCount();
+    const bool onText = textRow >= 0 && textRow < m_texts->rowCount();
+    switch (command) {
+    case Command::ViewFile:
+        return onFile && QDesktopServices::openUrl(QUrl::fromLocalFile(filePathOfRow(fileRow)));
+    case Command::DeleteFile:
+        // An archived item removed here leaves the file store when the card is saved.
+        return onFile && m_files->removeRow(fileRow);
+    case Command::EnterText:
+        if (!onFile)
+            return false;
+        emit enterTextRequested(fileRow, filePathOfRow(fileRow));
+        return true;
+    case Command::ViewText:
+        if (!onText)
+            return false;
+        MessageBox::information(this, m_texts->text(textRow, TextBody));
+        return true;
+    case Command::DeleteText:
+        // An archived text goes from the table when the card is saved: saving rewrites them all.
+        return onText && m_texts->removeRow(textRow);
+    case Command::EditText: return onText && exportText(textRow);
+    default: return false;
+    }
+}
+
+bool CCardDlg::exportText(int row)
+{
+    const Result<QByteArray> bytes = Cp1256::encode(m_texts->text(row, TextBody));
+    if (!bytes) {
+        MessageBox::warning(this, bytes.error());
+        return false;
+    }
+    const QString path = m_state.programFolder + u"/COM/Text.txt"_s;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(bytes->left(kExportBytes)) != std::min<qint64>(bytes->size(), kExportBytes)) {
+        MessageBox::warning(this, tr("تعذر كتابة الملف %1").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    return true;
+}
+
+void CCardDlg::pasteSnippet(int digit)
+{
+    const int row = m_texts->currentRow();
+    if (row < 0)
+        return;
+    QFile file(m_state.databaseFolder + u'/' + QString::number(digit) + u".txt"_s);
+    if (!file.open(QIODevice::ReadOnly)) {
+        MessageBox::warning(this, tr("تعذر فتح الملف %1").arg(QDir::toNativeSeparators(file.fileName())));
+        return;
+    }
+    QByteArray bytes = file.read(kSnippetBytes);
+    if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
+        bytes.truncate(end);
+    m_texts->setText(row, TextBody, Cp1256::decode(bytes));
+}
+
+// --- keys -------------------------------------------------------------------------------------
+
+void CCardDlg::keyPressEvent(QKeyEvent *event)
+{
+    // Enter never closes the form: it re-applies the classification filter.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        applyClassFilter();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CCardDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_texts && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool control = key->modifiers().testFlag(Qt::ControlModifier);
+        if (key->key() == Qt::Key_Down && !control && m_texts->currentRow() == m_texts->rowCount() - 1) {
+            appendEmptyTextRow();
+            m_texts->setCurrentCell(m_texts->rowCount() - 1, TextBody);
+            return true;
+        }
+        if (control && key->key() >= Qt::Key_1 && key->key() <= Qt::Key_9 && m_texts->isEditable()) {
+            pasteSnippet(key->key() - Qt::Key_0);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,1 +1,216 @@
 #pragma once
+
+#include "Archiver.h"
+#include "CardDraft.h"
+#include "app/AppState.h"
+#include "db/Database.h"
+
+#include <QDialog>
+
+class CGridCtrl;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+// "بطاقة": the form on which a card is entered, archived, browsed, edited and deleted. Created
+// once, hidden, with the main window and kept for its whole life. It holds the card in its
+// controls and three lists (classifications, files, texts); archiving, saving and deleting are
+// Archiver's, the dialog only reads its controls into a CardDraft and shows what came back.
+//
+// Three states decide the buttons: a new card being entered ("اضافة" on), a card shown ("حذف"
+// and "تعديل" on, lists read-only) and a card being edited ("تعديل" reads "حفظ"). The card entry
+// flag of the application state is set while the card may be changed.
+class CCardDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kClassListKind = 93;
+    static constexpr int kFileListKind = 94;
+    static constexpr int kTextListKind = 95;
+
+    // Columns of the file list; row 0 is its header and items start at row 1.
+    enum FileColumn : int {
+        FileNumber = 0,       // row number; icon of a folder or of a page/picture saved by a view
+        FileClasses = 1,      // archived: the card's classification path; image 0 marks archived
+        FileDescription = 2,
+        FileKeywords = 3,
+        FileSize = 4,
+        FileStoredFolder = 5, // archived: the series folder
+        FileSourceFolder = 6, // to archive: the source folder, ending in "/"
+        FileName = 7,
+        FileItemNumber = 8,   // archived: n2
+        FileSerial = 10,      // archived: sn
+        FileColumnCount = 12,
+    };
+    // Columns of the text list, which has no header: texts start at row 0.
+    enum TextColumn : int { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextColumnCount = 5 };
+    // Columns of the classification list; row 0 is its header.
+    enum ClassColumn : int { ClassCode = 0, ClassNumber = 1, ClassName = 2, ClassColumnCount = 3 };
+
+    // Items of the "ملفات" menu button.
+    enum MenuCommand : int { BrowseFiles = 32922, AddFolder = 32923, SearchComputer = 32924, Scanner = 32825 };
+
+    enum class Mode { NewCard, CardShown, Editing };
+
+    CCardDlg(AppState &state, Database db, QWidget *parent = nullptr);
+
+    Mode mode() const { return m_mode; }
+    // The dialog's archiver; tests switch its copier start off.
+    Archiver &archiver() { return m_archiver; }
+    // The card as the controls hold it.
+    CardDraft draft() const;
+
+    // Rows added by other windows (web and image views, searches, baskets): one row at the end
+    // of the file list, renumbered. A folderLike item that is a folder on disk gets the folder
+    // icon, any other folderLike item the icon of a saved page or picture.
+    void appendItem(const FileItem &item);
+    // A text added by another window: a new row at the end of the text list.
+    void appendText(const QString &keywords, const QString &text);
+    // What the "استعراض" and "مجلد" items add once their chooser has answered.
+    void addFiles(const QStringList &paths);
+    void addFolder(const QString &path);
+    // Where the item of a file-list row is: its source, or its stored file once archived.
+    QString filePathOfRow(int row) const;
+    // Writes the text taken from a file into the description of a file-list row.
+    void setFileDescription(int row, const QString &text);
+
+    // The commands of the lists' context menus, also passed on by the main window: view,
+    // delete and enter the text of a file (32928, 32929, 32964); view, delete and edit a text
+    // (32937, 32938, 32939). Disabled ones do nothing. True when the command was carried out.
+    bool runCommand(int command);
+
+    // Controls, for the main window and the tests.
+    QLineEdit *serialBox() const { return m_serial; }
+    QDateEdit *dateBox() const { return m_date; }
+    QLineEdit *nameBox() const { return m_name; }
+    QLineEdit *notesBox() const { return m_notes; }
+    QLineEdit *editorBox() const { return m_editor; }
+    QRadioButton *filesRadio() const { return m_filesRadio; }
+    QRadioButton *textsRadio() const { return m_textsRadio; }
+    QPushButton *filesMenuButton() const { return m_filesButton; }
+    QMenu *filesMenu() const { return m_filesMenu; }
+    QPushButton *viewButton() const { return m_view; }
+    QPushButton *addButton() const { return m_add; }
+    QPushButton *deleteButton() const { return m_delete; }
+    QPushButton *editButton() const { return m_edit; }
+    QPushButton *newButton() const { return m_new; }
+    QPushButton *firstButton() const { return m_first; }
+    QPushButton *previousButton() const { return m_previous; }
+    QPushButton *nextButton() const { return m_next; }
+    QPushButton *lastButton() const { return m_last; }
+    CGridCtrl *classList() const { return m_classes; }
+    CGridCtrl *fileList() const { return m_files; }
+    CGridCtrl *textList() const { return m_texts; }
+
+    static QString editCaption();
+    static QString saveCaption();
+    static QString noPermissionMessage();
+    static QString firstCardMessage();
+    static QString lastCardMessage();
+
+public slots:
+    void newCard();
+    // Shows card N as the navigation does; a number without rows changes nothing. True when
+    // the card was shown.
+    bool showCard(qint32 number);
+    void showFirst();
+    void showPrevious();
+    void showNext();
+    void showLast();
+    // "عرض": the card whose number is typed in the serial box.
+    void showTyped();
+    void archiveCard();
+    void editOrSave();
+    void deleteCard();
+    // A classification chosen in the picker; a code already on the card is refused with a
+    // message, a seventh classification silently.
+    void addClassification(const QString &code, const QString &name);
+    void browseFiles();
+    void chooseFolder();
+    void renumberFiles();
+    void showFileList();
+    void showTextList();
+
+signals:
+    // The classification list's header was double-clicked while the card may be changed: the
+    // picker should reload and show.
+    void pickerRequested();
+    // An archived item's number cell was double-clicked; the memo hand-over values are set.
+    void memoRequested(qint32 serial);
+    // "بحث ..." of the "ملفات" menu: the search-the-computer window should open.
+    void computerSearchRequested();
+    // "ادخال النص" on a file-list row: its file should be converted and its text handed back
+    // through setFileDescription().
+    void enterTextRequested(int row, const QString &path);
+    void cardEntryChanged(bool on);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildLists();
+    void buildLayout();
+    void applyRights();
+    void enterMode(Mode mode);
+    void setCardEntry(bool on);
+    void setListsEditable(bool editable);
+    void clearForNewCard();
+    void appendEmptyTextRow();
+    bool fillCard(qint32 number);
+    void fillItems(const QList<DocumentRow> &rows);
+    void save();
+    bool validCardNumber(qint32 number);
+    int appendFileRow(const QString &folder, const QString &name, qint64 size);
+    void checkSameName(const QString &path, const QString &name);
+    void applyClassFilter();
+    void classDoubleClicked(int row, int column);
+    void fileDoubleClicked(int row, int column);
+    void showContextMenu(CGridCtrl *grid, int row, int column, const QPoint &globalPos);
+    void menuCommand(int command);
+    void pasteSnippet(int digit);
+    bool exportText(int row);
+    qint32 typedNumber(bool *ok = nullptr) const;
+    bool isArchivedRow(int row) const;
+
+    AppState &m_state;
+    Database m_db;
+    Archiver m_archiver;
+    Mode m_mode = Mode::NewCard;
+
+    QLineEdit *m_serial;
+    QPushButton *m_view;
+    QDateEdit *m_date;
+    QLineEdit *m_name;
+    QLineEdit *m_notes;
+    QLineEdit *m_editor;
+    QRadioButton *m_filesRadio;
+    QRadioButton *m_textsRadio;
+    QPushButton *m_filesButton;
+    QMenu *m_filesMenu;
+    QPushButton *m_add;
+    QPushButton *m_delete;
+    QPushButton *m_edit;
+    QPushButton *m_new;
+    QPushButton *m_first;
+    QPushButton *m_previous;
+    QPushButton *m_next;
+    QPushButton *m_last;
+    // Kept from the form's resource; hidden and without a role of their own.
+    QLineEdit *m_classFilter;
+    QCheckBox *m_addToAll;
+    QComboBox *m_unusedCombo;
+    QLabel *m_unusedPicture;
+    QPushButton *m_defaultButton;
+    QPushButton *m_cancelButton;
+
+    CGridCtrl *m_classes;
+    CGridCtrl *m_files;
+    CGridCtrl *m_texts;
+};

@@ -249,6 +249,20 @@ TEST_P(Archiving, DeletingACardLeavesItsStoredFiles)
     EXPECT_EQ(*archiver().archiveNew(next), 2);
 }
 
+TEST_P(Archiving, OnlyNumbersGivenOutNameACard)
+{
+    EXPECT_FALSE(archiver().remove(0).ok()) << "the counter row is no card";
+    EXPECT_TRUE(CDFSet(db()).counterRow().ok());
+    CardDraft d = draftWith({makeFile(QStringLiteral("a.txt"), 1)});
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    CardDraft ahead = draftWith({makeFile(QStringLiteral("b.txt"), 1)});
+    ahead.number = 5;
+    const Status refused = archiver().save(ahead, {});
+    EXPECT_EQ(refused.error(), Archiver::noSuchCardMessage(5));
+    EXPECT_TRUE(rowsOf(5).isEmpty());
+    EXPECT_EQ(counter(), 1);
+}
+
 DOVRELLE_ON_BOTH_ENGINES(Archiving);
 
 TEST(FileTypeRules, ExtensionsAndCodes)
