@@ -3,6 +3,9 @@
 #include "ArchiveSetup.h"
 #include "CMainFrame.h"
 #include "CSettingsDlg.h"
+#include "cards/CCardDlg.h"
+#include "classes/CClassPickDlg.h"
+#include "classes/CClassesDlg.h"
 #include "FileDialog.h"
 #include "ui/CGridCtrl.h"
 #include "ui/MenuStyle.h"
@@ -80,6 +83,7 @@ bool CArchiveApp::start(const QStringList &arguments)
         return false;
 
     m_frame = std::make_unique<CMainFrame>(m_state, *m_db, *m_profile);
+    createDialogs();
     wireCommands();
 
     const Profile profile(*m_profile);
@@ -118,6 +122,25 @@ void CArchiveApp::openImageFile(const QString &path)
     m_frame->openImage(image, QFileInfo(path).fileName());
 }
 
+void CArchiveApp::createDialogs()
+{
+    CMainFrame *frame = m_frame.get();
+    m_classes = new CClassesDlg(m_state, *m_db, frame);
+    m_card = new CCardDlg(m_state, *m_db, frame);
+    m_picker = new CClassPickDlg(*m_db, frame);
+    for (QDialog *dialog : std::initializer_list<QDialog *>{m_classes, m_card, m_picker})
+        dialog->hide();
+    connect(m_card, &CCardDlg::pickerRequested, m_picker, &CClassPickDlg::showPicker);
+    connect(m_picker, &CClassPickDlg::classificationChosen, m_card, &CCardDlg::addClassification);
+    connect(m_card, &CCardDlg::cardEntryChanged, frame, &CMainFrame::updateCommandStates);
+    // A page saved from the web view joins the card's files.
+    connect(this, &CArchiveApp::webPageSaved, m_card, [this](const QString &folder, const QString &fileName) {
+        FileItem item = FileItem::fromPath(folder + fileName);
+        item.folderLike = true;
+        m_card->appendItem(item);
+    });
+}
+
 void CArchiveApp::openWebPageView(bool maximized)
 {
     auto *view = new CWebPageView(m_state.webAddress);
@@ -154,6 +177,16 @@ void CArchiveApp::wireCommands()
     frame->setWebViewPredicate(
         [](QMdiSubWindow *sub) { return qobject_cast<CWebPageView *>(sub->widget()) != nullptr; });
     frame->setHandler(Command::OpenWebPage, [this] { openWebPage(); });
+    auto showDialog = [](QDialog *dialog) {
+        dialog->show();
+        dialog->raise();
+        dialog->activateWindow();
+    };
+    frame->setHandler(Command::Classes, [this, showDialog] { showDialog(m_classes); });
+    frame->setHandler(Command::CardDialog, [this, showDialog] { showDialog(m_card); });
+    for (int command : {Command::ViewFile, Command::DeleteFile, Command::EnterText, Command::ViewText,
+                        Command::DeleteText, Command::EditText})
+        frame->setHandler(command, [this, command] { m_card->runCommand(command); });
     frame->setHandler(Command::SaveWebPage, [this] { saveWebPage(); });
     m_menuStyle = new MenuStyle(this);
     frame->setHandler(Command::MenuStyleDefault, [this] { m_menuStyle->setLook(MenuStyle::Look::Default); });

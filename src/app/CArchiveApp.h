@@ -9,6 +9,9 @@
 #include <memory>
 #include <optional>
 
+class CCardDlg;
+class CClassPickDlg;
+class CClassesDlg;
 class CMainFrame;
 class MenuStyle;
 class QApplication;
@@ -34,6 +37,9 @@ public:
 
     AppState &state() { return m_state; }
     CMainFrame *mainFrame() const { return m_frame.get(); }
+    CCardDlg *cardDialog() const { return m_card; }
+    CClassesDlg *classesDialog() const { return m_classes; }
+    CClassPickDlg *classPicker() const { return m_picker; }
     QSettings &profile() { return *m_profile; }
 
     // Opens a picture file as a new child window; reports a file that cannot be read.
@@ -48,6 +54,7 @@ signals:
 private:
     bool openDatabase();
     void wireCommands();
+    void createDialogs();
     void openWebPage();
     void saveWebPage();
 
@@ -56,4 +63,8 @@ private:
     std::optional<Database> m_db;
     std::unique_ptr<CMainFrame> m_frame;
     MenuStyle *m_menuStyle = nullptr;
+    // The long-lived modeless dialogs, owned by the main window and only shown and hidden.
+    CCardDlg *m_card = nullptr;
+    CClassesDlg *m_classes = nullptr;
+    CClassPickDlg *m_picker = nullptr;
 };

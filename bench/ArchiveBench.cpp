@@ -1,0 +1,86 @@
+// Archives one card of many 1 MiB files through the copier and times it against cp -r of the
+// same files in the same run. Prints both times and the ratio.
+//   bench_archive [FILES]   (default 1000)
+
+#include "app/AppState.h"
+#include "app/ArchiveSetup.h"
+#include "app/SettingsFiles.h"
+#include "cards/Archiver.h"
+#include "db/Database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
+    QTextStream out(stdout);
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/dovrelle-bench-XXXXXX"));
+    const QString sources = work.filePath(QStringLiteral("sources"));
+    QDir().mkpath(sources);
+    QByteArray block(1024 * 1024, '\0');
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char((i * 131) & 0xff);
+    for (int i = 0; i < files; ++i) {
+        QFile f(sources + QStringLiteral("/page-%1.jpg").arg(i));
+        if (!f.open(QIODevice::WriteOnly) || f.write(block) != block.size())
+            return 1;
+    }
+    ::sync();
+
+    // Baseline: cp -r of the same files, synced, as the copier syncs what it writes.
+    QElapsedTimer clock;
+    clock.start();
+    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                             QStringLiteral("cp -r '%1' '%2' && sync").arg(sources, work.filePath(QStringLiteral("copy")))});
+    const qint64 cpMs = clock.elapsed();
+
+    const QString home = work.filePath(QStringLiteral("archive"));
+    if (Status s = createArchive(home); !s) {
+        out << s.error() << Qt::endl;
+        return 1;
+    }
+    const AppState state = AppState::load(home);
+    // One series for the whole card, so the comparison is of copying alone.
+    SettingsFiles::writeSeriesBudget(state.databaseFolder, std::numeric_limits<qint32>::max());
+    Result<Database> db = Database::open(state.databaseFolder);
+    CardDraft draft;
+    draft.date = QDate::currentDate();
+    draft.name = QStringLiteral("bench");
+    draft.classCodes = {1};
+    for (int i = 0; i < files; ++i)
+        draft.files.append(FileItem::fromPath(sources + QStringLiteral("/page-%1.jpg").arg(i)));
+
+    clock.restart();
+    Archiver archiver(Archiver::foldersOf(state), *db);
+    archiver.setStartCopier(false);
+    if (Result<qint32> card = archiver.archiveNew(draft); !card) {
+        out << card.error() << Qt::endl;
+        return 1;
+    }
+    const qint64 rowsMs = clock.elapsed();
+    QProcess fm;
+    fm.setWorkingDirectory(home + QStringLiteral("/COM"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    fm.setProcessEnvironment(env);
+    fm.setStandardOutputFile(QProcess::nullDevice());
+    fm.start(QCoreApplication::applicationDirPath() + QStringLiteral("/dovrelle-fm"), {QStringLiteral("--wait")});
+    fm.waitForFinished(-1);
+    const qint64 archiveMs = clock.elapsed();
+
+    out << "files: " << files << " x 1 MiB\n"
+        << "cp -r + sync: " << cpMs << " ms\n"
+        << "archive (rows " << rowsMs << " ms, then copier): " << archiveMs << " ms, copier exit " << fm.exitCode() << '\n'
+        << "ratio archive / cp: " << QString::number(double(archiveMs) / double(std::max<qint64>(cpMs, 1)), 'f', 2)
+        << Qt::endl;
+    return 0;
+}

@@ -1,0 +1,66 @@
+#include "app/CArchiveApp.h"
+#include "app/CMainFrame.h"
+#include "app/MessageBox.h"
+#include "cards/CCardDlg.h"
+#include "classes/CClassPickDlg.h"
+#include "classes/CClassesDlg.h"
+#include "common/TestArchive.h"
+#include "users/CLoginDlg.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Answers the login form as soon as it is shown.
+void logInAs(const QString &name, const QString &password)
+{
+    QTimer::singleShot(0, [=] {
+        auto *login = qobject_cast<CLoginDlg *>(QApplication::activeModalWidget());
+        ASSERT_NE(login, nullptr);
+        login->userBox()->setText(name);
+        login->passwordBox()->setText(password);
+        login->accept();
+    });
+}
+
+} // namespace
+
+TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
+{
+    MessageBox::setTestMode(true);
+    TestArchive archive(Engine::SQLite);
+    ASSERT_TRUE(archive.problem().isEmpty()) << archive.problem().toStdString();
+    QTemporaryDir dir;
+    auto profile = std::make_unique<QSettings>(dir.filePath(QStringLiteral("p.ini")), QSettings::IniFormat);
+    profile->setValue(QStringLiteral("Options/JpegQuality"), 70);
+    CArchiveApp app(archive.home(), std::move(profile));
+    logInAs(QStringLiteral("master"), QStringLiteral("1"));
+    ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
+
+    CMainFrame *frame = app.mainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(app.state().currentUser, QStringLiteral("MASTER"));
+    EXPECT_EQ(app.state().jpegQuality, 70) << "the profile is read at start";
+    EXPECT_TRUE(frame->basketsBar()->isVisible()) << "the side bar is shown at the end of start-up";
+    EXPECT_FALSE(app.cardDialog()->isVisible());
+    EXPECT_FALSE(app.classPicker()->isVisible());
+
+    frame->dispatch(Command::CardDialog);
+    EXPECT_TRUE(app.cardDialog()->isVisible());
+    frame->dispatch(Command::Classes);
+    EXPECT_TRUE(app.classesDialog()->isVisible());
+    // The picker's choice lands in the card through the application's wiring.
+    emit app.classPicker()->classificationChosen(QStringLiteral("12"), QStringLiteral("عقود"));
+    emit app.classPicker()->classificationChosen(QStringLiteral("12"), QStringLiteral("عقود"));
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{QStringLiteral("التصنيف موجود")});
+    frame->close();
+    MessageBox::setTestMode(false);
+}
