@@ -109,16 +109,21 @@ std::pair<qint32, QString> ClassEditor::parent() const
     return {code, name};
 }
 
-ClassEditor::Outcome ClassEditor::add()
+void ClassEditor::fillRow(ClassRow &row) const
 {
     const auto [parentCode, parentName] = parent();
-    ClassRow row;
     row.s1 = m_fields.code;
     row.n5 = CClaSet::codeNumber(m_fields.code.trimmed());
     row.s2 = m_fields.name;
     row.s3 = m_fields.notes;
     row.n14 = parentCode;
     row.n12 = parentName;
+}
+
+ClassEditor::Outcome ClassEditor::add()
+{
+    ClassRow row;
+    fillRow(row);
     const Result<qint32> serial = CClaSet(m_db).insert(row);
     clear();
     if (!serial) {
@@ -139,13 +144,7 @@ ClassEditor::Outcome ClassEditor::edit()
     if (!found->has_value())
         return {Outcome::Nothing};
     ClassRow row = **found;
-    const auto [parentCode, parentName] = parent();
-    row.s1 = m_fields.code;
-    row.n5 = CClaSet::codeNumber(m_fields.code.trimmed());
-    row.s2 = m_fields.name;
-    row.s3 = m_fields.notes;
-    row.n14 = parentCode;
-    row.n12 = parentName;
+    fillRow(row);
     const Status s = classes.update(row);
     if (!s) {
         const bool duplicate = s.error() == CClaSet::duplicateCodeMessage();

@@ -62,6 +62,8 @@ private:
     // The parent the add and edit commands file under: code 0 and the archive's name when the
     // code field is empty, 0 or not a number.
     std::pair<qint32, QString> parent() const;
+    // The row's columns from the fields, the parent as parent() decides it.
+    void fillRow(ClassRow &row) const;
 
     Database m_db;
     Fields m_fields;
