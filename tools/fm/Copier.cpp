@@ -188,6 +188,15 @@ void Copier::copyAll(const QList<CopyOrder> &orders, bool resumed)
     }
     emit planned(files, bytes);
 
+    struct Pending
+    {
+        StoreCopy::Prepared copy;
+        qint32 card;
+        CopyOrder order;
+    };
+    QList<Pending> prepared;
+    QStringList folders;
+
     for (qsizetype i = 0; i < orders.size(); ++i) {
         const CopyOrder &order = orders.at(i);
         const qint32 card = cardOf(order, i > 0 ? &orders.at(i - 1) : nullptr);
@@ -214,11 +223,36 @@ void Copier::copyAll(const QList<CopyOrder> &orders, bool resumed)
             StoreCopy::removeStaleTemporaries(destination);
             m_cleanedFolders.insert(destination);
         }
-        if (Status s = m_store->place(*tree, destination, name, resumed); !s)
-            report(card, order, s.error());
+        const Result<std::optional<StoreCopy::Prepared>> copy = m_store->prepare(*tree, destination, name, resumed);
+        if (!copy) {
+            report(card, order, copy.error());
+        } else if (!copy->has_value()) {
+            ++m_copiedOrders;
+        } else {
+            prepared.append({**copy, card, order});
+            if (!folders.contains(destination))
+                folders.append(destination);
+        }
+    }
+
+    // The copies reach the disk together, then take their stored names.
+    if (prepared.isEmpty())
+        return;
+    if (Status s = StoreCopy::flush(folders); !s) {
+        for (const Pending &p : prepared) {
+            StoreCopy::discard(p.copy);
+            report(p.card, p.order, s.error());
+        }
+        return;
+    }
+    for (const Pending &p : prepared) {
+        if (Status s = m_store->commit(p.copy); !s)
+            report(p.card, p.order, s.error());
         else
             ++m_copiedOrders;
     }
+    if (Status s = StoreCopy::syncFolders(folders); !s)
+        reportRunProblem(s.error());
 }
 
 qint32 Copier::cardOf(const CopyOrder &order, const CopyOrder *previous)

@@ -204,18 +204,19 @@ Result<SourceTree> StoreCopy::survey(const QString &source)
     return tree;
 }
 
-Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, const QString &targetName,
-                        bool resumed)
+Result<std::optional<StoreCopy::Prepared>> StoreCopy::prepare(const SourceTree &tree, const QString &targetFolder,
+                                                              const QString &targetName, bool resumed)
 {
+    using Answer = Result<std::optional<Prepared>>;
     const QString target = targetFolder + u'/' + targetName;
     struct stat st;
     if (::lstat(native(target).constData(), &st) == 0) {
         if (resumed && identical(tree, target)) {
             if (m_hooks.advanced)
                 m_hooks.advanced(tree.bytes);
-            return {};
+            return std::optional<Prepared>();
         }
-        return Status::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(target)));
+        return Answer::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(target)));
     }
 
     const QString temporary = temporaryName(targetFolder);
@@ -238,22 +239,66 @@ Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, con
             m_hooks.fileStarted(tree.source);
         s = copyFile(tree.source, temporary, tree.bytes, target);
     }
-    if (s) {
-        if (const int err = renameNoReplace(temporary, target, tree.isFolder)) {
-            s = err == EEXIST || err == ENOTEMPTY
-                    ? Status::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(target)))
-                    : Status::failure(tr("تعذرت تسمية النسخة %1: %2").arg(shown(target), qt_error_string(err)));
-        }
-    }
     if (!s) {
         removeAll(temporary);
+        return Answer::failure(s.error());
+    }
+    return std::optional<Prepared>(Prepared{temporary, target, targetFolder, tree.source, tree.isFolder});
+}
+
+Status StoreCopy::flush(const QStringList &folders)
+{
+    // One flush for the whole batch instead of one per file: every copy is on the disk before
+    // any of them takes its stored name.
+    for (const QString &folder : folders) {
+        Fd fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd.valid() || ::syncfs(fd.get()) != 0)
+            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), qt_error_string(errno)));
+    }
+    return {};
+}
+
+Status StoreCopy::commit(const Prepared &copy)
+{
+    if (const int err = renameNoReplace(copy.temporary, copy.target, copy.isFolder)) {
+        removeAll(copy.temporary);
+        return err == EEXIST || err == ENOTEMPTY
+                   ? Status::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(copy.target)))
+                   : Status::failure(tr("تعذرت تسمية النسخة %1: %2").arg(shown(copy.target), qt_error_string(err)));
+    }
+    if (!copy.isFolder && m_hooks.fileCopied)
+        m_hooks.fileCopied(copy.source, copy.target);
+    return {};
+}
+
+void StoreCopy::discard(const Prepared &copy)
+{
+    removeAll(copy.temporary);
+}
+
+Status StoreCopy::syncFolders(const QStringList &folders)
+{
+    for (const QString &folder : folders) {
+        if (!syncFolder(folder))
+            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), qt_error_string(errno)));
+    }
+    return {};
+}
+
+Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, const QString &targetName, bool resumed)
+{
+    const Result<std::optional<Prepared>> copy = prepare(tree, targetFolder, targetName, resumed);
+    if (!copy)
+        return Status::failure(copy.error());
+    if (!copy->has_value())
+        return {};
+    if (Status s = flush({targetFolder}); !s) {
+        removeAll((*copy)->temporary);
         return s;
     }
-    if (!syncFolder(targetFolder))
-        return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(targetFolder), qt_error_string(errno)));
-    if (!tree.isFolder && m_hooks.fileCopied)
-        m_hooks.fileCopied(tree.source, target);
-    return {};
+    if (Status s = commit(**copy); !s)
+        return s;
+    return syncFolders({targetFolder});
 }
 
 Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expectedSize, const QString &named)
@@ -316,8 +361,6 @@ Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expect
     }
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ::futimens(out.get(), times);
-    if (::fsync(out.get()) != 0)
-        return writeFailed(errno);
     struct stat written;
     if (::fstat(out.get(), &written) != 0 || written.st_size != copied)
         return Status::failure(tr("حجم النسخة %1 بايت وحجم الاصل %2 بايت")
@@ -363,11 +406,7 @@ Status StoreCopy::copyFolderInto(const SourceTree &tree, const QString &temporar
             break;
         }
     }
-    // Inner folders first, so every name is on the disk before the folder that holds it is renamed.
-    for (auto it = folders.crbegin(); it != folders.crend(); ++it) {
-        if (!syncFolder(*it))
-            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(finalTarget), qt_error_string(errno)));
-    }
+    // The folder's names reach the disk with the batch's flush, before the folder is renamed.
     return {};
 }
 

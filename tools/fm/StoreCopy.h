@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // What one source holds, looked at before anything is copied: the entries of a folder in an
 // order where every folder comes before what it holds, or the single file itself.
@@ -28,9 +29,10 @@ struct SourceTree
 };
 
 // Places one source (a file, or a folder with everything below it) at its stored name. The copy
-// is built under a hidden temporary name beside the target, flushed to the disk and checked, then
-// renamed into place without replacing anything: the stored name either holds the complete copy
-// or does not exist, and an existing stored item is never touched.
+// is built under a hidden temporary name beside the target and checked (prepare), the file system
+// is flushed once for a whole batch of copies (flush), and each copy is then renamed into place
+// without replacing anything (commit): the stored name either holds the complete copy, on the
+// disk, or does not exist, and an existing stored item is never touched.
 class StoreCopy
 {
     Q_DECLARE_TR_FUNCTIONS(StoreCopy)
@@ -48,8 +50,28 @@ public:
     // Links below a folder are kept as links; a link given as the source itself is followed.
     static Result<SourceTree> survey(const QString &source);
 
+    // A copy waiting under its temporary name.
+    struct Prepared
+    {
+        QString temporary;
+        QString target;
+        QString folder;
+        QString source;
+        bool isFolder = false;
+    };
+
     // `resumed` is for an order an interrupted run may already have placed: a target identical
-    // to the source then counts as done instead of as a clash.
+    // to the source then counts as done (no copy to commit) instead of as a clash.
+    Result<std::optional<Prepared>> prepare(const SourceTree &tree, const QString &targetFolder,
+                                            const QString &targetName, bool resumed);
+    // Everything written to the file systems of these folders reaches the disk.
+    static Status flush(const QStringList &folders);
+    // Renames the copy into place; the folder itself is made durable by syncFolders().
+    Status commit(const Prepared &copy);
+    static Status syncFolders(const QStringList &folders);
+    // Drops a copy that will not be committed.
+    static void discard(const Prepared &copy);
+    // The three steps for one item.
     Status place(const SourceTree &tree, const QString &targetFolder, const QString &targetName, bool resumed);
 
     // Removes the temporary copies that copier runs no longer alive left in the folder.
