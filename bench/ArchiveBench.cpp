@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -36,55 +37,76 @@ int main(int argc, char *argv[])
     }
     ::sync();
 
-    // Baseline: cp -r of the same files, synced, as the copier syncs what it writes.
-    QElapsedTimer clock;
-    clock.start();
-    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                             QStringLiteral("cp -r '%1' '%2' && sync").arg(sources, work.filePath(QStringLiteral("copy")))});
-    const qint64 cpMs = clock.elapsed();
+    // This machine's disk is noisy, so the two are run in turns and the medians compared.
+    constexpr int kRounds = 3;
+    QList<qint64> cpTimes, archiveTimes, copierTimes;
+    for (int round = 0; round < kRounds; ++round) {
+        // Baseline: cp -r of the same files, synced, as the copier syncs what it writes.
+        QElapsedTimer clock;
+        clock.start();
+        const QString copy = work.filePath(QStringLiteral("copy%1").arg(round));
+        QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cp -r '%1' '%2' && sync").arg(sources, copy)});
+        cpTimes.append(clock.elapsed());
+        QDir(copy).removeRecursively();
 
-    const QString home = work.filePath(QStringLiteral("archive"));
-    if (Status s = createArchive(home); !s) {
-        out << s.error() << Qt::endl;
-        return 1;
+        const QString home = work.filePath(QStringLiteral("archive%1").arg(round));
+        if (Status s = createArchive(home); !s) {
+            out << s.error() << Qt::endl;
+            return 1;
+        }
+        const AppState state = AppState::load(home);
+        // One series for the whole card, so the comparison is of copying alone.
+        SettingsFiles::writeSeriesBudget(state.databaseFolder, std::numeric_limits<qint32>::max());
+        Result<Database> db = Database::open(state.databaseFolder);
+        CardDraft draft;
+        draft.date = QDate::currentDate();
+        draft.name = QStringLiteral("bench");
+        draft.classCodes = {1};
+        for (int i = 0; i < files; ++i)
+            draft.files.append(FileItem::fromPath(sources + QStringLiteral("/page-%1.jpg").arg(i)));
+
+        clock.restart();
+        Archiver archiver(Archiver::foldersOf(state), *db);
+        archiver.setStartCopier(false);
+        if (Result<qint32> card = archiver.archiveNew(draft); !card) {
+            out << card.error() << Qt::endl;
+            return 1;
+        }
+        QProcess fm;
+        fm.setWorkingDirectory(home + QStringLiteral("/COM"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        fm.setProcessEnvironment(env);
+        fm.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer copierClock;
+        copierClock.start();
+        fm.start(QCoreApplication::applicationDirPath() + QStringLiteral("/dovrelle-fm"), {QStringLiteral("--wait")});
+        fm.waitForFinished(-1);
+        copierTimes.append(copierClock.elapsed());
+        archiveTimes.append(clock.elapsed());
+        if (fm.exitCode() != 0) {
+            out << "the copier failed" << Qt::endl;
+            return 1;
+        }
+        Database::closeThreadConnections();
+        QDir(home).removeRecursively();
     }
-    const AppState state = AppState::load(home);
-    // One series for the whole card, so the comparison is of copying alone.
-    SettingsFiles::writeSeriesBudget(state.databaseFolder, std::numeric_limits<qint32>::max());
-    Result<Database> db = Database::open(state.databaseFolder);
-    CardDraft draft;
-    draft.date = QDate::currentDate();
-    draft.name = QStringLiteral("bench");
-    draft.classCodes = {1};
-    for (int i = 0; i < files; ++i)
-        draft.files.append(FileItem::fromPath(sources + QStringLiteral("/page-%1.jpg").arg(i)));
-
-    clock.restart();
-    Archiver archiver(Archiver::foldersOf(state), *db);
-    archiver.setStartCopier(false);
-    if (Result<qint32> card = archiver.archiveNew(draft); !card) {
-        out << card.error() << Qt::endl;
-        return 1;
-    }
-    const qint64 rowsMs = clock.elapsed();
-    QProcess fm;
-    fm.setWorkingDirectory(home + QStringLiteral("/COM"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    fm.setProcessEnvironment(env);
-    fm.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer copierClock;
-    copierClock.start();
-    fm.start(QCoreApplication::applicationDirPath() + QStringLiteral("/dovrelle-fm"), {QStringLiteral("--wait")});
-    fm.waitForFinished(-1);
-    const qint64 copierMs = copierClock.elapsed();
-    const qint64 archiveMs = clock.elapsed();
-
-    out << "files: " << files << " x 1 MiB\n"
-        << "cp -r + sync: " << cpMs << " ms\n"
-        << "archive (rows " << rowsMs << " ms, copier " << copierMs << " ms): " << archiveMs << " ms, copier exit "
-        << fm.exitCode() << '\n'
-        << "ratio archive / cp: " << QString::number(double(archiveMs) / double(std::max<qint64>(cpMs, 1)), 'f', 2)
+    const auto median = [](QList<qint64> v) {
+        std::sort(v.begin(), v.end());
+        return v.at(v.size() / 2);
+    };
+    const auto list = [](const QList<qint64> &v) {
+        QStringList parts;
+        for (qint64 t : v)
+            parts << QString::number(t);
+        return parts.join(u", ");
+    };
+    out << "files: " << files << " x 1 MiB, " << kRounds << " rounds in turns\n"
+        << "cp -r + sync (ms): " << list(cpTimes) << "  median " << median(cpTimes) << '\n'
+        << "archive (ms): " << list(archiveTimes) << "  median " << median(archiveTimes) << "  (copier alone, median "
+        << median(copierTimes) << ")\n"
+        << "ratio archive / cp (medians): "
+        << QString::number(double(median(archiveTimes)) / double(std::max<qint64>(median(cpTimes), 1)), 'f', 2)
         << Qt::endl;
     return 0;
 }
