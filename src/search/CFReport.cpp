@@ -1,1 +1,357 @@
 #include "CFReport.h"
+
+#include "app/Cp1256.h"
+#include "app/MessageBox.h"
+#include "ui/CGridCtrl.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMenu>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr QRgb kCellColour = qRgb(236, 233, 216);
+constexpr QRgb kGridLineColour = qRgb(0, 0, 255);
+
+constexpr int kThumbnailRowHeight = 147;
+constexpr int kTextRowHeight = 100;
+constexpr int kThumbnailColumnWidths[] = {160, 65, 200, 0, 0, 0};
+constexpr int kTextColumnWidths[] = {40, 105, 385, 0, 0};
+
+// Columns of the thumbnail grid and of the text grid.
+enum ImageColumn { ImagePath = 0, ImageKeywords = 1, ImageDescription = 2, ImageCard = 3, ImageItem = 4, ImageText = 5 };
+enum TextColumn { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextCard = 3, TextItem = 4 };
+
+// The grids sit below the buttons; the thumbnail grid ends at 450, the text grid starts at 455.
+constexpr int kGridTop = 30;
+constexpr int kThumbnailRight = 450;
+constexpr int kTextLeft = 455;
+constexpr int kButtonWidth = 70;
+constexpr int kButtonHeight = 26;
+
+constexpr int kTextFontPixels = 30;
+constexpr int kEditorImageWidth = 300;
+
+} // namespace
+
+CFReport::CFReport(AppState &state, Database db, SqlCondition where, const QString &title, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+{
+    setWindowTitle(title);
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_loader = new ReportLoader(std::move(db), std::move(where), state.fileServerFolder, state.programFolder, this);
+
+    m_stop = new QPushButton(tr("Stop"), this);
+    m_stop->setObjectName(u"stop1036"_s);
+    m_resume = new QPushButton(tr("Resume"), this);
+    m_resume->setObjectName(u"resume1035"_s);
+    connect(m_stop, &QPushButton::clicked, this, [this] { m_loader->stop(); });
+    connect(m_resume, &QPushButton::clicked, this, [this] { m_loader->resume(); });
+
+    createGrids();
+
+    connect(m_loader, &ReportLoader::imageRow, this, &CFReport::addImageRow);
+    connect(m_loader, &ReportLoader::textRow, this, &CFReport::addTextRow);
+    connect(m_loader, &ReportLoader::failed, this, [this](const QString &message) { MessageBox::critical(this, message); });
+    connect(m_loader, &ReportLoader::finished, this, &CFReport::loadingFinished);
+    resize(kTextLeft + kTextColumnWidths[0] + kTextColumnWidths[1] + kTextColumnWidths[2] + 30, 600);
+}
+
+CFReport::CFReport(AppState &state, Database db, const BuiltQuery &query, const QString &title, QWidget *parent)
+    : CFReport(state, std::move(db), query.where, title, parent)
+{
+}
+
+CFReport::~CFReport()
+{
+    // Nothing of the worker may reach this window once it goes.
+    disconnect(m_loader, nullptr, this, nullptr);
+    m_loader->stop();
+}
+
+void CFReport::createGrids()
+{
+    m_thumbnails = new CGridCtrl(this);
+    m_thumbnails->setGridKind(kThumbnailGridKind);
+    m_thumbnails->setFixedRowCount(0);
+    m_thumbnails->setFixedColumnCount(0);
+    m_thumbnails->setRowCount(0);
+    m_thumbnails->setColumnCount(int(std::size(kThumbnailColumnWidths)));
+    for (int c = 0; c < int(std::size(kThumbnailColumnWidths)); ++c)
+        m_thumbnails->setColumnWidth(c, kThumbnailColumnWidths[c]);
+    m_thumbnails->setDefaultRowHeight(kThumbnailRowHeight);
+    m_thumbnails->setImageListSize(ReportLoader::kThumbnailSlots);
+    m_thumbnails->setEditable(false);
+    m_thumbnails->setGridLineColour(QColor(kGridLineColour));
+
+    m_texts = new CGridCtrl(this);
+    m_texts->setGridKind(kTextGridKind);
+    m_texts->setFixedRowCount(0);
+    m_texts->setRowCount(0);
+    m_texts->setColumnCount(int(std::size(kTextColumnWidths)));
+    m_texts->setFixedColumnCount(1);
+    for (int c = 0; c < int(std::size(kTextColumnWidths)); ++c)
+        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
+    m_texts->setDefaultRowHeight(kTextRowHeight);
+    m_texts->setEditable(false);
+    m_texts->setGridLineColour(QColor(kGridLineColour));
+    QFont font = m_texts->font();
+    font.setFamily(u"Simplified Arabic"_s);
+    font.setPixelSize(kTextFontPixels);
+    font.setWeight(QFont::Black);
+    m_texts->setFont(font);
+
+    for (CGridCtrl *grid : {m_thumbnails, m_texts}) {
+        connect(grid, &CGridCtrl::cellDoubleClicked, this, &CFReport::onDoubleClicked);
+        connect(grid, &CGridCtrl::cellRightClicked, this, &CFReport::onRightClicked);
+    }
+}
+
+void CFReport::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        m_loader->start();
+    }
+}
+
+void CFReport::closeEvent(QCloseEvent *event)
+{
+    m_loader->stop();
+    QWidget::closeEvent(event);
+}
+
+void CFReport::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void CFReport::layoutChildren()
+{
+    // Physical positions: the thumbnails stay on the left whatever the layout direction.
+    m_stop->setGeometry(2, 2, kButtonWidth, kButtonHeight);
+    m_resume->setGeometry(4 + kButtonWidth, 2, kButtonWidth, kButtonHeight);
+    const int height = std::max(0, this->height() - kGridTop);
+    m_thumbnails->setGeometry(0, kGridTop, kThumbnailRight, height);
+    m_texts->setGeometry(kTextLeft, kGridTop, std::max(0, width() - kTextLeft), height);
+}
+
+void CFReport::addImageRow(const ReportHit &hit, const QImage &thumbnail)
+{
+    // The result comes in card order and every row goes on top: the newest card is shown first.
+    const int row = m_thumbnails->rowCount() == 0 ? m_thumbnails->appendRow() : m_thumbnails->insertRowAtTop();
+    if (row < 0)
+        return;
+    m_thumbnails->beginBatch();
+    m_thumbnails->setRowHeight(row, kThumbnailRowHeight);
+    if (hit.number >= 0 && !thumbnail.isNull()) {
+        m_thumbnails->setListImage(hit.number, thumbnail);
+        m_thumbnails->setImage(row, ImagePath, hit.number);
+    }
+    m_thumbnails->setText(row, ImagePath, hit.path);
+    m_thumbnails->setText(row, ImageCard, QString::number(hit.n1));
+    m_thumbnails->setText(row, ImageItem, QString::number(hit.n2));
+    m_thumbnails->setText(row, ImageKeywords, hit.s6);
+    m_thumbnails->setText(row, ImageDescription, hit.m3);
+    m_thumbnails->setText(row, ImageText, hit.m1);
+    for (int c = ImagePath; c <= ImageDescription; ++c)
+        m_thumbnails->setBackground(row, c, QColor(kCellColour));
+    m_thumbnails->endBatch();
+}
+
+void CFReport::addTextRow(const ReportHit &hit)
+{
+    const int row = m_texts->rowCount() == 0 ? m_texts->appendRow() : m_texts->insertRowAtTop();
+    if (row < 0)
+        return;
+    m_texts->beginBatch();
+    m_texts->setText(row, TextNumber, QString::number(hit.number));
+    m_texts->setRowHeight(row, kTextRowHeight);
+    m_texts->setBackground(row, TextKeywords, QColor(kCellColour));
+    m_texts->setBackground(row, TextBody, QColor(kCellColour));
+    m_texts->setText(row, TextBody, hit.m1);
+    m_texts->setText(row, TextKeywords, hit.s6);
+    m_texts->setText(row, TextCard, QString::number(hit.n1));
+    m_texts->setText(row, TextItem, QString::number(hit.n2));
+    m_texts->endBatch();
+}
+
+QString CFReport::rowPath(int row) const { return m_thumbnails->text(row, ImagePath); }
+
+int CFReport::rowCard(CGridCtrl *grid, int row) const
+{
+    return grid->text(row, grid == m_thumbnails ? int(ImageCard) : int(TextCard)).toInt();
+}
+
+void CFReport::onDoubleClicked(int row, int column, int gridKind)
+{
+    if (row < 0)
+        return;
+    if (gridKind == kThumbnailGridKind && column == ImagePath) {
+        Q_EMIT previewRequested(rowPath(row), m_thumbnails->text(row, ImageKeywords),
+                                m_thumbnails->text(row, ImageDescription));
+    } else if (gridKind == kTextGridKind) {
+        const Status s = writeTextHandOff(m_texts->text(row, TextBody));
+        if (!s)
+            MessageBox::warning(this, s.error());
+    }
+}
+
+void CFReport::onRightClicked(int row, int column, int gridKind, const QPoint &globalPos)
+{
+    CGridCtrl *grid = gridKind == kThumbnailGridKind ? m_thumbnails : m_texts;
+    if (row >= 0 && column >= 0 && grid->currentRow() != row)
+        grid->setCurrentCell(row, column);
+    QMenu *menu = contextMenu(gridKind);
+    if (!menu)
+        return;
+    QAction *chosen = menu->exec(globalPos);
+    const int command = chosen ? chosen->data().toInt() : 0;
+    delete menu;
+    if (command)
+        runCommand(command);
+}
+
+QMenu *CFReport::contextMenu(int gridKind)
+{
+    struct Item
+    {
+        int command;
+        QString text;
+    };
+    QList<Item> items;
+    if (gridKind == kThumbnailGridKind) {
+        items = {{CmdOpen, tr("فتح")},
+                 {CmdView, tr("عرض")},
+                 {CmdPrintSelected, tr("طباعة الملفات المحددة")},
+                 {CmdPrintAll, tr("طباعة الكل")},
+                 {CmdImageToEditor, tr("محرر النص")},
+                 {CmdShowCard, tr("عرض البطاقة")},
+                 {CmdCopyToFolder, tr("نسخ الى مجلد")}};
+    } else if (gridKind == kTextGridKind) {
+        items = {{CmdTextEdit, tr("تحرير")}, {CmdTextShowCard, tr("عرض البطاقة")}, {CmdCopyToFolder, tr("نسخ الى مجلد")}};
+    } else {
+        return nullptr;
+    }
+    auto *menu = new QMenu(this);
+    menu->setObjectName(gridKind == kThumbnailGridKind ? u"ReportImage"_s : u"Text2"_s);
+    for (const Item &item : items) {
+        QAction *action = menu->addAction(item.text);
+        action->setData(item.command);
+        // Copying to a folder waits for the folder dialog of the transfers.
+        action->setEnabled(item.command != CmdCopyToFolder);
+    }
+    return menu;
+}
+
+void CFReport::runCommand(int command)
+{
+    const int imageRow = m_thumbnails->currentRow();
+    const int textRow = m_texts->currentRow();
+    const bool haveImage = imageRow >= 0 && imageRow < m_thumbnails->rowCount();
+    const bool haveText = textRow >= 0 && textRow < m_texts->rowCount();
+    switch (command) {
+    case CmdOpen:
+        if (haveImage)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(rowPath(imageRow)));
+        break;
+    case CmdView:
+        if (haveImage)
+            Q_EMIT viewRequested(rowPath(imageRow));
+        break;
+    case CmdImageToEditor:
+        if (haveImage) {
+            const Status s = writeImageHandOff(rowPath(imageRow));
+            if (!s)
+                MessageBox::warning(this, s.error());
+        }
+        break;
+    case CmdShowCard:
+        if (haveImage)
+            Q_EMIT showCardRequested(rowCard(m_thumbnails, imageRow));
+        break;
+    case CmdTextShowCard:
+        if (haveText)
+            Q_EMIT showCardRequested(rowCard(m_texts, textRow));
+        break;
+    case CmdTextEdit:
+        if (haveText) {
+            const Status s = writeTextHandOff(m_texts->text(textRow, TextBody));
+            if (!s)
+                MessageBox::warning(this, s.error());
+        }
+        break;
+    case CmdPrintSelected:
+        Q_EMIT printRequested(selectedPaths());
+        break;
+    case CmdPrintAll:
+        Q_EMIT printRequested(allPaths());
+        break;
+    default:
+        break;
+    }
+}
+
+QStringList CFReport::selectedPaths() const
+{
+    QStringList paths;
+    for (int r = 0; r < m_thumbnails->rowCount(); ++r) {
+        if (m_thumbnails->isCellSelected(r, ImagePath) || m_thumbnails->isCellSelected(r, ImageKeywords))
+            paths.append(rowPath(r));
+    }
+    return paths;
+}
+
+QStringList CFReport::allPaths() const
+{
+    QStringList paths;
+    for (int r = 0; r < m_thumbnails->rowCount(); ++r)
+        paths.append(rowPath(r));
+    return paths;
+}
+
+QString CFReport::textHandOffPath() const { return m_state.programFolder + u"/COM/Text.txt"_s; }
+QString CFReport::imageHandOffPath() const { return m_state.programFolder + u"/COM/tmp.jpg"_s; }
+
+Status CFReport::writeTextHandOff(const QString &text) const
+{
+    QString lines = text;
+    lines.replace(u'\n', u"\r\n"_s);
+    const Result<QByteArray> encoded = Cp1256::encode(lines);
+    // A character the code page lacks would be lost; the outside editor reads UTF-8 as well.
+    const QByteArray bytes = encoded.ok() ? *encoded : lines.toUtf8();
+    const QString path = textHandOffPath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Status::failure(tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(path)));
+    return {};
+}
+
+Status CFReport::writeImageHandOff(const QString &path) const
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull() || image.width() <= 0)
+        return Status::failure(tr("تعذر فتح الصورة %1").arg(QDir::toNativeSeparators(path)));
+    const int height = int(qint64(kEditorImageWidth) * image.height() / image.width());
+    const QImage small = image.scaled(kEditorImageWidth, std::max(1, height), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QString target = imageHandOffPath();
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    if (!small.save(target, "JPEG"))
+        return Status::failure(tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(target)));
+    return {};
+}

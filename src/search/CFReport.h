@@ -1,1 +1,99 @@
 #pragma once
+
+#include "app/AppState.h"
+#include "app/Result.h"
+#include "db/Database.h"
+#include "db/SqlCondition.h"
+#include "search/QueryBuilder.h"
+#include "search/ReportLoader.h"
+
+#include <QWidget>
+
+class CGridCtrl;
+class QMenu;
+class QPushButton;
+
+// The report of a search: the thumbnail grid of files, images and folders on the left and the
+// grid of text hits on the right, filled by a ReportLoader while the window can be used. Made as
+// the widget of an MDI child; the caller puts it in a sub-window and connects the request
+// signals (show card, view, preview, print) to the windows that carry them out.
+class CFReport : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kThumbnailGridKind = 7791;
+    static constexpr int kTextGridKind = 7795;
+
+    // Context-menu commands.
+    enum Command {
+        CmdPrintSelected = 32940,
+        CmdTextEdit = 32942,
+        CmdTextShowCard = 32943,
+        CmdView = 32944,
+        CmdOpen = 32945,
+        CmdImageToEditor = 32946,
+        CmdShowCard = 32947,
+        CmdCopyToFolder = 32961,
+        CmdPrintAll = 57607,
+    };
+
+    CFReport(AppState &state, Database db, SqlCondition where, const QString &title, QWidget *parent = nullptr);
+    CFReport(AppState &state, Database db, const BuiltQuery &query, const QString &title, QWidget *parent = nullptr);
+    ~CFReport() override;
+
+    CGridCtrl *thumbnailGrid() const { return m_thumbnails; }
+    CGridCtrl *textGrid() const { return m_texts; }
+    ReportLoader *loader() const { return m_loader; }
+    QPushButton *stopButton() const { return m_stop; }
+    QPushButton *resumeButton() const { return m_resume; }
+
+    // The context menu of a grid kind; its actions carry their command id as data. The caller
+    // owns it.
+    QMenu *contextMenu(int gridKind);
+    void runCommand(int command);
+
+    // The hand-off files under the program folder.
+    QString textHandOffPath() const;
+    QString imageHandOffPath() const;
+    // Replaces the text hand-off file by the text, every line feed written as CR LF.
+    Status writeTextHandOff(const QString &text) const;
+    // The file decoded, resampled to 300 wide (nearest pixel) and saved as JPEG in the image
+    // hand-off file.
+    Status writeImageHandOff(const QString &path) const;
+
+    // The path, keywords, description and card number of a row of the thumbnail grid.
+    QString rowPath(int row) const;
+    int rowCard(CGridCtrl *grid, int row) const;
+
+signals:
+    void showCardRequested(int card);
+    void viewRequested(const QString &path);
+    // The preview window in its report mode: the file, its keywords as caption, its description.
+    void previewRequested(const QString &path, const QString &caption, const QString &description);
+    void printRequested(const QStringList &paths);
+    void loadingFinished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createGrids();
+    void layoutChildren();
+    void addImageRow(const ReportHit &hit, const QImage &thumbnail);
+    void addTextRow(const ReportHit &hit);
+    void onDoubleClicked(int row, int column, int gridKind);
+    void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
+    QStringList selectedPaths() const;
+    QStringList allPaths() const;
+
+    AppState &m_state;
+    ReportLoader *m_loader = nullptr;
+    CGridCtrl *m_thumbnails = nullptr;
+    CGridCtrl *m_texts = nullptr;
+    QPushButton *m_stop = nullptr;
+    QPushButton *m_resume = nullptr;
+    bool m_started = false;
+};

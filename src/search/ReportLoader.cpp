@@ -1,1 +1,332 @@
 #include "ReportLoader.h"
+
+#include "ThumbnailCache.h"
+#include "cards/Archiver.h"
+#include "db/CDFSet.h"
+#include "imaging/Thumbnail.h"
+
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QThread>
+
+#include <atomic>
+
+using namespace Qt::Literals::StringLiterals;
+
+// What the window's thread and the worker share. The flags are set by one thread and read by the
+// other; a worker only acts while its generation is the current one, so a worker that outlived
+// its stop (it was stuck on a file) can no longer disturb the run that replaced it.
+struct ReportLoader::Shared
+{
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> running{false};
+    std::atomic<bool> complete{false};
+    std::atomic<int> generation{0};
+    std::atomic<int> resumePosition{0};
+    std::atomic<int> recordCount{-1};
+    std::atomic<int> imageRows{0};
+    std::atomic<int> textRows{0};
+
+    QMutex mutex;
+    std::shared_ptr<const QList<DocumentRow>> rows; // read once, kept for resuming
+};
+
+namespace {
+
+// The file types that are shown by an icon instead of the file itself; the extension is compared
+// exactly, in this order.
+struct IconRule
+{
+    const char16_t *extension;
+    const char16_t *icon;
+};
+
+constexpr IconRule kIconRules[] = {
+    {u"DOC", u"word.jpg"}, {u"RTF", u"word.jpg"}, {u"DOCX", u"word.jpg"}, {u"TXT", u"text.jpg"},
+    {u"MDB", u"mdb.jpg"},  {u"HTM", u"htm.jpg"},  {u"HTML", u"htm.jpg"},  {u"XLS", u"xls.jpg"},
+    {u"XLSX", u"xls.jpg"}, {u"PDF", u"pdf.jpg"},  {u"DLL", u"dlb.jpg"},   {u"ZIP", u"zip.jpg"},
+    {u"DAT", u"dat.jpg"},  {u"EXE", u"exe.jpg"},  {u"CHM", u"chm.jpg"},   {u"RAR", u"rar.jpg"},
+    {u"MHT", u"mht.jpg"},  {u"PPS", u"pps.jpg"},  {u"PPT", u"ppt.jpg"},
+};
+
+constexpr QRgb kFolderColour = qRgb(240, 200, 80);
+constexpr QRgb kPageColour = qRgb(250, 250, 250);
+constexpr QRgb kPageBandColour = qRgb(60, 90, 170);
+constexpr QRgb kOutlineColour = qRgb(120, 120, 120);
+
+// Drawn in place of an icon file that is not installed: a folder or a page. No text is drawn, so
+// that it can be made where no fonts are loaded.
+QImage standInIcon(qint32 kind)
+{
+    QImage picture(120, 108, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter p(&picture);
+    p.setPen(QColor(kOutlineColour));
+    if (kind == KindFolder) {
+        p.setBrush(QColor(kFolderColour));
+        p.drawRect(10, 14, 40, 14);
+        p.drawRect(10, 24, 100, 70);
+    } else {
+        p.setBrush(QColor(kPageColour));
+        p.drawRect(30, 6, 60, 96);
+        p.fillRect(36, 16, 48, 12, QColor(kPageBandColour));
+        for (int y = 40; y < 92; y += 10)
+            p.drawLine(38, y, 82, y);
+    }
+    return picture;
+}
+
+ReportHit hitOf(const DocumentRow &row, const QString &fileServer)
+{
+    ReportHit hit;
+    hit.path = Archiver::storedPath(fileServer, row);
+    hit.n1 = row.n1;
+    hit.n2 = row.n2;
+    hit.n3 = row.n3;
+    hit.s6 = row.s6;
+    hit.m3 = row.m3;
+    hit.m1 = row.m1;
+    hit.s8 = row.s8;
+    return hit;
+}
+
+} // namespace
+
+QString reportIconFile(qint32 kind, const QString &extension)
+{
+    if (kind == KindFolder)
+        return u"/COM/ICONS/FOLDER.jpg"_s;
+    for (const IconRule &rule : kIconRules) {
+        if (extension == QStringView(rule.extension))
+            return u"/COM/ICONS/"_s + QStringView(rule.icon).toString();
+    }
+    return {};
+}
+
+// The worker: lives on the loader's thread for one run and is deleted with it.
+class ReportWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Job
+    {
+        Database db;
+        SqlCondition where;
+        QString fileServer;
+        QString program;
+        QString cacheFolder;
+        int thumbnailLimit = ReportLoader::kThumbnailSlots;
+        std::function<void(int)> hook;
+        std::shared_ptr<ReportLoader::Shared> shared;
+        int generation = 0;
+        int from = 0;
+    };
+
+    explicit ReportWorker(Job job) : m_job(std::move(job)) {}
+
+    void run();
+
+signals:
+    void imageRow(const ReportHit &hit, const QImage &thumbnail);
+    void textRow(const ReportHit &hit);
+    void failed(const QString &message);
+    void runEnded();
+
+private:
+    bool current() const { return m_job.shared->generation.load() == m_job.generation; }
+    QImage thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const;
+
+    Job m_job;
+};
+
+QImage ReportWorker::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const
+{
+    const QString icon = reportIconFile(hit.n3, hit.s8);
+    if (icon.isEmpty())
+        return cache.get(hit.path);
+    const QString iconPath = m_job.program + icon;
+    if (QFileInfo::exists(iconPath))
+        return cache.get(iconPath);
+    return Thumbnail::compose(standInIcon(hit.n3));
+}
+
+void ReportWorker::run()
+{
+    ReportLoader::Shared &shared = *m_job.shared;
+
+    std::shared_ptr<const QList<DocumentRow>> rows;
+    {
+        QMutexLocker lock(&shared.mutex);
+        rows = shared.rows;
+    }
+    if (!rows) {
+        const Result<QList<DocumentRow>> found = CDFSet(m_job.db).search(m_job.where);
+        if (!found.ok()) {
+            Database::closeThreadConnections();
+            if (current()) {
+                shared.running = false;
+                shared.stopRequested = false;
+                Q_EMIT failed(found.error());
+            }
+            Q_EMIT runEnded();
+            return;
+        }
+        rows = std::make_shared<const QList<DocumentRow>>(*found);
+        QMutexLocker lock(&shared.mutex);
+        if (current()) {
+            shared.rows = rows;
+            shared.recordCount = int(rows->size());
+        }
+    }
+    // The rows are in memory now; the connection is not needed while the thumbnails are made.
+    Database::closeThreadConnections();
+
+    const ThumbnailCache cache(m_job.cacheFolder);
+    const int count = int(rows->size());
+    bool stopped = false;
+    for (int j = m_job.from; j < count; ++j) {
+        if (m_job.hook)
+            m_job.hook(j);
+        if (shared.stopRequested.load() || !current()) {
+            if (current())
+                shared.resumePosition = j;
+            stopped = true;
+            break;
+        }
+        const DocumentRow &row = rows->at(j);
+        if (row.n3 == KindFile || row.n3 == KindImage || row.n3 == KindFolder) {
+            ReportHit hit = hitOf(row, m_job.fileServer);
+            const int index = shared.imageRows++;
+            hit.number = index < m_job.thumbnailLimit ? index : -1;
+            const QImage thumbnail = hit.number >= 0 ? thumbnailOf(hit, cache) : QImage();
+            Q_EMIT imageRow(hit, thumbnail);
+        } else if (row.n3 == KindText) {
+            ReportHit hit = hitOf(row, m_job.fileServer);
+            hit.number = shared.textRows++;
+            Q_EMIT textRow(hit);
+        }
+    }
+    if (current()) {
+        if (!stopped)
+            shared.complete = true;
+        shared.running = false;
+        shared.stopRequested = false;
+    }
+    Q_EMIT runEnded();
+}
+
+ReportLoader::ReportLoader(Database db, SqlCondition where, QString fileServerFolder, QString programFolder,
+                           QObject *parent)
+    : QObject(parent)
+    , m_db(std::move(db))
+    , m_where(std::move(where))
+    , m_fileServer(std::move(fileServerFolder))
+    , m_program(std::move(programFolder))
+    , m_shared(std::make_shared<Shared>())
+{
+    qRegisterMetaType<ReportHit>();
+}
+
+ReportLoader::~ReportLoader()
+{
+    stop();
+    // A thread that ended is deleted here rather than by the event loop, which may not run again;
+    // one that did not end in time deletes itself when it does.
+    if (m_thread && m_thread->isFinished())
+        delete m_thread.data();
+}
+
+void ReportLoader::setThumbnailCacheFolder(const QString &folder) { m_cacheFolder = folder; }
+void ReportLoader::setThumbnailLimit(int slotCount) { m_thumbnailLimit = slotCount; }
+void ReportLoader::setRecordHook(std::function<void(int)> hook) { m_hook = std::move(hook); }
+
+bool ReportLoader::isRunning() const { return m_shared->running.load(); }
+bool ReportLoader::isComplete() const { return m_shared->complete.load(); }
+int ReportLoader::resumePosition() const { return m_shared->resumePosition.load(); }
+int ReportLoader::recordCount() const { return m_shared->recordCount.load(); }
+
+void ReportLoader::requestStop()
+{
+    if (m_shared->running.load())
+        m_shared->stopRequested = true;
+}
+
+bool ReportLoader::stop()
+{
+    if (!m_thread)
+        return true;
+    requestStop();
+    const bool ended = m_thread->wait(QDeadlineTimer(kStopWaitMs));
+    if (!ended) {
+        // Going on without it: a new generation makes the late worker drop whatever it still
+        // finds, and it keeps nothing of ours but the shared state.
+        m_shared->generation++;
+        m_shared->running = false;
+        m_shared->stopRequested = false;
+    }
+    return ended;
+}
+
+void ReportLoader::start()
+{
+    stop();
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        m_shared->rows.reset();
+    }
+    m_shared->recordCount = -1;
+    m_shared->resumePosition = 0;
+    m_shared->imageRows = 0;
+    m_shared->textRows = 0;
+    m_shared->complete = false;
+    launch(0);
+}
+
+void ReportLoader::resume()
+{
+    stop();
+    if (m_shared->complete.load())
+        return;
+    launch(m_shared->resumePosition.load());
+}
+
+void ReportLoader::launch(int from)
+{
+    if (m_thread && m_thread->isFinished())
+        delete m_thread.data();
+
+    ReportWorker::Job job;
+    job.db = m_db;
+    job.where = m_where;
+    job.fileServer = m_fileServer;
+    job.program = m_program;
+    job.cacheFolder = m_cacheFolder;
+    job.thumbnailLimit = m_thumbnailLimit;
+    job.hook = m_hook;
+    job.shared = m_shared;
+    job.generation = ++m_shared->generation;
+    job.from = from;
+    m_shared->stopRequested = false;
+    m_shared->running = true;
+
+    // Neither is a child of the loader: a thread that misses its stop must be able to outlive us.
+    auto *thread = new QThread;
+    auto *worker = new ReportWorker(std::move(job));
+    worker->moveToThread(thread);
+    connect(thread, &QThread::started, worker, &ReportWorker::run);
+    // Direct: the window's thread may be waiting for this thread in stop() and cannot run events.
+    connect(worker, &ReportWorker::runEnded, thread, &QThread::quit, Qt::DirectConnection);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(worker, &ReportWorker::imageRow, this, &ReportLoader::imageRow, Qt::QueuedConnection);
+    connect(worker, &ReportWorker::textRow, this, &ReportLoader::textRow, Qt::QueuedConnection);
+    connect(worker, &ReportWorker::failed, this, &ReportLoader::failed, Qt::QueuedConnection);
+    connect(worker, &ReportWorker::runEnded, this, &ReportLoader::finished, Qt::QueuedConnection);
+    m_thread = thread;
+    thread->start();
+}
+
+#include "ReportLoader.moc"

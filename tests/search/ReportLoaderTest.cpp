@@ -1,1 +1,391 @@
+#include "common/TestArchive.h"
+#include "db/CDFSet.h"
+#include "imaging/Thumbnail.h"
+#include "search/ReportLoader.h"
+#include "search/ThumbnailCache.h"
+
+#include <Magick++.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void writePicture(const QString &path, int w, int h, const char *colour)
+{
+    Magick::InitializeMagick(nullptr);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    Magick::Image image{Magick::Geometry(size_t(w), size_t(h)), Magick::Color(colour)};
+    image.write(QFile::encodeName(path).toStdString());
+}
+
+// Runs the event loop until the loader has ended `runs` runs in all, or 30 s have passed.
+bool waitForRuns(ReportLoader &loader, int &ended, int runs)
+{
+    if (ended >= runs)
+        return true;
+    QEventLoop loop;
+    QObject::connect(&loader, &ReportLoader::finished, &loop, [&] {
+        if (ended >= runs)
+            loop.quit();
+    });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return ended >= runs;
+}
+
+struct Received
+{
+    QList<ReportHit> images;
+    QList<QImage> thumbnails;
+    QList<ReportHit> texts;
+    QStringList failures;
+    int runs = 0;
+
+    void listen(ReportLoader &loader)
+    {
+        QObject::connect(&loader, &ReportLoader::imageRow, &loader, [this](const ReportHit &hit, const QImage &image) {
+            images.append(hit);
+            thumbnails.append(image);
+        });
+        QObject::connect(&loader, &ReportLoader::textRow, &loader, [this](const ReportHit &hit) { texts.append(hit); });
+        QObject::connect(&loader, &ReportLoader::failed, &loader, [this](const QString &m) { failures.append(m); });
+        // Connected before any waiting loop, so the count is up to date when a loop looks at it.
+        QObject::connect(&loader, &ReportLoader::finished, &loader, [this] { ++runs; });
+    }
+};
+
+class ReportLoading : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_TRUE(m_cache.isValid());
+    }
+
+    void add(qint32 card, qint32 item, qint32 kind, const QString &extension = u"JPG"_s)
+    {
+        DocumentRow row;
+        row.n1 = card;
+        row.n2 = item;
+        row.n3 = kind;
+        row.s1 = u"@1@"_s;
+        row.s5 = u"page.jpg"_s;
+        row.s6 = u"كلمات %1"_s.arg(card);
+        row.s7 = u"Ser1"_s;
+        row.s8 = extension;
+        row.m1 = kind == KindText ? u"نص البطاقة %1"_s.arg(card) : QString();
+        row.m3 = u"وصف %1"_s.arg(card);
+        row.d1 = QDate(2026, 5, 10).startOfDay();
+        ASSERT_TRUE(CDFSet(db()).insert(row).ok());
+    }
+
+    std::unique_ptr<ReportLoader> loader(const SqlCondition &where = SqlCondition::raw(u"n1 > 0"_s))
+    {
+        auto l = std::make_unique<ReportLoader>(db(), where, archive().fileServerFolder(), archive().home());
+        l->setThumbnailCacheFolder(m_cache.path());
+        return l;
+    }
+
+    QTemporaryDir m_cache;
+};
+
+constexpr qint32 kKinds[] = {KindImage, KindFile, KindFolder, KindText, 7, 0};
+
+} // namespace
+
+TEST_P(ReportLoading, StopThenResumeGivesEveryHitExactlyOnce)
+{
+    // 42 records: seven of each kind, among them kinds that belong in no grid.
+    for (qint32 card = 1; card <= 42; ++card)
+        add(card, 1, kKinds[card % 6]);
+
+    auto l = loader();
+    std::atomic<int> stopAt{10};
+    l->setRecordHook([&stopAt, raw = l.get()](int position) {
+        if (position == stopAt.load()) {
+            stopAt = -1;
+            raw->requestStop();
+        }
+    });
+    Received got;
+    got.listen(*l);
+
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    EXPECT_FALSE(l->isComplete());
+    EXPECT_EQ(l->resumePosition(), 10);
+    EXPECT_EQ(l->recordCount(), 42);
+    // Records 0..9 are cards 1..10: kinds image, file, folder, text, 7, 0, image, ...
+    EXPECT_EQ(got.images.size() + got.texts.size(), 7);
+
+    stopAt = 25;
+    l->resume();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 2));
+    EXPECT_EQ(l->resumePosition(), 25);
+    EXPECT_FALSE(l->isComplete());
+
+    l->resume();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 3));
+    EXPECT_TRUE(l->isComplete());
+    EXPECT_FALSE(l->isRunning());
+
+    std::map<qint32, int> seen;
+    for (const ReportHit &hit : got.images) {
+        ++seen[hit.n1];
+        EXPECT_TRUE(hit.n3 == KindImage || hit.n3 == KindFile || hit.n3 == KindFolder) << hit.n1;
+    }
+    for (const ReportHit &hit : got.texts) {
+        ++seen[hit.n1];
+        EXPECT_EQ(hit.n3, KindText);
+        EXPECT_EQ(hit.m1, u"نص البطاقة %1"_s.arg(hit.n1));
+    }
+    std::map<qint32, int> expected;
+    for (qint32 card = 1; card <= 42; ++card) {
+        const qint32 kind = kKinds[card % 6];
+        if (kind != 7 && kind != 0)
+            expected[card] = 1;
+    }
+    EXPECT_EQ(seen, expected);
+
+    // Slots and running numbers go on across the stops, in record order.
+    for (int i = 0; i < got.images.size(); ++i)
+        EXPECT_EQ(got.images[i].number, i);
+    for (int k = 0; k < got.texts.size(); ++k)
+        EXPECT_EQ(got.texts[k].number, k);
+    EXPECT_TRUE(got.failures.isEmpty());
+}
+
+TEST_P(ReportLoading, RowsOfOtherKindsAppearNowhere)
+{
+    add(1, 1, 0);
+    add(2, 1, 4);
+    add(3, 1, 7);
+    add(4, 1, 54);
+    auto l = loader();
+    Received got;
+    got.listen(*l);
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    EXPECT_TRUE(l->isComplete());
+    EXPECT_EQ(l->recordCount(), 4);
+    EXPECT_TRUE(got.images.isEmpty());
+    EXPECT_TRUE(got.texts.isEmpty());
+
+    // Resume after the end has nothing to go on with.
+    l->resume();
+    EXPECT_FALSE(l->isRunning());
+    QEventLoop loop;
+    QTimer::singleShot(100, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(got.runs, 1);
+}
+
+TEST_P(ReportLoading, OnlyTheFirstSlotsGetThumbnails)
+{
+    for (qint32 card = 1; card <= 5; ++card)
+        add(card, 1, KindImage);
+    add(6, 1, KindText);
+    auto l = loader();
+    l->setThumbnailLimit(3);
+    Received got;
+    got.listen(*l);
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    ASSERT_EQ(got.images.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(got.images[i].n1, i + 1);
+        if (i < 3) {
+            EXPECT_EQ(got.images[i].number, i);
+            EXPECT_EQ(got.thumbnails[i].size(), Thumbnail::kSize);
+        } else {
+            EXPECT_EQ(got.images[i].number, -1);
+            EXPECT_TRUE(got.thumbnails[i].isNull());
+        }
+    }
+    ASSERT_EQ(got.texts.size(), 1);
+    EXPECT_EQ(got.texts[0].number, 0);
+}
+
+TEST_P(ReportLoading, PicturesFromTheFileIconsForOtherTypes)
+{
+    add(1, 1, KindImage, u"JPG"_s);
+    add(2, 1, KindFile, u"DOC"_s);
+    add(3, 1, KindFolder, u"JPG"_s);
+    add(4, 1, KindFile, u"PDF"_s);
+    // The picture of card 1 is in the store; the word icon is installed, the others are not.
+    writePicture(archive().fileServerFolder() + u"/Ser1/1&1&page.jpg"_s, 300, 100, "red");
+    writePicture(archive().home() + u"/COM/ICONS/word.jpg"_s, 90, 120, "blue");
+
+    auto l = loader();
+    Received got;
+    got.listen(*l);
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    ASSERT_EQ(got.images.size(), 4);
+    EXPECT_EQ(got.images[0].path, archive().fileServerFolder() + u"/Ser1/1&1&page.jpg"_s);
+
+    const QImage empty = Thumbnail::compose({});
+    const QImage red = got.thumbnails[0];
+    EXPECT_NE(red, empty);
+    // A wide picture fills the width and is centred vertically: the middle is red.
+    EXPECT_GT(QColor(red.pixel(75, 67)).red(), 240);
+    EXPECT_LT(QColor(red.pixel(75, 67)).blue(), 10);
+
+    const QImage word = got.thumbnails[1];
+    EXPECT_GT(QColor(word.pixel(75, 67)).blue(), 200);
+    EXPECT_LT(QColor(word.pixel(75, 67)).red(), 10);
+
+    // Folder and PDF icons are not installed: drawn stand-ins, different from each other and
+    // from the empty box.
+    EXPECT_NE(got.thumbnails[2], empty);
+    EXPECT_NE(got.thumbnails[3], empty);
+    EXPECT_NE(got.thumbnails[2], got.thumbnails[3]);
+}
+
+TEST_P(ReportLoading, RejectedQueryIsReported)
+{
+    add(1, 1, KindImage);
+    auto l = loader(SqlCondition::raw(u"no_such_column = 1"_s));
+    Received got;
+    got.listen(*l);
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    EXPECT_EQ(got.failures.size(), 1);
+    EXPECT_TRUE(got.images.isEmpty());
+    EXPECT_FALSE(l->isRunning());
+}
+
+TEST_P(ReportLoading, DestroyingARunningLoaderStopsIt)
+{
+    for (qint32 card = 1; card <= 20; ++card)
+        add(card, 1, KindImage);
+    auto l = loader();
+    std::atomic<int> reached{-1};
+    l->setRecordHook([&reached](int position) {
+        reached = position;
+        QThread::msleep(20);
+    });
+    l->start();
+    QThread::msleep(100);
+    EXPECT_TRUE(l->isRunning());
+    QElapsedTimer clock;
+    clock.start();
+    l.reset();
+    EXPECT_LT(clock.elapsed(), ReportLoader::kStopWaitMs);
+    const int at = reached.load();
+    QThread::msleep(100);
+    EXPECT_EQ(reached.load(), at); // the worker is gone, not just forgotten
+    EXPECT_LT(at, 19);
+}
+
+DOVRELLE_ON_BOTH_ENGINES(ReportLoading);
+
+TEST(ReportIcons, ChosenByKindAndExactExtension)
+{
+    EXPECT_EQ(reportIconFile(KindFolder, u"JPG"_s), u"/COM/ICONS/FOLDER.jpg"_s);
+    EXPECT_EQ(reportIconFile(KindFile, u"DOC"_s), u"/COM/ICONS/word.jpg"_s);
+    EXPECT_EQ(reportIconFile(KindFile, u"DOCX"_s), u"/COM/ICONS/word.jpg"_s);
+    EXPECT_EQ(reportIconFile(KindFile, u"HTML"_s), u"/COM/ICONS/htm.jpg"_s);
+    EXPECT_EQ(reportIconFile(KindFile, u"DLL"_s), u"/COM/ICONS/dlb.jpg"_s);
+    EXPECT_EQ(reportIconFile(KindFile, u"doc"_s), QString());
+    EXPECT_EQ(reportIconFile(KindImage, u"JPG"_s), QString());
+    EXPECT_EQ(reportIconFile(KindFile, QString()), QString());
+}
+
+namespace {
+
+struct CountingCache
+{
+    QTemporaryDir dir;
+    std::atomic<int> made{0};
+    ThumbnailCache cache{dir.path() + u"/thumbs"_s, [this](const QString &path) {
+                             ++made;
+                             return Thumbnail::make(path);
+                         }};
+};
+
+} // namespace
+
+TEST(ThumbnailCacheTest, SecondGetDoesNotDecodeAgain)
+{
+    QTemporaryDir files;
+    const QString picture = files.path() + u"/a.png"_s;
+    writePicture(picture, 200, 400, "green");
+    CountingCache c;
+
+    const QImage first = c.cache.get(picture);
+    EXPECT_EQ(c.made.load(), 1);
+    EXPECT_EQ(first.size(), Thumbnail::kSize);
+    EXPECT_TRUE(QFileInfo::exists(c.cache.entryPath(picture)));
+
+    const QImage second = c.cache.get(picture);
+    EXPECT_EQ(c.made.load(), 1);
+    EXPECT_EQ(second, first);
+
+    // Another cache object on the same folder (the next run) finds it as well.
+    ThumbnailCache again(c.dir.path() + u"/thumbs"_s, [](const QString &) { return QImage(); });
+    EXPECT_EQ(again.get(picture), first);
+}
+
+TEST(ThumbnailCacheTest, ChangedFileIsMadeAgain)
+{
+    QTemporaryDir files;
+    const QString picture = files.path() + u"/a.png"_s;
+    writePicture(picture, 200, 100, "green");
+    CountingCache c;
+    const QImage green = c.cache.get(picture);
+    const QString oldEntry = c.cache.entryPath(picture);
+
+    // Same size, same name, new content and a new modification time.
+    writePicture(picture, 200, 100, "blue");
+    QFile file(picture);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+    file.close();
+
+    EXPECT_NE(c.cache.entryPath(picture), oldEntry);
+    const QImage blue = c.cache.get(picture);
+    EXPECT_EQ(c.made.load(), 2);
+    EXPECT_NE(blue, green);
+    EXPECT_GT(QColor(blue.pixel(75, 67)).blue(), 200);
+}
+
+TEST(ThumbnailCacheTest, MissingFileGivesEmptyBoxAndStoresNothing)
+{
+    CountingCache c;
+    const QImage box = c.cache.get(c.dir.path() + u"/nothing.jpg"_s);
+    EXPECT_EQ(box, Thumbnail::compose({}));
+    EXPECT_EQ(c.made.load(), 0);
+    EXPECT_FALSE(QFileInfo::exists(c.dir.path() + u"/thumbs"_s));
+}
+
+TEST(ThumbnailCacheTest, UndecodableFileIsCachedAsEmptyBox)
+{
+    QTemporaryDir files;
+    const QString broken = files.path() + u"/b.jpg"_s;
+    QFile f(broken);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a picture");
+    f.close();
+    CountingCache c;
+    EXPECT_EQ(c.cache.get(broken), Thumbnail::compose({}));
+    EXPECT_EQ(c.cache.get(broken), Thumbnail::compose({}));
+    EXPECT_EQ(c.made.load(), 1);
+}
