@@ -3,7 +3,10 @@
 #include "ArchiveSetup.h"
 #include "CMainFrame.h"
 #include "CSettingsDlg.h"
+#include "baskets/CPreviewDlg.h"
 #include "cards/CCardDlg.h"
+#include "search/CFReport.h"
+#include "search/CSearchDlg.h"
 #include "classes/CClassPickDlg.h"
 #include "classes/CClassesDlg.h"
 #include "FileDialog.h"
@@ -128,7 +131,8 @@ void CArchiveApp::createDialogs()
     m_classes = new CClassesDlg(m_state, *m_db, frame);
     m_card = new CCardDlg(m_state, *m_db, frame);
     m_picker = new CClassPickDlg(*m_db, frame);
-    for (QDialog *dialog : std::initializer_list<QDialog *>{m_classes, m_card, m_picker})
+    m_preview = new CPreviewDlg(frame);
+    for (QDialog *dialog : std::initializer_list<QDialog *>{m_classes, m_card, m_picker, m_preview})
         dialog->hide();
     connect(m_card, &CCardDlg::pickerRequested, m_picker, &CClassPickDlg::showPicker);
     connect(m_picker, &CClassPickDlg::classificationChosen, m_card, &CCardDlg::addClassification);
@@ -139,6 +143,25 @@ void CArchiveApp::createDialogs()
         item.folderLike = true;
         m_card->appendItem(item);
     });
+}
+
+void CArchiveApp::openReportWindow(const BuiltQuery &query)
+{
+    m_state.reportQuery = query.jetText;
+    m_state.reportMode = 2;
+    m_state.reportTitle = query.title;
+    auto *report = new CFReport(m_state, *m_db, query, query.title);
+    connect(report, &CFReport::showCardRequested, m_card, [this](int card) {
+        m_card->show();
+        m_card->raise();
+        m_card->showCard(card);
+    });
+    connect(report, &CFReport::viewRequested, this, &CArchiveApp::openImageFile);
+    connect(report, &CFReport::previewRequested, m_preview,
+            [this](const QString &path, const QString &caption, const QString &description) {
+                m_preview->showPreview(path, caption, description, 1);
+            });
+    m_frame->addChild(report, query.title);
 }
 
 void CArchiveApp::openWebPageView(bool maximized)
@@ -184,6 +207,13 @@ void CArchiveApp::wireCommands()
     };
     frame->setHandler(Command::Classes, [this, showDialog] { showDialog(m_classes); });
     frame->setHandler(Command::CardDialog, [this, showDialog] { showDialog(m_card); });
+    frame->setHandler(Command::Search, [this, frame, showDialog] {
+        if (!m_search) {
+            m_search = new CSearchDlg(m_state, *m_db, frame);
+            connect(m_search, &CSearchDlg::searchRequested, this, &CArchiveApp::openReportWindow);
+        }
+        showDialog(m_search);
+    });
     for (int command : {Command::ViewFile, Command::DeleteFile, Command::EnterText, Command::ViewText,
                         Command::DeleteText, Command::EditText})
         frame->setHandler(command, [this, command] { m_card->runCommand(command); });

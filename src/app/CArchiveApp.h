@@ -12,6 +12,9 @@
 class CCardDlg;
 class CClassPickDlg;
 class CClassesDlg;
+class CPreviewDlg;
+class CSearchDlg;
+struct BuiltQuery;
 class CMainFrame;
 class MenuStyle;
 class QApplication;
@@ -46,6 +49,8 @@ public:
     void openImageFile(const QString &path);
     // The open-window service of the web page view: a new view on the web address.
     void openWebPageView(bool maximized);
+    // The open-window service of the report window: one more report on the query.
+    void openReportWindow(const BuiltQuery &query);
 
 signals:
     // A web page was saved into a file that belongs in the card's file list.
@@ -67,4 +72,6 @@ private:
     CCardDlg *m_card = nullptr;
     CClassesDlg *m_classes = nullptr;
     CClassPickDlg *m_picker = nullptr;
+    CPreviewDlg *m_preview = nullptr;
+    CSearchDlg *m_search = nullptr; // made on first use
 };

@@ -4,12 +4,14 @@
 #include "cards/CCardDlg.h"
 #include "classes/CClassPickDlg.h"
 #include "classes/CClassesDlg.h"
+#include "search/CSearchDlg.h"
 #include "common/TestArchive.h"
 #include "users/CLoginDlg.h"
 
 #include <QApplication>
 #include <QDockWidget>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -61,6 +63,17 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     emit app.classPicker()->classificationChosen(QStringLiteral("12"), QStringLiteral("عقود"));
     emit app.classPicker()->classificationChosen(QStringLiteral("12"), QStringLiteral("عقود"));
     EXPECT_EQ(MessageBox::takeShown(), QStringList{QStringLiteral("التصنيف موجود")});
+    // The search dialog is made on first use and each search opens one more report window.
+    frame->dispatch(Command::Search);
+    auto *search = frame->findChild<CSearchDlg *>();
+    ASSERT_NE(search, nullptr);
+    EXPECT_TRUE(search->isVisible());
+    const int before = int(frame->mdiArea()->subWindowList().size());
+    search->phraseEdit()->setText(QStringLiteral("عقد"));
+    EXPECT_TRUE(search->search());
+    EXPECT_TRUE(search->search());
+    EXPECT_EQ(int(frame->mdiArea()->subWindowList().size()), before + 2);
+    EXPECT_EQ(app.state().reportMode, 2);
     frame->close();
     MessageBox::setTestMode(false);
 }
