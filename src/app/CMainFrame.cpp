@@ -2,6 +2,7 @@
 
 #include "CAboutDlg.h"
 #include "CCaptureDlg.h"
+#include "HandOffFolder.h"
 #include "MessageBox.h"
 #include "Profile.h"
 #include "WindowPlacement.h"
@@ -516,7 +517,7 @@ void CMainFrame::startTextEditor()
         return;
     }
     // Without an editor of the installation, the desktop's text editor opens the text hand-off file.
-    const QString text = com + u"/Text.txt"_s;
+    const QString text = textHandOffPath(m_state.programFolder);
     if (!QFileInfo::exists(text)) {
         QFile f(text);
         f.open(QIODevice::WriteOnly);

@@ -13,3 +13,8 @@ QString handOffFolder()
     QDir().mkpath(folder);
     return folder;
 }
+
+QString textHandOffPath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/COM/Text.txt");
+}

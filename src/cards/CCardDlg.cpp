@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/Cp1256.h"
 #include "app/FileDialog.h"
+#include "app/HandOffFolder.h"
 #include "app/FilesIdentical.h"
 #include "app/MessageBox.h"
 #include "classes/CardClasses.h"
@@ -1050,7 +1051,7 @@ bool CCardDlg::exportText(int row)
         MessageBox::warning(this, bytes.error());
         return false;
     }
-    const QString path = m_state.programFolder + u"/COM/Text.txt"_s;
+    const QString path = textHandOffPath(m_state.programFolder);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(bytes->left(kExportBytes)) != std::min<qint64>(bytes->size(), kExportBytes)) {

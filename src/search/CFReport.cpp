@@ -1,6 +1,7 @@
 #include "CFReport.h"
 
 #include "app/Cp1256.h"
+#include "app/HandOffFolder.h"
 #include "app/MessageBox.h"
 #include "ui/CGridCtrl.h"
 
@@ -322,7 +323,7 @@ QStringList CFReport::allPaths() const
     return paths;
 }
 
-QString CFReport::textHandOffPath() const { return m_state.programFolder + u"/COM/Text.txt"_s; }
+QString CFReport::textHandOffPath() const { return ::textHandOffPath(m_state.programFolder); }
 QString CFReport::imageHandOffPath() const { return m_state.programFolder + u"/COM/tmp.jpg"_s; }
 
 Status CFReport::writeTextHandOff(const QString &text) const
