@@ -65,6 +65,7 @@ struct AppState
     int viewerContentKind = 0; // 5 images or files, 7 texts
     int viewerMode = 0;
     int printSource = 0; // 1 report window, 2 basket viewer
+    QString transferFile; // the file the transfer dialog sends, also its caption
     QString memoRow;
     QString memoText1;
     QString memoText2;
@@ -73,6 +74,8 @@ struct AppState
     // Shared by every new untitled image ("Clipboard Image %d", "Captured Image %d", ...).
     int imageCounter = 1;
     int jpegQuality = 90;
+    // Files that are not pictures are printed by this program, given the file as its last argument.
+    QString printCommand = QStringLiteral("lp");
     TextToolSettings textTool;
 
     int takeImageNumber() { return imageCounter++; }
