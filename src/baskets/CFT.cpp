@@ -1,0 +1,428 @@
+#include "CFT.h"
+
+#include "app/MessageBox.h"
+#include "baskets/Transfer.h"
+#include "cards/FileTypes.h"
+#include "imaging/Thumbnail.h"
+#include "ui/CGridCtrl.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMenu>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kColumnWidth = 160;
+constexpr int kPictureRowHeight = 147;
+constexpr int kNameRowHeight = 20;
+constexpr QSize kViewSize{675, 600};
+
+struct IconRule
+{
+    const char16_t *extension;
+    const char16_t *icon;
+};
+
+// Compared with the extension in upper case.
+constexpr IconRule kIconRules[] = {
+    {u"DOC", u"word.jpg"}, {u"RTF", u"word.jpg"}, {u"TXT", u"text.jpg"}, {u"MDB", u"mdb.jpg"},
+    {u"HTM", u"htm.jpg"},  {u"HTML", u"htm.jpg"}, {u"XLS", u"xls.jpg"},  {u"PDF", u"pdf.jpg"},
+    {u"DLL", u"dlb.jpg"},  {u"OCX", u"dlb.jpg"},  {u"ZIP", u"zip.jpg"},  {u"DAT", u"dat.jpg"},
+    {u"EXE", u"exe.jpg"},  {u"CHM", u"chm.jpg"},
+};
+constexpr char16_t kAnyIcon[] = u"any.jpg";
+
+// Compared exactly: "JPG" and "jpg" are pictures, "Jpg" is not.
+constexpr const char16_t *kPictureExtensions[] = {
+    u"bmp", u"jpg", u"JPG", u"gif", u"png", u"ico", u"tiff", u"tif", u"tga", u"pcx", u"wbmp",
+    u"wmf", u"emf", u"jp2", u"j2k", u"jpc", u"j2c", u"pgx", u"ras", u"pnm", u"pgm", u"ppm",
+};
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+} // namespace
+
+// Lists the folder and makes one thumbnail per cell of the sheet, in reading order. Lives on its
+// own thread for one run and knows nothing of the window but what it was given.
+class BrowserWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    BrowserWorker(QString folder, QString programFolder)
+        : m_folder(std::move(folder))
+        , m_program(std::move(programFolder))
+    {
+    }
+
+    void run()
+    {
+        const QStringList names = listFolderFiles(m_folder);
+        Q_EMIT listed(names);
+        const qsizetype pairs = (names.size() + CFT::kColumns - 1) / CFT::kColumns;
+        const qsizetype cells = std::min<qsizetype>(pairs * CFT::kColumns, CFT::kThumbnailSlots);
+        for (qsizetype s = 0; s < cells; ++s) {
+            if (QThread::currentThread()->isInterruptionRequested())
+                break;
+            const QString name = s < names.size() ? names.at(s) : QString();
+            const QString extension = CFT::extensionOf(name);
+            const QImage image = !name.isEmpty() && CFT::isPictureExtension(extension)
+                                     ? Thumbnail::make(joined(m_folder, name))
+                                     : iconThumbnail(CFT::iconFile(extension));
+            Q_EMIT thumbnail(int(s), image);
+        }
+        Q_EMIT runEnded();
+    }
+
+signals:
+    void listed(const QStringList &names);
+    void thumbnail(int slot, const QImage &image);
+    void runEnded();
+
+private:
+    // Fillers and most other files share a few icons; each is decoded once per run.
+    QImage iconThumbnail(const QString &icon)
+    {
+        auto it = m_icons.constFind(icon);
+        if (it == m_icons.constEnd())
+            it = m_icons.insert(icon, Thumbnail::make(m_program + icon));
+        return *it;
+    }
+
+    QString m_folder;
+    QString m_program;
+    QHash<QString, QImage> m_icons;
+};
+
+QString CFT::receivedFilesTitle() { return u"Recived Files"_s; }
+
+QString CFT::extensionOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+bool CFT::isPictureExtension(const QString &extension)
+{
+    for (const char16_t *picture : kPictureExtensions) {
+        if (extension == QStringView(picture))
+            return true;
+    }
+    return false;
+}
+
+QString CFT::iconFile(const QString &extension)
+{
+    const QString upper = extension.toUpper();
+    for (const IconRule &rule : kIconRules) {
+        if (upper == QStringView(rule.extension))
+            return u"/COM/ICONS/"_s + QStringView(rule.icon).toString();
+    }
+    return u"/COM/ICONS/"_s + QStringView(kAnyIcon).toString();
+}
+
+CFT::CFT(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_title(state.basketTitle)
+    , m_folder(state.basketFolder)
+    , m_receivedFiles(state.basketTitle == receivedFilesTitle())
+{
+    setObjectName(u"CFT"_s);
+    setWindowTitle(m_title);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_grid = new CGridCtrl(this);
+    m_grid->setObjectName(u"thumbnails"_s);
+    m_grid->setGridKind(kGridKind);
+    m_grid->setFixedRowCount(0);
+    m_grid->setFixedColumnCount(0);
+    m_grid->setRowCount(0);
+    m_grid->setColumnCount(kColumns);
+    for (int c = 0; c < kColumns; ++c)
+        m_grid->setColumnWidth(c, kColumnWidth);
+    m_grid->setImageListSize(kThumbnailSlots);
+    m_grid->setEditable(false);
+    // The lines are drawn white so that the sheet reads as pictures with captions.
+    m_grid->setGridLineColour(Qt::white);
+    connect(m_grid, &CGridCtrl::cellRightClicked, this, &CFT::onRightClicked);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_grid);
+    resize(kViewSize);
+}
+
+CFT::~CFT()
+{
+    stopLoading();
+}
+
+void CFT::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        startLoading();
+    }
+}
+
+void CFT::closeEvent(QCloseEvent *event)
+{
+    stopLoading();
+    QWidget::closeEvent(event);
+}
+
+void CFT::startLoading()
+{
+    stopLoading();
+    m_started = true;
+    clearSheet();
+
+    const int generation = ++m_generation;
+    // Not children of the window: a thread that misses its stop must be able to outlive it.
+    auto *thread = new QThread;
+    auto *worker = new BrowserWorker(m_folder, m_state.programFolder);
+    worker->moveToThread(thread);
+    connect(thread, &QThread::started, worker, &BrowserWorker::run);
+    // Direct: the window's thread may be waiting for this thread in stopLoading().
+    connect(worker, &BrowserWorker::runEnded, thread, &QThread::quit, Qt::DirectConnection);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(worker, &BrowserWorker::listed, this, [this, generation](const QStringList &names) {
+        if (generation == m_generation)
+            onListed(names);
+    }, Qt::QueuedConnection);
+    connect(worker, &BrowserWorker::thumbnail, this, [this, generation](int slot, const QImage &image) {
+        if (generation == m_generation)
+            onThumbnail(slot, image);
+    }, Qt::QueuedConnection);
+    connect(worker, &BrowserWorker::runEnded, this, [this, generation] {
+        if (generation == m_generation)
+            onRunEnded();
+    }, Qt::QueuedConnection);
+    m_thread = thread;
+    thread->start();
+}
+
+bool CFT::stopLoading()
+{
+    if (!m_thread)
+        return true;
+    ++m_generation;
+    m_thread->requestInterruption();
+    const bool ended = m_thread->wait(QDeadlineTimer(kStopWaitMs));
+    // A thread that ended is deleted here rather than by the event loop, which may not run again;
+    // one that did not end in time deletes itself when it does.
+    if (ended)
+        delete m_thread.data();
+    m_thread = nullptr;
+    return ended;
+}
+
+void CFT::clearSheet()
+{
+    m_grid->setRowCount(0);
+    m_grid->setImageListSize(0);
+    m_grid->setImageListSize(kThumbnailSlots);
+}
+
+void CFT::onListed(const QStringList &names)
+{
+    const int pairs = int((names.size() + kColumns - 1) / kColumns);
+    m_grid->beginBatch();
+    m_grid->setRowCount(pairs * 2);
+    for (int k = 0; k < pairs; ++k) {
+        m_grid->setRowHeight(2 * k, kPictureRowHeight);
+        m_grid->setRowHeight(2 * k + 1, kNameRowHeight);
+        for (int c = 0; c < kColumns; ++c) {
+            const qsizetype index = qsizetype(k) * kColumns + c;
+            if (index < names.size())
+                m_grid->setText(2 * k + 1, c, names.at(index));
+        }
+    }
+    m_grid->endBatch();
+}
+
+void CFT::onThumbnail(int slot, const QImage &thumbnail)
+{
+    const int row = 2 * (slot / kColumns);
+    if (row >= m_grid->rowCount())
+        return;
+    m_grid->setListImage(slot, thumbnail);
+    m_grid->setImage(row, slot % kColumns, slot);
+}
+
+void CFT::onRunEnded()
+{
+    m_thread = nullptr;
+    Q_EMIT loadingFinished();
+}
+
+QString CFT::fileNameAt(int row, int column) const
+{
+    if (row < 0 || column < 0 || column >= kColumns)
+        return {};
+    return m_grid->text(row - row % 2 + 1, column);
+}
+
+QString CFT::currentFileName() const
+{
+    return fileNameAt(m_grid->currentRow(), m_grid->currentColumn());
+}
+
+QString CFT::pathOf(const QString &name) const
+{
+    return joined(m_folder, name);
+}
+
+QList<FileItem> CFT::selectedFiles(QStringList *gone) const
+{
+    QList<FileItem> items;
+    const GridCellRange range = m_grid->selectedCellRange();
+    for (int row = range.minRow; range.isValid() && row <= range.maxRow; ++row) {
+        if (row % 2 != 0)
+            continue;
+        for (int c = 0; c < kColumns; ++c) {
+            if (!m_grid->isCellSelected(row, c))
+                continue;
+            const QString name = fileNameAt(row, c);
+            if (name.isEmpty())
+                continue; // a filler stands for no file
+            const QString path = pathOf(name);
+            if (!QFileInfo(path).isFile()) {
+                if (gone)
+                    gone->append(name);
+                continue;
+            }
+            items.append(FileItem::fromPath(path));
+        }
+    }
+    return items;
+}
+
+void CFT::onRightClicked(int row, int column, int gridKind, const QPoint &globalPos)
+{
+    if (gridKind != kGridKind)
+        return;
+    if (row >= 0 && column >= 0 && !m_grid->isCellSelected(row, column))
+        m_grid->setCurrentCell(row, column);
+    QMenu *menu = contextMenu();
+    QAction *chosen = menu->exec(globalPos);
+    const int command = chosen ? chosen->data().toInt() : 0;
+    delete menu;
+    if (command)
+        runCommand(command);
+}
+
+QMenu *CFT::contextMenu()
+{
+    struct Item
+    {
+        int command;
+        QString text;
+        bool enabled;
+    };
+    const Item items[] = {
+        {CmdArchive, tr("أرشفة"), true},
+        {CmdView, tr("عرض"), true},
+        {CmdTransfer, tr("تحويل لمستخدم"), true},
+        {CmdDeleteAll, tr("حذف الكل"), m_receivedFiles},
+        // Nothing here prints; the command stays disabled.
+        {CmdPrint, tr("طباعة"), false},
+    };
+    auto *menu = new QMenu(this);
+    menu->setObjectName(u"Any"_s);
+    menu->setLayoutDirection(Qt::RightToLeft);
+    for (const Item &item : items) {
+        QAction *action = menu->addAction(item.text);
+        action->setData(item.command);
+        action->setEnabled(item.enabled);
+    }
+    return menu;
+}
+
+void CFT::runCommand(int command)
+{
+    switch (command) {
+    case CmdArchive: {
+        QStringList gone;
+        const QList<FileItem> items = selectedFiles(&gone);
+        if (!items.isEmpty())
+            Q_EMIT archiveFilesRequested(items);
+        if (!gone.isEmpty())
+            MessageBox::warning(this, tr("لم تعد هذه الملفات في المجلد ولم تضف الى البطاقة:") + u'\n' + gone.join(u'\n'));
+        break;
+    }
+    case CmdView: {
+        const QString name = currentFileName();
+        if (name.isEmpty())
+            break;
+        if (FileTypes::isImage(extensionOf(name)))
+            Q_EMIT viewRequested(pathOf(name));
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(pathOf(name)));
+        break;
+    }
+    case CmdTransfer: {
+        const QString name = currentFileName();
+        if (!name.isEmpty())
+            Q_EMIT transferRequested(pathOf(name));
+        break;
+    }
+    case CmdDeleteAll:
+        if (m_receivedFiles)
+            deleteAll();
+        break;
+    default:
+        break;
+    }
+}
+
+void CFT::deleteAll()
+{
+    // Only what the sheet shows: a file that arrived since the window opened has not been seen
+    // and stays for the next window.
+    QStringList names;
+    for (int row = 1; row < m_grid->rowCount(); row += 2) {
+        for (int c = 0; c < kColumns; ++c) {
+            const QString name = m_grid->text(row, c);
+            if (!name.isEmpty())
+                names.append(name);
+        }
+    }
+    if (names.isEmpty())
+        return;
+    const QString question = tr("سيتم حذف الملفات الواردة المعروضة (%1 ملف) نهائيا. هل تريد المتابعة؟").arg(names.size());
+    if (MessageBox::question(this, question, {}, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+
+    stopLoading();
+    QStringList kept;
+    for (const QString &name : names) {
+        const QString path = pathOf(name);
+        const QFileInfo info(path);
+        // Never a folder, and never a hidden file that took a listed name's place.
+        if (!info.exists() && !info.isSymLink())
+            continue;
+        if (info.isDir() || info.isHidden() || !QFile::remove(path))
+            kept.append(name);
+    }
+    clearSheet();
+    if (!kept.isEmpty())
+        MessageBox::warning(this, tr("تعذر حذف هذه الملفات:") + u'\n' + kept.join(u'\n'));
+}
+
+#include "CFT.moc"

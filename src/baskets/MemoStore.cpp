@@ -1,0 +1,89 @@
+#include "MemoStore.h"
+
+#include "db/CDFSet.h"
+#include "db/ScopedTransaction.h"
+
+#include <QCoreApplication>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Translate
+{
+    Q_DECLARE_TR_FUNCTIONS(MemoStore)
+};
+
+// The counter row carries no item; a memo on it would show in nobody's list as a document.
+Result<DocumentRow> itemRow(const CDFSet &set, qint32 serial)
+{
+    if (serial == kCounterRowSerial)
+        return Result<DocumentRow>::failure(MemoStore::noSuchRowMessage(serial));
+    const Result<std::optional<DocumentRow>> row = set.rowBySerial(serial);
+    if (!row)
+        return Result<DocumentRow>::failure(row.error());
+    if (!row->has_value())
+        return Result<DocumentRow>::failure(MemoStore::noSuchRowMessage(serial));
+    return **row;
+}
+
+} // namespace
+
+QString MemoItem::caption() const
+{
+    return Translate::tr(" الملف / ") + fileName + u"  /  "_s + keywords;
+}
+
+QString MemoStore::noSuchRowMessage(qint32 serial)
+{
+    return Translate::tr("لا يوجد في الأرشيف ملف رقمه %1؛ لم تحفظ الملاحظة").arg(serial);
+}
+
+Result<qint32> MemoStore::parseRowNumber(const QString &text)
+{
+    bool ok = false;
+    const qint32 serial = text.trimmed().toInt(&ok);
+    if (!ok || serial <= 0)
+        return Result<qint32>::failure(Translate::tr("رقم الملف غير صالح: %1").arg(text));
+    return serial;
+}
+
+Result<MemoItem> MemoStore::read(qint32 serial) const
+{
+    const Result<DocumentRow> row = itemRow(CDFSet(m_db), serial);
+    if (!row)
+        return Result<MemoItem>::failure(row.error());
+    MemoItem item;
+    item.serial = row->sn;
+    item.fileName = row->s5;
+    item.keywords = row->s6;
+    item.entered = row->d2;
+    item.memo.addressee = row->s10;
+    item.memo.text = row->s11;
+    item.memo.reminder = row->d3;
+    item.memo.remind = row->b1;
+    return item;
+}
+
+Status MemoStore::write(qint32 serial, const Memo &memo) const
+{
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Status::failure(conn.error());
+    // Read and rewrite in one transaction, so that the other columns written back are the ones
+    // the row holds at that moment and the search index changes with the row.
+    ScopedTransaction tx(*conn, m_db.engine());
+    if (Status s = tx.begun(); !s)
+        return s;
+    const CDFSet set(m_db);
+    Result<DocumentRow> row = itemRow(set, serial);
+    if (!row)
+        return Status::failure(row.error());
+    row->s10 = memo.addressee;
+    row->s11 = memo.text;
+    row->d3 = memo.reminder;
+    row->b1 = memo.remind;
+    if (Status s = set.update(*row); !s)
+        return s;
+    return tx.commit();
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "cards/CardDraft.h"
+
+#include <QImage>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+#include <QWidget>
+
+class CGridCtrl;
+class QMenu;
+
+// The thumbnail browser: every file of one folder as a sheet of thumbnails, four to a row, each
+// with its name in the row below. Opened for the current user's received files or for a feed
+// without an index file; the basket title and folder of the application state are read once.
+// Made as the widget of an MDI child; the caller connects the request signals.
+//
+// The sheet is listed and its thumbnails made on a worker thread started when the window is
+// first shown; files that arrive later show only in a new window.
+class CFT : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kGridKind = 910;
+    static constexpr int kMenuId = 193;
+    static constexpr int kColumns = 4;
+    static constexpr int kThumbnailSlots = 2000;
+    static constexpr int kStopWaitMs = 2000;
+
+    // Context-menu commands.
+    enum Command {
+        CmdArchive = 32950,
+        CmdView = 32951,
+        CmdPrint = 32952,
+        CmdTransfer = 32953,
+        CmdDeleteAll = 32955,
+    };
+
+    // The basket title of the received-files command; only such a window may delete its files.
+    static QString receivedFilesTitle();
+
+    explicit CFT(AppState &state, QWidget *parent = nullptr);
+    ~CFT() override;
+
+    CGridCtrl *grid() const { return m_grid; }
+    const QString &folder() const { return m_folder; }
+    bool isReceivedFiles() const { return m_receivedFiles; }
+    bool isLoading() const { return m_thread != nullptr; }
+
+    // Lists the folder again and makes the thumbnails; a running load is stopped first.
+    void startLoading();
+    // Asks the worker to stop and waits for it, at most kStopWaitMs. True when it has ended.
+    bool stopLoading();
+
+    // The context menu (menu 193); its actions carry their command id as data. The caller owns it.
+    QMenu *contextMenu();
+    void runCommand(int command);
+
+    // The file of a cell: the name in the name row of the cell's pair; empty for a filler.
+    QString fileNameAt(int row, int column) const;
+    // The selected thumbnails as card-list items, row by row and left to right. Fillers are
+    // passed over; files no longer in the folder are left out and named in `gone`.
+    QList<FileItem> selectedFiles(QStringList *gone = nullptr) const;
+
+    // The text after the last "."; empty when there is none.
+    static QString extensionOf(const QString &name);
+    // Whether the browser makes the thumbnail from the file itself (the extension as written).
+    static bool isPictureExtension(const QString &extension);
+    // The icon under the program folder for a file that is not a picture ("/COM/ICONS/...").
+    static QString iconFile(const QString &extension);
+
+signals:
+    void archiveFilesRequested(const QList<FileItem> &items);
+    void viewRequested(const QString &path);
+    void transferRequested(const QString &path);
+    void loadingFinished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void onListed(const QStringList &names);
+    void onThumbnail(int slot, const QImage &thumbnail);
+    void onRunEnded();
+    void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
+    void deleteAll();
+    QString currentFileName() const;
+    QString pathOf(const QString &name) const;
+    void clearSheet();
+
+    AppState &m_state;
+    QString m_title;
+    QString m_folder;
+    bool m_receivedFiles = false;
+    bool m_started = false;
+    CGridCtrl *m_grid;
+    QPointer<QThread> m_thread;
+    // Bumped by every start and stop, so that what an earlier worker still sends is dropped.
+    int m_generation = 0;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "baskets/Transfer.h"
+#include "db/Database.h"
+
+#include <QDialog>
+
+class CGridCtrl;
+class QPushButton;
+
+// Sends the transfer file of the application state to the users chosen in the users grid: a copy
+// goes into each one's received-files folder. The caption is the file being sent.
+class CTransferDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kGridKind = 101;
+    static constexpr int kUserColumn = 2;
+
+    CTransferDlg(AppState &state, Database db, QWidget *parent = nullptr);
+
+    CGridCtrl *usersGrid() const { return m_users; }
+    QPushButton *transferButton() const { return m_transfer; }
+    // The outcome of the last transfer, for the caller and for tests.
+    const QList<Delivery> &deliveries() const { return m_deliveries; }
+
+    // The stored names of the selected rows, top to bottom.
+    QStringList selectedUsers() const;
+    void transfer();
+
+private:
+    void fillUsers();
+
+    AppState &m_state;
+    Database m_db;
+    CGridCtrl *m_users;
+    QPushButton *m_transfer;
+    QList<Delivery> m_deliveries;
+};
