@@ -47,6 +47,9 @@ struct AppState
 
     // Filled by the login.
     QString currentUser;
+    // The user's name as its USERS row spells it, which names the received-files folder: the typed
+    // name matches it without regard to letter case, the file system does not.
+    QString storedUser;
     QString classAccess; // "@12@305@"; "@" allows nothing
     Rights rights;
     // Holds at least one workflow permission (ex1 ... ex8), which opens the print-shop dialog.
@@ -79,6 +82,8 @@ struct AppState
     TextToolSettings textTool;
 
     int takeImageNumber() { return imageCounter++; }
+    // The name of the current user's received-files folder.
+    const QString &receivedFilesUser() const { return storedUser.isEmpty() ? currentUser : storedUser; }
 
     // The program folder: DOVRELLE_HOME when set, otherwise the working folder.
     static QString programFolderFromEnvironment();

@@ -1,6 +1,7 @@
 #include "CMainFrame.h"
 
 #include "CAboutDlg.h"
+#include "CBasketBar.h"
 #include "CCaptureDlg.h"
 #include "HandOffFolder.h"
 #include "MessageBox.h"
@@ -325,17 +326,17 @@ void CMainFrame::buildStatusBar()
     bar->showMessage(tr("جاهز"));
 }
 
+QTabWidget *CMainFrame::basketTabs() const
+{
+    return m_basketTabs;
+}
+
 void CMainFrame::buildDocks()
 {
     m_baskets = new QDockWidget(u"Baskets"_s, this);
     m_baskets->setObjectName(u"Baskets"_s);
     m_baskets->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_basketTabs = new QTabWidget(m_baskets);
-    m_basketTabs->setLayoutDirection(Qt::RightToLeft);
-    for (const QString &caption : {tr(" الارشيف"), tr("تغذية المعلومات"), tr("مذكرة / تنبيه")}) {
-        auto *page = new QWidget(m_basketTabs);
-        m_basketTabs->addTab(page, caption);
-    }
+    m_basketTabs = new CBasketBar(m_state, m_db, m_baskets);
     m_baskets->setWidget(m_basketTabs);
     m_baskets->resize(kBasketsSize);
     // Wide enough for the three Arabic tab captions side by side.
@@ -528,7 +529,7 @@ void CMainFrame::startTextEditor()
 void CMainFrame::openReceivedFiles()
 {
     m_state.basketTitle = u"Recived Files"_s;
-    m_state.basketFolder = receivedFilesFolder(m_state.databaseFolder, m_state.currentUser);
+    m_state.basketFolder = receivedFilesFolder(m_state.databaseFolder, m_state.receivedFilesUser());
     m_state.basketIndexFile = u"non"_s;
     if (m_openThumbnailBrowser)
         m_openThumbnailBrowser();

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class CBasketBar;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -33,7 +34,8 @@ public:
     const Database &database() const { return m_db; }
     QMdiArea *mdiArea() const { return m_mdi; }
     QDockWidget *basketsBar() const { return m_baskets; }
-    QTabWidget *basketTabs() const { return m_basketTabs; }
+    QTabWidget *basketTabs() const;
+    CBasketBar *basketBar() const { return m_basketTabs; }
     QDockWidget *histogramBar() const { return m_histogram; }
     QToolBar *imageToolBar() const { return m_imageBar; }
     QToolBar *archiveToolBar() const { return m_archiveBar; }
@@ -84,7 +86,7 @@ private:
     QToolBar *m_imageBar = nullptr;
     QToolBar *m_archiveBar = nullptr;
     QDockWidget *m_baskets = nullptr;
-    QTabWidget *m_basketTabs = nullptr;
+    CBasketBar *m_basketTabs = nullptr;
     QDockWidget *m_histogram = nullptr;
     QHash<int, QAction *> m_actions;
     QHash<int, std::function<void()>> m_handlers;

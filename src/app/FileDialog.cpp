@@ -25,12 +25,12 @@ bool FileDialog::takeNext(QString *path)
     return true;
 }
 
-QString FileDialog::chooseFolder(QWidget *parent)
+QString FileDialog::chooseFolder(QWidget *parent, const QString &title)
 {
     QString path;
     if (takeNext(&path))
         return path;
-    return QFileDialog::getExistingDirectory(parent, u"Select a directory..."_s, QString(),
+    return QFileDialog::getExistingDirectory(parent, title.isEmpty() ? u"Select a directory..."_s : title, QString(),
                                              QFileDialog::ShowDirsOnly);
 }
 

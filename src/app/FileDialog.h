@@ -8,8 +8,9 @@ class QWidget;
 class FileDialog
 {
 public:
-    // The system's folder browser titled "Select a directory..."; empty when cancelled.
-    static QString chooseFolder(QWidget *parent);
+    // The system's folder browser, titled "Select a directory..." unless a title is given; empty
+    // when cancelled.
+    static QString chooseFolder(QWidget *parent, const QString &title = {});
     static QString openFile(QWidget *parent, const QString &title, const QString &filter);
     static QStringList openFiles(QWidget *parent, const QString &title, const QString &filter);
     static QString saveFile(QWidget *parent, const QString &title, const QString &filter);

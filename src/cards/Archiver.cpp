@@ -59,7 +59,12 @@ QString Archiver::storedPath(const QString &fileServer, const DocumentRow &row)
 
 QString Archiver::copierProgram() const
 {
-    const QFileInfo own(m_folders.program + u"/COM/dovrelle-fm"_s);
+    return copierProgramIn(m_folders.program);
+}
+
+QString Archiver::copierProgramIn(const QString &programFolder)
+{
+    const QFileInfo own(programFolder + u"/COM/dovrelle-fm"_s);
     if (own.isExecutable())
         return own.absoluteFilePath();
     return QCoreApplication::applicationDirPath() + u"/dovrelle-fm"_s;

@@ -49,6 +49,7 @@ public:
     // The copier program: COM/dovrelle-fm of the archive when present, else the one beside the
     // running program.
     QString copierProgram() const;
+    static QString copierProgramIn(const QString &programFolder);
 
     static QString storedPath(const QString &fileServer, const DocumentRow &row);
     static QString noClassificationMessage();

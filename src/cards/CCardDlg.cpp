@@ -59,6 +59,8 @@ constexpr int kFileHeaderHeight = 25;
 constexpr int kItemRowHeight = 40;
 constexpr int kAddedRowHeight = 25;
 constexpr int kTextRowHeight = 80;
+// A text taken from an information feed.
+constexpr int kBasketTextRowHeight = 90;
 constexpr int kClassHeaderHeight = 20;
 constexpr int kClassRowHeight = 25;
 
@@ -473,6 +475,24 @@ void CCardDlg::appendEmptyTextRow()
     m_texts->setRowHeight(row, kTextRowHeight);
     m_texts->setBackground(row, TextKeywords, kTextCellColour);
     m_texts->setBackground(row, TextBody, kTextCellColour);
+}
+
+void CCardDlg::appendText(const QString &keywords, const QString &text)
+{
+    // The empty row left for typing takes the text; otherwise it goes after the others.
+    int row = m_texts->rowCount() - 1;
+    const bool lastIsEmpty = row >= 0 && m_texts->text(row, TextKeywords).isEmpty()
+                             && m_texts->text(row, TextBody).isEmpty() && m_texts->image(row, TextKeywords) != kArchivedMark;
+    if (!lastIsEmpty) {
+        appendEmptyTextRow();
+        row = m_texts->rowCount() - 1;
+    }
+    if (row < 0)
+        return;
+    m_texts->setText(row, TextNumber, QString::number(row + 1));
+    m_texts->setText(row, TextKeywords, keywords);
+    m_texts->setText(row, TextBody, text);
+    m_texts->setRowHeight(row, kBasketTextRowHeight);
 }
 
 void CCardDlg::newCard()

@@ -67,6 +67,7 @@ Login::Answer Login::attempt(AppState &state, const Database &db, const QString 
     if (!PasswordHash::matches(row.password, password))
         return {Outcome::WrongPassword, wrongPasswordMessage()};
 
+    state.storedUser = row.user;
     state.classAccess = row.s3;
     state.rights.filesBask = row.FilesBask;
     state.rights.constant = row.constant;

@@ -569,6 +569,20 @@ TEST_F(CardDlgTest, OtherWindowsAppendItemsThatAreRenumbered)
     EXPECT_EQ(d.files[1].sourcePath(), m_sources.filePath(u"found.txt"_s));
 }
 
+TEST_F(CardDlgTest, TextsFromAFeedFillTheEmptyRowThenFollowIt)
+{
+    auto dlg = dialog();
+    ASSERT_EQ(dlg->textList()->rowCount(), 1) << "a new card has one empty text row";
+    dlg->appendText(u"m1.txt            الرسائل"_s, u"اجتماع الساعة العاشرة"_s);
+    dlg->appendText(u"m2.txt            الرسائل"_s, u"تأجيل"_s);
+    ASSERT_EQ(dlg->textList()->rowCount(), 2);
+    EXPECT_EQ(dlg->textList()->text(1, CCardDlg::TextNumber), u"2"_s);
+    const CardDraft d = dlg->draft();
+    ASSERT_EQ(d.texts.size(), 2);
+    EXPECT_EQ(d.texts[0].text, u"اجتماع الساعة العاشرة"_s);
+    EXPECT_EQ(d.texts[1].keywords, u"m2.txt            الرسائل"_s);
+}
+
 TEST_F(CardDlgTest, ViewOpensTheSourceOrTheStoredFile)
 {
     OpenedUrls opened;

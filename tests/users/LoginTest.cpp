@@ -50,6 +50,8 @@ TEST_P(LoginCheck, TypedNameFindsTheRowInAnyCaseAndCopiesTheRights)
     const Login::Answer answer = Login::attempt(m_state, db(), QStringLiteral("CLERK"), QStringLiteral("Pa55"), true);
     ASSERT_EQ(answer.outcome, Login::Outcome::Accepted) << answer.message.toStdString();
     EXPECT_EQ(m_state.currentUser, QStringLiteral("CLERK")) << "the name as typed, not the row's";
+    // Sender and receiver must meet in one folder on a file system that tells letter case apart.
+    EXPECT_EQ(m_state.receivedFilesUser(), QStringLiteral("Clerk"));
     EXPECT_EQ(m_state.classAccess, QStringLiteral("@12@305@"));
     EXPECT_EQ(m_state.rights.docadd, 0);
     EXPECT_FALSE(m_state.workflowUser);
