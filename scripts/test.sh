@@ -17,7 +17,21 @@ echo "build: $(( $(date +%s) - start )) s"
 root=$PWD
 pgdir="$root/$build/pg-test"
 uri=$(bash scripts/pg-test-server.sh start "$pgdir")
-trap 'bash "$root/scripts/pg-test-server.sh" stop "$pgdir"' EXIT
+# A private CUPS server for the printing tests; without one they try to start their own and say
+# SKIPPED with the reason when that fails as well.
+cupsdir=$(mktemp -d /tmp/dovrelle-cups.XXXXXX)
+cleanup() {
+  bash "$root/scripts/cups-test-server.sh" stop "$cupsdir" || true
+  rm -rf "$cupsdir"
+  bash "$root/scripts/pg-test-server.sh" stop "$pgdir"
+}
+trap cleanup EXIT
+if cups=$(bash scripts/cups-test-server.sh start "$cupsdir" 2>"$cupsdir.err"); then
+  export DOVRELLE_TEST_CUPS_SERVER="$cups"
+else
+  echo "test: no CUPS server, the printing tests will skip: $(cat "$cupsdir.err")" >&2
+fi
+rm -f "$cupsdir.err"
 
 export DOVRELLE_TEST_PG_URI="$uri"
 export DOVRELLE_REQUIRE_PG=1

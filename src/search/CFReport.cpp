@@ -3,6 +3,7 @@
 #include "app/Cp1256.h"
 #include "app/HandOffFolder.h"
 #include "app/MessageBox.h"
+#include "search/Printing.h"
 #include "ui/CGridCtrl.h"
 
 #include <QAction>
@@ -11,8 +12,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSaveFile>
 #include <QUrl>
 
@@ -41,6 +48,18 @@ constexpr int kButtonHeight = 26;
 
 constexpr int kTextFontPixels = 30;
 constexpr int kEditorImageWidth = 300;
+
+// The name of every print job of a report.
+constexpr auto kPrintJobName = u"Dovrelle";
+// The columns whose selection takes a row into "print the selected files".
+constexpr int kPrintSelectionColumns = 3;
+// A file handed to the print command shows its progress once the wait is this long.
+constexpr int kHandOverProgressDelayMs = 500;
+
+bool isPrintAllKey(const QKeyEvent *key)
+{
+    return key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_P);
+}
 
 } // namespace
 
@@ -115,7 +134,25 @@ void CFReport::createGrids()
     for (CGridCtrl *grid : {m_thumbnails, m_texts}) {
         connect(grid, &CGridCtrl::cellDoubleClicked, this, &CFReport::onDoubleClicked);
         connect(grid, &CGridCtrl::cellRightClicked, this, &CFReport::onRightClicked);
+        grid->installEventFilter(this);
     }
+    installEventFilter(this);
+}
+
+bool CFReport::eventFilter(QObject *watched, QEvent *event)
+{
+    // Ctrl+P prints all hits of the report that has the focus, before the main window's own
+    // Ctrl+P can take it.
+    if (event->type() == QEvent::ShortcutOverride && isPrintAllKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && isPrintAllKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        runCommand(CmdPrintAll);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CFReport::showEvent(QShowEvent *event)
@@ -129,6 +166,11 @@ void CFReport::showEvent(QShowEvent *event)
 
 void CFReport::closeEvent(QCloseEvent *event)
 {
+    // The window stays while a print is handing its files over.
+    if (m_printing) {
+        event->ignore();
+        return;
+    }
     m_loader->stop();
     QWidget::closeEvent(event);
 }
@@ -251,8 +293,10 @@ QMenu *CFReport::contextMenu(int gridKind)
     for (const Item &item : items) {
         QAction *action = menu->addAction(item.text);
         action->setData(item.command);
-        // Copying to a folder waits for the folder dialog of the transfers.
-        action->setEnabled(item.command != CmdCopyToFolder);
+        // Copying to a folder waits for the folder dialog of the transfers; printing needs the
+        // print right.
+        const bool printing = item.command == CmdPrintSelected || item.command == CmdPrintAll;
+        action->setEnabled(item.command != CmdCopyToFolder && (!printing || isGranted(m_state.rights.printjob)));
     }
     return menu;
 }
@@ -295,32 +339,114 @@ void CFReport::runCommand(int command)
         }
         break;
     case CmdPrintSelected:
-        Q_EMIT printRequested(selectedPaths());
+        if (!isGranted(m_state.rights.printjob))
+            break;
+        m_state.printSource = Printing::kSourceReport;
+        m_printMode = Printing::kSelectedRows;
+        printDirectly();
         break;
     case CmdPrintAll:
-        Q_EMIT printRequested(allPaths());
+        if (!isGranted(m_state.rights.printjob))
+            break;
+        m_printMode = Printing::kAllRows;
+        printDirectly();
         break;
     default:
         break;
     }
 }
 
-QStringList CFReport::selectedPaths() const
+void CFReport::printDirectly()
 {
-    QStringList paths;
-    for (int r = 0; r < m_thumbnails->rowCount(); ++r) {
-        if (m_thumbnails->isCellSelected(r, ImagePath) || m_thumbnails->isCellSelected(r, ImageKeywords))
-            paths.append(rowPath(r));
+    // Waiting for the print command keeps the window responsive; a second print must not start
+    // inside the first.
+    if (m_printing)
+        return;
+    const QScopedValueRollback<bool> printing(m_printing, true);
+    std::unique_ptr<QPrinter> chosen;
+    QPrinter *printer = m_printer;
+    if (!printer) {
+        chosen = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer = chosen.get();
+        QPrintDialog dialog(printer, this);
+        dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
     }
-    return paths;
+    printer->setDocName(QString::fromUtf16(kPrintJobName));
+    printer->setFullPage(true);
+
+    QList<Printing::Row> rows;
+    rows.reserve(m_thumbnails->rowCount());
+    for (int r = 0; r < m_thumbnails->rowCount(); ++r) {
+        Printing::Row row{rowPath(r), 0};
+        for (int c = 0; c < kPrintSelectionColumns; ++c) {
+            if (m_thumbnails->isCellSelected(r, c))
+                row.selectedColumns |= 1u << c;
+        }
+        rows.append(row);
+    }
+    const Printing::ReportPlan plan = Printing::reportPlan(rows, m_printMode);
+    m_printList = plan.pages;
+
+    // The other files go to the print command first, one after the other.
+    QStringList failures = handOverToPrintCommand(plan.handedOver);
+    if (!m_printList.isEmpty() && !printPages(*printer))
+        failures.append(tr("تعذرت الطباعة على الطابعة %1 فأوقفت").arg(printer->printerName()));
+    if (!failures.isEmpty())
+        MessageBox::warning(this, failures.join(u'\n'));
 }
 
-QStringList CFReport::allPaths() const
+QStringList CFReport::handOverToPrintCommand(const QStringList &files)
 {
-    QStringList paths;
-    for (int r = 0; r < m_thumbnails->rowCount(); ++r)
-        paths.append(rowPath(r));
-    return paths;
+    QStringList failures;
+    if (files.isEmpty())
+        return failures;
+    QProgressDialog progress(this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setCancelButtonText(tr("الغاء"));
+    progress.setMinimumDuration(kHandOverProgressDelayMs);
+    progress.setRange(0, int(files.size()));
+    bool cancelled = false;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString &file = files.at(i);
+        if (cancelled) {
+            failures.append(tr("لم يطبع الملف %1").arg(QDir::toNativeSeparators(file)));
+            continue;
+        }
+        progress.setLabelText(tr("جاري طباعة الملف %1").arg(QDir::toNativeSeparators(file)));
+        progress.setValue(int(i));
+        const Status handed = Printing::runPrintCommand(m_state.printCommand, file, Printing::kCommandTimeoutMs,
+                                                        [&progress] {
+                                                            QCoreApplication::processEvents();
+                                                            return !progress.wasCanceled();
+                                                        });
+        if (!handed)
+            failures.append(handed.error());
+        cancelled = progress.wasCanceled();
+    }
+    progress.setValue(int(files.size()));
+    return failures;
+}
+
+bool CFReport::printPages(QPrinter &printer)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    for (qsizetype page = 0; page < m_printList.size(); ++page) {
+        if ((page > 0 && !printer.newPage()) || printer.printerState() == QPrinter::Error) {
+            printer.abort();
+            painter.end();
+            return false;
+        }
+        Printing::drawPage(painter, m_printList.at(page), m_state.programFolder);
+    }
+    return painter.end() && printer.printerState() != QPrinter::Error;
 }
 
 QString CFReport::textHandOffPath() const { return ::textHandOffPath(m_state.programFolder); }

@@ -11,12 +11,14 @@
 
 class CGridCtrl;
 class QMenu;
+class QPrinter;
 class QPushButton;
 
 // The report of a search: the thumbnail grid of files, images and folders on the left and the
 // grid of text hits on the right, filled by a ReportLoader while the window can be used. Made as
 // the widget of an MDI child; the caller puts it in a sub-window and connects the request
-// signals (show card, view, preview, print) to the windows that carry them out.
+// signals (show card, view, preview) to the windows that carry them out. Printing is done here:
+// the pictures of the hits one to a page, every other file through the print command.
 class CFReport : public QWidget
 {
     Q_OBJECT
@@ -62,6 +64,13 @@ public:
     // hand-off file.
     Status writeImageHandOff(const QString &path) const;
 
+    // Printing goes to this printer without the print dialog (tests, or a caller that has chosen
+    // the printer already); null, the default, asks the user in the print dialog each time.
+    void setPrinter(QPrinter *printer) { m_printer = printer; }
+    // The pictures of the last print, one page each, and the selection mode it ran with.
+    const QStringList &printList() const { return m_printList; }
+    int printSelectionMode() const { return m_printMode; }
+
     // The path, keywords, description and card number of a row of the thumbnail grid.
     QString rowPath(int row) const;
     int rowCard(CGridCtrl *grid, int row) const;
@@ -71,13 +80,13 @@ signals:
     void viewRequested(const QString &path);
     // The preview window in its report mode: the file, its keywords as caption, its description.
     void previewRequested(const QString &path, const QString &caption, const QString &description);
-    void printRequested(const QStringList &paths);
     void loadingFinished();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createGrids();
@@ -86,8 +95,9 @@ private:
     void addTextRow(const ReportHit &hit);
     void onDoubleClicked(int row, int column, int gridKind);
     void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
-    QStringList selectedPaths() const;
-    QStringList allPaths() const;
+    void printDirectly();
+    QStringList handOverToPrintCommand(const QStringList &files);
+    bool printPages(QPrinter &printer);
 
     AppState &m_state;
     ReportLoader *m_loader = nullptr;
@@ -96,4 +106,9 @@ private:
     QPushButton *m_stop = nullptr;
     QPushButton *m_resume = nullptr;
     bool m_started = false;
+
+    QPrinter *m_printer = nullptr;
+    QStringList m_printList;
+    int m_printMode = 0;
+    bool m_printing = false;
 };

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QStringList>
+
+struct AppState;
+class QPrinter;
+
+// The print preview of a basket viewer: one page per picture, each at its physical size, from
+// which the user prints. The main window is hidden while the preview is open and comes back when
+// it closes.
+class CViewPrintPreview : public QPrintPreviewDialog
+{
+    Q_OBJECT
+
+public:
+    // Sets the print source to the basket viewer, keeps the candidates that are pictures and
+    // shows their preview, captioned with the report title. While a preview is open another call
+    // only brings it forward. With no picture among the candidates the user is told so and no
+    // preview opens.
+    static void open(AppState &state, const QStringList &candidatePaths, QWidget *mainWindow);
+
+    // The preview open now, if any.
+    static CViewPrintPreview *current();
+
+    const QStringList &pages() const { return m_pages; }
+    ~CViewPrintPreview() override;
+
+private:
+    CViewPrintPreview(QStringList pages, QString programFolder, QWidget *mainWindow);
+    void paintPages(QPrinter *printer);
+
+    QStringList m_pages;
+    QString m_programFolder;
+    QPointer<QWidget> m_mainWindow;
+};

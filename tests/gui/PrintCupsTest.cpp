@@ -1,0 +1,159 @@
+// A report printed straight to a real CUPS queue (cups-pdf), through Qt's own CUPS support. The
+// server is the one named by DOVRELLE_TEST_CUPS_SERVER, or a private one started with
+// scripts/cups-test-server.sh; without either the test says SKIPPED with the reason.
+
+#include "app/MessageBox.h"
+#include "common/TestArchive.h"
+#include "db/CDFSet.h"
+#include "search/CFReport.h"
+#include "ui/CGridCtrl.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int kPdfWaitMs = 60000;
+
+class CupsReport : public ::testing::Test
+{
+protected:
+    // Before any printer object exists: the CUPS library reads the server once.
+    static void SetUpTestSuite()
+    {
+        s_server = qEnvironmentVariable("DOVRELLE_TEST_CUPS_SERVER");
+        if (s_server.isEmpty()) {
+            s_folder = new QTemporaryDir(QDir::tempPath() + u"/dovrelle-cups-XXXXXX"_s);
+            QProcess start;
+            start.start(u"bash"_s, {QStringLiteral(DOVRELLE_SOURCE_DIR "/scripts/cups-test-server.sh"), u"start"_s,
+                                    s_folder->path()});
+            if (!start.waitForFinished(60000) || start.exitCode() != 0) {
+                s_problem = u"cupsd could not be started: "_s
+                            + QString::fromLocal8Bit(start.readAllStandardError()).trimmed();
+                start.kill();
+                start.waitForFinished();
+                return;
+            }
+            s_server = QString::fromLocal8Bit(start.readAllStandardOutput()).trimmed();
+            s_started = true;
+        }
+        qputenv("CUPS_SERVER", s_server.toLocal8Bit());
+    }
+
+    static void TearDownTestSuite()
+    {
+        if (s_started) {
+            QProcess::execute(u"bash"_s, {QStringLiteral(DOVRELLE_SOURCE_DIR "/scripts/cups-test-server.sh"), u"stop"_s,
+                                          s_folder->path()});
+        }
+        delete s_folder;
+        s_folder = nullptr;
+        qunsetenv("CUPS_SERVER");
+    }
+
+    void SetUp() override
+    {
+        if (s_server.isEmpty())
+            GTEST_SKIP() << "no CUPS server: " << s_problem.toStdString();
+        if (!m_archive.problem().isEmpty())
+            GTEST_SKIP() << m_archive.problem().toStdString();
+        m_state.programFolder = m_archive.home();
+        m_state.databaseFolder = m_archive.databaseFolder();
+        m_state.fileServerFolder = m_archive.fileServerFolder();
+        m_state.rights.printjob = kGranted;
+        MessageBox::setTestMode(true);
+        MessageBox::takeShown();
+    }
+    void TearDown() override { MessageBox::setTestMode(false); }
+
+    void addPicture(qint32 card)
+    {
+        DocumentRow row;
+        row.n1 = card;
+        row.n2 = 1;
+        row.n3 = KindImage;
+        row.s1 = u"@1@"_s;
+        row.s5 = u"p.jpg"_s;
+        row.s7 = u"Ser1"_s;
+        row.s8 = u"JPG"_s;
+        row.d1 = QDate(2026, 1, 2).startOfDay();
+        ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
+        const QString path = m_state.fileServerFolder + u"/Ser1/%1&1&p.jpg"_s.arg(card);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QImage picture(200, 100, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        ASSERT_TRUE(picture.save(path, "JPEG"));
+    }
+
+    static inline QString s_server;
+    static inline QString s_problem;
+    static inline bool s_started = false;
+    static inline QTemporaryDir *s_folder = nullptr;
+
+    TestArchive m_archive{Engine::SQLite};
+    AppState m_state;
+};
+
+} // namespace
+
+TEST_F(CupsReport, PrintAllReachesTheQueueAsOneJobNamedDovrelle)
+{
+    addPicture(1);
+    addPicture(2);
+    auto *w = new CFReport(m_state, m_archive.db(), SqlCondition::raw(u"n1 > 0"_s), u"تقرير"_s);
+    std::unique_ptr<CFReport> owner(w);
+    QTemporaryDir cache;
+    w->loader()->setThumbnailCacheFolder(cache.path());
+    QSignalSpy finished(w, &CFReport::loadingFinished);
+    w->show();
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_EQ(w->thumbnailGrid()->rowCount(), 2);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(u"VirtualPDF"_s);
+    ASSERT_EQ(printer.outputFormat(), QPrinter::NativeFormat);
+    ASSERT_TRUE(printer.isValid()) << "Qt does not see the VirtualPDF queue of " << s_server.toStdString();
+
+    const QDir pdfFolder(QDir::homePath() + u"/PDF"_s);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    w->setPrinter(&printer);
+    w->runCommand(CFReport::CmdPrintAll);
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+
+    // cups-pdf names its file after the job's title.
+    QString landed;
+    QByteArray bytes;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kPdfWaitMs) {
+        for (const QFileInfo &info : pdfFolder.entryInfoList({u"*Dovrelle*"_s}, QDir::Files)) {
+            if (info.lastModified() >= before)
+                landed = info.filePath();
+        }
+        if (!landed.isEmpty()) {
+            QFile pdf(landed);
+            if (pdf.open(QIODevice::ReadOnly))
+                bytes = pdf.readAll();
+            if (bytes.contains("%%EOF"))
+                break;
+        }
+        QThread::msleep(200);
+    }
+    ASSERT_FALSE(landed.isEmpty()) << "no PDF named after the job in " << pdfFolder.path().toStdString();
+    ASSERT_TRUE(bytes.contains("%%EOF"));
+    EXPECT_EQ(QString::fromLatin1(bytes).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)), 2);
+    QFile::remove(landed);
+}
