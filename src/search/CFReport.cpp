@@ -1,9 +1,10 @@
 #include "CFReport.h"
 
-#include "app/Cp1256.h"
 #include "app/HandOffFolder.h"
 #include "app/MessageBox.h"
+#include "baskets/CFolderDlg.h"
 #include "search/Printing.h"
+#include "search/ReportCopy.h"
 #include "ui/CGridCtrl.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
@@ -20,7 +22,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QSaveFile>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -296,7 +297,7 @@ QMenu *CFReport::contextMenu(int gridKind)
         // Copying to a folder waits for the folder dialog of the transfers; printing needs the
         // print right.
         const bool printing = item.command == CmdPrintSelected || item.command == CmdPrintAll;
-        action->setEnabled(item.command != CmdCopyToFolder && (!printing || isGranted(m_state.rights.printjob)));
+        action->setEnabled(!printing || isGranted(m_state.rights.printjob));
     }
     return menu;
 }
@@ -338,6 +339,9 @@ void CFReport::runCommand(int command)
                 MessageBox::warning(this, s.error());
         }
         break;
+    case CmdCopyToFolder:
+        copyToFolder();
+        break;
     case CmdPrintSelected:
         if (!isGranted(m_state.rights.printjob))
             break;
@@ -354,6 +358,44 @@ void CFReport::runCommand(int command)
     default:
         break;
     }
+}
+
+void CFReport::copyToFolder()
+{
+    CFolderDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        m_thumbnails->viewport()->update();
+        return;
+    }
+    const QString folder = dialog.folder();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+
+    QStringList files;
+    const GridCellRange images = m_thumbnails->selectedCellRange();
+    for (int r = images.minRow; images.isValid() && r <= images.maxRow; ++r) {
+        if (m_thumbnails->isCellSelected(r, ImageKeywords))
+            files.append(rowPath(r));
+    }
+    QStringList problems;
+    const Result<int> waiting = ReportCopy::orderFiles(m_state.programFolder, files, folder);
+    if (!waiting)
+        problems.append(waiting.error());
+    else if (*waiting > 0 && !ReportCopy::startCopier(m_state.programFolder))
+        problems.append(tr("تعذر تشغيل برنامج النسخ؛ الملفات بانتظار النسخ"));
+
+    QList<ReportCopy::TextHit> texts;
+    const GridCellRange textRange = m_texts->selectedCellRange();
+    for (int r = textRange.minRow; textRange.isValid() && r <= textRange.maxRow; ++r) {
+        if (m_texts->isCellSelected(r, TextKeywords))
+            texts.append({r, m_texts->text(r, TextKeywords), m_texts->text(r, TextBody)});
+    }
+    if (Status s = ReportCopy::writeTexts(folder, texts); !s)
+        problems.append(s.error());
+
+    QGuiApplication::restoreOverrideCursor();
+    m_thumbnails->viewport()->update();
+    if (!problems.isEmpty())
+        MessageBox::warning(this, problems.join(u'\n'));
 }
 
 void CFReport::printDirectly()
@@ -454,17 +496,7 @@ QString CFReport::imageHandOffPath() const { return m_state.programFolder + u"/C
 
 Status CFReport::writeTextHandOff(const QString &text) const
 {
-    QString lines = text;
-    lines.replace(u'\n', u"\r\n"_s);
-    const Result<QByteArray> encoded = Cp1256::encode(lines);
-    // A character the code page lacks would be lost; the outside editor reads UTF-8 as well.
-    const QByteArray bytes = encoded.ok() ? *encoded : lines.toUtf8();
-    const QString path = textHandOffPath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Status::failure(tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(path)));
-    return {};
+    return ReportCopy::writeCrLfText(textHandOffPath(), text);
 }
 
 Status CFReport::writeImageHandOff(const QString &path) const

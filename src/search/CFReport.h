@@ -96,6 +96,8 @@ private:
     void onDoubleClicked(int row, int column, int gridKind);
     void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
     void printDirectly();
+    // The selected file hits go to the second copier, the selected texts become text files.
+    void copyToFolder();
     QStringList handOverToPrintCommand(const QStringList &files);
     bool printPages(QPrinter &printer);
 

@@ -1,10 +1,15 @@
 #include "app/MessageBox.h"
+#include "baskets/CFolderDlg.h"
+#include "cards/CopyOrder.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
 #include "ui/CGridCtrl.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -12,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -230,5 +236,65 @@ TEST_F(ReportWindow, ShowCardAndTextHandOff)
     EXPECT_EQ(menu->actions().size(), 7);
     EXPECT_EQ(menu->actions().at(0)->text(), u"فتح"_s);
     delete menu;
+    delete w;
+}
+
+TEST_F(ReportWindow, CopyToFolderOrdersTheSelectedFilesAndWritesTheSelectedTexts)
+{
+    add(1, KindImage);
+    add(2, KindImage);
+    add(3, KindText);
+    add(4, KindText);
+    CFReport *w = report();
+    QSignalSpy finished(w, &CFReport::loadingFinished);
+    w->show();
+    ASSERT_TRUE(finished.wait(10000));
+    QTemporaryDir target;
+    const QString folder = target.filePath(u"نسخة"_s);
+    // No copier is installed beside the test, so the orders stay in the list to be looked at.
+
+    auto answerFolderDialog = [&](const QString &path) {
+        QTimer::singleShot(0, [path] {
+            auto *dialog = qobject_cast<CFolderDlg *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            if (path.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            dialog->folderEdit()->setText(path);
+            dialog->accept();
+        });
+    };
+
+    // Nothing selected: no orders, no texts.
+    w->thumbnailGrid()->setSelectedRange({});
+    w->textGrid()->setSelectedRange({});
+    answerFolderDialog(folder);
+    w->runCommand(CFReport::CmdCopyToFolder);
+    QFile count(m_state.programFolder + u"/COM/num2.txt"_s);
+    ASSERT_TRUE(count.open(QIODevice::ReadOnly));
+    EXPECT_EQ(count.readAll(), QByteArray("0"));
+    count.close();
+    EXPECT_TRUE(QDir(folder).exists()) << "the dialog makes the folder";
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+
+    // The second image row (card 1) and the top text row (card 4) by their keywords column.
+    w->thumbnailGrid()->setSelectedRange({1, 1, 1, 1});
+    w->textGrid()->setSelectedRange({0, 1, 0, 1});
+    answerFolderDialog(folder);
+    w->runCommand(CFReport::CmdCopyToFolder);
+    const Result<QList<CopyOrder>> orders = CopyHandOff(m_state.programFolder, CopyHandOff::Copier::Second).pending();
+    ASSERT_TRUE(orders.ok());
+    ASSERT_EQ(orders->size(), 1);
+    EXPECT_EQ(orders->at(0).source, m_state.fileServerFolder + u"/Ser1/1&1&p.jpg"_s);
+    EXPECT_EQ(orders->at(0).destination, folder);
+    QFile text(folder + u"/مفتاح 4 0.txt"_s);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly)) << "the cleaned keywords, a blank and the row";
+    EXPECT_EQ(text.readAll(), QByteArray("\xE4\xD5 4"));
+
+    // Cancelled: nothing more is ordered.
+    answerFolderDialog(QString());
+    w->runCommand(CFReport::CmdCopyToFolder);
+    EXPECT_EQ(CopyHandOff(m_state.programFolder, CopyHandOff::Copier::Second).pending()->size(), 1);
     delete w;
 }
