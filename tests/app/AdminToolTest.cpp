@@ -2,6 +2,7 @@
 #include "app/SettingsFiles.h"
 #include "common/TestArchive.h"
 #include "db/CClaSet.h"
+#include "db/CDFSet.h"
 #include "db/CUserSet.h"
 #include "db/Database.h"
 
@@ -128,6 +129,52 @@ TEST_F(AdminTool, ClassAndUserCommandsWriteTheirRows)
     EXPECT_EQ((*clerk)->s3, QStringLiteral("@5@55@"));
     EXPECT_EQ((*clerk)->docadd, 0);
     EXPECT_TRUE(QFileInfo(db() + QStringLiteral("/USERS/CLERK")).isDir());
+    Database::closeThreadConnections();
+}
+
+TEST_F(AdminTool, FeedAndMemoCommandsWriteTheSettingsAndTheRow)
+{
+    ASSERT_EQ(admin({QStringLiteral("init")}, m_home).exitCode, 0);
+    const QString folder = m_dir.path() + QStringLiteral("/scan");
+    const AdminRun feed = admin({QStringLiteral("feed"), QStringLiteral("set"), QStringLiteral("3"), QStringLiteral("--name"),
+                                 QStringLiteral("الماسح"), QStringLiteral("--folder"), folder, QStringLiteral("--type"),
+                                 QStringLiteral("images")},
+                                m_home);
+    ASSERT_EQ(feed.exitCode, 0) << feed.err.toStdString();
+    const FeedList feeds = SettingsFiles::readFeeds(db());
+    EXPECT_EQ(feeds[2].name, QStringLiteral("الماسح"));
+    EXPECT_EQ(feeds[2].folder, folder);
+    EXPECT_EQ(feeds[2].type, FeedRecord::Images);
+    EXPECT_EQ(feeds[2].number, 3);
+    EXPECT_TRUE(feeds[0].name.isEmpty()) << "the other rows stay as they were";
+    EXPECT_NE(admin({QStringLiteral("feed"), QStringLiteral("set"), QStringLiteral("11"), QStringLiteral("--type"),
+                     QStringLiteral("text")},
+                    m_home)
+                  .exitCode,
+              0);
+
+    ASSERT_EQ(admin({QStringLiteral("class"), QStringLiteral("add"), QStringLiteral("5"), QStringLiteral("مراسلات")}, m_home).exitCode, 0);
+    const AdminRun card = admin({QStringLiteral("archive"), QStringLiteral("--user"), QStringLiteral("MASTER"), QStringLiteral("--class"),
+                                 QStringLiteral("5"), QStringLiteral("--text"), QStringLiteral("نص")},
+                                m_home);
+    ASSERT_EQ(card.exitCode, 0) << card.err.toStdString();
+    const AdminRun memo = admin({QStringLiteral("memo"), QStringLiteral("--card"), QStringLiteral("1"), QStringLiteral("--item"),
+                                 QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("MASTER"), QStringLiteral("--text"),
+                                 QStringLiteral("راجع"), QStringLiteral("--date"), QStringLiteral("2026-12-09")},
+                                m_home);
+    ASSERT_EQ(memo.exitCode, 0) << memo.err.toStdString();
+    Result<Database> database = Database::open(db());
+    ASSERT_TRUE(database.ok());
+    const Result<QList<DocumentRow>> reminders = CDFSet(*database).activeReminders(QStringLiteral("MASTER"));
+    ASSERT_TRUE(reminders.ok());
+    ASSERT_EQ(reminders->size(), 1);
+    EXPECT_EQ(reminders->at(0).s11, QStringLiteral("راجع"));
+    EXPECT_EQ(reminders->at(0).d3.date(), QDate(2026, 12, 9));
+    EXPECT_NE(admin({QStringLiteral("memo"), QStringLiteral("--card"), QStringLiteral("1"), QStringLiteral("--item"),
+                     QStringLiteral("9"), QStringLiteral("--to"), QStringLiteral("MASTER")},
+                    m_home)
+                  .exitCode,
+              0);
     Database::closeThreadConnections();
 }
 

@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/ArchiveSetup.h"
 #include "app/PathsFile.h"
+#include "app/SettingsFiles.h"
+#include "baskets/MemoStore.h"
 #include "cards/Archiver.h"
 #include "classes/Classifications.h"
 #include "db/CClaSet.h"
@@ -437,6 +439,74 @@ int cmdUserAdd(const QStringList &args)
     return 0;
 }
 
+int cmdFeedSet(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption name(u"name"_s, u"The feed's name."_s, u"N"_s);
+    const QCommandLineOption folder(u"folder"_s, u"The folder the feed writer fills."_s, u"F"_s);
+    const QCommandLineOption type(u"type"_s, u"What the feed brings: files, images or text."_s, u"T"_s);
+    parser.addOptions({name, folder, type});
+    parser.addPositionalArgument(u"row"_s, u"The feed's row, 1 to 10."_s);
+    const QString usageText = u"dovrelle-admin feed set ROW --name N --folder F --type files|images|text"_s;
+    if (!parse(parser, args, usageText))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    bool ok = false;
+    const int row = parser.positionalArguments().value(0).toInt(&ok);
+    const QStringList types{u"none"_s, u"files"_s, u"images"_s, u"text"_s};
+    const qsizetype typeNumber = types.indexOf(parser.value(type));
+    if (!ok || row < 1 || row > SettingsFiles::kFeedCount || typeNumber < 0)
+        return fail(u"usage: "_s + usageText);
+    const AppState state = AppState::load(homeFolder(parser));
+    FeedList feeds = SettingsFiles::readFeeds(state.databaseFolder);
+    FeedRecord &feed = feeds[size_t(row - 1)];
+    feed.number = row;
+    feed.name = parser.value(name);
+    feed.folder = QDir(parser.value(folder)).absolutePath();
+    feed.type = qint32(typeNumber);
+    if (Status s = SettingsFiles::writeFeeds(state.databaseFolder, feeds); !s)
+        return fail(s.error());
+    return 0;
+}
+
+int cmdMemo(const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption card(u"card"_s, u"The card of the item."_s, u"N"_s);
+    const QCommandLineOption item(u"item"_s, u"The item's number on the card."_s, u"M"_s);
+    const QCommandLineOption to(u"to"_s, u"The user the memo is for."_s, u"USER"_s);
+    const QCommandLineOption text(u"text"_s, u"The memo."_s, u"T"_s);
+    const QCommandLineOption date(u"date"_s, u"The reminder date (default today)."_s, u"YYYY-MM-DD"_s);
+    parser.addOptions({card, item, to, text, date});
+    const QString usageText = u"dovrelle-admin memo --card N --item M --to USER --text T [--date YYYY-MM-DD]"_s;
+    if (!parse(parser, args, usageText))
+        return parser.isSet(u"help"_s) ? 0 : 2;
+    const int cardNumber = parser.value(card).toInt();
+    const int itemNumber = parser.value(item).toInt();
+    const QDate day = parser.isSet(date) ? QDate::fromString(parser.value(date), Qt::ISODate) : QDate::currentDate();
+    if (cardNumber <= 0 || itemNumber <= 0 || !parser.isSet(to) || !day.isValid())
+        return fail(u"usage: "_s + usageText);
+    Result<Database> db = openArchive(parser);
+    if (!db)
+        return fail(db.error());
+    const Result<QList<DocumentRow>> rows = CDFSet(*db).cardRows(cardNumber);
+    if (!rows)
+        return fail(rows.error());
+    for (const DocumentRow &row : *rows) {
+        if (row.n2 != itemNumber)
+            continue;
+        Memo memo;
+        memo.addressee = parser.value(to);
+        memo.text = parser.value(text);
+        memo.reminder = QDateTime(day, QTime(9, 0));
+        memo.remind = true;
+        if (Status s = MemoStore(*db).write(row.sn, memo); !s)
+            return fail(s.error());
+        out() << row.sn << Qt::endl;
+        return 0;
+    }
+    return fail(u"no item %1 on card %2"_s.arg(itemNumber).arg(cardNumber));
+}
+
 int usage()
 {
     out() << "usage: dovrelle-admin COMMAND [options]\n"
@@ -449,6 +519,8 @@ int usage()
              "  search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] [--kinds LIST] [--explain]\n"
              "  verify\n"
              "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
+             "  feed set ROW --name N --folder F --type files|images|text\n"
+             "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
              "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
     out().flush();
     return 2;
@@ -477,7 +549,9 @@ int main(int argc, char *argv[])
         return cmdSearch(QStringList{args[0]} + rest);
     if (command == u"verify")
         return cmdVerify(QStringList{args[0]} + rest);
-    if (command == u"class" || command == u"user") {
+    if (command == u"memo")
+        return cmdMemo(QStringList{args[0]} + rest);
+    if (command == u"class" || command == u"user" || command == u"feed") {
         const QString verb = rest.value(0);
         if (!rest.isEmpty())
             rest.removeFirst();
@@ -488,6 +562,8 @@ int main(int argc, char *argv[])
             return cmdClassList(withProgram);
         if (command == u"user" && verb == u"add")
             return cmdUserAdd(withProgram);
+        if (command == u"feed" && verb == u"set")
+            return cmdFeedSet(withProgram);
     }
     return usage();
 }
