@@ -1,0 +1,656 @@
+#include "CFV.h"
+
+#include "DescriptionReader.h"
+#include "app/HandOffFolder.h"
+#include "app/MessageBox.h"
+#include "imaging/Thumbnail.h"
+#include "search/ReportCopy.h"
+#include "ui/CGridCtrl.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <atomic>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr QRgb kCellColour = qRgb(236, 233, 216);
+constexpr QRgb kGridLineColour = qRgb(255, 0, 0);
+
+constexpr int kPictureRowHeight = 147;
+constexpr int kTextRowHeight = 110;
+constexpr int kPictureColumnWidths[] = {160, 35, 270, 0, 0, 0};
+// Until the first layout; afterwards they follow the width (see layoutChildren).
+constexpr int kTextColumnWidths[] = {30, 110, 0, 510};
+
+enum PictureColumn { PicturePath = 0, PictureNumber = 1, PictureDescription = 2 };
+enum TextColumn { TextName = 1, TextBody = 3 };
+
+constexpr int kGridTop = 30;
+constexpr int kPictureGridRight = 450;
+constexpr int kButtonWidth = 80;
+constexpr int kButtonHeight = 26;
+constexpr int kTextWidthUnits = 25;
+// The blanks between a text's file name and the feed's name in the keywords of an archived text.
+constexpr int kKeywordGap = 12;
+
+// The extensions the preview window shows; any other file goes to the desktop's own program.
+const QStringList kPreviewExtensions = {u"bmp"_s, u"jpg"_s, u"jpeg"_s, u"gif"_s, u"png"_s,  u"ico"_s,
+                                        u"tiff"_s, u"tif"_s, u"tga"_s, u"pcx"_s, u"wbmp"_s, u"wmf"_s,
+                                        u"emf"_s, u"jp2"_s, u"j2k"_s, u"jpc"_s, u"j2c"_s, u"pgx"_s,
+                                        u"ras"_s, u"pnm"_s, u"pgm"_s, u"ppm"_s};
+
+void letPendingEventsRun()
+{
+    // Paints and queued work, not the user's clicks: a page button pressed now would start a
+    // second page in the middle of this one.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+// What the viewer and its loader thread share. The worker acts only while its generation is the
+// current one, so a worker that outlived its stop (it was waiting for a file) cannot disturb what
+// the window shows since.
+struct CFV::LoaderState
+{
+    std::atomic<bool> stop{false};
+    std::atomic<bool> running{false};
+    std::atomic<int> generation{0};
+};
+
+// Loads the newest page on its own thread and hands every row to the window as it is made.
+class FeedPageWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    FeedPageWorker(FeedIndex feed, std::shared_ptr<CFV::LoaderState> state, int generation, int budgetMs)
+        : m_feed(std::move(feed))
+        , m_state(std::move(state))
+        , m_generation(generation)
+        , m_budgetMs(budgetMs)
+    {
+    }
+
+    void run()
+    {
+        const auto current = [this] { return m_state->generation.load() == m_generation; };
+        RetryingOpener opener(m_budgetMs, &m_state->stop);
+        const int count = m_feed.recordCount(opener);
+        Q_EMIT counted(m_generation, count);
+        const BasketPaging::Page page = BasketPaging::newestPage(count);
+        for (int p = page.first; p < page.end; ++p) {
+            if (m_state->stop.load() || !current())
+                break;
+            Q_EMIT row(m_generation, FeedItems::picture(m_feed, p, opener));
+        }
+        if (current()) {
+            m_state->running = false;
+            m_state->stop = false;
+        }
+        Q_EMIT done(m_generation);
+    }
+
+signals:
+    void counted(int generation, int count);
+    void row(int generation, const FeedItem &item);
+    void done(int generation);
+
+private:
+    FeedIndex m_feed;
+    std::shared_ptr<CFV::LoaderState> m_state;
+    int m_generation;
+    int m_budgetMs;
+};
+
+CFV::CFV(AppState &state, QWidget *parent)
+    : QWidget(parent)
+    , m_state(state)
+    , m_kind(state.viewerContentKind)
+    , m_title(state.basketTitle)
+    , m_feed(state.basketFolder, state.basketIndexFile)
+    , m_loader(std::make_shared<LoaderState>())
+{
+    qRegisterMetaType<FeedItem>();
+    setWindowTitle(m_title);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    createGrids();
+    createButtons();
+
+    m_pictureTimer = new QTimer(this);
+    m_pictureTimer->setObjectName(u"timer101"_s);
+    m_pictureTimer->setInterval(kLiveUpdateMs);
+    connect(m_pictureTimer, &QTimer::timeout, this, &CFV::pictureLiveUpdate);
+    m_textTimer = new QTimer(this);
+    m_textTimer->setObjectName(u"timer103"_s);
+    m_textTimer->setInterval(kLiveUpdateMs);
+    connect(m_textTimer, &QTimer::timeout, this, &CFV::textLiveUpdate);
+
+    const bool pictures = m_kind != kTextsKind;
+    m_pictures->setVisible(pictures);
+    m_texts->setVisible(!pictures);
+    for (QPushButton *button : {m_newest, m_older, m_newer, m_oldest})
+        button->setVisible(pictures);
+    resize(pictures ? kPictureGridRight + 20 : 700, 650);
+}
+
+CFV::~CFV()
+{
+    m_pictureTimer->stop();
+    m_textTimer->stop();
+    stopLoader();
+    // A thread that ended is deleted here rather than by the event loop, which may not run again;
+    // one that did not end in time deletes itself when it does.
+    if (m_thread && m_thread->isFinished())
+        delete m_thread.data();
+}
+
+void CFV::createGrids()
+{
+    m_pictures = new CGridCtrl(this);
+    m_pictures->setObjectName(u"pictureGrid"_s);
+    m_pictures->setGridKind(kPictureGridKind);
+    m_pictures->setFixedRowCount(0);
+    m_pictures->setFixedColumnCount(0);
+    m_pictures->setRowCount(0);
+    m_pictures->setColumnCount(int(std::size(kPictureColumnWidths)));
+    for (int c = 0; c < int(std::size(kPictureColumnWidths)); ++c)
+        m_pictures->setColumnWidth(c, kPictureColumnWidths[c]);
+    m_pictures->setDefaultRowHeight(kPictureRowHeight);
+    m_pictures->setImageListSize(BasketPaging::kThumbnailSlots);
+    m_pictures->setEditable(false);
+    m_pictures->setGridLineColour(QColor(kGridLineColour));
+
+    m_texts = new CGridCtrl(this);
+    m_texts->setObjectName(u"textGrid"_s);
+    m_texts->setGridKind(kTextGridKind);
+    m_texts->setFixedRowCount(0);
+    m_texts->setFixedColumnCount(0);
+    m_texts->setRowCount(0);
+    m_texts->setColumnCount(int(std::size(kTextColumnWidths)));
+    for (int c = 0; c < int(std::size(kTextColumnWidths)); ++c)
+        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
+    m_texts->setDefaultRowHeight(kTextRowHeight);
+    m_texts->setEditable(false);
+    m_texts->setGridLineColour(QColor(kGridLineColour));
+
+    // Enter on a picture row does what a double-click does.
+    m_pictures->installEventFilter(this);
+    for (CGridCtrl *grid : {m_pictures, m_texts}) {
+        connect(grid, &CGridCtrl::cellDoubleClicked, this, &CFV::onDoubleClicked);
+        connect(grid, &CGridCtrl::cellRightClicked, this, &CFV::onRightClicked);
+    }
+}
+
+void CFV::createButtons()
+{
+    const auto make = [this](const QString &text, const QString &name, void (CFV::*slot)()) {
+        // English labels whose arrows must point where they lead: text is drawn right to left in
+        // this program, which would mirror an arrow at either end of a label. Left-to-right marks
+        // around the label keep it as it is written.
+        const QChar mark(0x200E);
+        auto *button = new QPushButton(mark + text + mark, this);
+        button->setObjectName(name);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, slot);
+        return button;
+    };
+    m_newest = make(u"<< Newst"_s, u"newest1036"_s, &CFV::showNewest);
+    m_older = make(u">"_s, u"older1033"_s, &CFV::showOlder);
+    m_newer = make(u"<"_s, u"newer1034"_s, &CFV::showNewer);
+    m_oldest = make(u"Oldest >>"_s, u"oldest1035"_s, &CFV::showOldest);
+}
+
+void CFV::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_started)
+        return;
+    m_started = true;
+    layoutChildren();
+    if (m_kind == kTextsKind)
+        // After the window is up: reading every message may take a moment.
+        QTimer::singleShot(0, this, &CFV::openTexts);
+    else
+        openPictures();
+}
+
+bool CFV::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_pictures && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_pictures->currentRow() >= 0) {
+            onDoubleClicked(m_pictures->currentRow(), m_pictures->currentColumn(), kPictureGridKind);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CFV::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void CFV::closeEvent(QCloseEvent *event)
+{
+    m_pictureTimer->stop();
+    m_textTimer->stop();
+    stopLoader();
+    QWidget::closeEvent(event);
+}
+
+void CFV::layoutChildren()
+{
+    // Physical positions, whatever the layout direction: the buttons in a row from the left, in
+    // the order their arrows point.
+    int x = 2;
+    for (QPushButton *button : {m_newest, m_newer, m_older, m_oldest}) {
+        button->setGeometry(x, 2, kButtonWidth, kButtonHeight);
+        x += kButtonWidth + 2;
+    }
+    m_pictures->setGeometry(0, kGridTop, kPictureGridRight, std::max(0, height() - kGridTop));
+    m_texts->setGeometry(0, 0, width(), height());
+    if (m_started && m_kind == kTextsKind) {
+        const int a = width() / kTextWidthUnits;
+        m_texts->setColumnWidth(0, a);
+        m_texts->setColumnWidth(TextName, 4 * a);
+        m_texts->setColumnWidth(2, 0);
+        m_texts->setColumnWidth(TextBody, std::max(0, 20 * a - 5));
+    }
+}
+
+// --- loading --------------------------------------------------------------------------------------
+
+bool CFV::isLoading() const { return m_loader->running.load(); }
+
+void CFV::openPictures()
+{
+    m_pictures->removeNonFixedRows();
+    startLoader();
+}
+
+void CFV::startLoader()
+{
+    stopLoader();
+    if (m_thread && m_thread->isFinished())
+        delete m_thread.data();
+    const int generation = ++m_loader->generation;
+    m_loader->stop = false;
+    m_loader->running = true;
+
+    // Neither is a child of the window: a thread that misses its stop must be able to outlive it.
+    auto *thread = new QThread;
+    auto *worker = new FeedPageWorker(m_feed, m_loader, generation, m_retryBudgetMs);
+    worker->moveToThread(thread);
+    connect(thread, &QThread::started, worker, &FeedPageWorker::run);
+    // Direct: the window's thread may be waiting for this thread in stopLoader().
+    connect(worker, &FeedPageWorker::done, thread, &QThread::quit, Qt::DirectConnection);
+    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    connect(worker, &FeedPageWorker::counted, this, &CFV::onLoaderCount, Qt::QueuedConnection);
+    connect(worker, &FeedPageWorker::row, this, &CFV::onLoaderRow, Qt::QueuedConnection);
+    connect(worker, &FeedPageWorker::done, this, &CFV::onLoaderDone, Qt::QueuedConnection);
+    m_thread = thread;
+    thread->start();
+}
+
+void CFV::stopLoader()
+{
+    // Rows the worker sent before it stopped may still be on their way; a new generation makes
+    // them stale, so that a page shown now gets none of them.
+    ++m_loader->generation;
+    if (!m_thread || m_thread->isFinished()) {
+        m_loader->running = false;
+        return;
+    }
+    m_loader->stop = true;
+    m_thread->wait(QDeadlineTimer(kStopWaitMs));
+    // Going on without it if it did not end: it drops whatever it still finds.
+    m_loader->running = false;
+    m_loader->stop = false;
+}
+
+void CFV::onLoaderCount(int generation, int count)
+{
+    if (generation != m_loader->generation.load())
+        return;
+    m_pictures->removeNonFixedRows();
+    m_pager.showNewest(count);
+    m_older->setEnabled(true);
+}
+
+void CFV::onLoaderRow(int generation, const FeedItem &item)
+{
+    if (generation == m_loader->generation.load())
+        addPictureRow(item);
+}
+
+void CFV::onLoaderDone(int generation)
+{
+    if (generation != m_loader->generation.load())
+        return;
+    if (m_pager.isLive())
+        m_pictureTimer->start();
+    Q_EMIT loadingFinished();
+}
+
+int CFV::countRecords(int budgetMs)
+{
+    RetryingOpener opener(budgetMs);
+    return m_feed.recordCount(opener);
+}
+
+void CFV::beginPage()
+{
+    stopLoader();
+    m_pictureTimer->stop();
+    m_pictures->removeNonFixedRows();
+}
+
+void CFV::loadPage(const BasketPaging::Page &page)
+{
+    // One budget for the page: twelve files that never come cost it once.
+    RetryingOpener opener(m_retryBudgetMs);
+    for (int p = page.first; p < page.end; ++p) {
+        addPictureRow(FeedItems::picture(m_feed, p, opener));
+        letPendingEventsRun();
+    }
+}
+
+void CFV::addPictureRow(const FeedItem &item)
+{
+    // The rows come lowest position first and each goes on top.
+    const int row = m_pictures->rowCount() == 0 ? m_pictures->appendRow() : m_pictures->insertRowAtTop();
+    if (row < 0)
+        return;
+    const int slot = BasketPaging::thumbnailSlot(item.position);
+    m_pictures->beginBatch();
+    m_pictures->setRowHeight(row, kPictureRowHeight);
+    if (slot >= 0) {
+        m_pictures->setListImage(slot, item.thumbnail.isNull() ? Thumbnail::compose(QImage()) : item.thumbnail);
+        m_pictures->setImage(row, PicturePath, slot);
+    }
+    m_pictures->setText(row, PicturePath, item.path);
+    m_pictures->setText(row, PictureNumber, QString::number(item.sequence));
+    m_pictures->setText(row, PictureDescription, item.description);
+    for (int c = PicturePath; c <= PictureDescription; ++c)
+        m_pictures->setBackground(row, c, QColor(kCellColour));
+    m_pictures->endBatch();
+}
+
+void CFV::trimPictureRows()
+{
+    while (m_pictures->rowCount() > BasketPaging::kPageRows)
+        m_pictures->removeRow(m_pictures->rowCount() - 1);
+}
+
+void CFV::showNewest()
+{
+    beginPage();
+    m_older->setEnabled(true);
+    const BasketPaging::Page page = m_pager.showNewest(countRecords(m_retryBudgetMs));
+    loadPage(page);
+    m_pictureTimer->start();
+}
+
+void CFV::showOldest()
+{
+    beginPage();
+    m_newer->setEnabled(true);
+    m_older->setEnabled(false);
+    loadPage(m_pager.showOldest(countRecords(m_retryBudgetMs)));
+}
+
+void CFV::showOlder()
+{
+    beginPage();
+    loadPage(m_pager.showOlder());
+}
+
+void CFV::showNewer()
+{
+    beginPage();
+    loadPage(m_pager.showNewer(countRecords(m_retryBudgetMs)));
+}
+
+void CFV::pictureLiveUpdate()
+{
+    if (!m_pager.isLive() || isLoading())
+        return;
+    // One try: the timer itself tries again a second later, and the window stays usable while
+    // the index cannot be opened.
+    RetryingOpener once(0);
+    const std::optional<int> read = m_feed.readRecordCount(once);
+    if (!read)
+        return;
+    const int count = *read;
+    if (count < m_pager.knownCount()) {
+        // The index was replaced by a shorter one: start again from its newest records.
+        showNewest();
+        return;
+    }
+    if (count == m_pager.knownCount())
+        return;
+    m_pictureTimer->stop();
+    const BasketPaging::LiveUpdate update = m_pager.update(count);
+    RetryingOpener opener(m_retryBudgetMs);
+    for (int p : update.insertAtTop) {
+        addPictureRow(FeedItems::picture(m_feed, p, opener));
+        trimPictureRows();
+        letPendingEventsRun();
+    }
+    if (m_pager.isLive())
+        m_pictureTimer->start();
+    m_pictures->viewport()->update();
+}
+
+void CFV::openTexts()
+{
+    m_texts->removeNonFixedRows();
+    RetryingOpener opener(m_retryBudgetMs);
+    const int count = m_feed.recordCount(opener);
+    for (int r = 0; r < count; ++r) {
+        const FeedItem item = FeedItems::text(m_feed, count - 1 - r, opener);
+        const int row = m_texts->appendRow();
+        if (row < 0)
+            break;
+        m_texts->setRowHeight(row, kTextRowHeight);
+        m_texts->setText(row, TextName, item.name);
+        m_texts->setText(row, TextBody, item.text);
+        for (int c = 0; c <= TextBody; ++c)
+            m_texts->setBackground(row, c, QColor(kCellColour));
+        letPendingEventsRun();
+    }
+    m_knownTexts = count;
+    layoutChildren();
+    m_textTimer->start();
+}
+
+void CFV::textLiveUpdate()
+{
+    // One try, as for the pictures; an index that cannot be read now adds nothing.
+    const int count = countRecords(0);
+    const int position = BasketPaging::textLiveUpdate(m_knownTexts, count);
+    if (position < 0)
+        return;
+    m_knownTexts = count;
+    RetryingOpener opener(m_retryBudgetMs);
+    const FeedItem item = FeedItems::text(m_feed, position, opener);
+    const int row = m_texts->rowCount() == 0 ? m_texts->appendRow() : m_texts->insertRowAtTop();
+    if (row < 0)
+        return;
+    m_texts->setRowHeight(row, kTextRowHeight);
+    m_texts->setText(row, TextName, item.name);
+    m_texts->setText(row, TextBody, item.text);
+    m_texts->viewport()->update();
+}
+
+// --- commands -------------------------------------------------------------------------------------
+
+QString CFV::rowPath(int row) const { return m_pictures->text(row, PicturePath); }
+
+void CFV::onDoubleClicked(int row, int /*column*/, int gridKind)
+{
+    if (gridKind != kPictureGridKind || row < 0 || row >= m_pictures->rowCount())
+        return;
+    const QString path = rowPath(row);
+    if (path.isEmpty())
+        return;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : path.mid(dot + 1);
+    if (kPreviewExtensions.contains(extension))
+        Q_EMIT previewRequested(path, m_pictures->text(row, PictureDescription));
+    else
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void CFV::onRightClicked(int row, int column, int gridKind, const QPoint &globalPos)
+{
+    CGridCtrl *grid = gridKind == kPictureGridKind ? m_pictures : m_texts;
+    if (row >= 0 && column >= 0 && grid->currentRow() != row)
+        grid->setCurrentCell(row, column);
+    QMenu *menu = contextMenu(gridKind);
+    if (!menu)
+        return;
+    QAction *chosen = menu->exec(globalPos);
+    const int command = chosen ? chosen->data().toInt() : 0;
+    delete menu;
+    if (command)
+        runCommand(command);
+}
+
+QMenu *CFV::contextMenu(int gridKind)
+{
+    QList<std::pair<int, QString>> items;
+    if (gridKind == kPictureGridKind)
+        items = {{CmdArchive, tr("أرشفة")}, {CmdView, tr("عرض")}, {CmdTransfer, tr("تحويل")}, {CmdPrint, tr("طباعة")}};
+    else if (gridKind == kTextGridKind)
+        items = {{CmdTextArchive, tr("أرشفة")}, {CmdTextEdit, tr("تحرير")}, {CmdTextTransfer, tr("تحويل")}};
+    else
+        return nullptr;
+    auto *menu = new QMenu(this);
+    menu->setObjectName(gridKind == kPictureGridKind ? u"Afp"_s : u"TM"_s);
+    for (const auto &[command, text] : items)
+        menu->addAction(text)->setData(command);
+    return menu;
+}
+
+void CFV::runCommand(int command)
+{
+    const int pictureRow = m_pictures->currentRow();
+    const int textRow = m_texts->currentRow();
+    const bool havePicture = pictureRow >= 0 && pictureRow < m_pictures->rowCount() && !rowPath(pictureRow).isEmpty();
+    const bool haveText = textRow >= 0 && textRow < m_texts->rowCount();
+    switch (command) {
+    case CmdArchive:
+        archivePictures();
+        break;
+    case CmdView:
+        if (havePicture)
+            Q_EMIT viewRequested(rowPath(pictureRow));
+        break;
+    case CmdTransfer:
+        if (havePicture) {
+            m_state.transferFile = rowPath(pictureRow);
+            Q_EMIT transferRequested(m_state.transferFile);
+        }
+        break;
+    case CmdPrint: {
+        QStringList paths;
+        for (int r = 0; r < m_pictures->rowCount(); ++r) {
+            const bool selected = m_pictures->isCellSelected(r, PicturePath) || m_pictures->isCellSelected(r, PictureNumber);
+            if (selected && !rowPath(r).isEmpty())
+                paths.append(rowPath(r));
+        }
+        m_state.printSource = 2;
+        Q_EMIT printRequested(paths);
+        break;
+    }
+    case CmdTextArchive:
+        archiveTexts();
+        break;
+    case CmdTextEdit:
+        if (haveText) {
+            const Status s = writeTextHandOff(m_texts->text(textRow, TextBody));
+            if (!s)
+                MessageBox::warning(this, s.error());
+        }
+        break;
+    case CmdTextTransfer:
+        if (haveText && FeedIndex::isPlainName(m_texts->text(textRow, TextName))) {
+            m_state.transferFile = m_feed.folder() + u'/' + m_texts->text(textRow, TextName);
+            Q_EMIT transferRequested(m_state.transferFile);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CFV::archivePictures()
+{
+    const GridCellRange range = m_pictures->selectedCellRange();
+    if (!range.isValid())
+        return;
+    QList<FileItem> items;
+    RetryingOpener opener(m_retryBudgetMs);
+    for (int r = range.minRow; r <= range.maxRow && r < m_pictures->rowCount(); ++r) {
+        if (!m_pictures->isCellSelected(r, PictureNumber) && !m_pictures->isCellSelected(r, PictureDescription))
+            continue;
+        const QString path = rowPath(r);
+        if (path.isEmpty())
+            continue;
+        const qsizetype slash = path.lastIndexOf(u'/');
+        FileItem item;
+        item.name = path.mid(slash + 1);
+        item.folder = path.left(slash + 1);
+        // The card's description is the whole stored one; its keywords what the viewer shows.
+        item.description = DescriptionReader::readDescription(path, DescriptionReader::Form::Archive);
+        item.keywords = m_pictures->text(r, PictureDescription);
+        item.size = FeedItems::sizeOf(path, opener);
+        items.append(item);
+    }
+    if (!items.isEmpty())
+        Q_EMIT archiveFilesRequested(items);
+}
+
+void CFV::archiveTexts()
+{
+    const GridCellRange range = m_texts->selectedCellRange();
+    if (!range.isValid())
+        return;
+    QList<TextItem> texts;
+    for (int r = range.minRow; r <= range.maxRow && r < m_texts->rowCount(); ++r) {
+        if (!m_texts->isCellSelected(r, 0) && !m_texts->isCellSelected(r, TextName) && !m_texts->isCellSelected(r, TextBody))
+            continue;
+        TextItem item;
+        item.keywords = m_texts->text(r, TextName) + QString(kKeywordGap, u' ') + m_title;
+        item.text = m_texts->text(r, TextBody);
+        texts.append(item);
+    }
+    if (!texts.isEmpty())
+        Q_EMIT archiveTextsRequested(texts);
+}
+
+Status CFV::writeTextHandOff(const QString &text) const
+{
+    return ReportCopy::writeCrLfText(textHandOffPath(m_state.programFolder), text);
+}
+
+#include "CFV.moc"

@@ -1,0 +1,153 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "baskets/BasketPaging.h"
+#include "baskets/FeedIndex.h"
+#include "cards/CardDraft.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class CGridCtrl;
+class QMenu;
+class QPushButton;
+class QThread;
+class QTimer;
+
+// The basket viewer: the items of one information feed, pictures and files as thumbnails in
+// pages of twelve, or text messages, newest on top, kept up to date while the feed's writer adds
+// to it. Made as the widget of an MDI child; the caller puts it in a sub-window and connects the
+// request signals to the windows that carry them out.
+class CFV : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPictureGridKind = 91;
+    static constexpr int kTextGridKind = 920;
+    static constexpr int kPicturesKind = 5;
+    static constexpr int kTextsKind = 7;
+    static constexpr int kLiveUpdateMs = 1000;
+    static constexpr int kStopWaitMs = 2000;
+
+    // Context-menu commands.
+    enum Command {
+        CmdArchive = 32930,
+        CmdPrint = 32931,
+        CmdView = 32932,
+        CmdTextArchive = 32956,
+        CmdTextEdit = 32957,
+        CmdTextTransfer = 32958,
+        CmdTransfer = 32959,
+    };
+
+    // Reads the hand-over values of `state` once: basketFolder, basketIndexFile, basketTitle,
+    // viewerContentKind (5 pictures/files, 7 texts). Starts loading when first shown.
+    CFV(AppState &state, QWidget *parent = nullptr);
+    // Stops the loader (at most kStopWaitMs) and the timers.
+    ~CFV() override;
+
+    CGridCtrl *pictureGrid() const { return m_pictures; }
+    CGridCtrl *textGrid() const { return m_texts; }
+
+    // The page buttons.
+    void showNewest();
+    void showOldest();
+    void showOlder();
+    void showNewer();
+
+    // The context menu of a grid kind; its actions carry their command id as data. The caller
+    // owns it.
+    QMenu *contextMenu(int gridKind);
+    void runCommand(int command);
+
+    // For the tests and the caller.
+    int contentKind() const { return m_kind; }
+    const FeedIndex &feed() const { return m_feed; }
+    const BasketPaging::Pager &pager() const { return m_pager; }
+    int knownTextCount() const { return m_knownTexts; }
+    bool isLoading() const;
+    QTimer *pictureTimer() const { return m_pictureTimer; }
+    QTimer *textTimer() const { return m_textTimer; }
+    QPushButton *newestButton() const { return m_newest; }
+    QPushButton *olderButton() const { return m_older; }
+    QPushButton *newerButton() const { return m_newer; }
+    QPushButton *oldestButton() const { return m_oldest; }
+    // How long the opens of one page, update or command may wait for files the writer holds.
+    void setRetryBudget(int ms) { m_retryBudgetMs = ms; }
+    QString rowPath(int row) const;
+
+signals:
+    void archiveFilesRequested(const QList<FileItem> &items);
+    void archiveTextsRequested(const QList<TextItem> &texts);
+    // Open as an image document.
+    void viewRequested(const QString &path);
+    // The preview window, description read from the file.
+    void previewRequested(const QString &path, const QString &caption);
+    // The transfer file is set in the application state; the caller shows the transfer dialog.
+    void transferRequested(const QString &path);
+    // Rows whose column 0 or 1 is selected; the caller filters and previews.
+    void printRequested(const QStringList &paths);
+    // The first page's loader has ended.
+    void loadingFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    friend class FeedPageWorker;
+    struct LoaderState;
+
+    void createGrids();
+    void createButtons();
+    void layoutChildren();
+    void openPictures();
+    void openTexts();
+
+    void startLoader();
+    void stopLoader();
+    void onLoaderCount(int generation, int count);
+    void onLoaderRow(int generation, const FeedItem &item);
+    void onLoaderDone(int generation);
+
+    void beginPage();
+    void loadPage(const BasketPaging::Page &page);
+    void addPictureRow(const FeedItem &item);
+    void addTextRow(const FeedItem &item, bool coloured);
+    void trimPictureRows();
+    void pictureLiveUpdate();
+    void textLiveUpdate();
+    int countRecords(int budgetMs);
+
+    void onDoubleClicked(int row, int column, int gridKind);
+    void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
+    void archivePictures();
+    void archiveTexts();
+    Status writeTextHandOff(const QString &text) const;
+
+    AppState &m_state;
+    int m_kind = 0;
+    QString m_title;
+    FeedIndex m_feed;
+    BasketPaging::Pager m_pager;
+    int m_knownTexts = 0;
+    int m_retryBudgetMs = RetryingOpener::kDefaultBudgetMs;
+    bool m_started = false;
+
+    CGridCtrl *m_pictures = nullptr;
+    CGridCtrl *m_texts = nullptr;
+    QPushButton *m_newest = nullptr;
+    QPushButton *m_older = nullptr;
+    QPushButton *m_newer = nullptr;
+    QPushButton *m_oldest = nullptr;
+    QTimer *m_pictureTimer = nullptr;
+    QTimer *m_textTimer = nullptr;
+
+    std::shared_ptr<LoaderState> m_loader;
+    QPointer<QThread> m_thread;
+};
