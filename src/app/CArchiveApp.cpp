@@ -1,9 +1,15 @@
 #include "CArchiveApp.h"
 
 #include "ArchiveSetup.h"
+#include "CBasketBar.h"
 #include "CMainFrame.h"
 #include "CSettingsDlg.h"
+#include "baskets/CFT.h"
+#include "baskets/CFV.h"
+#include "baskets/CMemoDlg.h"
 #include "baskets/CPreviewDlg.h"
+#include "baskets/CTransferDlg.h"
+#include "search/CViewPrintPreview.h"
 #include "cards/CCardDlg.h"
 #include "search/CFReport.h"
 #include "search/CSearchDlg.h"
@@ -92,6 +98,8 @@ bool CArchiveApp::start(const QStringList &arguments)
     const Profile profile(*m_profile);
     m_state.textTool = profile.textTool();
     m_state.jpegQuality = profile.jpegQuality();
+    // Files that are not pictures go to this command; "lp" prints them on the default CUPS queue.
+    m_state.printCommand = m_profile->value(u"Print/Command"_s, m_state.printCommand).toString();
     if (profile.screen().maximized)
         m_frame->showMaximized();
     else
@@ -103,6 +111,7 @@ bool CArchiveApp::start(const QStringList &arguments)
         openImageFile(rest.join(u' '));
 
     m_frame->dispatch(Command::ToggleBaskets);
+    m_frame->basketBar()->start();
     m_frame->activateWindow();
     m_frame->setFocus();
     // The help page is handed to the view even when it is not there; the view shows why.
@@ -137,6 +146,16 @@ void CArchiveApp::createDialogs()
     connect(m_card, &CCardDlg::pickerRequested, m_picker, &CClassPickDlg::showPicker);
     connect(m_picker, &CClassPickDlg::classificationChosen, m_card, &CCardDlg::addClassification);
     connect(m_card, &CCardDlg::cardEntryChanged, frame, &CMainFrame::updateCommandStates);
+    connect(m_card, &CCardDlg::memoRequested, this, [this](qint32 serial) {
+        m_state.memoRow = QString::number(serial);
+        openMemo();
+    });
+    CBasketBar *bar = frame->basketBar();
+    connect(m_classes, &CClassesDlg::treeChanged, bar, &CBasketBar::refreshClassGrid);
+    connect(bar, &CBasketBar::reportRequested, this, &CArchiveApp::openReportWindow);
+    connect(bar, &CBasketBar::basketViewerRequested, this, &CArchiveApp::openBasketViewer);
+    connect(bar, &CBasketBar::thumbnailBrowserRequested, this, &CArchiveApp::openThumbnailBrowser);
+    connect(bar, &CBasketBar::memoRequested, this, &CArchiveApp::openMemo);
     // A page saved from the web view joins the card's files.
     connect(this, &CArchiveApp::webPageSaved, m_card, [this](const QString &folder, const QString &fileName) {
         FileItem item = FileItem::fromPath(folder + fileName);
@@ -162,6 +181,57 @@ void CArchiveApp::openReportWindow(const BuiltQuery &query)
                 m_preview->showPreview(path, caption, description, 1);
             });
     m_frame->addChild(report, query.title);
+}
+
+void CArchiveApp::archiveFiles(const QList<FileItem> &items)
+{
+    for (const FileItem &item : items)
+        m_card->appendItem(item);
+    m_card->show();
+    m_card->raise();
+}
+
+void CArchiveApp::openBasketViewer()
+{
+    auto *viewer = new CFV(m_state);
+    connect(viewer, &CFV::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
+    connect(viewer, &CFV::archiveTextsRequested, this, [this](const QList<TextItem> &texts) {
+        for (const TextItem &text : texts)
+            m_card->appendText(text.keywords, text.text);
+        m_card->show();
+        m_card->raise();
+    });
+    connect(viewer, &CFV::viewRequested, this, &CArchiveApp::openImageFile);
+    connect(viewer, &CFV::previewRequested, m_preview,
+            [this](const QString &path, const QString &caption) { m_preview->showPreview(path, caption, {}, 0); });
+    connect(viewer, &CFV::transferRequested, this, &CArchiveApp::transferFile);
+    connect(viewer, &CFV::printRequested, this, [this](const QStringList &paths) {
+        m_state.reportTitle = m_state.basketTitle;
+        CViewPrintPreview::open(m_state, paths, m_frame.get());
+    });
+    m_frame->addChild(viewer, m_state.basketTitle);
+}
+
+void CArchiveApp::openThumbnailBrowser()
+{
+    auto *browser = new CFT(m_state);
+    connect(browser, &CFT::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
+    connect(browser, &CFT::viewRequested, this, &CArchiveApp::openImageFile);
+    connect(browser, &CFT::transferRequested, this, &CArchiveApp::transferFile);
+    m_frame->addChild(browser, m_state.basketTitle);
+}
+
+void CArchiveApp::openMemo()
+{
+    CMemoDlg memo(m_state, *m_db, m_frame.get());
+    memo.exec();
+}
+
+void CArchiveApp::transferFile(const QString &path)
+{
+    m_state.transferFile = path;
+    CTransferDlg transfer(m_state, *m_db, m_frame.get());
+    transfer.exec();
 }
 
 void CArchiveApp::openWebPageView(bool maximized)
@@ -197,6 +267,7 @@ void CArchiveApp::saveWebPage()
 void CArchiveApp::wireCommands()
 {
     CMainFrame *frame = m_frame.get();
+    frame->setThumbnailBrowserOpener([this] { openThumbnailBrowser(); });
     frame->setWebViewPredicate(
         [](QMdiSubWindow *sub) { return qobject_cast<CWebPageView *>(sub->widget()) != nullptr; });
     frame->setHandler(Command::OpenWebPage, [this] { openWebPage(); });
@@ -218,6 +289,18 @@ void CArchiveApp::wireCommands()
                         Command::DeleteText, Command::EditText})
         frame->setHandler(command, [this, command] { m_card->runCommand(command); });
     frame->setHandler(Command::SaveWebPage, [this] { saveWebPage(); });
+    // The print commands of the frame go to the report window in front.
+    auto activeReport = [frame]() -> CFReport * {
+        QMdiSubWindow *sub = frame->mdiArea()->activeSubWindow();
+        return sub ? qobject_cast<CFReport *>(sub->widget()) : nullptr;
+    };
+    for (auto [command, reportCommand] : {std::pair{int(Command::Print), int(CFReport::CmdPrintAll)},
+                                          std::pair{int(Command::PrintSelected), int(CFReport::CmdPrintSelected)}}) {
+        frame->setHandler(command, [activeReport, reportCommand] {
+            if (CFReport *report = activeReport())
+                report->runCommand(reportCommand);
+        });
+    }
     m_menuStyle = new MenuStyle(this);
     frame->setHandler(Command::MenuStyleDefault, [this] { m_menuStyle->setLook(MenuStyle::Look::Default); });
     frame->setHandler(Command::MenuStyleFlat, [this] { m_menuStyle->setLook(MenuStyle::Look::Flat); });

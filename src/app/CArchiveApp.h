@@ -10,6 +10,7 @@
 #include <optional>
 
 class CCardDlg;
+struct FileItem;
 class CClassPickDlg;
 class CClassesDlg;
 class CPreviewDlg;
@@ -51,6 +52,13 @@ public:
     void openWebPageView(bool maximized);
     // The open-window service of the report window: one more report on the query.
     void openReportWindow(const BuiltQuery &query);
+    // The baskets' windows, on the hand-over values of the application state.
+    void openBasketViewer();
+    void openThumbnailBrowser();
+    // The memo dialog on the memo row of the application state, modal.
+    void openMemo();
+    // The transfer dialog sending the file, modal.
+    void transferFile(const QString &path);
 
 signals:
     // A web page was saved into a file that belongs in the card's file list.
@@ -62,6 +70,7 @@ private:
     void createDialogs();
     void openWebPage();
     void saveWebPage();
+    void archiveFiles(const QList<FileItem> &items);
 
     AppState m_state;
     std::unique_ptr<QSettings> m_profile;
