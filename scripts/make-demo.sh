@@ -52,3 +52,43 @@ card --class 2,21 --name "محضر اجتماع مجلس الادارة" --edito
   --file "$src/meeting-2026" --keywords "اجتماع+محضر" \
   --text "تقرر اعتماد الخطة السنوية" --keywords "قرار"
 echo "demo cards archived"
+
+# The icons that stand for files that are not pictures.
+icons="$home/COM/ICONS"
+mkdir -p "$icons"
+icon() { # file colour label
+  convert -size 120x108 xc:white -fill "$2" -stroke '#787878' -draw 'rectangle 30,6 90,102' \
+    -fill white -stroke none -pointsize 18 -gravity center -annotate +0+0 "$3" -quality 85 "$icons/$1"
+}
+icon word.jpg '#2b579a' DOC; icon text.jpg '#6d6d6d' TXT; icon mdb.jpg '#a4373a' MDB
+icon htm.jpg '#e44d26' HTM; icon xls.jpg '#217346' XLS; icon pdf.jpg '#d32f2f' PDF
+icon dlb.jpg '#5c6bc0' DLL; icon zip.jpg '#8d6e63' ZIP; icon dat.jpg '#546e7a' DAT
+icon exe.jpg '#37474f' EXE; icon chm.jpg '#00897b' CHM; icon rar.jpg '#6a1b9a' RAR
+icon mht.jpg '#ef6c00' MHT; icon pps.jpg '#c43e1c' PPS; icon ppt.jpg '#c43e1c' PPT
+icon any.jpg '#9e9e9e' '?'
+convert -size 120x108 xc:white -fill '#f0c850' -stroke '#787878' -draw 'rectangle 10,14 50,28' \
+  -draw 'rectangle 10,24 110,94' -quality 85 "$icons/FOLDER.jpg"
+
+# Three information feeds: scanned pages with an index, typed messages, and a fax folder that the
+# thumbnail browser shows as it is.
+feeds="$home/feeds"
+mkdir -p "$feeds/fax"
+feed() { "$bin/dovrelle-feed" add "$@" >/dev/null; }
+for n in 1 2 3 4 5 6 7; do page "scan-$n.jpg" "#$(printf '%02x%02xff' $((200 - n * 12)) $((220 - n * 6)))" "Scan $n"; done
+feed --folder "$feeds/scan" --index today.idx --describe "Incoming mail, page {n}" "$src"/scan-*.jpg
+feed --folder "$feeds/messages" --index messages.idx --text "اجتماع لجنة المشتريات يوم الاحد الساعة العاشرة" \
+  --text "يرجى تزويد قسم المحاسبة بنسخة من الفاتورة رقم 2031" --text "وصل كتاب وزارة المالية ويحتاج الى رد"
+cp "$src/letter-1.jpg" "$feeds/fax/fax-0312.jpg"; cp "$src/invoice.png" "$feeds/fax/fax-0313.png"
+cp "$src/report.pdf" "$feeds/fax/summary.pdf"
+admin feed set 1 --name "الماسح الضوئي" --folder "$feeds/scan" --type images
+admin feed set 2 --name "الرسائل" --folder "$feeds/messages" --type text
+admin feed set 3 --name "الفاكس" --folder "$feeds/fax" --type files
+
+# Files sent to the archivist, and a reminder for today.
+received="$home/DataBase/USERS/ARCHIVIST"
+mkdir -p "$received"
+cp "$src/letter-2.jpg" "$received/letter-2.jpg"; cp "$src/contract.tif" "$received/contract.tif"
+cp "$src/report.pdf" "$received/report.pdf"
+admin memo --card 1 --item 1 --to ARCHIVIST --text "الرد على كتاب وزارة المالية"
+admin memo --card 2 --item 1 --to ARCHIVIST --text "مراجعة الفاتورة مع المحاسبة"
+echo "demo feeds, received files and reminders ready"

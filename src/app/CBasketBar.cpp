@@ -324,7 +324,7 @@ void CBasketBar::alertTick()
         return;
 
     const QColor today(Reminders::kTodayColour);
-    const QPoint corner = mapToGlobal(rect().bottomRight());
+    QPoint corner = mapToGlobal(rect().bottomRight());
     const QPixmap icon = style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(16, 16);
     for (int r = 0; r < m_memos->rowCount(); ++r) {
         if (m_memos->background(r, MemoFile) != today)
@@ -338,6 +338,8 @@ void CBasketBar::alertTick()
         balloon->setBackgroundColour(today);
         balloon->showAt(corner, Qt::BottomRightCorner);
         m_balloons.append(balloon);
+        // The next one stands above this one instead of hiding it.
+        corner.ry() -= balloon->height() + 4;
     }
 }
 
