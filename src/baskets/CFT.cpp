@@ -319,11 +319,7 @@ void CFT::onRightClicked(int row, int column, int gridKind, const QPoint &global
         return;
     if (row >= 0 && column >= 0 && !m_grid->isCellSelected(row, column))
         m_grid->setCurrentCell(row, column);
-    QMenu *menu = contextMenu();
-    QAction *chosen = menu->exec(globalPos);
-    const int command = chosen ? chosen->data().toInt() : 0;
-    delete menu;
-    if (command)
+    if (const int command = CGridCtrl::chooseCommand(contextMenu(), globalPos))
         runCommand(command);
 }
 

@@ -258,13 +258,7 @@ void CFReport::onRightClicked(int row, int column, int gridKind, const QPoint &g
     CGridCtrl *grid = gridKind == kThumbnailGridKind ? m_thumbnails : m_texts;
     if (row >= 0 && column >= 0 && grid->currentRow() != row)
         grid->setCurrentCell(row, column);
-    QMenu *menu = contextMenu(gridKind);
-    if (!menu)
-        return;
-    QAction *chosen = menu->exec(globalPos);
-    const int command = chosen ? chosen->data().toInt() : 0;
-    delete menu;
-    if (command)
+    if (const int command = CGridCtrl::chooseCommand(contextMenu(gridKind), globalPos))
         runCommand(command);
 }
 

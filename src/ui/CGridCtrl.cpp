@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -520,4 +521,14 @@ bool CGridCtrl::paintCorner()
     QPainter painter(m_corner);
     style()->drawControl(QStyle::CE_Header, &option, &painter, m_corner);
     return true;
+}
+
+int CGridCtrl::chooseCommand(QMenu *menu, const QPoint &globalPos)
+{
+    if (!menu)
+        return 0;
+    const QAction *chosen = menu->exec(globalPos);
+    const int command = chosen ? chosen->data().toInt() : 0;
+    delete menu;
+    return command;
 }

@@ -7,6 +7,7 @@
 class GridLineStyle;
 class GridModel;
 class QAbstractButton;
+class QMenu;
 
 // The grid control of the forms: a table view over one GridModel, addressed by cell.
 //
@@ -98,6 +99,10 @@ public:
     // and fixed cells and cells past the grid's edge are left alone. Returns the cells written.
     int pasteText(const QString &text);
     QString selectedText() const;
+
+    // Shows a context menu whose actions carry their command ids as data, at the point, and
+    // deletes it. The chosen command; 0 when the menu was closed without a choice.
+    static int chooseCommand(QMenu *menu, const QPoint &globalPos);
 
 public slots:
     void paste();
