@@ -4,6 +4,12 @@
 #include "SearchIndex.h"
 
 #include <QCoreApplication>
+#include <QSqlRecord>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,6 +30,260 @@ SqlCondition cardIs(qint32 card)
 QString missingCounterRow()
 {
     return Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق");
+}
+
+const QString kReportOrder = u"n1, n2, sn"_s;
+
+constexpr double kRareHitsPerRootOfRows = 23.0;
+
+const QString kMatchSql = u"sn IN (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?)"_s;
+constexpr int kFewestRareHits = 1000;
+
+// A date range over more than this share of the archive's dates is read without the date index.
+constexpr double kWideDateShare = 0.25;
+
+using Part = SqlCondition::Part;
+
+// PostgreSQL's estimates for a LIKE answered by the trigram index are far off: it takes a phrase
+// in one row of a thousand for a common one and reads the whole table or a whole index instead.
+// The plan of a search knows better, from the index itself, and tells the engine which way to go
+// for the statements of that search: bitmap scans of the text index for a rare phrase, the card
+// index in report order for a common one.
+class RouteSettings
+{
+public:
+    RouteSettings(QSqlDatabase conn, Engine engine, SearchPlan::Route route) : m_conn(std::move(conn))
+    {
+        if (engine != Engine::PostgreSQL)
+            return;
+        switch (route) {
+        case SearchPlan::Route::ThroughIndex:
+            m_settings = {u"enable_seqscan"_s, u"enable_indexscan"_s};
+            break;
+        case SearchPlan::Route::ReportOrder:
+            m_settings = {u"enable_seqscan"_s, u"enable_sort"_s};
+            break;
+        case SearchPlan::Route::AsWritten:
+            break;
+        }
+        for (const QString &name : m_settings)
+            QSqlQuery(m_conn).exec(u"SET "_s + name + u" = off"_s);
+    }
+    ~RouteSettings()
+    {
+        for (const QString &name : m_settings)
+            QSqlQuery(m_conn).exec(u"RESET "_s + name);
+    }
+    RouteSettings(const RouteSettings &) = delete;
+    RouteSettings &operator=(const RouteSettings &) = delete;
+
+private:
+    QSqlDatabase m_conn;
+    QStringList m_settings;
+};
+
+// Chooses the forms of a condition's parts for one search; see CDFSet::planSearch.
+class SearchPlanner
+{
+public:
+    SearchPlanner(QSqlDatabase &conn, Engine engine, int rareHits)
+        : m_conn(conn), m_engine(engine), m_rareHits(rareHits)
+    {
+    }
+
+    Result<SearchPlan> plan(const SqlCondition &where)
+    {
+        if (!where.parts)
+            return SearchPlan{where};
+        const Part &root = *where.parts;
+        if (bound(root, m_rareHits) < m_rareHits)
+            drive(root, true);
+        if (!m_error.isEmpty())
+            return Result<SearchPlan>::failure(m_error);
+        const SqlCondition written = where.written([this](const Part &p) {
+            if (p.kind == Part::Kind::Text)
+                return m_driving.contains(&p) ? 0 : 1;
+            return wide(p) ? 1 : 0;
+        });
+        if (!m_error.isEmpty())
+            return Result<SearchPlan>::failure(m_error);
+        SqlCondition planned{written.sql, written.values};
+        if (!m_jointMatch.isEmpty()) {
+            // Implied by the condition, so it changes nothing but the way the rows are found.
+            planned = SqlCondition::allOf({planned, SqlCondition{kMatchSql, {m_jointMatch}}});
+        }
+        const bool throughIndex = !m_driving.empty() || !m_jointMatch.isEmpty();
+        return SearchPlan{planned, throughIndex ? SearchPlan::Route::ThroughIndex : SearchPlan::Route::ReportOrder};
+    }
+
+private:
+    // At most how many rows the part lets through as far as the index tells, counted up to
+    // `cap`: a result of `cap` means "cap or more". Probes stop as soon as the answer is known,
+    // so a search over many common classifications costs a few counts, not one per class.
+    qint64 bound(const Part &p, qint64 cap)
+    {
+        if (const auto it = m_bounds.find(&p); it != m_bounds.end()) {
+            const auto [value, countedTo] = it->second;
+            if (value < countedTo)
+                return value;
+            if (cap <= countedTo)
+                return cap;
+        }
+        qint64 b = cap;
+        switch (p.kind) {
+        case Part::Kind::Text:
+            if (!p.probe.sql.isEmpty())
+                b = std::min(count(p.probe, cap), cap);
+            break;
+        case Part::Kind::All: {
+            QStringList matches;
+            for (const auto &child : p.children) {
+                const qint64 c = bound(*child, b);
+                if (c < b) {
+                    b = c;
+                    m_fewest[&p] = child.get();
+                }
+                if (b == 0)
+                    break;
+            }
+            collectMatches(p, matches);
+            // Words that are each common may be rare together, as the keywords of a search
+            // often are: the full-text index answers all of them at once.
+            if (b > 0 && matches.size() >= 2) {
+                const QString joint = matches.join(u" AND "_s);
+                const qint64 c = count({u"SELECT count(*) FROM (SELECT rowid FROM fileserver_fts WHERE "
+                                        u"fileserver_fts MATCH ? LIMIT ?)"_s,
+                                        {joint}},
+                                       b);
+                if (c < b) {
+                    b = c;
+                    m_fewest.erase(&p);
+                    m_joint[&p] = joint;
+                }
+            }
+            break;
+        }
+        case Part::Kind::Any: {
+            qint64 sum = 0;
+            for (const auto &child : p.children) {
+                sum += bound(*child, cap - sum);
+                if (sum >= cap)
+                    break;
+            }
+            b = std::min(sum, cap);
+            break;
+        }
+        case Part::Kind::Plain:
+        case Part::Kind::Date:
+            break;
+        }
+        m_bounds[&p] = {b, cap};
+        return b;
+    }
+
+    // The full-text expressions of the parts that an All implies.
+    static void collectMatches(const Part &all, QStringList &matches)
+    {
+        for (const auto &child : all.children) {
+            if (child->kind == Part::Kind::Text && !child->match.isEmpty())
+                matches << u'(' + child->match + u')';
+            else if (child->kind == Part::Kind::All)
+                collectMatches(*child, matches);
+        }
+    }
+
+    // The part lets few rows through: find them through the index, and test the rest on them.
+    // `implied`: the whole condition implies the part (only "and" lies between them).
+    void drive(const Part &p, bool implied)
+    {
+        switch (p.kind) {
+        case Part::Kind::Text:
+            m_driving.insert(&p);
+            break;
+        case Part::Kind::All:
+            if (const auto it = m_fewest.find(&p); it != m_fewest.end())
+                drive(*it->second, implied);
+            else if (const auto joint = m_joint.find(&p); joint != m_joint.end() && implied)
+                m_jointMatch = joint->second;
+            break;
+        case Part::Kind::Any:
+            for (const auto &child : p.children)
+                drive(*child, false);
+            break;
+        case Part::Kind::Plain:
+        case Part::Kind::Date:
+            break;
+        }
+    }
+
+    qint64 count(const SqlCondition::Form &probe, qint64 cap)
+    {
+        const RouteSettings route(m_conn, m_engine, SearchPlan::Route::ThroughIndex);
+        QSqlQuery q(m_conn);
+        if (!q.prepare(probe.sql)) {
+            m_error = databaseError(q.lastError().text());
+            return cap;
+        }
+        for (const QVariant &v : probe.values)
+            q.addBindValue(v);
+        q.addBindValue(cap);
+        if (!q.exec() || !q.next()) {
+            m_error = databaseError(q.lastError().text());
+            return cap;
+        }
+        return q.value(0).toLongLong();
+    }
+
+    bool wide(const Part &date)
+    {
+        if (m_engine != Engine::SQLite || date.kind != Part::Kind::Date)
+            return false;
+        if (!m_spanRead) {
+            m_spanRead = true;
+            QSqlQuery q(m_conn);
+            // Two subqueries: each is answered from one end of the date index.
+            if (q.exec(u"SELECT (SELECT min(d1) FROM \"FILESERVER\"), (SELECT max(d1) FROM \"FILESERVER\")"_s)
+                && q.next()) {
+                m_first = dateFromValue(q.value(0));
+                m_last = dateFromValue(q.value(1));
+            }
+        }
+        if (!m_first.isValid() || !m_last.isValid() || m_last <= m_first)
+            return false;
+        const QDateTime from = std::max(dateFromValue(date.from), m_first);
+        const QDateTime until = std::min(dateFromValue(date.until), m_last);
+        if (!from.isValid() || !until.isValid())
+            return true;
+        const double share = double(from.secsTo(until)) / double(m_first.secsTo(m_last));
+        return share > kWideDateShare;
+    }
+
+    QSqlDatabase &m_conn;
+    Engine m_engine;
+    int m_rareHits;
+    std::map<const Part *, std::pair<qint64, qint64>> m_bounds; // value, counted up to
+    std::map<const Part *, const Part *> m_fewest;               // the child that bounds an All
+    std::map<const Part *, QString> m_joint;                     // or all its words at once
+    QString m_jointMatch;
+    std::set<const Part *> m_driving;
+    bool m_spanRead = false;
+    QDateTime m_first, m_last;
+    QString m_error;
+};
+
+QVariant boundValue(Engine engine, const Column<DocumentRow> &c, const DocumentRow &row)
+{
+    return std::visit(
+        [&](auto member) -> QVariant {
+            using T = std::remove_cvref_t<decltype(row.*member)>;
+            if constexpr (std::is_same_v<T, QDateTime>)
+                return dateValue(engine, row.*member);
+            else if constexpr (std::is_same_v<T, bool>)
+                return engine == Engine::SQLite ? QVariant(int(row.*member)) : QVariant(row.*member);
+            else
+                return QVariant(row.*member);
+        },
+        c.member);
 }
 
 } // namespace
@@ -126,7 +386,70 @@ Result<std::optional<DocumentRow>> CDFSet::rowBySerial(qint32 serial) const
 
 Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) const
 {
-    return Table::select(m_db, where, u"n1, n2"_s, limit);
+    if (!where.parts)
+        return Table::select(m_db, where, kReportOrder, limit);
+    const Result<SearchPlan> plan = planSearch(where);
+    if (!plan)
+        return Result<QList<DocumentRow>>::failure(plan.error());
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<QList<DocumentRow>>::failure(conn.error());
+    const RouteSettings route(*conn, m_db.engine(), plan->route);
+    return Table::select(m_db, plan->where, kReportOrder, limit);
+}
+
+Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits) const
+{
+    if (!where.parts)
+        return SearchPlan{where};
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<SearchPlan>::failure(conn.error());
+    if (rareHits < 0) {
+        // Through the index, the first page costs about 3 us per hit (all hits are found and
+        // sorted); walking the report order costs about 15 us per row walked, and a part with H
+        // hits among N rows needs 100 N / H rows for a page of 100. The two meet near 23 sqrt(N).
+        QSqlQuery q(*conn);
+        const qint64 rows = q.exec(u"SELECT max(sn) FROM \"FILESERVER\""_s) && q.next() ? q.value(0).toLongLong() : 0;
+        rareHits = std::clamp(int(kRareHitsPerRootOfRows * std::sqrt(double(rows))), kFewestRareHits, kRareHits);
+    }
+    return SearchPlanner(*conn, m_db.engine(), rareHits).plan(where);
+}
+
+Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std::optional<SearchKey> &after,
+                                              int limit) const
+{
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<QList<DocumentRow>>::failure(conn.error());
+    const RouteSettings route(*conn, m_db.engine(), plan.route);
+    SqlCondition page{plan.where.sql, plan.where.values};
+    if (after) {
+        page = SqlCondition::allOf(
+            {page, SqlCondition{u"(n1, n2, sn) > (?, ?, ?)"_s, {after->n1, after->n2, after->sn}}});
+    }
+    return Table::select(m_db, page, kReportOrder, limit);
+}
+
+Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) const
+{
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<QStringList>::failure(conn.error());
+    const RouteSettings route(*conn, m_db.engine(), plan.route);
+    QSqlQuery q(*conn);
+    const QString prefix = m_db.engine() == Engine::SQLite ? u"EXPLAIN QUERY PLAN "_s : u"EXPLAIN "_s;
+    if (!q.prepare(prefix + u"SELECT sn FROM \"FILESERVER\" WHERE "_s + plan.where.sql + u" ORDER BY "_s + kReportOrder
+                   + u" LIMIT "_s + QString::number(limit)))
+        return Result<QStringList>::failure(databaseError(q.lastError().text()));
+    for (const QVariant &v : plan.where.values)
+        q.addBindValue(v);
+    if (!q.exec())
+        return Result<QStringList>::failure(databaseError(q.lastError().text()));
+    QStringList lines;
+    while (q.next())
+        lines << q.value(q.record().count() - 1).toString();
+    return lines;
 }
 
 Result<qint32> CDFSet::insert(const DocumentRow &row) const
@@ -174,4 +497,39 @@ Result<int> CDFSet::removeSerial(qint32 serial) const
 Result<int> CDFSet::removeCard(qint32 card) const
 {
     return removeWhere(m_db, cardIs(card));
+}
+
+Result<int> CDFSet::insertMany(const QList<DocumentRow> &rows) const
+{
+    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
+    if (!conn)
+        return Result<int>::failure(conn.error());
+    QStringList names, marks;
+    for (const Column<DocumentRow> &c : Table::info().columns) {
+        if (c.type == ColumnType::Key)
+            continue;
+        names << quoted(c.name);
+        marks << u"?"_s;
+    }
+    QSqlQuery q(*conn);
+    if (!q.prepare(u"INSERT INTO \"FILESERVER\" ("_s + names.join(u", "_s) + u") VALUES ("_s + marks.join(u", "_s)
+                   + u") RETURNING sn"_s))
+        return Result<int>::failure(databaseError(q.lastError().text()));
+    QList<DocumentRow> stored;
+    stored.reserve(rows.size());
+    for (const DocumentRow &row : rows) {
+        int i = 0;
+        for (const Column<DocumentRow> &c : Table::info().columns) {
+            if (c.type != ColumnType::Key)
+                q.bindValue(i++, boundValue(m_db.engine(), c, row));
+        }
+        if (!q.exec() || !q.next())
+            return Result<int>::failure(databaseError(q.lastError().text()));
+        stored.append(row);
+        stored.back().sn = q.value(0).toInt();
+        q.finish();
+    }
+    if (Status s = SearchIndex::storeNew(*conn, stored); !s)
+        return Result<int>::failure(s.error());
+    return int(stored.size());
 }

@@ -91,6 +91,13 @@ const std::vector<Component> &components()
              if (s)
                  s = SearchIndex::fill(c);
              return s;
+         },
+         // The classification filter, filled from the paths of the rows already there.
+         [](QSqlDatabase &c, Engine e) -> Status {
+             Status s = SearchIndex::createClassTable(c, e);
+             if (s)
+                 s = SearchIndex::fillClassTable(c);
+             return s;
          }}},
         {DbFile::Classes,
          u"classes"_s,

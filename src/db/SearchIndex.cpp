@@ -3,6 +3,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+#include <functional>
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -33,6 +37,50 @@ Status run(QSqlQuery &q)
     return {};
 }
 
+Status storeClasses(QSqlQuery &ins, qint32 sn, const QString &path)
+{
+    for (int code : SearchIndex::classCodes(path)) {
+        ins.bindValue(0, code);
+        ins.bindValue(1, sn);
+        if (Status s = run(ins); !s)
+            return s;
+    }
+    return {};
+}
+
+const QString kInsertClass = QStringLiteral("INSERT INTO fileserver_class (code, sn) VALUES (?, ?)");
+
+constexpr int kFillBatch = 5000;
+
+// Hands every row of FILESERVER to `work`, a batch at a time in serial order. Each batch is read
+// whole before the work writes: PostgreSQL's driver drops the rest of a result that is still
+// being read when the same connection runs another statement.
+Status eachRowBatch(QSqlDatabase &conn, const QString &columns,
+                    const std::function<DocumentRow(const QSqlQuery &)> &read,
+                    const std::function<Status(const QList<DocumentRow> &)> &work)
+{
+    qint32 after = std::numeric_limits<qint32>::min();
+    for (;;) {
+        QList<DocumentRow> batch;
+        {
+            QSqlQuery rows(conn);
+            rows.setForwardOnly(true);
+            rows.prepare(u"SELECT "_s + columns + u" FROM \"FILESERVER\" WHERE sn > ? ORDER BY sn LIMIT "_s
+                         + QString::number(kFillBatch));
+            rows.addBindValue(after);
+            if (!rows.exec())
+                return Status::failure(databaseError(rows.lastError().text()));
+            while (rows.next())
+                batch.append(read(rows));
+        }
+        if (batch.isEmpty())
+            return {};
+        if (Status s = work(batch); !s)
+            return s;
+        after = batch.back().sn;
+    }
+}
+
 } // namespace
 
 namespace SearchIndex {
@@ -57,22 +105,45 @@ QString fold(const QString &text)
 SqlCondition containsAny(Engine engine, const QStringList &cols, const QString &phrase)
 {
     const QString folded = fold(phrase);
-    if (engine == Engine::SQLite && folded.size() >= kTrigram) {
-        QString quotedPhrase = folded;
-        quotedPhrase.replace(u'"', u"\"\""_s);
-        return {u"sn IN (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?)"_s,
-                {u'{' + cols.join(u' ') + u"} : \""_s + quotedPhrase + u'"'}};
-    }
-    QStringList tests;
+    const bool indexed = folded.size() >= kTrigram;
+    QStringList tests, rowTests;
     QVariantList values;
     for (const QString &c : cols) {
         tests << quoted(c) + u" LIKE ? ESCAPE '\\'"_s;
+        rowTests << u"f."_s + quoted(c) + u" LIKE ? ESCAPE '\\'"_s;
         values << likePattern(folded);
     }
-    return {u"sn IN (SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s) + u')', values};
+    auto part = std::make_shared<SqlCondition::Part>();
+    part->kind = SqlCondition::Part::Kind::Text;
+    if (engine == Engine::SQLite && indexed) {
+        QString quotedPhrase = folded;
+        quotedPhrase.replace(u'"', u"\"\""_s);
+        const QString match = u'{' + cols.join(u' ') + u"} : \""_s + quotedPhrase + u'"';
+        part->forms.append({u"sn IN (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?)"_s, {match}});
+        part->match = match;
+        part->probe = {u"SELECT count(*) FROM (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ? LIMIT ?)"_s,
+                       {match}};
+    } else {
+        part->forms.append({u"sn IN (SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s) + u')', values});
+        // pg_trgm makes its trigrams of the letters and digits alone: a phrase with other
+        // characters ("@12@") tells the index little and is not worth counting.
+        const bool wordsOnly = std::all_of(folded.begin(), folded.end(),
+                                           [](QChar c) { return c.isLetterOrNumber() || c == u' '; });
+        if (indexed && wordsOnly) {
+            part->probe = {u"SELECT count(*) FROM (SELECT 1 FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s)
+                               + u" LIMIT ?) AS probe"_s,
+                           values};
+        }
+    }
+    // The same test on the row in hand, for a search that walks the rows in report order and
+    // finds its first hits long before the index could list all of a common phrase.
+    part->rowTest = {rowTests.join(u" OR "_s), values};
+    part->forms.append(SqlCondition::rowTestForm(part->rowTest));
+    return SqlCondition::ofTree(std::move(part));
 }
 
-Status store(QSqlDatabase &conn, const DocumentRow &row)
+// The folded copy alone: the step of the schema that made the index came before the filter.
+Status storeFolded(QSqlDatabase &conn, const DocumentRow &row)
 {
     QSqlQuery del(conn);
     del.prepare(u"DELETE FROM fileserver_folded WHERE sn = ?"_s);
@@ -87,13 +158,53 @@ Status store(QSqlDatabase &conn, const DocumentRow &row)
     return run(ins);
 }
 
+Status store(QSqlDatabase &conn, const DocumentRow &row)
+{
+    if (Status s = storeFolded(conn, row); !s)
+        return s;
+    QSqlQuery delClasses(conn);
+    delClasses.prepare(u"DELETE FROM fileserver_class WHERE sn = ?"_s);
+    delClasses.addBindValue(row.sn);
+    if (Status s = run(delClasses); !s)
+        return s;
+    QSqlQuery insClass(conn);
+    if (!insClass.prepare(kInsertClass))
+        return Status::failure(databaseError(insClass.lastError().text()));
+    return storeClasses(insClass, row.sn, row.s1);
+}
+
+Status storeNew(QSqlDatabase &conn, const QList<DocumentRow> &rows)
+{
+    QSqlQuery ins(conn);
+    if (!ins.prepare(u"INSERT INTO fileserver_folded (sn, s1, s5, s6, m3, m1) VALUES (?, ?, ?, ?, ?, ?)"_s))
+        return Status::failure(databaseError(ins.lastError().text()));
+    QSqlQuery insClass(conn);
+    if (!insClass.prepare(kInsertClass))
+        return Status::failure(databaseError(insClass.lastError().text()));
+    for (const DocumentRow &row : rows) {
+        ins.bindValue(0, row.sn);
+        int i = 1;
+        for (const QString *text : {&row.s1, &row.s5, &row.s6, &row.m3, &row.m1})
+            ins.bindValue(i++, fold(*text));
+        if (Status s = run(ins); !s)
+            return s;
+        if (Status s = storeClasses(insClass, row.sn, row.s1); !s)
+            return s;
+    }
+    return {};
+}
+
 Status forget(QSqlDatabase &conn, const QString &where, const QVariantList &values)
 {
-    QSqlQuery q(conn);
-    q.prepare(u"DELETE FROM fileserver_folded WHERE sn IN (SELECT sn FROM \"FILESERVER\" WHERE "_s + where + u')');
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return run(q);
+    for (const QString &table : {u"fileserver_folded"_s, u"fileserver_class"_s}) {
+        QSqlQuery q(conn);
+        q.prepare(u"DELETE FROM "_s + table + u" WHERE sn IN (SELECT sn FROM \"FILESERVER\" WHERE "_s + where + u')');
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        if (Status s = run(q); !s)
+            return s;
+    }
+    return {};
 }
 
 Status create(QSqlDatabase &conn, Engine engine)
@@ -124,11 +235,7 @@ Status create(QSqlDatabase &conn, Engine engine)
 
 Status fill(QSqlDatabase &conn)
 {
-    QSqlQuery rows(conn);
-    rows.setForwardOnly(true);
-    if (!rows.exec(u"SELECT sn, s1, s5, s6, m3, m1 FROM \"FILESERVER\""_s))
-        return Status::failure(databaseError(rows.lastError().text()));
-    while (rows.next()) {
+    return eachRowBatch(conn, u"sn, s1, s5, s6, m3, m1"_s, [&](const QSqlQuery &rows) {
         DocumentRow row;
         row.sn = rows.value(0).toInt();
         row.s1 = rows.value(1).toString();
@@ -136,10 +243,61 @@ Status fill(QSqlDatabase &conn)
         row.s6 = rows.value(3).toString();
         row.m3 = rows.value(4).toString();
         row.m1 = rows.value(5).toString();
-        if (Status s = store(conn, row); !s)
-            return s;
+        return row;
+    }, [&](const QList<DocumentRow> &batch) -> Status {
+        for (const DocumentRow &row : batch) {
+            if (Status s = storeFolded(conn, row); !s)
+                return s;
+        }
+        return {};
+    });
+}
+
+QList<int> classCodes(const QString &path)
+{
+    // Only the pieces with "@" on both sides, and only as a number is written (no sign but "-",
+    // no leading zero): "@012@" holds no code 12, exactly as the text "@12@" does not occur in it.
+    QList<int> codes;
+    const QStringList pieces = path.split(u'@');
+    for (qsizetype i = 1; i + 1 < pieces.size(); ++i) {
+        bool ok = false;
+        const int code = pieces[i].toInt(&ok);
+        if (ok && QString::number(code) == pieces[i] && !codes.contains(code))
+            codes.append(code);
+    }
+    return codes;
+}
+
+Status createClassTable(QSqlDatabase &conn, Engine engine)
+{
+    const QString suffix = engine == Engine::SQLite ? u" WITHOUT ROWID"_s : QString();
+    for (const QString &sql : {u"CREATE TABLE fileserver_class (code INTEGER NOT NULL, sn INTEGER NOT NULL, "
+                               u"PRIMARY KEY (code, sn))"_s + suffix,
+                               u"CREATE INDEX fileserver_class_sn ON fileserver_class (sn)"_s}) {
+        QSqlQuery q(conn);
+        if (!q.exec(sql))
+            return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
     }
     return {};
+}
+
+Status fillClassTable(QSqlDatabase &conn)
+{
+    QSqlQuery ins(conn);
+    if (!ins.prepare(kInsertClass))
+        return Status::failure(databaseError(ins.lastError().text()));
+    return eachRowBatch(conn, u"sn, s1"_s, [](const QSqlQuery &rows) {
+        DocumentRow row;
+        row.sn = rows.value(0).toInt();
+        row.s1 = rows.value(1).toString();
+        return row;
+    }, [&](const QList<DocumentRow> &batch) -> Status {
+        for (const DocumentRow &row : batch) {
+            if (Status s = storeClasses(ins, row.sn, row.s1); !s)
+                return s;
+        }
+        return {};
+    });
 }
 
 } // namespace SearchIndex

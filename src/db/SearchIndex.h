@@ -26,10 +26,20 @@ SqlCondition containsAny(Engine engine, const QStringList &columns, const QStrin
 
 // Keeps the folded copy in step with a row written, changed or removed.
 Status store(QSqlDatabase &conn, const DocumentRow &row);
+// The folded copies of rows that have none yet, with one prepared statement.
+Status storeNew(QSqlDatabase &conn, const QList<DocumentRow> &rows);
 Status forget(QSqlDatabase &conn, const QString &where, const QVariantList &values);
 
 // Steps of the schema: the tables and their index, and the folded copy of existing rows.
 Status create(QSqlDatabase &conn, Engine engine);
 Status fill(QSqlDatabase &conn);
+
+// The classification filter: table fileserver_class holds one (code, sn) pair for every code a
+// row is filed under, that is every code C whose "@" + C + "@" stands in the row's s1, so that
+// "filed under C" is answered from an index instead of a LIKE over every path. store(),
+// storeNew() and forget() keep it in step with the rows as well.
+QList<int> classCodes(const QString &path);
+Status createClassTable(QSqlDatabase &conn, Engine engine);
+Status fillClassTable(QSqlDatabase &conn);
 
 } // namespace SearchIndex

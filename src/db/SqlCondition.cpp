@@ -1,5 +1,7 @@
 #include "SqlCondition.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -18,9 +20,10 @@ QString likePattern(const QString &text)
     return u'%' + escaped + u'%';
 }
 
-SqlCondition join(const QList<SqlCondition> &parts, const QString &op)
+SqlCondition join(const QList<SqlCondition> &parts, const QString &op, SqlCondition::Part::Kind kind)
 {
     SqlCondition out;
+    bool anyTree = false;
     for (const SqlCondition &part : parts) {
         if (part.isEmpty())
             continue;
@@ -28,8 +31,124 @@ SqlCondition join(const QList<SqlCondition> &parts, const QString &op)
             out.sql += op;
         out.sql += u'(' + part.sql + u')';
         out.values += part.values;
+        anyTree = anyTree || part.parts;
+    }
+    if (anyTree) {
+        auto group = std::make_shared<SqlCondition::Part>();
+        group->kind = kind;
+        for (const SqlCondition &part : parts) {
+            if (!part.isEmpty())
+                group->children.append(part.tree());
+        }
+        out.parts = std::move(group);
     }
     return out;
+}
+
+QString rowTestSql(const QString &test)
+{
+    return u"EXISTS (SELECT 1 FROM fileserver_folded f WHERE f.sn = \"FILESERVER\".sn AND ("_s + test;
+}
+
+// Whether the part is tested on the row's folded copy alone with the forms the chooser picks.
+bool isRowTest(const SqlCondition::Part &part, const SqlCondition::Chooser &choose)
+{
+    using Kind = SqlCondition::Part::Kind;
+    if (!choose)
+        return false;
+    switch (part.kind) {
+    case Kind::Text:
+        return !part.rowTest.sql.isEmpty() && choose(part) == 1;
+    case Kind::All:
+    case Kind::Any:
+        return !part.children.isEmpty()
+               && std::all_of(part.children.begin(), part.children.end(),
+                              [&](const auto &child) { return isRowTest(*child, choose); });
+    case Kind::Plain:
+    case Kind::Date:
+        return false;
+    }
+    return false;
+}
+
+// The test of a part for which isRowTest holds, on the folded copy "f".
+void renderRowTest(const SqlCondition::Part &part, QString &sql, QVariantList &values)
+{
+    using Kind = SqlCondition::Part::Kind;
+    if (part.kind == Kind::Text) {
+        sql += part.rowTest.sql;
+        values += part.rowTest.values;
+        return;
+    }
+    const QString op = part.kind == Kind::All ? u" AND "_s : u" OR "_s;
+    bool first = true;
+    for (const auto &child : part.children) {
+        if (!first)
+            sql += op;
+        first = false;
+        sql += u'(';
+        renderRowTest(*child, sql, values);
+        sql += u')';
+    }
+}
+
+void render(const SqlCondition::Part &part, const SqlCondition::Chooser &choose, QString &sql, QVariantList &values)
+{
+    using Kind = SqlCondition::Part::Kind;
+    switch (part.kind) {
+    case Kind::All:
+    case Kind::Any: {
+        // The parts tested on the row in hand look up its folded copy once, all in one test.
+        if (isRowTest(part, choose)) {
+            sql += rowTestSql(QString());
+            renderRowTest(part, sql, values);
+            sql += u"))"_s;
+            return;
+        }
+        QList<const SqlCondition::Part *> rowTests, others;
+        for (const auto &child : part.children)
+            (part.kind == Kind::All && isRowTest(*child, choose) ? rowTests : others).append(child.get());
+        if (rowTests.size() < 2) {
+            rowTests.clear();
+            others.clear();
+            for (const auto &child : part.children)
+                others.append(child.get());
+        }
+        const QString op = part.kind == Kind::All ? u" AND "_s : u" OR "_s;
+        bool first = true;
+        for (const SqlCondition::Part *child : others) {
+            if (!first)
+                sql += op;
+            first = false;
+            sql += u'(';
+            render(*child, choose, sql, values);
+            sql += u')';
+        }
+        if (!rowTests.isEmpty()) {
+            if (!first)
+                sql += op;
+            sql += u'(' + rowTestSql(QString());
+            for (qsizetype i = 0; i < rowTests.size(); ++i) {
+                sql += i == 0 ? u"("_s : u" AND ("_s;
+                renderRowTest(*rowTests[i], sql, values);
+                sql += u')';
+            }
+            sql += u")))"_s;
+        }
+        return;
+    }
+    case Kind::Plain:
+        sql += part.forms.value(0).sql;
+        values += part.forms.value(0).values;
+        return;
+    case Kind::Text:
+    case Kind::Date: {
+        const int i = choose ? std::clamp(choose(part), 0, int(part.forms.size()) - 1) : 0;
+        sql += part.forms.at(i).sql;
+        values += part.forms.at(i).values;
+        return;
+    }
+    }
 }
 
 } // namespace
@@ -81,25 +200,75 @@ SqlCondition SqlCondition::equals(const QString &column, const QVariant &value)
     return {quoted(column) + u" = ?"_s, {value}};
 }
 
-SqlCondition SqlCondition::filedUnder(Engine engine, int code)
+SqlCondition SqlCondition::filedUnder(Engine, int code)
 {
-    // "@5@" holds 5 but neither 15 nor 55: the delimiters on both sides make the match exact.
-    return contains(engine, u"s1"_s, u'@' + QString::number(code) + u'@');
+    // The classification filter holds a pair for every "@" + code + "@" in a row's path: the same
+    // rows as s1 LIKE '%@code@%' ("@5@" holds 5 but neither 15 nor 55), found through an index.
+    auto part = std::make_shared<Part>();
+    part->kind = Part::Kind::Text;
+    part->forms = {{u"sn IN (SELECT sn FROM fileserver_class WHERE code = ?)"_s, {code}},
+                   {u"EXISTS (SELECT 1 FROM fileserver_class c WHERE c.code = ? AND c.sn = \"FILESERVER\".sn)"_s, {code}}};
+    part->probe = {u"SELECT count(*) FROM (SELECT 1 FROM fileserver_class WHERE code = ? LIMIT ?) AS probe"_s, {code}};
+    return ofTree(std::move(part));
+}
+
+SqlCondition::Form SqlCondition::rowTestForm(const Form &test)
+{
+    return {rowTestSql(test.sql) + u"))"_s, test.values};
 }
 
 SqlCondition SqlCondition::dateRange(Engine engine, const QString &column, const QDateTime &from,
                                      const QDateTime &until)
 {
-    return {quoted(column) + u" >= ? AND "_s + quoted(column) + u" < ?"_s,
-            {dateValue(engine, from), dateValue(engine, until)}};
+    const QVariantList bounds{dateValue(engine, from), dateValue(engine, until)};
+    // "+column" keeps SQLite off the column's index: for a wide range it walks nearly the whole
+    // index and is slower than reading the table in any order.
+    const QString plain = quoted(column);
+    const QString unindexed = engine == Engine::SQLite ? u'+' + plain : plain;
+    auto part = std::make_shared<Part>();
+    part->kind = Part::Kind::Date;
+    part->forms = {{plain + u" >= ? AND "_s + plain + u" < ?"_s, bounds},
+                   {unindexed + u" >= ? AND "_s + unindexed + u" < ?"_s, bounds}};
+    part->from = bounds[0];
+    part->until = bounds[1];
+    SqlCondition out{part->forms[0].sql, bounds};
+    out.parts = std::move(part);
+    return out;
 }
 
 SqlCondition SqlCondition::allOf(const QList<SqlCondition> &parts)
 {
-    return join(parts, u" AND "_s);
+    return join(parts, u" AND "_s, Part::Kind::All);
 }
 
 SqlCondition SqlCondition::anyOf(const QList<SqlCondition> &parts)
 {
-    return join(parts, u" OR "_s);
+    return join(parts, u" OR "_s, Part::Kind::Any);
+}
+
+std::shared_ptr<const SqlCondition::Part> SqlCondition::tree() const
+{
+    if (parts)
+        return parts;
+    auto leaf = std::make_shared<Part>();
+    leaf->forms = {{sql, values}};
+    return leaf;
+}
+
+SqlCondition SqlCondition::ofTree(std::shared_ptr<const Part> part)
+{
+    SqlCondition out;
+    render(*part, {}, out.sql, out.values);
+    out.parts = std::move(part);
+    return out;
+}
+
+SqlCondition SqlCondition::written(const Chooser &choose) const
+{
+    if (!parts)
+        return *this;
+    SqlCondition out;
+    render(*parts, choose, out.sql, out.values);
+    out.parts = parts;
+    return out;
 }

@@ -6,21 +6,62 @@
 #include <QString>
 #include <QVariantList>
 
+#include <functional>
+#include <memory>
+
 // A piece of a WHERE clause with "?" placeholders and the values bound to them. User text never
 // becomes SQL text: it travels as a bound value, so quotes and wildcard characters stay literal.
+//
+// Some pieces can be written more than one way with the same rows as the result: a text test can
+// be answered from the text index or row by row from the folded copy, a date range through its
+// index or not. Such a condition keeps its parts as a tree, so that a search can write each part
+// the way that is fastest for this query (CDFSet::searchPage); `sql` is always the default form.
 struct SqlCondition
 {
+    struct Form
+    {
+        QString sql;
+        QVariantList values = {};
+    };
+
+    struct Part
+    {
+        enum class Kind { Plain, All, Any, Text, Date };
+        Kind kind = Kind::Plain;
+        QList<std::shared_ptr<const Part>> children = {}; // All, Any
+        // Plain: one form. Text: [0] answered by the index, [1] tested on the row in hand.
+        // Date: [0] may use the column's index, [1] may not.
+        QList<Form> forms = {};
+        Form probe = {};       // Text: counts index hits, LIMIT ? bound last; empty: no index
+        Form rowTest = {};     // Text: forms[1]'s test on the folded copy "f" of the row
+        QString match = {};    // Text on SQLite: the full-text expression of forms[0]
+        QVariant from = {};    // Date: the bounds as stored
+        QVariant until = {};
+    };
+    // Chooses the form of a Text or Date part; the index into Part::forms.
+    using Chooser = std::function<int(const Part &)>;
+
     QString sql;
     QVariantList values;
+    std::shared_ptr<const Part> parts = {}; // null: the condition has one form only
 
     bool isEmpty() const { return sql.isEmpty(); }
+
+    // The same condition with the forms the chooser picks. Without parts, the condition itself.
+    SqlCondition written(const Chooser &choose) const;
+    // The tree of the condition, a Plain leaf when it has none.
+    std::shared_ptr<const Part> tree() const;
+    static SqlCondition ofTree(std::shared_ptr<const Part> part);
+    // A test on the folded copy "f" of the row (see SearchIndex) as a condition on the row.
+    static Form rowTestForm(const Form &test);
 
     // column contains text, without regard to letter case; "%", "_" and "*" in text are literal.
     static SqlCondition contains(Engine engine, const QString &column, const QString &text);
     // column equals text, without regard to letter case.
     static SqlCondition equalsNoCase(const QString &column, const QString &text);
     static SqlCondition equals(const QString &column, const QVariant &value);
-    // The row's classification path holds "@" + code + "@".
+    // The row's classification path holds "@" + code + "@" (answered by the classification
+    // filter, which the archive's schema keeps with the rows).
     static SqlCondition filedUnder(Engine engine, int code);
     // from <= column < until (an inclusive range of days ends at the next day).
     static SqlCondition dateRange(Engine engine, const QString &column, const QDateTime &from,

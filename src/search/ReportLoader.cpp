@@ -11,7 +11,11 @@
 #include <QPainter>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
+#include <future>
+#include <optional>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -30,7 +34,7 @@ struct ReportLoader::Shared
     std::atomic<int> textRows{0};
 
     QMutex mutex;
-    std::shared_ptr<const QList<DocumentRow>> rows; // read once, kept for resuming
+    std::optional<SearchKey> resumeKey; // the last record read before the stop
 };
 
 namespace {
@@ -50,6 +54,15 @@ constexpr IconRule kIconRules[] = {
     {u"DAT", u"dat.jpg"},  {u"EXE", u"exe.jpg"},  {u"CHM", u"chm.jpg"},   {u"RAR", u"rar.jpg"},
     {u"MHT", u"mht.jpg"},  {u"PPS", u"pps.jpg"},  {u"PPT", u"ppt.jpg"},
 };
+
+// The result is read a page at a time: a small first page so that the first hits show at once,
+// then larger ones. Between pages no statement is open, so a long report holds no lock that
+// would keep other workstations from archiving.
+constexpr int kFirstPage = 100;
+constexpr int kPageGrowth = 4;
+constexpr int kLargestPage = 1000;
+// Thumbnails made at once for every core: enough to keep the cores busy while one waits on a disk.
+constexpr int kRowsPerCore = 2;
 
 constexpr QRgb kFolderColour = qRgb(240, 200, 80);
 constexpr QRgb kPageColour = qRgb(250, 250, 250);
@@ -76,6 +89,11 @@ QImage standInIcon(qint32 kind)
             p.drawLine(38, y, 82, y);
     }
     return picture;
+}
+
+bool isImageRow(qint32 kind)
+{
+    return kind == KindFile || kind == KindImage || kind == KindFolder;
 }
 
 ReportHit hitOf(const DocumentRow &row, const QString &fileServer)
@@ -123,6 +141,7 @@ public:
         std::shared_ptr<ReportLoader::Shared> shared;
         int generation = 0;
         int from = 0;
+        std::optional<SearchKey> after;
     };
 
     explicit ReportWorker(Job job) : m_job(std::move(job)) {}
@@ -156,66 +175,96 @@ QImage ReportWorker::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cac
 void ReportWorker::run()
 {
     ReportLoader::Shared &shared = *m_job.shared;
+    const CDFSet table(m_job.db);
+    const ThumbnailCache cache(m_job.cacheFolder);
 
-    std::shared_ptr<const QList<DocumentRow>> rows;
-    {
-        QMutexLocker lock(&shared.mutex);
-        rows = shared.rows;
-    }
-    if (!rows) {
-        const Result<QList<DocumentRow>> found = CDFSet(m_job.db).search(m_job.where);
-        if (!found.ok()) {
-            Database::closeThreadConnections();
-            if (current()) {
-                shared.running = false;
-                shared.stopRequested = false;
-                Q_EMIT failed(found.error());
+    // Ends the run; `position` and `after` are where a resume goes on.
+    const auto end = [&](int position, const std::optional<SearchKey> &after, bool complete) {
+        Database::closeThreadConnections();
+        if (current()) {
+            QMutexLocker lock(&shared.mutex);
+            shared.resumePosition = position;
+            shared.resumeKey = after;
+            if (complete) {
+                shared.complete = true;
+                shared.recordCount = position;
             }
-            Q_EMIT runEnded();
+            shared.running = false;
+            shared.stopRequested = false;
+        }
+        Q_EMIT runEnded();
+    };
+
+    int j = m_job.from;
+    std::optional<SearchKey> after = m_job.after;
+    const Result<SearchPlan> where = table.planSearch(m_job.where);
+    if (!where) {
+        if (current())
+            Q_EMIT failed(where.error());
+        end(j, after, false);
+        return;
+    }
+
+    int pageSize = kFirstPage;
+    for (;;) {
+        if (shared.stopRequested.load() || !current()) {
+            end(j, after, false);
             return;
         }
-        rows = std::make_shared<const QList<DocumentRow>>(*found);
-        QMutexLocker lock(&shared.mutex);
-        if (current()) {
-            shared.rows = rows;
-            shared.recordCount = int(rows->size());
-        }
-    }
-    // The rows are in memory now; the connection is not needed while the thumbnails are made.
-    Database::closeThreadConnections();
-
-    const ThumbnailCache cache(m_job.cacheFolder);
-    const int count = int(rows->size());
-    bool stopped = false;
-    for (int j = m_job.from; j < count; ++j) {
-        if (m_job.hook)
-            m_job.hook(j);
-        if (shared.stopRequested.load() || !current()) {
+        const Result<QList<DocumentRow>> page = table.searchPage(*where, after, pageSize);
+        if (!page) {
             if (current())
-                shared.resumePosition = j;
-            stopped = true;
-            break;
+                Q_EMIT failed(page.error());
+            end(j, after, false);
+            return;
         }
-        const DocumentRow &row = rows->at(j);
-        if (row.n3 == KindFile || row.n3 == KindImage || row.n3 == KindFolder) {
-            ReportHit hit = hitOf(row, m_job.fileServer);
-            const int index = shared.imageRows++;
-            hit.number = index < m_job.thumbnailLimit ? index : -1;
-            const QImage thumbnail = hit.number >= 0 ? thumbnailOf(hit, cache) : QImage();
-            Q_EMIT imageRow(hit, thumbnail);
-        } else if (row.n3 == KindText) {
-            ReportHit hit = hitOf(row, m_job.fileServer);
-            hit.number = shared.textRows++;
-            Q_EMIT textRow(hit);
+        // The thumbnails of a few rows at a time are made side by side, one per core, and the rows
+        // handed over in order; a stop is still seen before every row.
+        const int sideBySide = std::max(1, QThread::idealThreadCount()) * kRowsPerCore;
+        for (qsizetype first = 0; first < page->size(); first += sideBySide) {
+            const qsizetype last = std::min<qsizetype>(first + sideBySide, page->size());
+            std::vector<std::future<QImage>> thumbnails(size_t(last - first));
+            int slot = shared.imageRows.load();
+            for (qsizetype k = first; k < last; ++k) {
+                const DocumentRow &row = page->at(k);
+                if (!isImageRow(row.n3))
+                    continue;
+                if (slot++ < m_job.thumbnailLimit) {
+                    thumbnails[size_t(k - first)] = std::async(std::launch::async, [this, &cache, hit = hitOf(row, m_job.fileServer)] {
+                        return thumbnailOf(hit, cache);
+                    });
+                }
+            }
+            for (qsizetype k = first; k < last; ++k) {
+                const DocumentRow &row = page->at(k);
+                if (m_job.hook)
+                    m_job.hook(j);
+                if (shared.stopRequested.load() || !current()) {
+                    end(j, after, false);
+                    return;
+                }
+                if (isImageRow(row.n3)) {
+                    ReportHit hit = hitOf(row, m_job.fileServer);
+                    const int index = shared.imageRows++;
+                    hit.number = index < m_job.thumbnailLimit ? index : -1;
+                    std::future<QImage> &made = thumbnails[size_t(k - first)];
+                    const QImage thumbnail = hit.number >= 0 && made.valid() ? made.get() : QImage();
+                    Q_EMIT imageRow(hit, thumbnail);
+                } else if (row.n3 == KindText) {
+                    ReportHit hit = hitOf(row, m_job.fileServer);
+                    hit.number = shared.textRows++;
+                    Q_EMIT textRow(hit);
+                }
+                after = SearchKey::of(row);
+                ++j;
+            }
         }
+        if (page->size() < pageSize) {
+            end(j, after, true);
+            return;
+        }
+        pageSize = std::min(pageSize * kPageGrowth, kLargestPage);
     }
-    if (current()) {
-        if (!stopped)
-            shared.complete = true;
-        shared.running = false;
-        shared.stopRequested = false;
-    }
-    Q_EMIT runEnded();
 }
 
 ReportLoader::ReportLoader(Database db, SqlCondition where, QString fileServerFolder, QString programFolder,
@@ -275,7 +324,7 @@ void ReportLoader::start()
     stop();
     {
         QMutexLocker lock(&m_shared->mutex);
-        m_shared->rows.reset();
+        m_shared->resumeKey.reset();
     }
     m_shared->recordCount = -1;
     m_shared->resumePosition = 0;
@@ -309,6 +358,10 @@ void ReportLoader::launch(int from)
     job.shared = m_shared;
     job.generation = ++m_shared->generation;
     job.from = from;
+    {
+        QMutexLocker lock(&m_shared->mutex);
+        job.after = from > 0 ? m_shared->resumeKey : std::nullopt;
+    }
     m_shared->stopRequested = false;
     m_shared->running = true;
 

@@ -34,10 +34,13 @@ Q_DECLARE_METATYPE(ReportHit)
 // to the thread that owns the loader as a queued signal, so that a window can use it without ever
 // being touched from the worker.
 //
-// Files, images and folders come out as imageRow with their thumbnail (the first 2000 of them; the
-// later ones get none), texts as textRow, every other kind not at all. A stop keeps the position of
-// the record at which the loader stopped; resume goes on from there, so that stopping and resuming
-// any number of times gives every hit exactly once. The result is read once and kept for resuming.
+// The result is read in report order a page at a time and every row is handed over as soon as it
+// is read, so the first hits show while the rest of a long result is still to come. Files, images
+// and folders come out as imageRow with their thumbnail (the first 2000 of them; the later ones
+// get none), texts as textRow, every other kind not at all. A stop keeps the position and the
+// order key of the record at which the loader stopped; resume runs the query again from the row
+// after that key, so that stopping and resuming any number of times gives every hit exactly once,
+// even when cards were added or removed meanwhile.
 class ReportLoader : public QObject
 {
     Q_OBJECT
@@ -73,7 +76,7 @@ public:
     bool isRunning() const;
     bool isComplete() const;
     int resumePosition() const;
-    // Records of the result, known once the first run has read them; -1 before.
+    // Records of the result, known once a run has read to its end; -1 before.
     int recordCount() const;
 
 signals:

@@ -131,7 +131,8 @@ TEST_P(ReportLoading, StopThenResumeGivesEveryHitExactlyOnce)
     ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
     EXPECT_FALSE(l->isComplete());
     EXPECT_EQ(l->resumePosition(), 10);
-    EXPECT_EQ(l->recordCount(), 42);
+    // The rest of the result is not read yet, so its size is not known.
+    EXPECT_EQ(l->recordCount(), -1);
     // Records 0..9 are cards 1..10: kinds image, file, folder, text, 7, 0, image, ...
     EXPECT_EQ(got.images.size() + got.texts.size(), 7);
 
@@ -145,6 +146,7 @@ TEST_P(ReportLoading, StopThenResumeGivesEveryHitExactlyOnce)
     ASSERT_TRUE(waitForRuns(*l, got.runs, 3));
     EXPECT_TRUE(l->isComplete());
     EXPECT_FALSE(l->isRunning());
+    EXPECT_EQ(l->recordCount(), 42);
 
     std::map<qint32, int> seen;
     for (const ReportHit &hit : got.images) {

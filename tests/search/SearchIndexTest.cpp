@@ -1,9 +1,12 @@
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "db/ScopedTransaction.h"
+#include "db/Schema.h"
 #include "db/SearchIndex.h"
 
 #include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -107,3 +110,50 @@ TEST_P(IndexAgreesWithScan, OnGeneratedRows)
 }
 
 DOVRELLE_ON_BOTH_ENGINES(IndexAgreesWithScan);
+
+namespace {
+class IndexUpgrade : public EngineTest
+{
+};
+} // namespace
+
+TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
+{
+    // Rows written by a program that had no index yet: the upgrade must index all of them, not
+    // only the first one it reads.
+    for (int i = 0; i < 30; ++i) {
+        DocumentRow r;
+        r.n1 = i + 1;
+        r.n2 = 1;
+        r.n3 = 1;
+        r.s1 = QStringLiteral("@%1@").arg(i % 4 + 1);
+        r.m3 = i % 3 == 0 ? QStringLiteral("تقرير سنوي") : QStringLiteral("محضر");
+        ASSERT_TRUE(CDFSet(db()).insert(r).ok());
+    }
+    {
+        Result<QSqlDatabase> conn = db().connection(DbFile::Archive);
+        ASSERT_TRUE(conn.ok());
+        QSqlQuery q(*conn);
+        QStringList drops{QStringLiteral("DROP TABLE fileserver_class"), QStringLiteral("DROP INDEX fileserver_series")};
+        if (db().engine() == Engine::SQLite)
+            drops << QStringLiteral("DROP TABLE fileserver_fts");
+        drops << QStringLiteral("DROP TABLE fileserver_folded")
+              << QStringLiteral("UPDATE dovrelle_schema SET version = 1 WHERE component = 'archive'");
+        for (const QString &sql : drops)
+            ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    }
+    const Status upgraded = Schema::upgrade(db());
+    ASSERT_TRUE(upgraded.ok()) << upgraded.error().toStdString();
+
+    const auto count = [&](const SqlCondition &where) {
+        const Result<QList<DocumentRow>> rows =
+            CDFSet(db()).search(SqlCondition::allOf({where, SqlCondition::raw(QStringLiteral("n1 > 0"))}));
+        EXPECT_TRUE(rows.ok());
+        return rows ? int(rows->size()) : -1;
+    };
+    EXPECT_EQ(count(SearchIndex::containsAny(db().engine(), {QStringLiteral("m3")}, QStringLiteral("تقرير"))), 10);
+    EXPECT_EQ(count(SearchIndex::containsAny(db().engine(), {QStringLiteral("m3")}, QStringLiteral("محضر"))), 20);
+    EXPECT_EQ(count(SqlCondition::filedUnder(db().engine(), 2)), 8);
+}
+
+DOVRELLE_ON_BOTH_ENGINES(IndexUpgrade);

@@ -377,18 +377,18 @@ int cmdSearch(const QStringList &args)
         return fail(s.error());
 
     if (parser.isSet(explain)) {
-        Result<QSqlDatabase> conn = db->connection(DbFile::Archive);
-        if (!conn)
-            return fail(conn.error());
-        QSqlQuery plan(*conn);
-        const QString prefix = db->engine() == Engine::SQLite ? u"EXPLAIN QUERY PLAN "_s : u"EXPLAIN "_s;
-        plan.prepare(prefix + u"SELECT sn FROM \"FILESERVER\" WHERE "_s + q->where.sql + u" ORDER BY n1, n2"_s);
-        for (const QVariant &v : q->where.values)
-            plan.addBindValue(v);
-        if (!plan.exec())
-            return fail(databaseError(plan.lastError().text()));
-        while (plan.next())
-            out() << plan.value(plan.record().count() - 1).toString() << '\n';
+        // The plan of the report's first page, written and routed as the report runs it.
+        const CDFSet table(*db);
+        const Result<SearchPlan> plan = table.planSearch(q->where);
+        if (!plan)
+            return fail(plan.error());
+        const Result<QStringList> lines = table.explainSearch(*plan, 100);
+        if (!lines)
+            return fail(lines.error());
+        static const char *const kRoutes[] = {"as written", "through the text index", "in report order"};
+        out() << "route: " << kRoutes[int(plan->route)] << '\n';
+        for (const QString &line : *lines)
+            out() << line << '\n';
         out().flush();
         return 0;
     }
