@@ -29,8 +29,11 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTranslator>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -59,6 +62,12 @@ void CArchiveApp::setUpApplication(QApplication &app)
     QFont font(u"Noto Sans"_s, 10);
     font.setFamilies({u"Noto Sans"_s, u"Noto Sans Arabic"_s, u"DejaVu Sans"_s});
     app.setFont(font);
+    // Qt's own texts (standard buttons, file and print dialogs) in Arabic as well.
+    auto *qtTexts = new QTranslator(&app);
+    if (qtTexts->load(QLocale(QLocale::Arabic), u"qtbase"_s, u"_"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts);
+    else
+        delete qtTexts;
 }
 
 bool CArchiveApp::openDatabase()

@@ -9,14 +9,18 @@
 #include "users/CLoginDlg.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -76,4 +80,15 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     EXPECT_EQ(app.state().reportMode, 2);
     frame->close();
     MessageBox::setTestMode(false);
+}
+
+TEST(AppStart, QtsOwnButtonsSpeakArabic)
+{
+    CArchiveApp::setUpApplication(*qApp);
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+    EXPECT_NE(cancel, QStringLiteral("&Cancel"));
+    EXPECT_TRUE(std::any_of(cancel.cbegin(), cancel.cend(), [](QChar c) { return c.script() == QChar::Script_Arabic; }))
+        << cancel.toStdString();
+    EXPECT_TRUE(qApp->isRightToLeft());
 }
