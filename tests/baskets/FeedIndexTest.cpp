@@ -112,9 +112,13 @@ TEST_F(FeedIndexFiles, AnOpenWaitsForAFileThatComesWithinTheBudget)
 {
     std::thread writer([path = indexPath()] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
+        // Made whole under another name and renamed, so that the reader cannot find it empty.
+        QFile file(path + u".part"_s);
+        if (file.open(QIODevice::WriteOnly)) {
             file.write(FeedTest::record(0, u"late.jpg"_s));
+            file.close();
+            QFile::rename(path + u".part"_s, path);
+        }
     });
     RetryingOpener opener(3000);
     const int count = feed().recordCount(opener);
