@@ -93,14 +93,12 @@ void CBasketBar::showError(const QString &message)
 // that appear later are listed at the next start.
 void CBasketBar::buildFeeds()
 {
-    m_feeds->setColumnCount(5);
+    constexpr int widths[] = {0, 150, 100, 115, 600};
+    m_feeds->setColumns(widths);
     m_feeds->setRowCount(kFeedRows);
     m_feeds->setFixedRowCount(0);
     m_feeds->setFixedColumnCount(0);
     m_feeds->setEditable(true);
-    const int widths[] = {0, 150, 100, 115, 600};
-    for (int c = 0; c < 5; ++c)
-        m_feeds->setColumnWidth(c, widths[c]);
 
     const FeedList feeds = SettingsFiles::readFeeds(m_state.databaseFolder);
     for (int i = 0; i < kFeedRows; ++i) {
@@ -253,13 +251,11 @@ void CBasketBar::feedRightDoubleClicked()
 // next start.
 void CBasketBar::buildMemos()
 {
-    m_memos->setColumnCount(kMemoColumns);
+    constexpr int widths[kMemoColumns] = {0, 50, 100, 150, 80, 0, 0, 0};
+    m_memos->setColumns(widths);
     m_memos->setFixedRowCount(0);
     m_memos->setFixedColumnCount(0);
     m_memos->setEditable(false);
-    const int widths[kMemoColumns] = {0, 50, 100, 150, 80, 0, 0, 0};
-    for (int c = 0; c < kMemoColumns; ++c)
-        m_memos->setColumnWidth(c, widths[c]);
 
     const Result<QList<DocumentRow>> rows = CDFSet(m_db).activeReminders(m_state.currentUser);
     if (!rows) {

@@ -167,9 +167,7 @@ void CFV::createGrids()
     m_pictures->setFixedRowCount(0);
     m_pictures->setFixedColumnCount(0);
     m_pictures->setRowCount(0);
-    m_pictures->setColumnCount(int(std::size(kPictureColumnWidths)));
-    for (int c = 0; c < int(std::size(kPictureColumnWidths)); ++c)
-        m_pictures->setColumnWidth(c, kPictureColumnWidths[c]);
+    m_pictures->setColumns(kPictureColumnWidths);
     m_pictures->setDefaultRowHeight(kPictureRowHeight);
     m_pictures->setImageListSize(BasketPaging::kThumbnailSlots);
     m_pictures->setEditable(false);
@@ -181,9 +179,7 @@ void CFV::createGrids()
     m_texts->setFixedRowCount(0);
     m_texts->setFixedColumnCount(0);
     m_texts->setRowCount(0);
-    m_texts->setColumnCount(int(std::size(kTextColumnWidths)));
-    for (int c = 0; c < int(std::size(kTextColumnWidths)); ++c)
-        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
+    m_texts->setColumns(kTextColumnWidths);
     m_texts->setDefaultRowHeight(kTextRowHeight);
     m_texts->setEditable(false);
     m_texts->setGridLineColour(QColor(kGridLineColour));

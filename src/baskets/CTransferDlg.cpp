@@ -35,8 +35,7 @@ CTransferDlg::CTransferDlg(AppState &state, Database db, QWidget *parent)
     m_users->setFixedRowCount(1);
     m_users->setFixedColumnCount(0);
     m_users->setRowCount(1);
-    for (int c = 0; c < int(std::size(kColumnWidths)); ++c)
-        m_users->setColumnWidth(c, kColumnWidths[c]);
+    m_users->setColumns(kColumnWidths);
     m_users->setText(0, 0, u" "_s);
     m_users->setText(0, 1, u" "_s);
     m_users->setText(0, kUserColumn, tr("المستخدم"));

@@ -271,21 +271,6 @@ private:
     QString m_error;
 };
 
-QVariant boundValue(Engine engine, const Column<DocumentRow> &c, const DocumentRow &row)
-{
-    return std::visit(
-        [&](auto member) -> QVariant {
-            using T = std::remove_cvref_t<decltype(row.*member)>;
-            if constexpr (std::is_same_v<T, QDateTime>)
-                return dateValue(engine, row.*member);
-            else if constexpr (std::is_same_v<T, bool>)
-                return engine == Engine::SQLite ? QVariant(int(row.*member)) : QVariant(row.*member);
-            else
-                return QVariant(row.*member);
-        },
-        c.member);
-}
-
 } // namespace
 
 Result<DocumentRow> CDFSet::counterRow() const
@@ -521,7 +506,7 @@ Result<int> CDFSet::insertMany(const QList<DocumentRow> &rows) const
         int i = 0;
         for (const Column<DocumentRow> &c : Table::info().columns) {
             if (c.type != ColumnType::Key)
-                q.bindValue(i++, boundValue(m_db.engine(), c, row));
+                q.bindValue(i++, Table::boundValue(m_db.engine(), c, row));
         }
         if (!q.exec() || !q.next())
             return Result<int>::failure(databaseError(q.lastError().text()));

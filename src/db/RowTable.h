@@ -109,7 +109,7 @@ public:
             return Result<qint32>::failure(databaseError(q.lastError().text()));
         for (const Column<Row> &c : info().columns) {
             if (c.type != ColumnType::Key)
-                q.addBindValue(value(db.engine(), c, row));
+                q.addBindValue(boundValue(db.engine(), c, row));
         }
         if (!q.exec() || !q.next())
             return Result<qint32>::failure(databaseError(q.lastError().text()));
@@ -137,9 +137,9 @@ public:
             return Status::failure(databaseError(q.lastError().text()));
         for (const Column<Row> &c : info().columns) {
             if (c.type != ColumnType::Key)
-                q.addBindValue(value(db.engine(), c, row));
+                q.addBindValue(boundValue(db.engine(), c, row));
         }
-        q.addBindValue(value(db.engine(), info().columns.front(), row));
+        q.addBindValue(boundValue(db.engine(), info().columns.front(), row));
         if (!q.exec())
             return Status::failure(databaseError(q.lastError().text()));
         return {};
@@ -229,8 +229,8 @@ public:
                + u')';
     }
 
-private:
-    static QVariant value(Engine engine, const Column<Row> &c, const Row &row)
+    // The value of a row's column as it is bound for the engine.
+    static QVariant boundValue(Engine engine, const Column<Row> &c, const Row &row)
     {
         return std::visit(
             [&](auto member) -> QVariant {

@@ -107,9 +107,7 @@ void CFReport::createGrids()
     m_thumbnails->setFixedRowCount(0);
     m_thumbnails->setFixedColumnCount(0);
     m_thumbnails->setRowCount(0);
-    m_thumbnails->setColumnCount(int(std::size(kThumbnailColumnWidths)));
-    for (int c = 0; c < int(std::size(kThumbnailColumnWidths)); ++c)
-        m_thumbnails->setColumnWidth(c, kThumbnailColumnWidths[c]);
+    m_thumbnails->setColumns(kThumbnailColumnWidths);
     m_thumbnails->setDefaultRowHeight(kThumbnailRowHeight);
     m_thumbnails->setImageListSize(ReportLoader::kThumbnailSlots);
     m_thumbnails->setEditable(false);
@@ -121,8 +119,7 @@ void CFReport::createGrids()
     m_texts->setRowCount(0);
     m_texts->setColumnCount(int(std::size(kTextColumnWidths)));
     m_texts->setFixedColumnCount(1);
-    for (int c = 0; c < int(std::size(kTextColumnWidths)); ++c)
-        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
+    m_texts->setColumns(kTextColumnWidths);
     m_texts->setDefaultRowHeight(kTextRowHeight);
     m_texts->setEditable(false);
     m_texts->setGridLineColour(QColor(kGridLineColour));

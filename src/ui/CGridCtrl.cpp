@@ -532,3 +532,10 @@ int CGridCtrl::chooseCommand(QMenu *menu, const QPoint &globalPos)
     delete menu;
     return command;
 }
+
+void CGridCtrl::setColumns(std::span<const int> widths)
+{
+    setColumnCount(int(widths.size()));
+    for (int c = 0; c < int(widths.size()); ++c)
+        setColumnWidth(c, widths[size_t(c)]);
+}

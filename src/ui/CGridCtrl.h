@@ -4,6 +4,8 @@
 
 #include <QTableView>
 
+#include <span>
+
 class GridLineStyle;
 class GridModel;
 class QAbstractButton;
@@ -48,6 +50,8 @@ public:
     void setRowHeight(int row, int height);
     int columnWidth(int column) const;
     void setColumnWidth(int column, int width);
+    // As many columns as widths, each as wide as given.
+    void setColumns(std::span<const int> widths);
     int defaultRowHeight() const;
     void setDefaultRowHeight(int height);
 
