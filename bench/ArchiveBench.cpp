@@ -66,7 +66,7 @@ int main(int argc, char *argv[])
             draft.files.append(FileItem::fromPath(sources + QStringLiteral("/page-%1.jpg").arg(i)));
 
         clock.restart();
-        Archiver archiver(Archiver::foldersOf(state), *db);
+        Archiver archiver(Archiver::foldersOf(state), *db, QStringLiteral("@1@"));
         archiver.setStartCopier(false);
         if (Result<qint32> card = archiver.archiveNew(draft); !card) {
             out << card.error() << Qt::endl;

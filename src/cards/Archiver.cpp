@@ -1,14 +1,18 @@
 #include "Archiver.h"
 
+#include "CopyOutbox.h"
 #include "FileTypes.h"
 #include "FolderSize.h"
+#include "app/FixedRecord.h"
 #include "app/SettingsFiles.h"
 #include "db/AllocationLock.h"
 #include "db/CDFSet.h"
 #include "db/ClassPath.h"
 #include "db/ScopedTransaction.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -29,7 +33,10 @@ bool archivableText(const TextItem &t)
 
 } // namespace
 
-Archiver::Archiver(Folders folders, Database db) : m_folders(std::move(folders)), m_db(std::move(db)) {}
+Archiver::Archiver(Folders folders, Database db, QString classAccess)
+    : m_folders(std::move(folders)), m_db(std::move(db)), m_classAccess(std::move(classAccess))
+{
+}
 
 Archiver::Folders Archiver::foldersOf(const AppState &state)
 {
@@ -49,6 +56,53 @@ QString Archiver::nothingToArchiveMessage()
 QString Archiver::noSuchCardMessage(qint32 card)
 {
     return tr("لا توجد بطاقة بالرقم %1").arg(card);
+}
+
+QString Archiver::noPermissionMessage()
+{
+    return tr("لا يوجد صلاحية لهذا المستخدم");
+}
+
+QString Archiver::staleFilesLogPath(const QString &databaseFolder)
+{
+    return databaseFolder + u"/stale-files.log"_s;
+}
+
+QStringList Archiver::staleFiles(const QString &databaseFolder)
+{
+    QFile log(staleFilesLogPath(databaseFolder));
+    QStringList paths;
+    if (!log.open(QIODevice::ReadOnly))
+        return paths;
+    for (const QByteArray &line : log.readAll().split('\n')) {
+        const QString path = QString::fromUtf8(line).section(u'\t', 2);
+        if (!path.isEmpty() && QFileInfo::exists(path) && !paths.contains(path))
+            paths.append(path);
+    }
+    return paths;
+}
+
+Result<QStringList> Archiver::deleteStaleFiles(const QString &databaseFolder, const QSet<QString> &storedPaths)
+{
+    QStringList left;
+    QByteArray kept;
+    for (const QString &path : staleFiles(databaseFolder)) {
+        // A later item may have come to stand under the same name: that one is no stale file.
+        if (storedPaths.contains(path))
+            continue;
+        const bool gone = QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path);
+        if (gone)
+            continue;
+        left.append(path);
+        kept += (QDateTime::currentDateTime().toString(Qt::ISODate) + u"\t\t"_s + path + u'\n').toUtf8();
+    }
+    if (kept.isEmpty()) {
+        QFile::remove(staleFilesLogPath(databaseFolder));
+        return left;
+    }
+    if (Status s = FixedRecord::writeWhole(staleFilesLogPath(databaseFolder), kept); !s)
+        return Result<QStringList>::failure(s.error());
+    return left;
 }
 
 QString Archiver::storedPath(const QString &fileServer, const DocumentRow &row)
@@ -111,7 +165,7 @@ Result<Archiver::Plan> Archiver::planFileRows(CardDraft &draft, qint32 card, qin
 
         DocumentRow row = cardRow(draft, card);
         row.n2 = item;
-        row.n6 = qint32(std::min<qint64>(file.size, std::numeric_limits<qint32>::max()));
+        row.n6 = file.size;
         row.s5 = file.name;
         row.s6 = file.keywords;
         row.s7 = seriesName(series);
@@ -179,18 +233,64 @@ Status Archiver::applySeries(const Plan &plan) const
     return {};
 }
 
-Status Archiver::handOff(const Plan &plan)
+Status Archiver::permitted(qint32 card) const
 {
-    if (plan.orders.isEmpty())
-        return {};
-    const CopyHandOff handOff(m_folders.program, CopyHandOff::Copier::Archive);
-    if (Status s = handOff.append(plan.orders); !s)
-        return s;
-    if (!m_startCopier)
-        return {};
-    if (!QProcess::startDetached(copierProgram(), {}, m_folders.program + u"/COM"_s))
-        m_warning = tr("حُفظت البطاقة لكن تعذر تشغيل برنامج النسخ %1؛ الملفات بانتظار النسخ").arg(copierProgram());
+    const Result<std::optional<DocumentRow>> first =
+        RowTable<DocumentRow>::first(m_db, SqlCondition::equals(u"n1"_s, card), u"sn"_s);
+    if (!first)
+        return Status::failure(first.error());
+    // A number whose rows are all gone shows nothing and hides nothing.
+    if (first->has_value() && !ClassPath::permits(m_classAccess, (*first)->s1))
+        return Status::failure(noPermissionMessage());
     return {};
+}
+
+void Archiver::handOff()
+{
+    // The orders are safe in the outbox already: what fails here is handed over later.
+    const Result<int> delivered = CopyOutbox(m_db, m_folders.program).deliver();
+    if (!delivered) {
+        addWarning(tr("حُفظت البطاقة لكن تعذر تسليم اوامر النسخ: %1؛ ستُسلّم عند الأرشفة التالية او عند تشغيل "
+                       "البرنامج")
+                       .arg(delivered.error()));
+        return;
+    }
+    if (*delivered == 0 || !m_startCopier)
+        return;
+    if (!QProcess::startDetached(copierProgram(), {}, m_folders.program + u"/COM"_s))
+        addWarning(tr("حُفظت البطاقة لكن تعذر تشغيل برنامج النسخ %1؛ الملفات بانتظار النسخ").arg(copierProgram()));
+}
+
+void Archiver::deleteRemoved(const QList<DocumentRow> &removed, const StoredItemDeleter &deleteStored)
+{
+    QStringList kept;
+    for (const DocumentRow &row : removed) {
+        const QString path = storedPath(m_folders.fileServer, row);
+        const bool deleted = deleteStored ? deleteStored(path)
+                                          : (QFileInfo(path).isDir() ? QDir(path).removeRecursively()
+                                                                     : QFile::remove(path) || !QFileInfo::exists(path));
+        if (deleted)
+            continue;
+        kept.append(path);
+        QFile log(staleFilesLogPath(m_folders.database));
+        const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(row.n1),
+                                         path}
+                                 .join(u'\t')
+                             + u'\n';
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(line.toUtf8()) < 0 || !log.flush())
+            kept.append(tr("(تعذرت الكتابة في %1)").arg(QDir::toNativeSeparators(log.fileName())));
+    }
+    if (kept.isEmpty())
+        return;
+    const QString message =
+        tr("حُفظت البطاقة، لكن تعذر حذف هذه الملفات من المخزن وقد سُجّلت ليحذفها الأمر dovrelle-admin verify --repair:\n%1")
+            .arg(kept.join(u'\n'));
+    addWarning(message);
+}
+
+void Archiver::addWarning(const QString &message)
+{
+    m_warning = m_warning.isEmpty() ? message : m_warning + u'\n' + message;
 }
 
 Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cancelled)
@@ -228,6 +328,8 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
         if (Result<qint32> sn = rows.insert(row); !sn)
             return Result<qint32>::failure(sn.error());
     }
+    if (Status s = CopyOutbox(m_db, m_folders.program).write(*card, plan->orders); !s)
+        return Result<qint32>::failure(s.error());
     if (Status s = tx.commit(); !s)
         return Result<qint32>::failure(s.error());
 
@@ -245,10 +347,8 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
         t.archived = t.archived || !t.text.isEmpty();
     draft.number = *card;
 
-    // The card is written: a hand-off that fails now is a warning, its files wait for a retry.
-    if (const Status copied = handOff(*plan); !copied)
-        m_warning = copied.error();
     lock.release();
+    handOff();
     return card;
 }
 
@@ -261,6 +361,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         return Status::failure(counter.error());
     if (draft.number <= 0 || draft.number > counter->n9)
         return Status::failure(noSuchCardMessage(draft.number));
+    if (Status s = permitted(draft.number); !s)
+        return s;
     AllocationLock lock(m_folders.database);
     if (Status s = lock.acquire(cancelled); !s)
         return s;
@@ -274,7 +376,7 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
 
     const DocumentRow fields = cardRow(draft, card);
     QList<DocumentRow> updates;
-    QList<qint32> removals;
+    QList<DocumentRow> removals;
     for (const DocumentRow &stored : *existing) {
         const auto kept = std::find_if(draft.files.cbegin(), draft.files.cend(), [&](const FileItem &f) {
             return f.archived && f.itemNumber == stored.n2;
@@ -289,10 +391,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
             row.s6 = kept->keywords;
             row.m3 = kept->description;
             updates.append(row);
-        } else if (deleteStored && deleteStored(storedPath(m_folders.fileServer, stored))) {
-            // The item was taken out of the list and its stored file is gone; a file that could
-            // not be deleted keeps its row.
-            removals.append(stored.sn);
+        } else {
+            removals.append(stored);
         }
     }
 
@@ -316,8 +416,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         if (Status s = rows.update(row); !s)
             return s;
     }
-    for (qint32 sn : removals) {
-        if (Result<int> r = rows.removeSerial(sn); !r)
+    for (const DocumentRow &row : removals) {
+        if (Result<int> r = rows.removeSerial(row.sn); !r)
             return Status::failure(r.error());
     }
     const Result<QList<DocumentRow>> oldTexts = rows.textRows(card);
@@ -331,6 +431,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         if (Result<qint32> sn = rows.insert(row); !sn)
             return Status::failure(sn.error());
     }
+    if (Status s = CopyOutbox(m_db, m_folders.program).write(card, plan->orders); !s)
+        return s;
     if (Status s = tx.commit(); !s)
         return s;
 
@@ -356,9 +458,10 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     }
     draft.texts = kept;
 
-    if (const Status copied = handOff(*plan); !copied)
-        m_warning = copied.error();
     lock.release();
+    // The rows are gone for good: only now may their stored files go.
+    deleteRemoved(removals, deleteStored);
+    handOff();
     return {};
 }
 
@@ -367,6 +470,8 @@ Result<int> Archiver::remove(qint32 card)
     // Card numbers start at 1: the counter row is no card.
     if (card <= 0)
         return Result<int>::failure(noSuchCardMessage(card));
+    if (Status s = permitted(card); !s)
+        return Result<int>::failure(s.error());
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<int>::failure(conn.error());

@@ -6,6 +6,7 @@
 #include "db/DocumentRow.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 #include <functional>
 
@@ -29,20 +30,35 @@ public:
     // Asked every poll while another workstation holds the allocation lock; true gives up.
     using WaitCancelled = std::function<bool()>;
 
-    Archiver(Folders folders, Database db);
+    // classAccess: the access list of the user at work; a card none of whose shown
+    // classifications is in it can be neither saved nor deleted.
+    Archiver(Folders folders, Database db, QString classAccess);
     static Folders foldersOf(const AppState &state);
 
     // Archives the draft as a new card and returns its number; the draft's items come back
     // marked archived with their item numbers and series folders.
     Result<qint32> archiveNew(CardDraft &draft, const WaitCancelled &cancelled = {});
-    // Writes the edited draft back over card draft.number.
+    // Writes the edited draft back over card draft.number. The rows and the copy orders are
+    // committed first; only then are the stored files of the items taken out deleted.
     Status save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled = {});
     // Removes every row of the card; the stored files stay in the file store.
     Result<int> remove(qint32 card);
 
-    // What went wrong after the card was written (the copier could not be started): the card
-    // stands and its orders wait for the next copier; empty when all went well.
+    // What went wrong after the card was written (the copier could not be started, a stored file
+    // of a removed item could not be deleted): the card stands; empty when all went well.
     const QString &warning() const { return m_warning; }
+
+    // Stored files of removed items that could not be deleted after their rows were: one line
+    // each (local date-time, card, path; tabs, UTF-8) in the database folder, for verify.
+    static QString staleFilesLogPath(const QString &databaseFolder);
+    // Deletes the logged stale files again, except any path a row names now; rewrites the log
+    // with those still there and returns them.
+    static Result<QStringList> deleteStaleFiles(const QString &databaseFolder, const QSet<QString> &storedPaths);
+    // The logged stale files that are still in the file store.
+    static QStringList staleFiles(const QString &databaseFolder);
+
+    // The access list changes when another user logs in.
+    void setClassAccess(QString classAccess) { m_classAccess = std::move(classAccess); }
 
     // Whether a copier should be started after archiving: false in tests that run it themselves.
     void setStartCopier(bool start) { m_startCopier = start; }
@@ -55,6 +71,7 @@ public:
     static QString noClassificationMessage();
     static QString nothingToArchiveMessage();
     static QString noSuchCardMessage(qint32 card);
+    static QString noPermissionMessage();
 
 private:
     struct Plan
@@ -69,10 +86,14 @@ private:
     QList<DocumentRow> planTextRows(const CardDraft &draft, qint32 card) const;
     DocumentRow cardRow(const CardDraft &draft, qint32 card) const;
     Status applySeries(const Plan &plan) const;
-    Status handOff(const Plan &plan);
+    Status permitted(qint32 card) const;
+    void handOff();
+    void addWarning(const QString &message);
+    void deleteRemoved(const QList<DocumentRow> &removed, const StoredItemDeleter &deleteStored);
 
     Folders m_folders;
     Database m_db;
+    QString m_classAccess;
     bool m_startCopier = true;
     QString m_warning;
 };

@@ -223,7 +223,7 @@ CFileOperation::Answer toAnswer(QMessageBox::StandardButton button)
 } // namespace
 
 CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
-    : QDialog(parent), m_state(state), m_db(db), m_archiver(Archiver::foldersOf(state), db),
+    : QDialog(parent), m_state(state), m_db(db), m_archiver(Archiver::foldersOf(state), db, state.classAccess),
       m_serial(new QLineEdit(this)), m_view(new QPushButton(tr("عرض"), this)), m_date(new QDateEdit(this)),
       m_name(new QLineEdit(this)), m_notes(new QLineEdit(this)), m_editor(new QLineEdit(this)),
       m_filesRadio(new QRadioButton(tr("ملفات"), this)), m_textsRadio(new QRadioButton(tr("نصوص"), this)),
@@ -302,7 +302,7 @@ QString CCardDlg::saveCaption()
 
 QString CCardDlg::noPermissionMessage()
 {
-    return tr("لا يوجد صلاحية لهذا المستخدم");
+    return Archiver::noPermissionMessage();
 }
 
 QString CCardDlg::firstCardMessage()
@@ -433,12 +433,17 @@ void CCardDlg::applyRights()
 void CCardDlg::enterMode(Mode mode)
 {
     m_mode = mode;
+    const bool shown = mode == Mode::CardShown || mode == Mode::CardRefused;
     m_add->setEnabled(mode == Mode::NewCard);
     m_delete->setEnabled(mode == Mode::CardShown);
-    m_edit->setEnabled(mode != Mode::NewCard);
+    m_edit->setEnabled(mode == Mode::CardShown || mode == Mode::Editing);
     m_edit->setText(mode == Mode::Editing ? saveCaption() : editCaption());
-    setListsEditable(mode != Mode::CardShown);
-    setCardEntry(mode != Mode::CardShown);
+    // The card being edited is the one shown: its number cannot be changed under it.
+    m_serial->setReadOnly(mode == Mode::Editing);
+    setListsEditable(!shown);
+    setCardEntry(!shown);
+    if (mode == Mode::NewCard || mode == Mode::CardRefused)
+        m_shownNumber = 0;
 }
 
 void CCardDlg::setCardEntry(bool on)
@@ -510,28 +515,38 @@ void CCardDlg::newCard()
 
 // --- showing cards ----------------------------------------------------------------------------
 
-bool CCardDlg::fillCard(qint32 number)
+CCardDlg::Fill CCardDlg::fillCard(qint32 number)
 {
     const Result<QList<DocumentRow>> rows = CDFSet(m_db).cardRows(number);
     if (!rows) {
         MessageBox::warning(this, rows.error());
-        return false;
+        return Fill::Missing;
     }
     if (rows->isEmpty())
-        return false;
+        return Fill::Missing;
 
     const DocumentRow &card = rows->first();
     m_serial->setText(QString::number(number));
+    m_texts->removeNonFixedRows();
+    m_classes->removeNonFixedRows();
+    m_files->removeNonFixedRows();
+    // Only the codes the card shows decide whether the user may see it; one that may not sees
+    // nothing of it, not even its name.
+    if (!ClassPath::permits(m_state.classAccess, card.s1)) {
+        m_name->clear();
+        m_notes->clear();
+        m_editor->clear();
+        renumberFiles();
+        setListsEditable(false);
+        MessageBox::information(this, noPermissionMessage());
+        return Fill::Refused;
+    }
     if (card.d1.isValid())
         m_date->setDate(card.d1.date());
     m_name->setText(card.s2);
     m_notes->setText(card.s3);
     m_editor->setText(card.s4);
-    m_texts->removeNonFixedRows();
-    m_classes->removeNonFixedRows();
 
-    // Only the codes the card shows decide whether the user may see its items.
-    bool permitted = false;
     const CClaSet classes(m_db);
     for (const qint32 code : ClassPath::codes(card.s1, ClassPath::kShownCodes)) {
         if (code <= 0)
@@ -542,17 +557,11 @@ bool CCardDlg::fillCard(qint32 number)
         m_classes->setText(row, ClassNumber, QString::number(code));
         m_classes->setText(row, ClassName, name ? *name : QString());
         m_classes->setRowHeight(row, kClassRowHeight);
-        permitted = permitted || ClassPath::contains(m_state.classAccess, code);
     }
-
-    m_files->removeNonFixedRows();
-    if (permitted)
-        fillItems(*rows);
-    else
-        MessageBox::information(this, noPermissionMessage());
+    fillItems(*rows);
     renumberFiles();
     setListsEditable(false);
-    return true;
+    return Fill::Shown;
 }
 
 void CCardDlg::fillItems(const QList<DocumentRow> &rows)
@@ -593,9 +602,12 @@ void CCardDlg::fillItems(const QList<DocumentRow> &rows)
 bool CCardDlg::showCard(qint32 number)
 {
     // A number without rows leaves the form as it stands, typed number included.
-    if (!fillCard(number))
+    const Fill filled = fillCard(number);
+    if (filled == Fill::Missing)
         return false;
-    enterMode(Mode::CardShown);
+    enterMode(filled == Fill::Shown ? Mode::CardShown : Mode::CardRefused);
+    if (filled == Fill::Shown)
+        m_shownNumber = number;
     return true;
 }
 
@@ -732,8 +744,7 @@ void CCardDlg::archiveCard()
         return;
     }
     clearForNewCard();
-    fillCard(*number);
-    enterMode(Mode::CardShown);
+    showCard(*number);
     if (!m_archiver.warning().isEmpty())
         MessageBox::warning(this, m_archiver.warning());
 }
@@ -760,8 +771,10 @@ void CCardDlg::editOrSave()
         save();
         return;
     }
-    if (!validCardNumber(typedNumber()))
+    if (m_mode != Mode::CardShown || !validCardNumber(m_shownNumber))
         return;
+    // Whatever was typed since, the card shown is the one edited.
+    m_serial->setText(QString::number(m_shownNumber));
     enterMode(Mode::Editing);
     if (m_texts->rowCount() == 0)
         appendEmptyTextRow();
@@ -775,13 +788,14 @@ void CCardDlg::save()
     if (MessageBox::question(this, tr("متأكد من حفظ التعديلات"), tr("تأكيد"), QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::No, QMessageBox::Information) != QMessageBox::Yes)
         return;
-    const qint32 number = typedNumber();
+    const qint32 number = m_shownNumber;
     if (!validCardNumber(number)) {
         enterMode(Mode::Editing);
         return;
     }
     CardDraft card = draft();
     card.number = number;
+    m_archiver.setClassAccess(m_state.classAccess);
 
     CFileOperation files;
     files.setQuestion([this](const QString &text, const QString &title) {
@@ -803,8 +817,7 @@ void CCardDlg::save()
         return;
     }
     clearForNewCard();
-    fillCard(number);
-    enterMode(Mode::CardShown);
+    showCard(number);
     if (!m_archiver.warning().isEmpty())
         MessageBox::warning(this, m_archiver.warning());
 }
@@ -819,6 +832,7 @@ void CCardDlg::deleteCard()
     // Card 0 is the counter row's number: never removed.
     if (!ok || number <= 0)
         return;
+    m_archiver.setClassAccess(m_state.classAccess);
     const Result<int> removed = m_archiver.remove(number);
     if (!removed) {
         MessageBox::warning(this, removed.error());
@@ -877,7 +891,7 @@ QString CCardDlg::filePathOfRow(int row) const
     if (row < 1 || row >= m_files->rowCount())
         return {};
     if (isArchivedRow(row))
-        return m_files->text(row, FileStoredFolder) + u'/' + m_serial->text().trimmed() + u'&'
+        return m_files->text(row, FileStoredFolder) + u'/' + QString::number(m_shownNumber) + u'&'
                + m_files->text(row, FileItemNumber) + u'&' + m_files->text(row, FileName);
     return m_files->text(row, FileSourceFolder) + m_files->text(row, FileName);
 }
@@ -991,7 +1005,7 @@ void CCardDlg::fileDoubleClicked(int row, int column)
         return;
     m_state.memoRow = m_files->text(row, FileSerial);
     m_state.memoText1 = m_files->text(row, FileItemNumber);
-    m_state.memoText2 = m_serial->text().trimmed();
+    m_state.memoText2 = QString::number(m_shownNumber);
     emit memoRequested(m_files->text(row, FileSerial).toInt());
 }
 

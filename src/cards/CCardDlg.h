@@ -56,11 +56,13 @@ public:
     // Items of the "ملفات" menu button.
     enum MenuCommand : int { BrowseFiles = 32922, AddFolder = 32923, SearchComputer = 32924, Scanner = 32825 };
 
-    enum class Mode { NewCard, CardShown, Editing };
+    // CardRefused: a card the user may not see was asked for; nothing of it is shown.
+    enum class Mode { NewCard, CardShown, CardRefused, Editing };
 
     CCardDlg(AppState &state, Database db, QWidget *parent = nullptr);
 
     Mode mode() const { return m_mode; }
+    qint32 shownNumber() const { return m_shownNumber; }
     // The dialog's archiver; tests switch its copier start off.
     Archiver &archiver() { return m_archiver; }
     // The card as the controls hold it.
@@ -163,7 +165,8 @@ private:
     void setListsEditable(bool editable);
     void clearForNewCard();
     void appendEmptyTextRow();
-    bool fillCard(qint32 number);
+    enum class Fill { Missing, Shown, Refused };
+    Fill fillCard(qint32 number);
     void fillItems(const QList<DocumentRow> &rows);
     void save();
     bool validCardNumber(qint32 number);
@@ -183,6 +186,8 @@ private:
     Database m_db;
     Archiver m_archiver;
     Mode m_mode = Mode::NewCard;
+    // The card the form shows: what edit, save, view and memo work on, whatever is typed.
+    qint32 m_shownNumber = 0;
 
     QLineEdit *m_serial;
     QPushButton *m_view;

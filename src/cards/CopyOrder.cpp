@@ -118,6 +118,23 @@ QString CopyHandOff::lockPath() const
     return m_com + (m_copier == Copier::Archive ? u"/filelist.lck"_s : u"/filelist.lck2"_s);
 }
 
+QString CopyHandOff::failedPath() const
+{
+    return m_com + (m_copier == Copier::Archive ? u"/fm.failed"_s : u"/fm2.failed"_s);
+}
+
+Result<QList<CopyOrder>> CopyHandOff::failed() const
+{
+    QFile f(failedPath());
+    if (!f.exists())
+        return QList<CopyOrder>();
+    if (!f.open(QIODevice::ReadOnly))
+        return Result<QList<CopyOrder>>::failure(
+            Translate::tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(failedPath()), f.errorString()));
+    const QByteArray bytes = f.readAll();
+    return parseList(bytes, bytes.size() / CopyOrder::kSize);
+}
+
 Status CopyHandOff::append(const QList<CopyOrder> &orders) const
 {
     QByteArray fresh;

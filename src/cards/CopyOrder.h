@@ -47,6 +47,10 @@ public:
     QString listPath() const;
     QString countPath() const;
     QString lockPath() const;
+    // The orders the copier could not carry out, in whole records, waiting for its next run:
+    // "COM/fm.failed" ("fm2.failed" for the second).
+    QString failedPath() const;
+    Result<QList<CopyOrder>> failed() const;
 
     // Every order is composed before anything is written: one path too long writes nothing.
     Status append(const QList<CopyOrder> &orders) const;

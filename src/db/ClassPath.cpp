@@ -1,5 +1,7 @@
 #include "ClassPath.h"
 
+#include <algorithm>
+
 namespace ClassPath {
 
 QString make(const QList<qint32> &codes)
@@ -31,6 +33,13 @@ QList<qint32> codes(const QString &path, int limit)
         pos = next + 1;
     }
     return out;
+}
+
+bool permits(const QString &accessList, const QString &path)
+{
+    const QList<qint32> shown = codes(path, kShownCodes);
+    return std::any_of(shown.cbegin(), shown.cend(),
+                       [&](qint32 code) { return code > 0 && contains(accessList, code); });
 }
 
 } // namespace ClassPath

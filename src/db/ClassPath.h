@@ -15,5 +15,8 @@ bool contains(const QString &path, qint32 code);
 // The codes in the order they stand, at most `limit` of them (all when limit < 0). A piece that
 // does not start with digits reads as 0, as the path was always read.
 QList<qint32> codes(const QString &path, int limit = -1);
+// Whether a user with this access list may see a card filed under the path: one of the codes the
+// card shows is in the list.
+bool permits(const QString &accessList, const QString &path);
 
 } // namespace ClassPath

@@ -14,7 +14,7 @@ const TableInfo<DocumentRow> &DocumentRow::table()
             {u"n3"_s, ColumnType::Int32, &DocumentRow::n3},
             {u"n4"_s, ColumnType::Int32, &DocumentRow::n4},
             {u"n5"_s, ColumnType::Int32, &DocumentRow::n5},
-            {u"n6"_s, ColumnType::Int32, &DocumentRow::n6},
+            {u"n6"_s, ColumnType::Int64, &DocumentRow::n6},
             {u"n7"_s, ColumnType::Int32, &DocumentRow::n7},
             {u"n8"_s, ColumnType::Int32, &DocumentRow::n8},
             {u"n9"_s, ColumnType::Int32, &DocumentRow::n9},

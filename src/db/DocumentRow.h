@@ -15,7 +15,7 @@ struct DocumentRow
     qint32 n3 = 0;
     qint32 n4 = 0;
     qint32 n5 = 0;
-    qint32 n6 = 0;
+    qint64 n6 = 0; // the item's size in bytes
     qint32 n7 = 0;
     qint32 n8 = 0;
     qint32 n9 = 0;

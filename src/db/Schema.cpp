@@ -2,6 +2,7 @@
 
 #include "ClassRow.h"
 #include "DocumentRow.h"
+#include "OutboxRow.h"
 #include "ScopedTransaction.h"
 #include "SearchIndex.h"
 #include "UserRow.h"
@@ -98,6 +99,19 @@ const std::vector<Component> &components()
              if (s)
                  s = SearchIndex::fillClassTable(c);
              return s;
+         },
+         // Sizes of files over 2 GiB: SQLite's INTEGER already holds 64 bits.
+         [](QSqlDatabase &c, Engine e) -> Status {
+             if (e == Engine::SQLite)
+                 return {};
+             return exec(c, u"ALTER TABLE \"FILESERVER\" ALTER COLUMN n6 TYPE bigint"_s);
+         },
+         // The copy orders of a card, kept with its rows until its workstation hands them over.
+         [](QSqlDatabase &c, Engine e) -> Status {
+             return execAll(c, {
+                 RowTable<OutboxRow>::createTableSql(e),
+                 u"CREATE INDEX copyout_station ON \"COPYOUT\" (station, id)"_s,
+             });
          }}},
         {DbFile::Classes,
          u"classes"_s,

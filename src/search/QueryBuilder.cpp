@@ -107,10 +107,10 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
         if (n != 0) {
             q.jetText += u" AND ( "_s + u" s1 LIKE '*@"_s + QString::number(n) + u"@*' "_s + u" ) "_s;
             all.append(SearchIndex::containsAny(engine, {u"s1"_s}, u'@' + QString::number(n) + u'@'));
-        } else {
-            q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
-            all.append(permittedCondition(permitted, engine));
         }
+        // A chosen or typed classification is searched only within the ones the user may open.
+        q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
+        all.append(permittedCondition(permitted, engine));
         if (!r.keywords.isEmpty()) {
             // Every word must stand in the keywords; blanks stay part of a word, and an empty
             // word between two "+" matches any keywords at all.

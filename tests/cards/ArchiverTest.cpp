@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 class Archiving : public EngineTest
@@ -35,7 +37,7 @@ protected:
 
     Archiver archiver()
     {
-        Archiver a(m_folders, db());
+        Archiver a(m_folders, db(), QStringLiteral("@12@7@"));
         a.setStartCopier(false);
         return a;
     }
@@ -228,10 +230,52 @@ TEST_P(Archiving, SavingKeepsRemovesAndAddsItems)
     EXPECT_EQ(CDFSet(db()).nonTextRows(1)->at(0).s6, QStringLiteral("مفتاح"));
     EXPECT_EQ(pendingOrders().last().prefix, QStringLiteral("1&4&"));
 
-    // A stored file that cannot be deleted keeps its row.
+    // A stored file that cannot be deleted once its row is gone is reported and logged for
+    // verify; the saved card stands.
+    const QString firstStored = Archiver::storedPath(m_folders.fileServer, CDFSet(db()).nonTextRows(1)->at(0));
     d.files.removeAt(0);
-    ASSERT_TRUE(archiver().save(d, [](const QString &) { return false; }).ok());
-    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->size(), 3);
+    Archiver a = archiver();
+    ASSERT_TRUE(a.save(d, [](const QString &) { return false; }).ok());
+    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->size(), 2);
+    EXPECT_TRUE(a.warning().contains(firstStored)) << a.warning().toStdString();
+    QFile log(Archiver::staleFilesLogPath(m_folders.database));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(log.readAll()).endsWith(u"\t1\t"_s + firstStored + u'\n'));
+}
+
+TEST_P(Archiving, AFileOver2GiBKeepsItsSizeInTheRowAndTheSeries)
+{
+    constexpr qint64 kThreeGiB = 3LL << 30;
+    const QString big = m_sources.filePath(QStringLiteral("disk.img"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(kThreeGiB)); // sparse: no disk space is used
+    }
+    CardDraft d = draftWith({big});
+    ASSERT_EQ(d.files[0].size, kThreeGiB);
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    const DocumentRow row = rowsOf(1).at(0);
+    EXPECT_EQ(row.n6, kThreeGiB);
+    EXPECT_EQ(*CDFSet(db()).bytesInSeries(row.s7), kThreeGiB);
+}
+
+TEST_P(Archiving, ASaveThatFailsDeletesNoStoredFile)
+{
+    CardDraft d = draftWith({makeFile(QStringLiteral("1.txt"), 1), makeFile(QStringLiteral("2.txt"), 1)});
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    // Item 2 is taken out, and a file is added whose path no copy order can hold: nothing may be
+    // deleted, since nothing is saved.
+    d.files.removeAt(1);
+    d.files.append(FileItem::fromPath(makeFile(QString(200, u'a') + u".txt"_s, 1)));
+    QStringList deleted;
+    const Status saved = archiver().save(d, [&](const QString &path) {
+        deleted << path;
+        return QFile::remove(path);
+    });
+    EXPECT_FALSE(saved.ok());
+    EXPECT_TRUE(deleted.isEmpty()) << deleted.join(u' ').toStdString();
+    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->size(), 2);
 }
 
 TEST_P(Archiving, DeletingACardLeavesItsStoredFiles)

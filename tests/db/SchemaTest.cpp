@@ -36,6 +36,35 @@ TEST_P(SchemaUpgrade, ADatabaseFromANewerProgramIsRefused)
     EXPECT_TRUE(s.error().contains(QStringLiteral("أحدث")));
 }
 
+TEST_P(SchemaUpgrade, AnArchiveOfVersionThreeGetsSizesOver2GiBAndTheCopyOutbox)
+{
+    {
+        QSqlQuery q(*db().connection(DbFile::Archive));
+        if (db().engine() == Engine::PostgreSQL) {
+            ASSERT_TRUE(q.exec(QStringLiteral("ALTER TABLE \"FILESERVER\" ALTER COLUMN n6 TYPE integer")));
+        }
+        ASSERT_TRUE(q.exec(QStringLiteral("DROP TABLE \"COPYOUT\"")));
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE dovrelle_schema SET version = 3 WHERE component = 'archive'")));
+    }
+    const Status upgraded = Schema::upgrade(db());
+    ASSERT_TRUE(upgraded.ok()) << upgraded.error().toStdString();
+    EXPECT_EQ(*Schema::version(db(), DbFile::Archive), Schema::kArchiveVersion);
+
+    constexpr qint64 kThreeGiB = 3LL << 30;
+    DocumentRow row;
+    row.n1 = 1;
+    row.n2 = 1;
+    row.n3 = KindFile;
+    row.n6 = kThreeGiB;
+    row.s7 = QStringLiteral("Ser1");
+    const Result<qint32> sn = CDFSet(db()).insert(row);
+    ASSERT_TRUE(sn.ok()) << sn.error().toStdString();
+    EXPECT_EQ((*CDFSet(db()).rowBySerial(*sn))->n6, kThreeGiB);
+    EXPECT_EQ(*CDFSet(db()).bytesInSeries(QStringLiteral("Ser1")), kThreeGiB);
+    QSqlQuery q(*db().connection(DbFile::Archive));
+    EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"COPYOUT\"")));
+}
+
 DOVRELLE_ON_BOTH_ENGINES(SchemaUpgrade);
 
 TEST(DatabaseOpen, MissingOrBrokenDatabasesGiveClearErrors)

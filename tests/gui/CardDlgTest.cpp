@@ -98,7 +98,7 @@ protected:
         d.name = name;
         d.classCodes = codes;
         d.texts.append({QString(), u"نص"_s, false});
-        Archiver a(Archiver::foldersOf(m_state), m_archive.db());
+        Archiver a(Archiver::foldersOf(m_state), m_archive.db(), m_state.classAccess);
         a.setStartCopier(false);
         const Result<qint32> n = a.archiveNew(d);
         EXPECT_TRUE(n.ok()) << n.error().toStdString();
@@ -365,7 +365,7 @@ TEST_F(CardDlgTest, NavigationWalksTheCardsAndSaysWhereItEnds)
 {
     for (int i = 1; i <= 9; ++i)
         archiveDirectly({12}, u"بطاقة %1"_s.arg(i));
-    Archiver a(Archiver::foldersOf(m_state), m_archive.db());
+    Archiver a(Archiver::foldersOf(m_state), m_archive.db(), m_state.classAccess);
     for (qint32 gone : {1, 2, 4, 5, 6, 8})
         ASSERT_TRUE(a.remove(gone).ok());
 
@@ -428,7 +428,7 @@ TEST_F(CardDlgTest, AnEmptyArchiveReachesTheCounterRowWhichNobodyMaySee)
     EXPECT_TRUE(CDFSet(m_archive.db()).counterRow().ok());
 }
 
-TEST_F(CardDlgTest, ACardOutsideTheUsersClassificationsShowsNoItems)
+TEST_F(CardDlgTest, ACardOutsideTheUsersClassificationsShowsNothingAndCannotBeChanged)
 {
     CardDraft d;
     d.date = QDate(2026, 1, 1);
@@ -436,18 +436,60 @@ TEST_F(CardDlgTest, ACardOutsideTheUsersClassificationsShowsNoItems)
     d.classCodes = {5};
     d.files.append(FileItem::fromPath(makeFile(u"secret.doc"_s, 7)));
     d.texts.append({QString(), u"نص سري"_s, false});
-    Archiver a(Archiver::foldersOf(m_state), m_archive.db());
+    Archiver a(Archiver::foldersOf(m_state), m_archive.db(), m_state.classAccess);
     a.setStartCopier(false);
     const qint32 card = *a.archiveNew(d);
 
     auto dlg = dialog();
     ASSERT_TRUE(dlg->showCard(card));
     EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا يوجد صلاحية لهذا المستخدم"_s});
-    EXPECT_EQ(dlg->nameBox()->text(), u"سري"_s);
-    ASSERT_EQ(dlg->classList()->rowCount(), 2);
-    EXPECT_EQ(dlg->classList()->text(1, CCardDlg::ClassName), u"السرية"_s);
+    EXPECT_TRUE(dlg->nameBox()->text().isEmpty());
+    EXPECT_EQ(dlg->classList()->rowCount(), 1);
     EXPECT_EQ(dlg->fileList()->rowCount(), 1);
     EXPECT_EQ(dlg->textList()->rowCount(), 0);
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardRefused);
+    EXPECT_FALSE(dlg->editButton()->isEnabled());
+    EXPECT_FALSE(dlg->deleteButton()->isEnabled());
+
+    // Neither the form nor any other front can wipe it: the core refuses too.
+    Archiver clerk(Archiver::foldersOf(m_state), m_archive.db(), m_state.classAccess);
+    clerk.setStartCopier(false);
+    CardDraft empty;
+    empty.number = card;
+    empty.classCodes = {12};
+    bool deleterCalled = false;
+    const Status saved = clerk.save(empty, [&](const QString &) { return deleterCalled = true; });
+    EXPECT_EQ(saved.error(), u"لا يوجد صلاحية لهذا المستخدم"_s);
+    EXPECT_FALSE(deleterCalled);
+    EXPECT_EQ(clerk.remove(card).error(), u"لا يوجد صلاحية لهذا المستخدم"_s);
+    EXPECT_EQ(rowsOf(card).size(), 2);
+    EXPECT_EQ(rowsOf(card).first().s2, u"سري"_s);
+}
+
+TEST_F(CardDlgTest, SavingWritesTheCardThatWasShownWhateverNumberIsTyped)
+{
+    const qint32 shown = archiveDirectly({12}, u"الاولى"_s);
+    const qint32 other = archiveDirectly({7}, u"الثانية"_s);
+    auto dlg = dialog();
+    ASSERT_TRUE(dlg->showCard(shown));
+    dlg->serialBox()->setText(QString::number(other));
+    QTest::mouseClick(dlg->editButton(), Qt::LeftButton);
+    ASSERT_EQ(dlg->mode(), CCardDlg::Mode::Editing);
+    EXPECT_EQ(dlg->serialBox()->text(), QString::number(shown));
+    EXPECT_TRUE(dlg->serialBox()->isReadOnly());
+    QTest::keyClicks(dlg->serialBox(), QString::number(other));
+    EXPECT_EQ(dlg->serialBox()->text(), QString::number(shown));
+
+    dlg->nameBox()->setText(u"معدلة"_s);
+    dlg->serialBox()->setText(QString::number(other)); // however it got there
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    QTest::mouseClick(dlg->editButton(), Qt::LeftButton);
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardShown);
+    EXPECT_EQ(rowsOf(shown).first().s2, u"معدلة"_s);
+    ASSERT_FALSE(rowsOf(other).isEmpty());
+    EXPECT_EQ(rowsOf(other).first().s2, u"الثانية"_s);
+    EXPECT_EQ(rowsOf(other).first().s1, u"@7@"_s);
+    EXPECT_FALSE(dlg->serialBox()->isReadOnly());
 }
 
 TEST_F(CardDlgTest, OnlyTheFirstSixClassificationsAreShownAndDecide)
@@ -456,10 +498,17 @@ TEST_F(CardDlgTest, OnlyTheFirstSixClassificationsAreShownAndDecide)
     const qint32 card = archiveDirectly({21, 22, 23, 24, 25, 26, 7, 12});
     auto dlg = dialog();
     ASSERT_TRUE(dlg->showCard(card));
-    EXPECT_EQ(dlg->classList()->rowCount(), 7);
-    EXPECT_EQ(dlg->classList()->text(6, CCardDlg::ClassCode), u"26"_s);
-    EXPECT_TRUE(dlg->classList()->text(6, CCardDlg::ClassName).isEmpty());
     EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا يوجد صلاحية لهذا المستخدم"_s});
+    EXPECT_EQ(dlg->classList()->rowCount(), 1);
+
+    // Sixth, it decides, and six are shown.
+    const qint32 sixth = archiveDirectly({21, 22, 23, 24, 25, 7, 12});
+    ASSERT_TRUE(dlg->showCard(sixth));
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    EXPECT_EQ(dlg->classList()->rowCount(), 7);
+    EXPECT_EQ(dlg->classList()->text(6, CCardDlg::ClassCode), u"7"_s);
+    EXPECT_EQ(dlg->classList()->text(5, CCardDlg::ClassCode), u"25"_s);
+    EXPECT_TRUE(dlg->classList()->text(5, CCardDlg::ClassName).isEmpty());
 }
 
 TEST_F(CardDlgTest, AFolderItemShowsTheFolderIconBesideTexts)
@@ -746,7 +795,7 @@ TEST_F(CardDlgTest, ShownCardScreenshot)
     makeFile(u"المرفقات/ملحق.txt"_s, 900);
     d.files.append(FileItem::fromPath(m_sources.filePath(u"المرفقات"_s)));
     d.texts.append({u"ملخص"_s, u"يلتزم المورد بتسليم الاجهزة خلال ثلاثين يوما من تاريخ التوقيع"_s, false});
-    Archiver a(Archiver::foldersOf(m_state), m_archive.db());
+    Archiver a(Archiver::foldersOf(m_state), m_archive.db(), m_state.classAccess);
     a.setStartCopier(false);
     const qint32 card = *a.archiveNew(d);
 

@@ -129,6 +129,7 @@ TEST_P(ClassFilter, UpgradeFillsTheFilterFromTheRowsThere)
         ASSERT_TRUE(conn.ok());
         QSqlQuery q(*conn);
         ASSERT_TRUE(q.exec(u"DROP TABLE fileserver_class"_s));
+        ASSERT_TRUE(q.exec(u"DROP TABLE \"COPYOUT\""_s));
         ASSERT_TRUE(q.exec(u"UPDATE dovrelle_schema SET version = 2 WHERE component = 'archive'"_s));
     }
     ASSERT_EQ(*Schema::version(db(), DbFile::Archive), 2);

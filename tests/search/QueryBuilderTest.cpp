@@ -65,9 +65,11 @@ TEST(QueryText, EdgesOfTheForm)
     EXPECT_TRUE(QueryBuilder::build(r, kOneAndTwo, Engine::SQLite)
                     ->jetText.contains(QStringLiteral("(  (s6 LIKE '*a*') AND  (s6 LIKE '**') AND  (s6 LIKE '* b *') )")));
 
-    // The combo's leading number picks the classification, listed or not.
+    // The combo's leading number picks the classification, listed or not, and the dump shows the
+    // permitted classifications after it, as the query runs.
     r.classText = QStringLiteral("12 عقود");
-    EXPECT_TRUE(QueryBuilder::build(r, kOneAndTwo, Engine::SQLite)->jetText.contains(QStringLiteral("AND (  s1 LIKE '*@12@*'  )")));
+    EXPECT_TRUE(QueryBuilder::build(r, kOneAndTwo, Engine::SQLite)
+                    ->jetText.contains(QStringLiteral("AND (  s1 LIKE '*@12@*'  )  AND (  s1 LIKE '*@1@*'  OR   s1 LIKE '*@2@*'  ) ")));
     r.classText = QStringLiteral("7");
     EXPECT_TRUE(QueryBuilder::build(r, kOneAndTwo, Engine::SQLite)->jetText.contains(QStringLiteral("'*@7@*'")));
     r.classText = QStringLiteral("012 مراسلات");
@@ -152,8 +154,15 @@ TEST_P(SearchResults, ConditionsSelectTheRightRows)
     r.keywords = QStringLiteral("عقد+ايجار");
     EXPECT_EQ(hits(r, kOneAndTwo), (std::set<qint32>{1}));
     r.keywords.clear();
+    // A classification chosen or typed in keyword mode is searched only where the user may look.
     r.classText = QStringLiteral("12");
-    EXPECT_EQ(hits(r, kOneAndTwo), (std::set<qint32>{5}));
+    EXPECT_TRUE(hits(r, kOneAndTwo).empty()) << "a typed code the user may not use finds nothing";
+    const PermittedClasses withTwelve{{QStringLiteral("1"), QStringLiteral("12")}, {}, {}};
+    EXPECT_EQ(hits(r, withTwelve), (std::set<qint32>{5}));
+    r.classText = QStringLiteral("3");
+    EXPECT_TRUE(hits(r, kOneAndTwo).empty());
+    r.classText = QStringLiteral("2 ب");
+    EXPECT_EQ(hits(r, kOneAndTwo), (std::set<qint32>{2}));
 
     SearchRequest g = keywordSearch();
     g.general = true;

@@ -137,7 +137,7 @@ TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
         QStringList drops{QStringLiteral("DROP TABLE fileserver_class"), QStringLiteral("DROP INDEX fileserver_series")};
         if (db().engine() == Engine::SQLite)
             drops << QStringLiteral("DROP TABLE fileserver_fts");
-        drops << QStringLiteral("DROP TABLE fileserver_folded")
+        drops << QStringLiteral("DROP TABLE fileserver_folded") << QStringLiteral("DROP TABLE \"COPYOUT\"")
               << QStringLiteral("UPDATE dovrelle_schema SET version = 1 WHERE component = 'archive'");
         for (const QString &sql : drops)
             ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();

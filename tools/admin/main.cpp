@@ -6,6 +6,7 @@
 #include "app/SettingsFiles.h"
 #include "baskets/MemoStore.h"
 #include "cards/Archiver.h"
+#include "cards/CopyOutbox.h"
 #include "classes/Classifications.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
@@ -233,7 +234,7 @@ int cmdArchive(const QStringList &args)
     if (!isGranted((*row)->docadd))
         return fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(user));
 
-    Archiver archiver(Archiver::foldersOf(state), *db);
+    Archiver archiver(Archiver::foldersOf(state), *db, (*row)->s3);
     archiver.setStartCopier(!wait);
     const Result<qint32> card = archiver.archiveNew(draft);
     if (!card)
@@ -285,10 +286,22 @@ int cmdShow(const QStringList &args)
     return 0;
 }
 
+// Runs the archiving copier until its list is empty, waiting for one already at work.
+bool runCopier(const AppState &state)
+{
+    QProcess copier;
+    copier.setWorkingDirectory(state.programFolder + u"/COM"_s);
+    copier.setProcessChannelMode(QProcess::ForwardedChannels);
+    copier.start(Archiver::copierProgramIn(state.programFolder), {u"--wait"_s});
+    return copier.waitForFinished(-1) && copier.exitStatus() == QProcess::NormalExit && copier.exitCode() == 0;
+}
+
 int cmdVerify(const QStringList &args)
 {
     QCommandLineParser parser;
-    if (!parse(parser, args, u"dovrelle-admin verify: every archived file and folder is in the file store"_s))
+    const QCommandLineOption repair(u"repair"_s, u"First hand over waiting copy orders, run the copier and delete stale files."_s);
+    parser.addOption(repair);
+    if (!parse(parser, args, u"dovrelle-admin verify [--repair]: every archived file and folder is in the file store"_s))
         return parser.isSet(u"help"_s) ? 0 : 2;
     Result<Database> db = openArchive(parser);
     if (!db)
@@ -298,17 +311,54 @@ int cmdVerify(const QStringList &args)
         CDFSet(*db).search(SqlCondition::raw(u"n3 IN (1, 2, 3) AND n1 > 0"_s));
     if (!rows)
         return fail(rows.error());
-    int missing = 0;
+    QSet<QString> stored;
+    for (const DocumentRow &r : *rows)
+        stored.insert(Archiver::storedPath(state.fileServerFolder, r));
+
+    const CopyOutbox outbox(*db, state.programFolder);
+    if (parser.isSet(repair)) {
+        const Result<int> delivered = outbox.deliver();
+        if (!delivered)
+            return fail(delivered.error());
+        out() << "copy orders handed to the copier: " << *delivered << '\n';
+        out().flush();
+        if (!runCopier(state))
+            QTextStream(stderr) << "dovrelle-admin: the copier reported failures (see COM/fm-errors.log)" << Qt::endl;
+        const Result<QStringList> left = Archiver::deleteStaleFiles(state.databaseFolder, stored);
+        if (!left)
+            return fail(left.error());
+    }
+
+    int problems = 0;
     for (const DocumentRow &r : *rows) {
-        const QString stored = Archiver::storedPath(state.fileServerFolder, r);
-        if (!QFileInfo::exists(stored)) {
-            out() << r.n1 << '\t' << r.n2 << '\t' << stored << '\n';
-            ++missing;
+        const QString path = Archiver::storedPath(state.fileServerFolder, r);
+        if (!QFileInfo::exists(path)) {
+            out() << r.n1 << '\t' << r.n2 << '\t' << path << '\n';
+            ++problems;
         }
+    }
+    const int missing = problems;
+    const Result<int> waiting = outbox.waiting();
+    if (waiting && *waiting > 0) {
+        out() << "copy orders not yet handed to the copier: " << *waiting << '\n';
+        ++problems;
+    }
+    const Result<QList<CopyOrder>> failed = CopyHandOff(state.programFolder, CopyHandOff::Copier::Archive).failed();
+    if (failed && !failed->isEmpty()) {
+        out() << "copy orders that failed and wait for the next copier: " << failed->size() << '\n';
+        ++problems;
+    }
+    for (const QString &path : Archiver::staleFiles(state.databaseFolder)) {
+        if (stored.contains(path))
+            continue;
+        out() << "stale\t" << path << '\n';
+        ++problems;
     }
     out().flush();
     if (missing > 0)
         return fail(u"%1 of %2 archived items are missing from the file store"_s.arg(missing).arg(rows->size()));
+    if (problems > 0)
+        return fail(u"the file store is not in order (run 'dovrelle-admin verify --repair')"_s);
     return 0;
 }
 
@@ -517,7 +567,7 @@ int usage()
              "          {--file PATH [--keywords K] [--description D]}... {--text T [--keywords K]}... [--wait]\n"
              "  show N\n"
              "  search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] [--kinds LIST] [--explain]\n"
-             "  verify\n"
+             "  verify [--repair]\n"
              "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
              "  feed set ROW --name N --folder F --type files|images|text\n"
              "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"

@@ -113,6 +113,11 @@ QString Copier::journalPath() const
     return m_com + (m_list == CopyHandOff::Copier::Archive ? u"/fm.taken"_s : u"/fm2.taken"_s);
 }
 
+QString Copier::failedListPath() const
+{
+    return m_handOff.failedPath();
+}
+
 QString Copier::errorLogPath() const
 {
     return m_com + (m_list == CopyHandOff::Copier::Archive ? u"/fm-errors.log"_s : u"/fm2-errors.log"_s);
@@ -135,14 +140,28 @@ void Copier::run(WhenBusy whenBusy)
         return;
     }
 
-    // Orders an earlier run had taken and did not live to finish.
-    if (QFileInfo::exists(journalPath())) {
-        const Result<QList<CopyOrder>> left = readJournal();
-        if (left) {
-            copyAll(*left, true);
-            QFile::remove(journalPath());
-        } else {
+    // Orders an earlier run had taken and did not live to finish, and orders that failed before:
+    // they go into the journal together and are tried again, so a failed order is never dropped.
+    if (QFileInfo::exists(journalPath()) || QFileInfo::exists(failedListPath())) {
+        const Result<QList<CopyOrder>> left = readOrders(journalPath(), true);
+        const Result<QList<CopyOrder>> failedBefore = readOrders(failedListPath(), true);
+        if (!left) {
             reportRunProblem(left.error());
+        } else if (!failedBefore) {
+            reportRunProblem(failedBefore.error());
+        } else {
+            const QList<CopyOrder> again = *left + *failedBefore;
+            QByteArray records;
+            for (const CopyOrder &o : again)
+                records.append(o.compose().ok() ? *o.compose() : QByteArray());
+            // The failed list goes only once its orders are in the journal.
+            if (const Status s = FixedRecord::writeWhole(journalPath(), records); !s) {
+                reportRunProblem(s.error());
+            } else {
+                QFile::remove(failedListPath());
+                copyAll(again);
+                QFile::remove(journalPath());
+            }
         }
     }
 
@@ -157,7 +176,7 @@ void Copier::run(WhenBusy whenBusy)
             }
             if (taken->isEmpty())
                 break;
-            copyAll(*taken, false);
+            copyAll(*taken);
             QFile::remove(journalPath());
         }
         lingerForTests();
@@ -173,7 +192,7 @@ void Copier::run(WhenBusy whenBusy)
     emit finished();
 }
 
-void Copier::copyAll(const QList<CopyOrder> &orders, bool resumed)
+void Copier::copyAll(const QList<CopyOrder> &orders)
 {
     // Everything is looked at first so that the progress knows the whole amount.
     QList<Result<SourceTree>> trees;
@@ -196,6 +215,8 @@ void Copier::copyAll(const QList<CopyOrder> &orders, bool resumed)
     };
     QList<Pending> prepared;
     QStringList folders;
+    // An order handed over twice names the same stored file twice: the second is the first.
+    QSet<QString> targets;
 
     for (qsizetype i = 0; i < orders.size(); ++i) {
         const CopyOrder &order = orders.at(i);
@@ -219,11 +240,16 @@ void Copier::copyAll(const QList<CopyOrder> &orders, bool resumed)
             report(card, order, tr("تعذر انشاء مجلد الوجهة %1").arg(QDir::toNativeSeparators(destination)));
             continue;
         }
+        if (targets.contains(destination + u'/' + name)) {
+            ++m_copiedOrders;
+            continue;
+        }
+        targets.insert(destination + u'/' + name);
         if (!m_cleanedFolders.contains(destination)) {
             StoreCopy::removeStaleTemporaries(destination);
             m_cleanedFolders.insert(destination);
         }
-        const Result<std::optional<StoreCopy::Prepared>> copy = m_store->prepare(*tree, destination, name, resumed);
+        const Result<std::optional<StoreCopy::Prepared>> copy = m_store->prepare(*tree, destination, name);
         if (!copy) {
             report(card, order, copy.error());
         } else if (!copy->has_value()) {
@@ -290,7 +316,22 @@ void Copier::report(qint32 card, const CopyOrder &order, const QString &reason)
                             << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(errorLogPath()), log.errorString())
                             << Qt::endl;
     }
+    keepForRetry(order);
     emit failed(message);
+}
+
+void Copier::keepForRetry(const CopyOrder &order)
+{
+    const Result<QByteArray> record = order.compose();
+    if (!record)
+        return;
+    QFile list(failedListPath());
+    // One write of a whole record: a run that dies meanwhile leaves no torn record behind.
+    if (!list.open(QIODevice::WriteOnly | QIODevice::Append) || list.write(*record) != record->size() || !list.flush()) {
+        QTextStream(stderr) << "dovrelle-fm: "
+                            << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(failedListPath()), list.errorString())
+                            << Qt::endl;
+    }
 }
 
 void Copier::reportRunProblem(const QString &reason)
@@ -309,12 +350,13 @@ void Copier::reportRunProblem(const QString &reason)
     emit failed(message);
 }
 
-Result<QList<CopyOrder>> Copier::readJournal() const
+Result<QList<CopyOrder>> Copier::readOrders(const QString &path, bool missingIsEmpty)
 {
-    QFile f(journalPath());
+    QFile f(path);
+    if (missingIsEmpty && !f.exists())
+        return QList<CopyOrder>();
     if (!f.open(QIODevice::ReadOnly))
-        return Result<QList<CopyOrder>>::failure(
-            tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(journalPath()), f.errorString()));
+        return Result<QList<CopyOrder>>::failure(tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
     const QByteArray bytes = f.readAll();
     QList<CopyOrder> orders;
     for (qsizetype at = 0; at + CopyOrder::kSize <= bytes.size(); at += CopyOrder::kSize)

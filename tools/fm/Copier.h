@@ -17,8 +17,9 @@ class StoreCopy;
 // until they are done, so a run that dies on the way is finished by the next one.
 //
 // Every failed order is printed on standard error, appended to "COM/fm-errors.log"
-// ("fm2-errors.log") and announced with `failed`; nothing is ever left half-written at a stored
-// name. A line of the log: local date-time (ISO 8601), card number (empty when the order names
+// ("fm2-errors.log") and announced with `failed`, and its record is kept in "COM/fm.failed"
+// ("fm2.failed"), which the next run tries again first; nothing is ever left half-written at a
+// stored name, and a failed order is never dropped. A line of the log: local date-time (ISO 8601), card number (empty when the order names
 // none), source, stored name, reason; separated by tabs, UTF-8.
 class Copier : public QObject
 {
@@ -36,6 +37,8 @@ public:
     QString runLockPath() const;
     QString journalPath() const;
     QString errorLogPath() const;
+    // The orders that failed, kept in whole records until a later run copies them.
+    QString failedListPath() const;
 
     // Works until the hand-off is empty; emits `finished` at the end.
     void run(WhenBusy whenBusy);
@@ -58,10 +61,11 @@ signals:
     void finished();
 
 private:
-    void copyAll(const QList<CopyOrder> &orders, bool resumed);
+    void copyAll(const QList<CopyOrder> &orders);
     void report(qint32 card, const CopyOrder &order, const QString &reason);
     void reportRunProblem(const QString &reason);
-    Result<QList<CopyOrder>> readJournal() const;
+    void keepForRetry(const CopyOrder &order);
+    static Result<QList<CopyOrder>> readOrders(const QString &path, bool missingIsEmpty = false);
 
     QString m_com;
     CopyHandOff m_handOff;

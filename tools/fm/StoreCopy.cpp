@@ -205,13 +205,15 @@ Result<SourceTree> StoreCopy::survey(const QString &source)
 }
 
 Result<std::optional<StoreCopy::Prepared>> StoreCopy::prepare(const SourceTree &tree, const QString &targetFolder,
-                                                              const QString &targetName, bool resumed)
+                                                              const QString &targetName)
 {
     using Answer = Result<std::optional<Prepared>>;
     const QString target = targetFolder + u'/' + targetName;
     struct stat st;
     if (::lstat(native(target).constData(), &st) == 0) {
-        if (resumed && identical(tree, target)) {
+        // Already there as it should be: a run that died after placing it, or an order that was
+        // handed over twice.
+        if (identical(tree, target)) {
             if (m_hooks.advanced)
                 m_hooks.advanced(tree.bytes);
             return std::optional<Prepared>();
@@ -285,9 +287,9 @@ Status StoreCopy::syncFolders(const QStringList &folders)
     return {};
 }
 
-Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, const QString &targetName, bool resumed)
+Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, const QString &targetName)
 {
-    const Result<std::optional<Prepared>> copy = prepare(tree, targetFolder, targetName, resumed);
+    const Result<std::optional<Prepared>> copy = prepare(tree, targetFolder, targetName);
     if (!copy)
         return Status::failure(copy.error());
     if (!copy->has_value())

@@ -60,10 +60,10 @@ public:
         bool isFolder = false;
     };
 
-    // `resumed` is for an order an interrupted run may already have placed: a target identical
-    // to the source then counts as done (no copy to commit) instead of as a clash.
+    // A target identical to the source counts as done (no copy to commit): an interrupted run
+    // placed it, or the order was handed over twice. Any other target of that name is a clash.
     Result<std::optional<Prepared>> prepare(const SourceTree &tree, const QString &targetFolder,
-                                            const QString &targetName, bool resumed);
+                                            const QString &targetName);
     // Everything written to the file systems of these folders reaches the disk.
     static Status flush(const QStringList &folders);
     // Renames the copy into place; the folder itself is made durable by syncFolders().
@@ -72,7 +72,7 @@ public:
     // Drops a copy that will not be committed.
     static void discard(const Prepared &copy);
     // The three steps for one item.
-    Status place(const SourceTree &tree, const QString &targetFolder, const QString &targetName, bool resumed);
+    Status place(const SourceTree &tree, const QString &targetFolder, const QString &targetName);
 
     // Removes the temporary copies that copier runs no longer alive left in the folder.
     static void removeStaleTemporaries(const QString &folder);
