@@ -1,5 +1,7 @@
 #include "CArchiveApp.h"
 
+#include "CopyWatch.h"
+
 #include "ArchiveSetup.h"
 #include "CBasketBar.h"
 #include "CMainFrame.h"
@@ -121,6 +123,8 @@ bool CArchiveApp::start(const QStringList &arguments)
 
     m_frame->dispatch(Command::ToggleBaskets);
     m_frame->basketBar()->start();
+    m_copyWatch = new CopyWatch(m_state.programFolder, *m_db, m_frame.get(), this);
+    m_copyWatch->start();
     m_frame->activateWindow();
     m_frame->setFocus();
     // The help page is handed to the view even when it is not there; the view shows why.

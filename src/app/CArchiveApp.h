@@ -17,6 +17,7 @@ class CPreviewDlg;
 class CSearchDlg;
 struct BuiltQuery;
 class CMainFrame;
+class CopyWatch;
 class MenuStyle;
 class QApplication;
 
@@ -77,6 +78,7 @@ private:
     std::optional<Database> m_db;
     std::unique_ptr<CMainFrame> m_frame;
     MenuStyle *m_menuStyle = nullptr;
+    CopyWatch *m_copyWatch = nullptr;
     // The long-lived modeless dialogs, owned by the main window and only shown and hidden.
     CCardDlg *m_card = nullptr;
     CClassesDlg *m_classes = nullptr;

@@ -242,6 +242,66 @@ TEST_F(CopierTest, MissingSourceIsReportedWithItsCardAndTheRestIsCopied)
     EXPECT_EQ(log.at(1).split(u'\t').value(1), u"14"_s);
 }
 
+TEST_F(CopierTest, AFailedOrderStaysAndIsCopiedByTheNextRunOnceItsSourceIsBack)
+{
+    const QString later = src(u"later.pdf"_s);
+    const QString here = makeFile(u"here.txt"_s, "here"_ba);
+    append({order(u"21&1&"_s, later, m_store), order(u"22&1&"_s, here, m_store)});
+    EXPECT_EQ(run().exitCode, 1);
+    const Result<QList<CopyOrder>> failed = CopyHandOff(m_home, CopyHandOff::Copier::Archive).failed();
+    ASSERT_TRUE(failed.ok());
+    ASSERT_EQ(failed->size(), 1);
+    EXPECT_EQ(failed->at(0).prefix, u"21&1&"_s);
+    EXPECT_EQ(failed->at(0).source, later);
+
+    // Still missing: the order stays for the run after.
+    EXPECT_EQ(run().exitCode, 1);
+    EXPECT_EQ(CopyHandOff(m_home, CopyHandOff::Copier::Archive).failed()->size(), 1);
+
+    makeFile(u"later.pdf"_s, pattern(4000, 9));
+    const Finished f = run();
+    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
+    EXPECT_EQ(contentOf(m_store + u"/21&1&later.pdf"_s), contentOf(later));
+    EXPECT_TRUE(CopyHandOff(m_home, CopyHandOff::Copier::Archive).failed()->isEmpty());
+    EXPECT_FALSE(QFile::exists(com() + u"/fm.taken"_s));
+}
+
+TEST_F(CopierTest, AnOrderHandedOverTwiceIsCopiedOnce)
+{
+    const QString file = makeFile(u"twice.txt"_s, pattern(1000, 5));
+    append({order(u"31&1&"_s, file, m_store), order(u"31&1&"_s, file, m_store)});
+    Finished f = run();
+    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
+    append({order(u"31&1&"_s, file, m_store)});
+    f = run();
+    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
+    EXPECT_EQ(namesIn(m_store), QStringList{u"31&1&twice.txt"_s});
+    EXPECT_EQ(contentOf(m_store + u"/31&1&twice.txt"_s), contentOf(file));
+}
+
+TEST(CopyOrderRecord, ARecordWrittenByHandReadsAndComposesByteForByte)
+{
+    // 436 bytes: kind (32-bit little endian), prefix (50), source (180), destination (202), each
+    // text zero-terminated and padded with zeros, in code page 1256.
+    QByteArray record(436, '\0');
+    record[0] = 1;
+    record.replace(4, 5, "17&3&");
+    const QByteArray source = "/home/clerk/\xc7\xe1\xdf\xca\xc7\xc8.pdf"; // "الكتاب"
+    record.replace(54, source.size(), source);
+    record.replace(234, 13, "/srv/fs/Ser12");
+    ASSERT_EQ(record.size(), 436);
+
+    const CopyOrder parsed = CopyOrder::parse(record);
+    EXPECT_EQ(parsed.kind, 1);
+    EXPECT_EQ(parsed.prefix, u"17&3&"_s);
+    EXPECT_EQ(parsed.source, u"/home/clerk/الكتاب.pdf"_s);
+    EXPECT_EQ(parsed.destination, u"/srv/fs/Ser12"_s);
+    EXPECT_EQ(parsed.target(), u"/srv/fs/Ser12/17&3&الكتاب.pdf"_s);
+    const Result<QByteArray> composed = parsed.compose();
+    ASSERT_TRUE(composed.ok());
+    EXPECT_EQ(composed->toHex(), record.toHex());
+}
+
 TEST_F(CopierTest, DestinationThatIsOrLiesUnderAFileIsReported)
 {
     // Root writes anywhere, so a file in the way is what makes the folder impossible.

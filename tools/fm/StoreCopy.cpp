@@ -437,6 +437,24 @@ QString StoreCopy::temporaryName(const QString &folder)
            + kTemporaryEnd;
 }
 
+namespace {
+
+// A process that has ended but was never waited for (a copier whose parent died, adopted by a
+// parent that does not reap) still answers kill(pid, 0): it counts as gone.
+bool running(pid_t pid)
+{
+    if (::kill(pid, 0) != 0 && errno == ESRCH)
+        return false;
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
+}
+
+} // namespace
+
 void StoreCopy::removeStaleTemporaries(const QString &folder)
 {
     QStringList names;
@@ -448,7 +466,7 @@ void StoreCopy::removeStaleTemporaries(const QString &folder)
         bool ok = false;
         const pid_t pid = name.mid(kTemporaryStart.size()).section(u'-', 0, 0).toInt(&ok);
         // A copy of a copier still running (the other list's copier may share the folder) stays.
-        if (!ok || (pid != ::getpid() && (::kill(pid, 0) == 0 || errno != ESRCH)))
+        if (!ok || (pid != ::getpid() && running(pid)))
             continue;
         removeAll(folder + u'/' + name);
     }
