@@ -1,6 +1,5 @@
 #include "common/TestArchive.h"
 #include "db/AllocationLock.h"
-#include "db/CDFSet.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,7 +11,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -148,36 +146,4 @@ TEST(AllocationLockFile, AKilledHolderIsTakenOverWithinASecond)
     EXPECT_TRUE(waiting.tookOverStale());
 }
 
-class LockBetweenProcesses : public EngineTest
-{
-};
 
-TEST_P(LockBetweenProcesses, FourProcessesNeverReceiveTheSameNumber)
-{
-    constexpr int kProcesses = 4;
-    constexpr int kEach = 250;
-    std::vector<std::unique_ptr<QProcess>> workers;
-    for (int i = 0; i < kProcesses; ++i) {
-        auto p = std::make_unique<QProcess>();
-        p->start(worker(), {QStringLiteral("allocate"), archive().databaseFolder(), QString::number(kEach)});
-        ASSERT_TRUE(p->waitForStarted(10000));
-        workers.push_back(std::move(p));
-    }
-    std::set<qint32> numbers;
-    for (auto &p : workers) {
-        ASSERT_TRUE(p->waitForFinished(240000));
-        ASSERT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
-        const QList<QByteArray> lines = p->readAllStandardOutput().split('\n');
-        for (const QByteArray &line : lines) {
-            if (!line.isEmpty())
-                numbers.insert(line.toInt());
-        }
-    }
-    EXPECT_EQ(numbers.size(), size_t(kProcesses * kEach));
-    EXPECT_EQ(*numbers.begin(), 1);
-    EXPECT_EQ(*numbers.rbegin(), kProcesses * kEach);
-    EXPECT_EQ(CDFSet(db()).counterRow()->n9, kProcesses * kEach);
-    EXPECT_EQ(lockByte(archive().databaseFolder()), QByteArray("A"));
-}
-
-DOVRELLE_ON_BOTH_ENGINES(LockBetweenProcesses);
