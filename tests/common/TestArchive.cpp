@@ -132,7 +132,7 @@ QString TestArchive::adminUri(QString *why)
 {
     const QString uri = qEnvironmentVariable("DOVRELLE_TEST_PG_URI");
     if (uri.isEmpty() && why)
-        *why = u"no PostgreSQL test server (DOVRELLE_TEST_PG_URI is not set; 'make test' starts one)"_s;
+        *why = u"no PostgreSQL test server (DOVRELLE_TEST_PG_URI is not set; ./test starts one)"_s;
     return uri;
 }
 
