@@ -1,16 +1,14 @@
-# The two commands of the project. Both install what they need on a fresh Debian 12 machine.
-.PHONY: run test build clean
+# The README's two commands, for those who have make: the same as ./run and ./test.
+.PHONY: run smoke test clean
 
 run:
 	bash scripts/run.sh
 
+smoke:
+	bash scripts/run.sh --smoke
+
 test:
 	bash scripts/test.sh
 
-build:
-	bash scripts/install-deps.sh
-	cmake -S . -B build -G Ninja
-	cmake --build build -j2
-
 clean:
-	rm -rf build build-*
+	rm -rf build build-run build-test

@@ -1,18 +1,49 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Dovrelle builds, runs and tests with. Safe to run again: it only
-# calls apt-get when a package is missing.
+# Installs the Debian packages Dovrelle needs. Safe to run again: it only calls apt-get when a
+# package is missing.
+#   install-deps.sh run     what building and running the program needs (and the demo archive)
+#   install-deps.sh smoke   that, and what starting the program under a window manager and
+#                           finding its login window takes (./run --smoke)
+#   install-deps.sh test    that, and the test servers and test libraries
+# The run set installs no server: the PostgreSQL and CUPS servers come with the test set only.
 set -euo pipefail
 
-packages=(
-  ca-certificates cmake make ninja-build ccache g++ pkg-config
+set_name=${1:-test}
+
+# Building and running the program, and making the demo archive.
+run_packages=(
+  ca-certificates make cmake ninja-build ccache g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
   qt6-webengine-dev
   libmagick++-dev libmagickcore-6.q16-6-extra
-  libsane-dev sane-utils libsodium-dev libgtest-dev libgmock-dev libxcb1-dev
-  fonts-noto-core fonts-dejavu-core xvfb xauth x11-apps imagemagick
-  postgresql cups cups-client printer-driver-cups-pdf ghostscript
+  libsane-dev libsodium-dev libxcb1-dev
+  fonts-noto-core fonts-dejavu-core
+  cups-client
+  imagemagick
+  xvfb xauth
 )
+# Finding the login window of a program started under Xvfb.
+smoke_packages=(openbox xdotool)
+# The tests: their libraries, the private PostgreSQL and CUPS servers, and the outside programs
+# some tests render or scan with.
+test_packages=(
+  "${smoke_packages[@]}"
+  libgtest-dev libgmock-dev
+  postgresql
+  cups printer-driver-cups-pdf ghostscript
+  sane-utils x11-apps
+)
+
+case "$set_name" in
+run) packages=("${run_packages[@]}") ;;
+smoke) packages=("${run_packages[@]}" "${smoke_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+*)
+  echo "usage: install-deps.sh run|smoke|test" >&2
+  exit 2
+  ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,9 +56,21 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "install-deps: installing ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "install-deps: these packages are missing and only root can install them: ${missing[*]}" >&2
+    echo "install-deps: run this command as root once, or install sudo" >&2
+    exit 1
+  fi
+  SUDO=(sudo)
+fi
+
+echo "install-deps: installing ${#missing[@]} packages and what they need: ${missing[*]}"
+start=$(date +%s)
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${SUDO[@]}" apt-get update -qq
+before=$(dpkg-query -W -f='${Status}\n' 2>/dev/null | grep -c 'install ok installed' || true)
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+after=$(dpkg-query -W -f='${Status}\n' 2>/dev/null | grep -c 'install ok installed' || true)
+echo "install-deps: $(( after - before )) packages installed in $(( $(date +%s) - start )) s"

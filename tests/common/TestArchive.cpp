@@ -8,11 +8,61 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 QAtomicInt g_counter;
+
+// Short: the paths file takes folder names of at most 118 bytes, and the archives live below it.
+constexpr std::string_view kRunPrefix = "dovrelle-test-";
+std::string g_tempFolder;
+
+void removeTestTempFolder()
+{
+    if (g_tempFolder.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(g_tempFolder, ignored);
+    g_tempFolder.clear();
+}
+
+// The process a folder named dovrelle-test-PID-XXXXXX belongs to, or 0 for any other name.
+pid_t ownerOf(const std::string &name)
+{
+    if (name.rfind(kRunPrefix, 0) != 0)
+        return 0;
+    const std::string rest = name.substr(kRunPrefix.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash > 9 || rest.find_first_not_of("0123456789") != dash)
+        return 0;
+    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+// Removes the folders of test programs that are gone (killed, or crashed before their exit).
+void removeAbandonedFolders(const std::filesystem::path &base)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
+        const pid_t owner = ownerOf(it->path().filename().string());
+        if (owner <= 0 || owner == ::getpid())
+            continue;
+        if (::kill(owner, 0) == 0 || errno == EPERM)
+            continue; // still running
+        std::error_code ignored;
+        std::filesystem::remove_all(it->path(), ignored);
+    }
+}
 
 // Runs one statement on the administrative database of the test server.
 bool adminExec(const QString &sql, QString *why)
@@ -45,11 +95,44 @@ bool adminExec(const QString &sql, QString *why)
 
 } // namespace
 
+void enterTestTempFolder()
+{
+    if (!g_tempFolder.empty())
+        return;
+    // A test program started by a test makes its folder beside its parent's, not inside it.
+    const char *outer = std::getenv("DOVRELLE_TEST_TEMP_BASE");
+    const char *tmpdir = std::getenv("TMPDIR");
+    const std::filesystem::path base = outer && *outer ? outer : tmpdir && *tmpdir ? tmpdir : "/tmp";
+    removeAbandonedFolders(base);
+    std::string folder = (base / (std::string(kRunPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
+    if (!::mkdtemp(folder.data()))
+        return;
+    // Others may pass through, not look in: the test CUPS server's filters run as lp and reach
+    // its spool below this folder, as the test PostgreSQL server's user reaches its data.
+    ::chmod(folder.c_str(), 0711);
+    const std::string runtime = folder + "/runtime";
+    if (::mkdir(runtime.c_str(), 0700) != 0) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+        return;
+    }
+    g_tempFolder = folder;
+    std::atexit(removeTestTempFolder);
+    ::setenv("DOVRELLE_TEST_TEMP_BASE", base.c_str(), 1);
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+}
+
+QString testTempFolder()
+{
+    return QString::fromStdString(g_tempFolder);
+}
+
 QString TestArchive::adminUri(QString *why)
 {
     const QString uri = qEnvironmentVariable("DOVRELLE_TEST_PG_URI");
     if (uri.isEmpty() && why)
-        *why = u"no PostgreSQL test server (DOVRELLE_TEST_PG_URI is not set; 'make test' starts one)"_s;
+        *why = u"no PostgreSQL test server (DOVRELLE_TEST_PG_URI is not set; ./test starts one)"_s;
     return uri;
 }
 

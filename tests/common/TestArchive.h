@@ -11,6 +11,16 @@
 #include <memory>
 #include <optional>
 
+// Each test program works in a temporary folder of its own, TMPDIR/dovrelle-test-PID-XXXXXX:
+// TMPDIR and XDG_RUNTIME_DIR point into it (so every QTemporaryDir, hand-off folder and program
+// the test starts lands there) and it goes at exit, std::exit included. A test program that a test
+// starts makes its own beside it (DOVRELLE_TEST_TEMP_BASE names the folder they share). A program that dies on a
+// signal cannot remove its folder; the next test program to start removes the folders whose
+// program is gone. Called by the shared main before anything else.
+void enterTestTempFolder();
+// The folder, or empty when it could not be made (the tests then use the shared temporary folder).
+QString testTempFolder();
+
 // A fresh archive in a temporary program folder, on SQLite or on the test PostgreSQL server
 // (DOVRELLE_TEST_PG_URI names its administrative connection; each archive gets a database of its
 // own, dropped again at the end).

@@ -1,3 +1,5 @@
+#include "TestArchive.h"
+
 #include <gtest/gtest.h>
 
 #ifdef DOVRELLE_GUI_TEST
@@ -10,6 +12,7 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char **argv)
 {
+    enterTestTempFolder();
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef DOVRELLE_GUI_TEST
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
