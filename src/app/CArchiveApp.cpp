@@ -87,6 +87,10 @@ bool CArchiveApp::openDatabase()
 
 bool CArchiveApp::start(const QStringList &arguments)
 {
+    // The report and the browser show these for every file that is not a picture. Without them
+    // the program still works, with blank boxes, so a folder that cannot take them is only told.
+    if (Status icons = installTypeIcons(m_state.programFolder); !icons)
+        MessageBox::warning(nullptr, icons.error(), u"Dovrelle"_s);
     // A first run asks for the settings before anything else; the running program keeps its
     // default folders until the next start.
     if (m_state.firstRun) {
