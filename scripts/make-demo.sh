@@ -53,22 +53,6 @@ card --class 2,21 --name "محضر اجتماع مجلس الادارة" --edito
   --text "تقرر اعتماد الخطة السنوية" --keywords "قرار"
 echo "demo cards archived"
 
-# The icons that stand for files that are not pictures.
-icons="$home/COM/ICONS"
-mkdir -p "$icons"
-icon() { # file colour label
-  convert -size 120x108 xc:white -fill "$2" -stroke '#787878' -draw 'rectangle 30,6 90,102' \
-    -fill white -stroke none -pointsize 18 -gravity center -annotate +0+0 "$3" -quality 85 "$icons/$1"
-}
-icon word.jpg '#2b579a' DOC; icon text.jpg '#6d6d6d' TXT; icon mdb.jpg '#a4373a' MDB
-icon htm.jpg '#e44d26' HTM; icon xls.jpg '#217346' XLS; icon pdf.jpg '#d32f2f' PDF
-icon dlb.jpg '#5c6bc0' DLL; icon zip.jpg '#8d6e63' ZIP; icon dat.jpg '#546e7a' DAT
-icon exe.jpg '#37474f' EXE; icon chm.jpg '#00897b' CHM; icon rar.jpg '#6a1b9a' RAR
-icon mht.jpg '#ef6c00' MHT; icon pps.jpg '#c43e1c' PPS; icon ppt.jpg '#c43e1c' PPT
-icon any.jpg '#9e9e9e' '?'
-convert -size 120x108 xc:white -fill '#f0c850' -stroke '#787878' -draw 'rectangle 10,14 50,28' \
-  -draw 'rectangle 10,24 110,94' -quality 85 "$icons/FOLDER.jpg"
-
 # Three information feeds: scanned pages with an index, typed messages, and a fax folder that the
 # thumbnail browser shows as it is.
 feeds="$home/feeds"

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -32,28 +31,13 @@ struct Translate
     Q_DECLARE_TR_FUNCTIONS(ArchiveSetup)
 };
 
+// Where the program keeps the pictures that stand for files of other kinds.
+constexpr auto kTypeIconResources = u":/icons/types";
+
 Status makeFolder(const QString &path)
 {
     if (!QDir().mkpath(path))
         return Status::failure(Translate::tr("تعذر انشاء المجلد %1").arg(QDir::toNativeSeparators(path)));
-    return {};
-}
-
-// The icons ship inside the program; an archive keeps its own copy under COM/ICONS.
-Status copyIcons(const QString &target)
-{
-    registerCoreResources();
-    QDirIterator it(u":/icons"_s, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString dest = target + u'/' + QFileInfo(source).fileName();
-        if (QFile::exists(dest))
-            continue;
-        if (!QFile::copy(source, dest))
-            return Status::failure(Translate::tr("تعذر نسخ الأيقونة %1").arg(dest));
-        QFile::setPermissions(dest, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                        | QFileDevice::ReadOther);
-    }
     return {};
 }
 
@@ -69,6 +53,45 @@ bool holdsArchive(const QString &programFolder, const QString &dbFolder)
 }
 
 } // namespace
+
+QString typeIconsFolder(const QString &programFolder)
+{
+    return programFolder + u"/COM/ICONS"_s;
+}
+
+QStringList shippedTypeIcons()
+{
+    registerCoreResources();
+    return QDir(QString::fromUtf16(kTypeIconResources)).entryList(QDir::Files, QDir::Name);
+}
+
+Status installTypeIcons(const QString &programFolder)
+{
+    const QString target = typeIconsFolder(programFolder);
+    if (Status s = makeFolder(target); !s)
+        return s;
+    for (const QString &name : shippedTypeIcons()) {
+        const QString dest = target + u'/' + name;
+        // An icon the office replaced with its own stays.
+        if (QFileInfo::exists(dest))
+            continue;
+        const QString source = QString::fromUtf16(kTypeIconResources) + u'/' + name;
+        const QString partial = dest + u".part"_s;
+        QFile::remove(partial);
+        if (!QFile::copy(source, partial)) {
+            QFile::remove(partial);
+            return Status::failure(Translate::tr("تعذر نسخ الأيقونة %1").arg(QDir::toNativeSeparators(dest)));
+        }
+        // Resource files come out read-only; the archive's copies belong to the office.
+        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                           | QFileDevice::ReadOther);
+        if (!QFile::rename(partial, dest)) {
+            QFile::remove(partial);
+            return Status::failure(Translate::tr("تعذر نسخ الأيقونة %1").arg(QDir::toNativeSeparators(dest)));
+        }
+    }
+    return {};
+}
 
 Status createArchive(const QString &programFolder, const QString &serverUri)
 {
@@ -136,7 +159,7 @@ Status createArchive(const QString &programFolder, const QString &serverUri)
     if (s)
         s = AllocationLock::reset(dbFolder);
     if (s)
-        s = copyIcons(home + u"/COM/ICONS"_s);
+        s = installTypeIcons(home);
     // The paths file goes last: until it is there the folder does not count as an archive.
     if (s)
         s = PathsFile::write(home, paths);

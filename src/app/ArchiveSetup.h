@@ -3,6 +3,7 @@
 #include "Result.h"
 
 #include <QString>
+#include <QStringList>
 
 // Lays out a new archive under a program folder: COM/ with its icons and the paths file naming
 // DataBase/ and FileServer/ under the same folder, the databases (embedded, or on the PostgreSQL
@@ -10,6 +11,18 @@
 // received-files folder, and the first series folder Ser1. Refuses a folder that already holds an
 // archive, and touches nothing then.
 Status createArchive(const QString &programFolder, const QString &serverUri = {});
+
+// The folder of the type icons: the pictures the report and the thumbnail browser show for
+// folders and for files that are not pictures (COM/ICONS under the program folder).
+QString typeIconsFolder(const QString &programFolder);
+
+// The names of the type icons the program carries (FOLDER.jpg, word.jpg, pdf.jpg, any.jpg ...).
+QStringList shippedTypeIcons();
+
+// Puts every type icon the program carries that is missing into the type icons folder, making
+// COM/ICONS first when needed; icons already there are kept. Run by the program's start-up and by
+// a new archive.
+Status installTypeIcons(const QString &programFolder);
 
 // Makes the resources compiled into the core library (the icons) reachable under ":/". The core is
 // a static library, so its resource table is registered explicitly, once.

@@ -24,13 +24,13 @@
 #include "MessageBox.h"
 #include "Profile.h"
 #include "db/Schema.h"
+#include "imaging/PictureDecoder.h"
 #include "users/CLoginDlg.h"
 
 #include <QApplication>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QFont>
-#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMdiArea>
@@ -89,6 +89,10 @@ bool CArchiveApp::openDatabase()
 
 bool CArchiveApp::start(const QStringList &arguments)
 {
+    // The report and the browser show these for every file that is not a picture. Without them
+    // the program still works, with blank boxes, so a folder that cannot take them is only told.
+    if (Status icons = installTypeIcons(m_state.programFolder); !icons)
+        MessageBox::warning(nullptr, icons.error(), u"Dovrelle"_s);
     // A first run asks for the settings before anything else; the running program keeps its
     // default folders until the next start.
     if (m_state.firstRun) {
@@ -137,14 +141,12 @@ bool CArchiveApp::start(const QStringList &arguments)
 
 void CArchiveApp::openImageFile(const QString &path)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        MessageBox::warning(m_frame.get(), tr("تعذر فتح الصورة %1: %2").arg(path, reader.errorString()));
+    const PictureDecoder::Decoded picture = PictureDecoder::decode(path);
+    if (!picture.ok()) {
+        MessageBox::warning(m_frame.get(), picture.error);
         return;
     }
-    m_frame->openImage(image, QFileInfo(path).fileName());
+    m_frame->openImage(picture.image, QFileInfo(path).fileName());
 }
 
 void CArchiveApp::createDialogs()
@@ -191,7 +193,7 @@ void CArchiveApp::openReportWindow(const BuiltQuery &query)
     connect(report, &CFReport::viewRequested, this, &CArchiveApp::openImageFile);
     connect(report, &CFReport::previewRequested, m_preview,
             [this](const QString &path, const QString &caption, const QString &description) {
-                m_preview->showPreview(path, caption, description, 1);
+                m_preview->present(path, caption, description, CPreviewDlg::DescriptionGiven);
             });
     m_frame->addChild(report, query.title);
 }
@@ -216,7 +218,9 @@ void CArchiveApp::openBasketViewer()
     });
     connect(viewer, &CFV::viewRequested, this, &CArchiveApp::openImageFile);
     connect(viewer, &CFV::previewRequested, m_preview,
-            [this](const QString &path, const QString &caption) { m_preview->showPreview(path, caption, {}, 0); });
+            [this](const QString &path, const QString &caption) {
+                m_preview->present(path, caption, {}, CPreviewDlg::DescriptionFromFile);
+            });
     connect(viewer, &CFV::transferRequested, this, &CArchiveApp::transferFile);
     connect(viewer, &CFV::printRequested, this, [this](const QStringList &paths) {
         m_state.reportTitle = m_state.basketTitle;

@@ -45,6 +45,7 @@ public:
     CCardDlg *cardDialog() const { return m_card; }
     CClassesDlg *classesDialog() const { return m_classes; }
     CClassPickDlg *classPicker() const { return m_picker; }
+    CPreviewDlg *previewWindow() const { return m_preview; }
     QSettings &profile() { return *m_profile; }
 
     // Opens a picture file as a new child window; reports a file that cannot be read.

@@ -4,6 +4,7 @@
 #include "app/HandOffFolder.h"
 #include "app/MessageBox.h"
 #include "imaging/Thumbnail.h"
+#include "search/Printing.h"
 #include "search/ReportCopy.h"
 #include "ui/CGridCtrl.h"
 
@@ -536,9 +537,36 @@ QMenu *CFV::contextMenu(int gridKind)
         return nullptr;
     auto *menu = new QMenu(this);
     menu->setObjectName(gridKind == kPictureGridKind ? u"Afp"_s : u"TM"_s);
-    for (const auto &[command, text] : items)
-        menu->addAction(text)->setData(command);
+    for (const auto &[command, text] : items) {
+        QAction *action = menu->addAction(text);
+        action->setData(command);
+        // Printing needs the print right.
+        if (command == CmdPrint)
+            action->setEnabled(Printing::permitted(m_state.rights).ok());
+    }
     return menu;
+}
+
+void CFV::printSelected()
+{
+    QList<Printing::Row> rows;
+    for (int r = 0; r < m_pictures->rowCount(); ++r) {
+        if (rowPath(r).isEmpty())
+            continue;
+        Printing::Row row{rowPath(r), 0};
+        for (int c : {PicturePath, PictureNumber}) {
+            if (m_pictures->isCellSelected(r, c))
+                row.selectedColumns |= 1u << c;
+        }
+        rows.append(row);
+    }
+    const Result<QStringList> pages = Printing::basketPages(m_state.rights, rows, Printing::kSelectedRows);
+    if (!pages) {
+        MessageBox::warning(this, pages.error());
+        return;
+    }
+    m_state.printSource = Printing::kSourceBasket;
+    Q_EMIT printRequested(*pages);
 }
 
 void CFV::runCommand(int command)
@@ -561,17 +589,9 @@ void CFV::runCommand(int command)
             Q_EMIT transferRequested(m_state.transferFile);
         }
         break;
-    case CmdPrint: {
-        QStringList paths;
-        for (int r = 0; r < m_pictures->rowCount(); ++r) {
-            const bool selected = m_pictures->isCellSelected(r, PicturePath) || m_pictures->isCellSelected(r, PictureNumber);
-            if (selected && !rowPath(r).isEmpty())
-                paths.append(rowPath(r));
-        }
-        m_state.printSource = 2;
-        Q_EMIT printRequested(paths);
+    case CmdPrint:
+        printSelected();
         break;
-    }
     case CmdTextArchive:
         archiveTexts();
         break;

@@ -88,7 +88,8 @@ signals:
     void previewRequested(const QString &path, const QString &caption);
     // The transfer file is set in the application state; the caller shows the transfer dialog.
     void transferRequested(const QString &path);
-    // Rows whose column 0 or 1 is selected; the caller filters and previews.
+    // The pictures of the rows whose column 0 or 1 is selected, when the user may print; the
+    // caller opens their print preview.
     void printRequested(const QStringList &paths);
     // The first page's loader has ended.
     void loadingFinished();
@@ -128,6 +129,8 @@ private:
     void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
     void archivePictures();
     void archiveTexts();
+    // Print (32931): the selected pictures, for users with the print right.
+    void printSelected();
     Status writeTextHandOff(const QString &text) const;
 
     AppState &m_state;

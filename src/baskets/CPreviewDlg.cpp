@@ -1,9 +1,9 @@
 #include "CPreviewDlg.h"
 
 #include "DescriptionReader.h"
+#include "imaging/PictureDecoder.h"
 #include "ui/CGridCtrl.h"
 
-#include <QImageReader>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -73,12 +73,8 @@ QImage CPreviewDlg::compose(const QImage &picture)
 
 QImage CPreviewDlg::decode(const QString &path)
 {
-    QImageReader reader(path);
-    // JPEG decodes straight at the smaller size, which a scanned page needs.
-    const QRect target = placement(reader.size());
-    if (target.isValid() && (target.width() < reader.size().width()))
-        reader.setScaledSize(target.size());
-    return reader.read();
+    // A scanned page decodes straight at about the box's size.
+    return PictureDecoder::decodeImage(path, kPictureSize);
 }
 
 void CPreviewDlg::showPreview(const QString &path, const QString &caption, const QString &description, int mode)
@@ -92,6 +88,16 @@ void CPreviewDlg::showPreview(const QString &path, const QString &caption, const
     else if (mode == DescriptionGiven)
         m_description->setPlainText(description);
     m_grid->viewport()->update();
+}
+
+void CPreviewDlg::present(const QString &path, const QString &caption, const QString &description, int mode)
+{
+    // Shown first, as a hidden window's contents are not laid out; then brought to the front,
+    // where the user who double-clicked expects it.
+    show();
+    raise();
+    activateWindow();
+    showPreview(path, caption, description, mode);
 }
 
 QString CPreviewDlg::description() const

@@ -31,6 +31,9 @@ public:
     // Replaces the picture and the caption; the description as the mode says (any other mode
     // keeps the one shown).
     void showPreview(const QString &path, const QString &caption, const QString &description, int mode);
+    // What a double-click in a report or a basket viewer asks for: the window shown and raised
+    // above the others, then the show request.
+    void present(const QString &path, const QString &caption, const QString &description, int mode);
 
     // Where a picture of this size is drawn in the 300 x 270 box: one taller than 0.9 of its width
     // fills the height, any other the width; the other side is centred.

@@ -89,7 +89,20 @@ void CTransferDlg::transfer()
     const QStringList users = selectedUsers();
     if (!users.isEmpty()) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_deliveries = transferFile(m_state.databaseFolder, m_state.transferFile, users);
+        const auto ask = [this](const QString &text, const QString &title) {
+            // The question waits for the user, not the program: the normal pointer while it shows.
+            QApplication::restoreOverrideCursor();
+            const auto answer = MessageBox::question(this, text, title,
+                                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                                     QMessageBox::No);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            switch (answer) {
+            case QMessageBox::Yes: return CFileOperation::Answer::Yes;
+            case QMessageBox::Cancel: return CFileOperation::Answer::Cancel;
+            default: return CFileOperation::Answer::No;
+            }
+        };
+        m_deliveries = transferFile(m_state.databaseFolder, m_state.transferFile, users, ask);
         QApplication::restoreOverrideCursor();
         // The sender must know who did not get the file; the others have it already.
         const QString report = undeliveredReport(m_deliveries);

@@ -23,6 +23,13 @@ bool usableAsFolderName(const QString &name)
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
 }
 
+// Read-only as the file operations see it: a file (not a link) whose owner may not write it.
+bool isReadOnlyFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.isFile() && !info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner);
+}
+
 QString joined(const QString &folder, const QString &name)
 {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
@@ -60,9 +67,15 @@ QList<Delivery> transferFile(const QString &databaseFolder, const QString &file,
     QList<Delivery> deliveries;
     const QFileInfo source(file);
     const bool sourceUsable = source.exists() && source.isFile();
+    bool cancelled = false;
     for (const QString &user : storedUsers) {
         Delivery d;
         d.user = user;
+        if (cancelled) {
+            d.reason = Translate::tr("أوقف التحويل قبل الوصول اليه");
+            deliveries.append(d);
+            continue;
+        }
         if (!usableAsFolderName(user)) {
             d.reason = Translate::tr("اسم المستخدم لا يصلح اسما لمجلد: %1").arg(user);
             deliveries.append(d);
@@ -80,6 +93,24 @@ QList<Delivery> transferFile(const QString &databaseFolder, const QString &file,
             d.reason = Translate::tr("تعذر انشاء مجلد الملفات الواردة %1").arg(QDir::toNativeSeparators(folder));
             deliveries.append(d);
             continue;
+        }
+        // A read-only file of the same name is the receiver's to keep unless the sender says
+        // otherwise, as the file operations ask before a read-only file goes.
+        if (isReadOnlyFile(d.target)) {
+            const CFileOperation::Answer answer =
+                question ? question(CFileOperation::readOnlyQuestion(d.target), CFileOperation::readOnlyTitle())
+                         : CFileOperation::Answer::No;
+            if (answer == CFileOperation::Answer::No) {
+                d.reason = Translate::tr("لديه ملف بالاسم نفسه للقراءة فقط فترك كما هو");
+                deliveries.append(d);
+                continue;
+            }
+            if (answer == CFileOperation::Answer::Cancel) {
+                cancelled = true;
+                d.reason = Translate::tr("أوقف التحويل قبل الوصول اليه");
+                deliveries.append(d);
+                continue;
+            }
         }
         CFileOperation op;
         op.setAskIfReadOnly(true);

@@ -35,7 +35,10 @@ struct Delivery
 
 // Copies the file into the received-files folder of every user, in the given order. A missing
 // folder is made first; a file of the same name there is replaced. A user whose copy fails does
-// not stop the others. `question` answers the read-only question of the file operations.
+// not stop the others. A read-only file of the same name is asked about through `question` with
+// the file operations' read-only question: Yes replaces it, No leaves that user out (the file
+// stays as it was), Cancel leaves out that user and every later one. Without a question the
+// answer is No.
 QList<Delivery> transferFile(const QString &databaseFolder, const QString &file, const QStringList &storedUsers,
                              CFileOperation::Question question = {});
 

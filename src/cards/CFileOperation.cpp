@@ -295,7 +295,17 @@ CFileOperation::Answer CFileOperation::ask(const QString &path) const
 {
     if (!m_question)
         return Answer::No;
-    return m_question(QFileInfo(path).fileName() + tr(kReadOnlyQuestion), tr(kWarning));
+    return m_question(readOnlyQuestion(path), readOnlyTitle());
+}
+
+QString CFileOperation::readOnlyQuestion(const QString &path)
+{
+    return QFileInfo(path).fileName() + tr(kReadOnlyQuestion);
+}
+
+QString CFileOperation::readOnlyTitle()
+{
+    return tr(kWarning);
 }
 
 bool CFileOperation::CopyItem(const QString &source, const QString &destination)

@@ -24,6 +24,10 @@ public:
 
     CFileOperation();
 
+    // The read-only question about a file and its caption, as every caller asks it.
+    static QString readOnlyQuestion(const QString &path);
+    static QString readOnlyTitle();
+
     // A file, or a folder with everything below it; a link is removed itself, never followed.
     // False only for a failure with a system code: a read-only file the user keeps, or a
     // cancelled delete, still gives true.

@@ -1,21 +1,8 @@
 #include "Thumbnail.h"
 
-#include <QFile>
+#include "PictureDecoder.h"
+
 #include <QPainter>
-
-#include <Magick++.h>
-
-#include <mutex>
-
-namespace {
-
-void initialiseMagick()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
-}
-
-} // namespace
 
 namespace Thumbnail {
 
@@ -46,31 +33,8 @@ QImage compose(const QImage &picture)
 
 QImage decodeSmall(const QString &path)
 {
-    initialiseMagick();
-    if (!QFile::exists(path))
-        return {};
-    try {
-        Magick::Image image;
-        // Only the first page, and a JPEG decoded near the size it is shown at.
-        image.subRange(1);
-        image.defineValue("jpeg", "size", "300x270");
-        try {
-            image.read(QFile::encodeName(path).toStdString());
-        } catch (const Magick::Warning &) {
-            // A damaged tail still gives the picture it has.
-        }
-        if (image.columns() > 600 || image.rows() > 540)
-            image.thumbnail(Magick::Geometry(300, 270));
-        const int w = int(image.columns());
-        const int h = int(image.rows());
-        if (w <= 0 || h <= 0)
-            return {};
-        QImage out(w, h, QImage::Format_RGBA8888);
-        image.write(0, 0, size_t(w), size_t(h), "RGBA", Magick::CharPixel, out.bits());
-        return out;
-    } catch (const std::exception &) {
-        return {};
-    }
+    // Twice the cell, so that a picture reduced on loading still draws a sharp cell.
+    return PictureDecoder::decodeImage(path, kDecodeHint);
 }
 
 QImage make(const QString &path)

@@ -3,6 +3,7 @@
 #include "app/HandOffFolder.h"
 #include "app/MessageBox.h"
 #include "baskets/CFolderDlg.h"
+#include "imaging/PictureDecoder.h"
 #include "search/Printing.h"
 #include "search/ReportCopy.h"
 #include "ui/CGridCtrl.h"
@@ -13,13 +14,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QSaveFile>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QUrl>
@@ -492,16 +493,18 @@ Status CFReport::writeTextHandOff(const QString &text) const
 
 Status CFReport::writeImageHandOff(const QString &path) const
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
-    if (image.isNull() || image.width() <= 0)
-        return Status::failure(tr("تعذر فتح الصورة %1").arg(QDir::toNativeSeparators(path)));
+    const PictureDecoder::Decoded picture = PictureDecoder::decode(path);
+    if (!picture.ok())
+        return Status::failure(picture.error);
+    const QImage &image = picture.image;
     const int height = int(qint64(kEditorImageWidth) * image.height() / image.width());
-    const QImage small = image.scaled(kEditorImageWidth, std::max(1, height), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage small = image.scaled(kEditorImageWidth, std::max(1, height), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                             .convertToFormat(QImage::Format_RGB32);
     const QString target = imageHandOffPath();
     QDir().mkpath(QFileInfo(target).absolutePath());
-    if (!small.save(target, "JPEG"))
+    // The outside program never finds half a picture: written aside, then put in place.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || !small.save(&file, "JPEG") || !file.commit())
         return Status::failure(tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(target)));
     return {};
 }

@@ -19,6 +19,10 @@ QPointer<CViewPrintPreview> s_current;
 
 void CViewPrintPreview::open(AppState &state, const QStringList &candidatePaths, QWidget *mainWindow)
 {
+    if (Status allowed = Printing::permitted(state.rights); !allowed) {
+        MessageBox::warning(mainWindow, allowed.error());
+        return;
+    }
     state.printSource = Printing::kSourceBasket;
     if (s_current) {
         s_current->raise();

@@ -18,7 +18,7 @@ public:
     // Sets the print source to the basket viewer, keeps the candidates that are pictures and
     // shows their preview, captioned with the report title. While a preview is open another call
     // only brings it forward. With no picture among the candidates the user is told so and no
-    // preview opens.
+    // preview opens. Without the print right the user is told so and nothing opens.
     static void open(AppState &state, const QStringList &candidatePaths, QWidget *mainWindow);
 
     // The preview open now, if any.

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QProcess>
 
+#include "imaging/PictureDecoder.h"
+
 #include <Magick++.h>
 
 #include <algorithm>
@@ -33,8 +35,6 @@ constexpr int kWaitSliceMs = 100;
 constexpr int kKillWaitMs = 2000;
 constexpr qsizetype kMaxReportedOutput = 400;
 
-constexpr double kCentimetresPerInch = 2.54;
-
 void initialiseMagick()
 {
     static std::once_flag once;
@@ -46,44 +46,26 @@ bool taken(const Printing::Row &row, int selectionMode, quint32 columns)
     return selectionMode != Printing::kSelectedRows || (row.selectedColumns & columns) != 0;
 }
 
-// The resolution of a decoded picture in dots per inch along one axis, or the default when the
-// file keeps none (or only an aspect ratio).
-double inchResolution(double value, Magick::ResolutionType units)
+// The TIFF copy of a decoded BMP file, with the file's resolution, written under a temporary name
+// and renamed over the old copy only when complete.
+bool writeTiffCopy(const PictureDecoder::Decoded &picture, const QString &copy)
 {
-    if (!(value > 0.0) || !std::isfinite(value))
-        return Printing::kDefaultPictureDpi;
-    switch (units) {
-    case MagickCore::PixelsPerInchResolution: return value;
-    case MagickCore::PixelsPerCentimeterResolution: return value * kCentimetresPerInch;
-    default: return Printing::kDefaultPictureDpi;
-    }
-}
-
-// Reads the first page of a file; Magick's warnings about damaged tails still give a picture.
-bool readFirstPage(Magick::Image &image, const std::string &source)
-{
-    image.subRange(1);
+    initialiseMagick();
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    const QString partial = copy + u".part"_s;
+    const QImage rgba = picture.image.convertToFormat(QImage::Format_RGBA8888);
     try {
-        image.read(source);
-    } catch (const Magick::Warning &) {
+        Magick::Image image(size_t(rgba.width()), size_t(rgba.height()), "RGBA", Magick::CharPixel, rgba.constBits());
+        image.resolutionUnits(MagickCore::PixelsPerInchResolution);
+        image.density(Magick::Geometry(size_t(std::lround(picture.dpi.x())), size_t(std::lround(picture.dpi.y()))));
+        image.magick("TIFF");
+        image.write("TIFF:" + QFile::encodeName(partial).toStdString());
+    } catch (const std::exception &) {
+        QFile::remove(partial);
+        return false;
     }
-    return image.columns() > 0 && image.rows() > 0;
-}
-
-Printing::Picture toPicture(const Magick::Image &source)
-{
-    Magick::Image image = source;
-    Printing::Picture out;
-    const Magick::ResolutionType units = image.resolutionUnits();
-    out.dpi = QPointF(inchResolution(image.xResolution(), units), inchResolution(image.yResolution(), units));
-    const int w = int(image.columns());
-    const int h = int(image.rows());
-    QImage pixels(w, h, QImage::Format_RGBA8888);
-    if (pixels.isNull())
-        return {};
-    image.write(0, 0, size_t(w), size_t(h), "RGBA", Magick::CharPixel, pixels.bits());
-    out.image = pixels;
-    return out;
+    QFile::remove(copy);
+    return QFile::rename(partial, copy);
 }
 
 QString lastOutput(QProcess &process)
@@ -133,8 +115,17 @@ ReportPlan reportPlan(const QList<Row> &rows, int selectionMode)
     return plan;
 }
 
-QStringList basketPages(const QList<Row> &rows, int selectionMode)
+Status permitted(const Rights &rights)
 {
+    if (!isGranted(rights.printjob))
+        return Status::failure(Translate::tr("لا تملك صلاحية الطباعة"));
+    return {};
+}
+
+Result<QStringList> basketPages(const Rights &rights, const QList<Row> &rows, int selectionMode)
+{
+    if (Status allowed = permitted(rights); !allowed)
+        return Result<QStringList>::failure(allowed.error());
     QStringList pages;
     for (const Row &row : rows) {
         if (taken(row, selectionMode, kBasketSelectionColumns) && isPicture(row.path))
@@ -172,36 +163,21 @@ QString tiffCopyPath(const QString &programFolder)
 
 Picture loadPicture(const QString &path, const QString &programFolder)
 {
-    initialiseMagick();
-    const QFileInfo info(path);
-    if (!info.isFile())
+    const PictureDecoder::Decoded decoded = PictureDecoder::decode(path);
+    if (!decoded.ok())
         return {};
-    try {
-        Magick::Image image;
-        // An absolute path is never taken for a "format:" prefix.
-        if (!readFirstPage(image, QFile::encodeName(info.absoluteFilePath()).toStdString()))
-            return {};
-        if (!path.contains(u".bmp"_s))
-            return toPicture(image);
-        // BMP files print from a TIFF copy of themselves.
-        const QString copy = QFileInfo(tiffCopyPath(programFolder)).absoluteFilePath();
-        QDir().mkpath(QFileInfo(copy).absolutePath());
-        try {
-            QFile::remove(copy);
-            Magick::Image tiff = image;
-            tiff.magick("TIFF");
-            tiff.write("TIFF:" + QFile::encodeName(copy).toStdString());
-            Magick::Image reread;
-            if (readFirstPage(reread, "TIFF:" + QFile::encodeName(copy).toStdString()))
-                return toPicture(reread);
-        } catch (const std::exception &) {
-        }
-        // Where the copy cannot be written or read back, the picture decoded from the file
-        // itself still prints.
-        return toPicture(image);
-    } catch (const std::exception &) {
-        return {};
+    if (!path.contains(u".bmp"_s))
+        return {decoded.image, decoded.dpi};
+    // BMP files print from a TIFF copy of themselves.
+    const QString copy = QFileInfo(tiffCopyPath(programFolder)).absoluteFilePath();
+    if (writeTiffCopy(decoded, copy)) {
+        const PictureDecoder::Decoded reread = PictureDecoder::decode(copy);
+        if (reread.ok())
+            return {reread.image, reread.dpi};
     }
+    // Where the copy cannot be written or read back, the picture decoded from the file itself
+    // still prints.
+    return {decoded.image, decoded.dpi};
 }
 
 QRect drawPicture(QPainter &painter, const Picture &picture)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/AppState.h"
 #include "app/Result.h"
+#include "imaging/PictureDecoder.h"
 
 #include <QImage>
 #include <QList>
@@ -28,7 +30,7 @@ inline constexpr int kSourceReport = 1;
 inline constexpr int kSourceBasket = 2;
 
 // A picture that stores no resolution of its own prints as if it had this one.
-inline constexpr double kDefaultPictureDpi = 96.0;
+inline constexpr double kDefaultPictureDpi = PictureDecoder::kDefaultDpi;
 
 // How long one file may keep the print command busy before it is given up.
 inline constexpr int kCommandTimeoutMs = 120000;
@@ -61,9 +63,12 @@ struct ReportPlan
 // row.
 ReportPlan reportPlan(const QList<Row> &rows, int selectionMode);
 
+// Printing needs the print right (printjob granted); without it the user is told why not.
+Status permitted(const Rights &rights);
+
 // The basket viewer takes a row in mode 55 when its cell 0 or 1 is selected, otherwise every
-// row; files that are not pictures are left out.
-QStringList basketPages(const QList<Row> &rows, int selectionMode);
+// row; files that are not pictures are left out. Refused without the print right.
+Result<QStringList> basketPages(const Rights &rights, const QList<Row> &rows, int selectionMode);
 
 // The size a picture of this many pixels and this resolution covers on a device of the given
 // resolution: its physical size, truncated to whole device pixels.

@@ -132,3 +132,34 @@ TEST_F(TransferDialog, WithoutASelectionTheDialogJustCloses)
         EXPECT_FALSE(QFileInfo::exists(received(u)));
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
 }
+
+TEST_F(TransferDialog, AReadOnlyFileAtAReceiverIsAskedAboutWithTheAnswersGiven)
+{
+    for (const QString &user : {u"Clerk"_s, u"سارة"_s}) {
+        ASSERT_TRUE(QDir().mkpath(receivedFilesFolder(m_archive.databaseFolder(), user)));
+        QFile old(received(user));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("older");
+        old.close();
+        ASSERT_TRUE(QFile::setPermissions(received(user), QFileDevice::ReadOwner));
+    }
+    MessageBox::setNextAnswer(QMessageBox::No);  // Clerk keeps his
+    MessageBox::setNextAnswer(QMessageBox::Yes); // سارة's is replaced
+
+    CTransferDlg dlg(m_state, m_archive.db());
+    selectRows(dlg, {2, 3});
+    dlg.transfer();
+
+    const QStringList shown = MessageBox::takeShown();
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[0], u"scan 7.pdf is read olny. Do you want delete it?"_s);
+    EXPECT_EQ(shown[1], shown[0]);
+    EXPECT_TRUE(shown[2].contains(u"Clerk"_s)) << "the sender is told who kept his file";
+    EXPECT_FALSE(shown[2].contains(u"سارة"_s));
+    QFile clerk(received(u"Clerk"_s));
+    ASSERT_TRUE(clerk.open(QIODevice::ReadOnly));
+    EXPECT_EQ(clerk.readAll(), QByteArray("older"));
+    QFile sara(received(u"سارة"_s));
+    ASSERT_TRUE(sara.open(QIODevice::ReadOnly));
+    EXPECT_EQ(sara.readAll(), QByteArray("pdf"));
+}

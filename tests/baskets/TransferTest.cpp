@@ -74,16 +74,98 @@ TEST_F(Transfers, AFileOfTheSameNameIsReplaced)
     ASSERT_TRUE(QDir().mkpath(userFolder(u"Clerk"_s)));
     const QString old = userFolder(u"Clerk"_s) + u"/رسالة 1.jpg"_s;
     ASSERT_TRUE(writeFile(old, "an older and longer content"));
-    // Even a read-only earlier copy gives way: the receiver's folder is writable.
-    ASSERT_TRUE(QFile::setPermissions(old, QFileDevice::ReadOwner));
-
-    const QList<Delivery> out = transferFile(m_dbFolder, m_file, {u"Clerk"_s});
+    int asked = 0;
+    const QList<Delivery> out = transferFile(m_dbFolder, m_file, {u"Clerk"_s}, [&](const QString &, const QString &) {
+        ++asked;
+        return CFileOperation::Answer::No;
+    });
 
     ASSERT_EQ(out.size(), 1);
     EXPECT_TRUE(out[0].delivered) << out[0].reason.toStdString();
+    EXPECT_EQ(asked, 0) << "a writable file is replaced without a question";
     EXPECT_EQ(contentOf(old), QByteArray("new content"));
     EXPECT_EQ(QDir(userFolder(u"Clerk"_s)).entryList(QDir::Files | QDir::Hidden).size(), 1)
         << "no temporary file left behind";
+}
+
+// A read-only file of the same name at a receiver: the question of the file operations, for each
+// receiver that holds one, answered in turn.
+class ReadOnlyAtReceivers : public Transfers
+{
+protected:
+    void SetUp() override
+    {
+        Transfers::SetUp();
+        for (const QString &user : m_users) {
+            ASSERT_TRUE(QDir().mkpath(userFolder(user)));
+            const QString kept = target(user);
+            ASSERT_TRUE(writeFile(kept, "kept by " + user.toUtf8()));
+            ASSERT_TRUE(QFile::setPermissions(kept, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        }
+    }
+
+    QString target(const QString &user) const { return userFolder(user) + u"/رسالة 1.jpg"_s; }
+
+    QList<Delivery> send(QList<CFileOperation::Answer> answers)
+    {
+        return transferFile(m_dbFolder, m_file, m_users, [this, answers](const QString &text, const QString &title) mutable {
+            m_questions.append(text + u" | "_s + title);
+            return answers.takeFirst();
+        });
+    }
+
+    const QStringList m_users{u"Ali"_s, u"Huda"_s, u"Omar"_s};
+    QStringList m_questions;
+};
+
+TEST_F(ReadOnlyAtReceivers, TheSenderIsAskedAsTheFileOperationsAsk)
+{
+    const QList<Delivery> out = send({CFileOperation::Answer::Yes, CFileOperation::Answer::Yes, CFileOperation::Answer::Yes});
+    ASSERT_EQ(m_questions.size(), 3);
+    EXPECT_EQ(m_questions[0], u"رسالة 1.jpg is read olny. Do you want delete it? | Warning"_s);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(out[i].delivered) << out[i].reason.toStdString();
+        EXPECT_EQ(contentOf(target(m_users[i])), QByteArray("new content"));
+    }
+    EXPECT_TRUE(undeliveredReport(out).isEmpty());
+}
+
+TEST_F(ReadOnlyAtReceivers, NoKeepsThatReceiversFileAndTellsTheSender)
+{
+    const QList<Delivery> out = send({CFileOperation::Answer::Yes, CFileOperation::Answer::No, CFileOperation::Answer::Yes});
+    ASSERT_EQ(out.size(), 3);
+    EXPECT_TRUE(out[0].delivered);
+    EXPECT_FALSE(out[1].delivered);
+    EXPECT_TRUE(out[2].delivered);
+    EXPECT_EQ(contentOf(target(u"Huda"_s)), QByteArray("kept by Huda"));
+    EXPECT_EQ(contentOf(target(u"Omar"_s)), QByteArray("new content"));
+    const QString report = undeliveredReport(out);
+    EXPECT_TRUE(report.contains(u"Huda"_s)) << report.toStdString();
+    EXPECT_FALSE(report.contains(u"Omar"_s));
+}
+
+TEST_F(ReadOnlyAtReceivers, CancelStopsTheTransferThere)
+{
+    const QList<Delivery> out = send({CFileOperation::Answer::Yes, CFileOperation::Answer::Cancel});
+    EXPECT_EQ(m_questions.size(), 2) << "nobody is asked about after Cancel";
+    ASSERT_EQ(out.size(), 3);
+    EXPECT_TRUE(out[0].delivered);
+    EXPECT_FALSE(out[1].delivered);
+    EXPECT_FALSE(out[2].delivered);
+    EXPECT_EQ(contentOf(target(u"Huda"_s)), QByteArray("kept by Huda"));
+    EXPECT_EQ(contentOf(target(u"Omar"_s)), QByteArray("kept by Omar"));
+    const QString report = undeliveredReport(out);
+    EXPECT_TRUE(report.contains(u"Huda"_s));
+    EXPECT_TRUE(report.contains(u"Omar"_s));
+}
+
+TEST_F(ReadOnlyAtReceivers, WithoutAQuestionTheReceiversFilesStay)
+{
+    const QList<Delivery> out = transferFile(m_dbFolder, m_file, m_users);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(out[i].delivered);
+        EXPECT_EQ(contentOf(target(m_users[i])), "kept by " + m_users[i].toUtf8());
+    }
 }
 
 TEST_F(Transfers, AMissingReceiverFolderIsMadeFirst)

@@ -36,6 +36,7 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_state.programFolder = m_dir.path();
         m_state.reportTitle = u"سلة الوارد"_s;
+        m_state.rights.printjob = kGranted;
         MessageBox::setTestMode(true);
         MessageBox::takeShown();
         m_main.show();

@@ -126,9 +126,30 @@ TEST(PrintingRules, BasketTakesColumnZeroOrOneAndSkipsFilesThatAreNoPictures)
     const QList<Printing::Row> rows{
         {u"/b/1.png"_s, 0b001}, {u"/b/2.png"_s, 0b100}, {u"/b/3.doc"_s, 0b001}, {u"/b/4.tif"_s, 0b010}, {u"/b/5.bmp"_s, 0},
     };
-    EXPECT_EQ(Printing::basketPages(rows, Printing::kSelectedRows), (QStringList{u"/b/1.png"_s, u"/b/4.tif"_s}));
-    EXPECT_EQ(Printing::basketPages(rows, Printing::kAllRows),
-              (QStringList{u"/b/1.png"_s, u"/b/2.png"_s, u"/b/4.tif"_s, u"/b/5.bmp"_s}));
+    Rights printer;
+    printer.printjob = kGranted;
+    const Result<QStringList> selected = Printing::basketPages(printer, rows, Printing::kSelectedRows);
+    ASSERT_TRUE(selected.ok());
+    EXPECT_EQ(*selected, (QStringList{u"/b/1.png"_s, u"/b/4.tif"_s}));
+    const Result<QStringList> all = Printing::basketPages(printer, rows, Printing::kAllRows);
+    ASSERT_TRUE(all.ok());
+    EXPECT_EQ(*all, (QStringList{u"/b/1.png"_s, u"/b/2.png"_s, u"/b/4.tif"_s, u"/b/5.bmp"_s}));
+}
+
+TEST(PrintingRules, OnlyTheGrantedPrintRightMayPrintFromABasket)
+{
+    const QList<Printing::Row> rows{{u"/b/1.png"_s, 0b001}};
+    for (int value : {0, 1, 6, 8, -7}) {
+        Rights rights;
+        rights.printjob = value;
+        const Result<QStringList> refused = Printing::basketPages(rights, rows, Printing::kSelectedRows);
+        EXPECT_FALSE(refused.ok()) << value;
+        EXPECT_EQ(refused.error(), u"لا تملك صلاحية الطباعة"_s);
+        EXPECT_FALSE(Printing::permitted(rights).ok());
+    }
+    Rights granted;
+    granted.printjob = kGranted;
+    EXPECT_TRUE(Printing::permitted(granted).ok());
 }
 
 TEST(PrintingRules, PrintedSizeIsThePhysicalSizeCentredAndNeverReduced)
