@@ -10,7 +10,7 @@ packages=(
   qt6-webengine-dev
   libmagick++-dev libmagickcore-6.q16-6-extra
   libsane-dev sane-utils libsodium-dev libgtest-dev libgmock-dev libxcb1-dev
-  fonts-noto-core fonts-dejavu-core xvfb xauth x11-apps imagemagick
+  fonts-noto-core fonts-dejavu-core xvfb xauth x11-apps imagemagick openbox
   postgresql cups cups-client printer-driver-cups-pdf ghostscript
 )
 
