@@ -494,16 +494,38 @@ void CMainFrame::showAsWindows()
     }
 }
 
+QList<QMdiSubWindow *> CMainFrame::arrangedWindows() const
+{
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (sub->isVisible())
+            shown.append(sub);
+    }
+    return shown;
+}
+
 void CMainFrame::cascadeWindows()
 {
     showAsWindows();
-    m_mdi->cascadeSubWindows();
+    QList<QMdiSubWindow *> shown = arrangedWindows();
+    // The active window ends on top, at the end of the cascade.
+    if (QMdiSubWindow *active = m_mdi->activeSubWindow(); active && shown.removeOne(active))
+        shown.append(active);
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const QList<QRect> places = WindowPlacement::cascadeRects(m_mdi->viewport()->rect(), int(shown.size()), step,
+                                                              m_mdi->isRightToLeft());
+    for (qsizetype i = 0; i < shown.size() && i < places.size(); ++i) {
+        shown.at(i)->setGeometry(places.at(i));
+        shown.at(i)->raise();
+    }
+    if (!shown.isEmpty())
+        m_mdi->setActiveSubWindow(shown.constLast());
 }
 
 void CMainFrame::tileWindows(Qt::Orientation orientation)
 {
     showAsWindows();
-    const QList<QMdiSubWindow *> windows = m_mdi->subWindowList(QMdiArea::StackingOrder);
+    const QList<QMdiSubWindow *> windows = arrangedWindows();
     QList<QMdiSubWindow *> shown;
     for (QMdiSubWindow *sub : windows) {
         if (sub->isVisible())

@@ -97,6 +97,7 @@ private:
     void buildDocks();
     void storePlacement();
     void showAsWindows();
+    QList<QMdiSubWindow *> arrangedWindows() const;
 
     AppState &m_state;
     Database m_db;

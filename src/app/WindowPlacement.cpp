@@ -77,4 +77,25 @@ QList<QRect> tileRects(const QRect &area, int count, Qt::Orientation orientation
     return out;
 }
 
+QList<QRect> cascadeRects(const QRect &area, int count, int step, bool rightToLeft, double minimumShare)
+{
+    QList<QRect> out;
+    if (count <= 0 || area.isEmpty())
+        return out;
+    step = std::max(1, step);
+    const int smallest = std::min(int(area.width() * minimumShare), int(area.height() * minimumShare));
+    // How many steps fit before a window would get smaller than the least share.
+    const int room = std::min(area.width(), area.height()) - smallest;
+    const int perRun = std::clamp(room / step + 1, 1, count);
+    const QSize size(area.width() - (perRun - 1) * step, area.height() - (perRun - 1) * step);
+    for (int i = 0; i < count; ++i) {
+        const int k = i % perRun;
+        QRect r(QPoint(area.left() + k * step, area.top() + k * step), size);
+        if (rightToLeft)
+            r.moveLeft(area.left() + area.right() - r.right());
+        out.append(r);
+    }
+    return out;
+}
+
 } // namespace WindowPlacement

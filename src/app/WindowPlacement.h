@@ -41,4 +41,9 @@ ScreenPlacement atClose(const ScreenPlacement &previous, const QRect &window, co
 QList<QRect> tileRects(const QRect &area, int count, Qt::Orientation orientation, bool rightToLeft,
                        int minimumStrip = 120);
 
+// Child windows cascaded over the area, each one step right (left when right to left) and down
+// from the one before; every window is as big as the area less the steps of the whole cascade,
+// and never smaller than minimumShare of it (the steps then start over from the corner).
+QList<QRect> cascadeRects(const QRect &area, int count, int step, bool rightToLeft, double minimumShare = 0.6);
+
 } // namespace WindowPlacement

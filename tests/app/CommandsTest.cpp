@@ -160,3 +160,18 @@ TEST(WindowPlacementRules, TilingStacksOrSetsSideBySideAndCoversTheArea)
     EXPECT_EQ(covered, qint64(900) * 600);
     EXPECT_TRUE(WindowPlacement::tileRects(area, 0, Qt::Vertical, false).isEmpty());
 }
+
+TEST(WindowPlacementRules, CascadeStepsDownFromTheCornerAndKeepsWindowsLarge)
+{
+    const QRect area(0, 0, 1000, 600);
+    const QList<QRect> three = WindowPlacement::cascadeRects(area, 3, 30, false);
+    ASSERT_EQ(three.size(), 3);
+    EXPECT_EQ(three.at(0), QRect(0, 0, 940, 540));
+    EXPECT_EQ(three.at(2), QRect(60, 60, 940, 540));
+    EXPECT_EQ(WindowPlacement::cascadeRects(area, 3, 30, true).at(0), QRect(60, 0, 940, 540)) << "from the right";
+    // Many windows: none smaller than 60 % of the area, none outside it.
+    for (const QRect &r : WindowPlacement::cascadeRects(area, 40, 30, false)) {
+        EXPECT_TRUE(area.contains(r));
+        EXPECT_GE(r.height(), 360);
+    }
+}

@@ -396,6 +396,8 @@ TEST_F(MainFrameTest, CascadeAndTileArrangeWindowsAndArrangeIconsBringsTheTabsBa
         EXPECT_TRUE(sub->isVisible());
         EXPECT_FALSE(sub->isMaximized());
         EXPECT_LT(sub->width(), room.width());
+        EXPECT_GE(sub->height(), room.height() * 6 / 10) << "cascaded windows stay large enough to work in";
+        EXPECT_TRUE(room.contains(sub->geometry()));
         tops.insert(sub->y());
     }
     EXPECT_EQ(tops.size(), 3) << "cascaded windows step down one below another";
