@@ -184,7 +184,14 @@ void CArchiveApp::openReportWindow(const BuiltQuery &query)
     m_state.reportQuery = query.jetText;
     m_state.reportMode = 2;
     m_state.reportTitle = query.title;
+    // A second window onto the report runs the same search again.
+    m_frame->addChild(makeReport(query), query.title, false, [this, query] { return makeReport(query); });
+}
+
+QWidget *CArchiveApp::makeReport(const BuiltQuery &query)
+{
     auto *report = new CFReport(m_state, *m_db, query, query.title);
+    report->setProgramPrinter(m_frame->printer());
     connect(report, &CFReport::showCardRequested, m_card, [this](int card) {
         m_card->show();
         m_card->raise();
@@ -195,7 +202,7 @@ void CArchiveApp::openReportWindow(const BuiltQuery &query)
             [this](const QString &path, const QString &caption, const QString &description) {
                 m_preview->present(path, caption, description, CPreviewDlg::DescriptionGiven);
             });
-    m_frame->addChild(report, query.title);
+    return report;
 }
 
 void CArchiveApp::archiveFiles(const QList<FileItem> &items)
@@ -207,6 +214,27 @@ void CArchiveApp::archiveFiles(const QList<FileItem> &items)
 }
 
 void CArchiveApp::openBasketViewer()
+{
+    m_frame->addChild(makeBasketViewer(), m_state.basketTitle, false, basketWindowMaker(&CArchiveApp::makeBasketViewer));
+}
+
+std::function<QWidget *()> CArchiveApp::basketWindowMaker(QWidget *(CArchiveApp::*make)())
+{
+    // The basket a window shows is handed over when it opens; a second window gets the same.
+    const QString title = m_state.basketTitle;
+    const QString folder = m_state.basketFolder;
+    const QString indexFile = m_state.basketIndexFile;
+    const int kind = m_state.viewerContentKind;
+    return [this, make, title, folder, indexFile, kind] {
+        m_state.basketTitle = title;
+        m_state.basketFolder = folder;
+        m_state.basketIndexFile = indexFile;
+        m_state.viewerContentKind = kind;
+        return (this->*make)();
+    };
+}
+
+QWidget *CArchiveApp::makeBasketViewer()
 {
     auto *viewer = new CFV(m_state);
     connect(viewer, &CFV::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
@@ -226,16 +254,22 @@ void CArchiveApp::openBasketViewer()
         m_state.reportTitle = m_state.basketTitle;
         CViewPrintPreview::open(m_state, paths, m_frame.get());
     });
-    m_frame->addChild(viewer, m_state.basketTitle);
+    return viewer;
 }
 
 void CArchiveApp::openThumbnailBrowser()
+{
+    m_frame->addChild(makeThumbnailBrowser(), m_state.basketTitle, false,
+                      basketWindowMaker(&CArchiveApp::makeThumbnailBrowser));
+}
+
+QWidget *CArchiveApp::makeThumbnailBrowser()
 {
     auto *browser = new CFT(m_state);
     connect(browser, &CFT::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
     connect(browser, &CFT::viewRequested, this, &CArchiveApp::openImageFile);
     connect(browser, &CFT::transferRequested, this, &CArchiveApp::transferFile);
-    m_frame->addChild(browser, m_state.basketTitle);
+    return browser;
 }
 
 void CArchiveApp::openMemo()
@@ -253,11 +287,18 @@ void CArchiveApp::transferFile(const QString &path)
 
 void CArchiveApp::openWebPageView(bool maximized)
 {
-    auto *view = new CWebPageView(m_state.webAddress);
+    const QString address = m_state.webAddress;
+    QWidget *view = makeWebPageView(address);
+    m_frame->addChild(view, view->windowTitle(), maximized, [this, address] { return makeWebPageView(address); });
+}
+
+QWidget *CArchiveApp::makeWebPageView(const QString &address)
+{
+    auto *view = new CWebPageView(address);
     connect(view, &CWebPageView::pageSaved, this, &CArchiveApp::webPageSaved);
     connect(view, &CWebPageView::saveFailed, m_frame.get(),
             [frame = m_frame.get()](const QString &message) { MessageBox::warning(frame, message); });
-    m_frame->addChild(view, view->windowTitle(), maximized);
+    return view;
 }
 
 void CArchiveApp::openWebPage()

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QSettings>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -57,6 +58,12 @@ public:
     // The baskets' windows, on the hand-over values of the application state.
     void openBasketViewer();
     void openThumbnailBrowser();
+    // The child windows, made for their first window and for New Window.
+    QWidget *makeReport(const BuiltQuery &query);
+    QWidget *makeBasketViewer();
+    QWidget *makeThumbnailBrowser();
+    QWidget *makeWebPageView(const QString &address);
+    std::function<QWidget *()> basketWindowMaker(QWidget *(CArchiveApp::*make)());
     // The memo dialog on the memo row of the application state, modal.
     void openMemo();
     // The transfer dialog sending the file, modal.

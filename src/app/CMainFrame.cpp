@@ -23,7 +23,9 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
@@ -43,6 +45,10 @@ namespace {
 constexpr QSize kBasketsSize(265, 180);
 constexpr int kHistogramLeftOfRightEdge = 300;
 constexpr int kHistogramBelowTop = 80;
+// The caption of a child window without its number, and its number among the windows onto the
+// same document ("title:2").
+const char *const kBaseTitleProperty = "dovrelleBaseTitle";
+const char *const kWindowNumberProperty = kWindowNumberProperty;
 
 // A small toolbar picture: a symbol on a coloured tile.
 QIcon glyphIcon(const QString &symbol, QColor tile)
@@ -69,7 +75,12 @@ const QColor kImageTile(0x4a, 0x6d, 0x3a);
 } // namespace
 
 CMainFrame::CMainFrame(AppState &state, Database db, QSettings &profile, QWidget *parent)
-    : QMainWindow(parent), m_state(state), m_db(std::move(db)), m_profile(profile), m_mdi(new QMdiArea(this))
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_db(std::move(db))
+    , m_profile(profile)
+    , m_mdi(new QMdiArea(this))
+    , m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
     setWindowTitle(u"Dovrelle"_s);
     setWindowIcon(QIcon(u":/icons/dovrelle.png"_s));
@@ -91,7 +102,6 @@ CMainFrame::CMainFrame(AppState &state, Database db, QSettings &profile, QWidget
     buildDocks();
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
 
-    resize(850, 650);
     applyStoredPlacement();
 
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::updateCommandStates);
@@ -106,6 +116,8 @@ CMainFrame::~CMainFrame()
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     disconnect(m_mdi, nullptr, this, nullptr);
     disconnect(m_histogram, nullptr, this, nullptr);
+    for (QMdiSubWindow *sub : m_makers.keys())
+        disconnect(sub, nullptr, this, nullptr);
 }
 
 QAction *CMainFrame::makeAction(int command, const QString &text, const QIcon &icon)
@@ -197,20 +209,12 @@ void CMainFrame::buildActions()
     setHandler(Command::Capture, [this] { captureWindow(); });
     setHandler(Command::About, [this] { showAbout(); });
     setHandler(Command::TextEditor, [this] { startTextEditor(); });
-    setHandler(Command::ReceivedFiles, [this] { openReceivedFiles(); });
-    setHandler(Command::WindowCascade, [this] {
-        m_mdi->setViewMode(QMdiArea::SubWindowView);
-        m_mdi->cascadeSubWindows();
-    });
-    setHandler(Command::WindowTileHorz, [this] {
-        m_mdi->setViewMode(QMdiArea::SubWindowView);
-        m_mdi->tileSubWindows();
-    });
-    setHandler(Command::WindowTileVert, [this] {
-        m_mdi->setViewMode(QMdiArea::SubWindowView);
-        m_mdi->tileSubWindows();
-    });
-    setHandler(Command::WindowArrange, [this] { m_mdi->setViewMode(QMdiArea::TabbedView); });
+    setHandler(Command::PrintSetup, [this] { printSetup(); });
+    setHandler(Command::WindowNew, [this] { newWindow(); });
+    setHandler(Command::WindowCascade, [this] { cascadeWindows(); });
+    setHandler(Command::WindowTileHorz, [this] { tileWindows(Qt::Horizontal); });
+    setHandler(Command::WindowTileVert, [this] { tileWindows(Qt::Vertical); });
+    setHandler(Command::WindowArrange, [this] { arrangeAsTabs(); });
     setHandler(Command::NextPane, [this] { m_mdi->activateNextSubWindow(); });
     setHandler(Command::PreviousPane, [this] { m_mdi->activatePreviousSubWindow(); });
 }
@@ -302,6 +306,9 @@ void CMainFrame::buildToolBars()
     connect(statusItem, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
     m_actions.insert(Command::ToolbarToggle, toolbarItem);
     m_actions.insert(Command::StatusBarToggle, statusItem);
+    // The items' own toggles do the work.
+    setHandler(Command::ToolbarToggle, [] {});
+    setHandler(Command::StatusBarToggle, [] {});
 }
 
 void CMainFrame::buildStatusBar()
@@ -373,17 +380,22 @@ void CMainFrame::dispatch(int command)
     if (QAction *a = m_actions.value(command); a && !a->isEnabled())
         return;
     const auto it = m_handlers.constFind(command);
-    if (it == m_handlers.constEnd()) {
-        notYetAvailable(command);
+    if (it == m_handlers.constEnd())
         return;
-    }
-    (*it)();
+    // A copy: the handler may replace itself.
+    const std::function<void()> handler = *it;
+    handler();
     updateCommandStates();
 }
 
-void CMainFrame::notYetAvailable(int command)
+void CMainFrame::setThumbnailBrowserOpener(std::function<void()> open)
 {
-    statusBar()->showMessage(tr("هذا الأمر غير متوفر في هذا الاصدار (%1)").arg(command), 5000);
+    m_openThumbnailBrowser = std::move(open);
+    if (m_openThumbnailBrowser)
+        setHandler(Command::ReceivedFiles, [this] { openReceivedFiles(); });
+    else
+        m_handlers.remove(Command::ReceivedFiles);
+    updateCommandStates();
 }
 
 void CMainFrame::updateCommandStates()
@@ -392,16 +404,22 @@ void CMainFrame::updateCommandStates()
     const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
     context.clipboardHasImage = clip && clip->hasImage();
     context.webPageViewActive = m_isWebView && m_mdi->activeSubWindow() && m_isWebView(m_mdi->activeSubWindow());
+    // A command nothing carries out yet is disabled rather than answering with a message.
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
-        it.value()->setEnabled(isCommandEnabled(it.key(), m_state, context));
+        it.value()->setEnabled(m_handlers.contains(it.key()) && isCommandEnabled(it.key(), m_state, context));
 }
 
-QMdiSubWindow *CMainFrame::addChild(QWidget *widget, const QString &caption, bool maximized)
+QMdiSubWindow *CMainFrame::addChild(QWidget *widget, const QString &caption, bool maximized, WindowMaker maker)
 {
     widget->setWindowTitle(caption);
     widget->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow *sub = m_mdi->addSubWindow(widget);
     sub->setWindowTitle(caption);
+    sub->setProperty(kBaseTitleProperty, caption);
+    if (maker) {
+        m_makers.insert(sub, std::move(maker));
+        connect(sub, &QObject::destroyed, this, [this, sub] { m_makers.remove(sub); });
+    }
     if (maximized)
         sub->showMaximized();
     else
@@ -419,14 +437,144 @@ QMdiSubWindow *CMainFrame::openImage(const QImage &image, const QString &caption
     auto *scroll = new QScrollArea;
     scroll->setWidget(label);
     scroll->setWidgetResizable(true);
-    return addChild(scroll, caption);
+    // A second window shows the same picture.
+    return addChild(scroll, caption, false, [this, image] {
+        auto *copy = new QLabel;
+        copy->setAlignment(Qt::AlignCenter);
+        if (!image.isNull())
+            copy->setPixmap(QPixmap::fromImage(image));
+        auto *area = new QScrollArea;
+        area->setWidget(copy);
+        area->setWidgetResizable(true);
+        return static_cast<QWidget *>(area);
+    });
+}
+
+void CMainFrame::newWindow()
+{
+    QMdiSubWindow *active = m_mdi->activeSubWindow();
+    if (!active)
+        return;
+    const WindowMaker make = m_makers.value(active);
+    if (!make)
+        return;
+    QWidget *second = make();
+    if (!second)
+        return;
+    // As in every multiple-document program: the windows onto one document are numbered.
+    const QString base = active->property(kBaseTitleProperty).toString();
+    int highest = 0;
+    QList<QMdiSubWindow *> same;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->property(kBaseTitleProperty).toString() != base)
+            continue;
+        same.append(sub);
+        highest = std::max(highest, sub->property(kWindowNumberProperty).toInt());
+    }
+    if (highest == 0) {
+        for (QMdiSubWindow *sub : same) {
+            sub->setProperty(kWindowNumberProperty, ++highest);
+            sub->setWindowTitle(base + u':' + QString::number(highest));
+        }
+    }
+    const bool wasMaximized = active->isMaximized();
+    QMdiSubWindow *sub = addChild(second, base + u':' + QString::number(highest + 1), wasMaximized, make);
+    sub->setProperty(kBaseTitleProperty, base);
+    sub->setProperty(kWindowNumberProperty, highest + 1);
+}
+
+void CMainFrame::showAsWindows()
+{
+    if (m_mdi->viewMode() != QMdiArea::SubWindowView)
+        m_mdi->setViewMode(QMdiArea::SubWindowView);
+    // Windows put away as icons come back to be arranged with the others.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->isMinimized() || sub->isMaximized())
+            sub->showNormal();
+    }
+}
+
+QList<QMdiSubWindow *> CMainFrame::arrangedWindows() const
+{
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (sub->isVisible())
+            shown.append(sub);
+    }
+    return shown;
+}
+
+void CMainFrame::cascadeWindows()
+{
+    showAsWindows();
+    QList<QMdiSubWindow *> shown = arrangedWindows();
+    // The active window ends on top, at the end of the cascade.
+    if (QMdiSubWindow *active = m_mdi->activeSubWindow(); active && shown.removeOne(active))
+        shown.append(active);
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4;
+    const QList<QRect> places = WindowPlacement::cascadeRects(m_mdi->viewport()->rect(), int(shown.size()), step,
+                                                              m_mdi->isRightToLeft());
+    for (qsizetype i = 0; i < shown.size() && i < places.size(); ++i) {
+        shown.at(i)->setGeometry(places.at(i));
+        shown.at(i)->raise();
+    }
+    if (!shown.isEmpty())
+        m_mdi->setActiveSubWindow(shown.constLast());
+}
+
+void CMainFrame::tileWindows(Qt::Orientation orientation)
+{
+    showAsWindows();
+    const QList<QMdiSubWindow *> windows = arrangedWindows();
+    QList<QMdiSubWindow *> shown;
+    for (QMdiSubWindow *sub : windows) {
+        if (sub->isVisible())
+            shown.append(sub);
+    }
+    // The active window takes the first place.
+    if (QMdiSubWindow *active = m_mdi->activeSubWindow(); active && shown.removeOne(active))
+        shown.prepend(active);
+    const QList<QRect> places = WindowPlacement::tileRects(m_mdi->viewport()->rect(), int(shown.size()), orientation,
+                                                           m_mdi->isRightToLeft());
+    for (qsizetype i = 0; i < shown.size() && i < places.size(); ++i)
+        shown.at(i)->setGeometry(places.at(i));
+}
+
+void CMainFrame::arrangeAsTabs()
+{
+    // From any arrangement, icons included, back to one tab per window.
+    QMdiSubWindow *active = m_mdi->activeSubWindow();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->isMinimized())
+            sub->showNormal();
+    }
+    m_mdi->setViewMode(QMdiArea::TabbedView);
+    if (active)
+        m_mdi->setActiveSubWindow(active);
+    else if (!m_mdi->subWindowList().isEmpty())
+        m_mdi->setActiveSubWindow(m_mdi->subWindowList().constFirst());
+    if (QMdiSubWindow *now = m_mdi->activeSubWindow())
+        now->showMaximized();
+}
+
+void CMainFrame::printSetup()
+{
+    QPageSetupDialog dialog(m_printer.get(), this);
+    dialog.setWindowTitle(tr("اعداد الطابعة"));
+    dialog.exec();
 }
 
 void CMainFrame::applyStoredPlacement()
 {
-    const std::optional<QRect> rect = WindowPlacement::startRect(Profile(m_profile).screen());
-    if (rect)
-        setGeometry(*rect);
+    QList<QRect> areas;
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        areas.append(primary->availableGeometry());
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            areas.append(screen->availableGeometry());
+    }
+    // The window's own area, as stored at close: the frame the window manager adds goes around it.
+    setGeometry(WindowPlacement::openingRect(Profile(m_profile).screen(), areas));
 }
 
 void CMainFrame::storePlacement()
@@ -434,7 +582,7 @@ void CMainFrame::storePlacement()
     Profile profile(m_profile);
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
-    profile.setScreen(WindowPlacement::atClose(profile.screen(), frameGeometry(), screenSize, isMaximized(),
+    profile.setScreen(WindowPlacement::atClose(profile.screen(), geometry(), screenSize, isMaximized(),
                                                isMinimized()));
     profile.setTextTool(m_state.textTool);
     profile.setJpegQuality(m_state.jpegQuality);
@@ -533,6 +681,4 @@ void CMainFrame::openReceivedFiles()
     m_state.basketIndexFile = u"non"_s;
     if (m_openThumbnailBrowser)
         m_openThumbnailBrowser();
-    else
-        notYetAvailable(Command::ReceivedFiles);
 }

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class CBasketBar;
 class QAction;
@@ -15,6 +16,7 @@ class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
+class QPrinter;
 class QSettings;
 class QTabWidget;
 class QToolBar;
@@ -42,8 +44,10 @@ public:
     QAction *action(int command) const { return m_actions.value(command); }
     bool isFullScreenOn() const { return m_fullScreen; }
 
-    // What a command does; a later window registers its opener here.
+    // What a command does; a later window registers its opener here. A command with no handler
+    // is disabled.
     void setHandler(int command, std::function<void()> handler);
+    bool hasHandler(int command) const { return m_handlers.contains(command); }
     void dispatch(int command);
     // Re-evaluates every enable rule (the framework's idle update).
     void updateCommandStates();
@@ -51,11 +55,26 @@ public:
     void setWebViewPredicate(std::function<bool(QMdiSubWindow *)> isWebView) { m_isWebView = std::move(isWebView); }
 
     // The thumbnail browser service, which the received-files command ends in.
-    void setThumbnailBrowserOpener(std::function<void()> open) { m_openThumbnailBrowser = std::move(open); }
+    void setThumbnailBrowserOpener(std::function<void()> open);
+
+    // The printer of the program: Print Setup sets it up and the print dialogs start from it.
+    QPrinter *printer() const { return m_printer.get(); }
+
+    // Makes a second window onto what a child window shows (New Window).
+    using WindowMaker = std::function<QWidget *()>;
 
     // Opens a picture as a new child window named with its caption.
     QMdiSubWindow *openImage(const QImage &image, const QString &caption);
-    QMdiSubWindow *addChild(QWidget *widget, const QString &caption, bool maximized = false);
+    // A child window; with a maker, New Window can open a second one like it.
+    QMdiSubWindow *addChild(QWidget *widget, const QString &caption, bool maximized = false,
+                            WindowMaker maker = {});
+
+    // The Window menu.
+    void newWindow();
+    void cascadeWindows();
+    void tileWindows(Qt::Orientation orientation);
+    void arrangeAsTabs();
+    void printSetup();
 
     void applyStoredPlacement();
     void toggleFullScreen();
@@ -77,7 +96,8 @@ private:
     void buildStatusBar();
     void buildDocks();
     void storePlacement();
-    void notYetAvailable(int command);
+    void showAsWindows();
+    QList<QMdiSubWindow *> arrangedWindows() const;
 
     AppState &m_state;
     Database m_db;
@@ -92,6 +112,8 @@ private:
     QHash<int, std::function<void()>> m_handlers;
     std::function<bool(QMdiSubWindow *)> m_isWebView;
     std::function<void()> m_openThumbnailBrowser;
+    std::unique_ptr<QPrinter> m_printer;
+    QHash<QMdiSubWindow *, WindowMaker> m_makers;
     bool m_fullScreen = false;
     bool m_histogramPlaced = false;
 };

@@ -2,8 +2,36 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+bool isLaterCommand(int command)
+{
+    if (command >= Command::RecentFirst && command <= Command::RecentLast)
+        return true;
+    switch (command) {
+    case Command::Users:
+    case Command::Workflow:
+    case Command::FindFiles:
+    case Command::FileOpen:
+    case Command::SelectSource:
+    case Command::Acquire:
+    case Command::EnterText:
+    case Command::CloseAllImages:
+    case Command::Duplicate:
+    case Command::ZoomIn:
+    case Command::NormalSize:
+    case Command::ZoomOut:
+    case Command::ToolMove:
+    case Command::ToolSelect:
+    case Command::ToolTracker:
+    case Command::ToolZoom:
+    case Command::ToolText: return true;
+    default: return false;
+    }
+}
+
 bool isCommandEnabled(int command, const AppState &state, const CommandContext &context)
 {
+    if (isLaterCommand(command))
+        return false;
     switch (command) {
     case Command::Settings: return isGranted(state.rights.constant);
     case Command::Classes: return isGranted(state.rights.classes);

@@ -400,8 +400,11 @@ void CFReport::printDirectly()
     std::unique_ptr<QPrinter> chosen;
     QPrinter *printer = m_printer;
     if (!printer) {
-        chosen = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer = chosen.get();
+        printer = m_programPrinter;
+        if (!printer) {
+            chosen = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer = chosen.get();
+        }
         QPrintDialog dialog(printer, this);
         dialog.setPrintRange(QAbstractPrintDialog::AllPages);
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);

@@ -67,6 +67,9 @@ public:
     // Printing goes to this printer without the print dialog (tests, or a caller that has chosen
     // the printer already); null, the default, asks the user in the print dialog each time.
     void setPrinter(QPrinter *printer) { m_printer = printer; }
+    // The program's printer (Print Setup): the print dialog starts from it and what is chosen
+    // there stays for the next print.
+    void setProgramPrinter(QPrinter *printer) { m_programPrinter = printer; }
     // The pictures of the last print, one page each, and the selection mode it ran with.
     const QStringList &printList() const { return m_printList; }
     int printSelectionMode() const { return m_printMode; }
@@ -110,6 +113,7 @@ private:
     bool m_started = false;
 
     QPrinter *m_printer = nullptr;
+    QPrinter *m_programPrinter = nullptr;
     QStringList m_printList;
     int m_printMode = 0;
     bool m_printing = false;

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyleOptionHeader>
 
 #include <algorithm>
@@ -83,7 +84,22 @@ CGridCtrl::CGridCtrl(QWidget *parent) : QTableView(parent), m_model(new GridMode
         for (int column = first; column <= last; ++column)
             applyColumnWidth(column + m_model->fixedColumnCount());
     });
-    connect(m_model, &GridModel::rowHeightChanged, this, [this](int row) { applyRowHeights(row, row); });
+    connect(m_model, &GridModel::rowHeightChanged, this, [this](int row) {
+        applyRowHeights(row, row);
+        keepAnchor();
+    });
+    connect(m_model, &GridModel::rowHeightsChanged, this, [this](int first, int last) {
+        applyRowHeights(first, last);
+        keepAnchor();
+    });
+    // Rows streamed in above what the user scrolled to must not move it.
+    connect(m_model, &GridModel::rowsAboutToBeInserted, this, &CGridCtrl::takeAnchor);
+    connect(m_model, &GridModel::rowsInserted, this, &CGridCtrl::keepAnchor);
+    connect(m_model, &GridModel::modelReset, this, [this] { m_anchor = QPersistentModelIndex(); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        if (!m_restoringAnchor)
+            m_anchor = QPersistentModelIndex();
+    });
     connect(m_model, &GridModel::columnWidthChanged, this, &CGridCtrl::applyColumnWidth);
     connect(m_model, &GridModel::defaultRowHeightChanged, this, &CGridCtrl::applyLayout);
     connect(m_model, &GridModel::cornerCellChanged, this, [this] {
@@ -96,6 +112,29 @@ CGridCtrl::CGridCtrl(QWidget *parent) : QTableView(parent), m_model(new GridMode
 }
 
 // --- layout ---------------------------------------------------------------------------------
+
+void CGridCtrl::takeAnchor()
+{
+    // At the very top the newest rows show as they come; scrolled down, the first row in view
+    // stays where it is.
+    if (m_anchor.isValid() || verticalScrollBar()->value() <= 0)
+        return;
+    const int top = rowAt(0);
+    if (top < 0)
+        return;
+    m_anchor = QPersistentModelIndex(m_model->index(top, 0));
+    m_anchorInside = -rowViewportPosition(top);
+}
+
+void CGridCtrl::keepAnchor()
+{
+    if (!m_anchor.isValid())
+        return;
+    m_restoringAnchor = true;
+    updateGeometries();
+    verticalScrollBar()->setValue(verticalHeader()->sectionPosition(m_anchor.row()) + m_anchorInside);
+    m_restoringAnchor = false;
+}
 
 void CGridCtrl::applyLayout()
 {

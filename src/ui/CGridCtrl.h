@@ -2,6 +2,7 @@
 
 #include "GridCellRange.h"
 
+#include <QPersistentModelIndex>
 #include <QTableView>
 
 #include <span>
@@ -130,6 +131,8 @@ protected:
 
 private:
     void applyLayout();
+    void takeAnchor();
+    void keepAnchor();
     void applyRowHeights(int firstRow, int lastRow);
     void applyColumnWidth(int column);
     void onSectionResized(Qt::Orientation orientation, int section, int size);
@@ -144,4 +147,8 @@ private:
     // Set while this class resizes sections itself, so that those resizes are not taken for the
     // user's.
     bool m_applying = false;
+    // The first row in view while rows arrive above it, and how far it is scrolled past.
+    QPersistentModelIndex m_anchor;
+    int m_anchorInside = 0;
+    bool m_restoringAnchor = false;
 };

@@ -29,7 +29,9 @@ bool GridModel::isFixedCell(int row, int column) const
 
 void GridModel::resetBegin()
 {
-    if (!inBatch())
+    if (inBatch())
+        batchReshaped();
+    else
         beginResetModel();
 }
 
@@ -39,17 +41,75 @@ void GridModel::resetEnd()
         endResetModel();
 }
 
+void GridModel::batchReshaped()
+{
+    // The first change of shape in a batch starts the reset its end finishes; the cells changed
+    // before it are covered by the same reset.
+    if (!m_batchResetting) {
+        m_batchResetting = true;
+        beginResetModel();
+    }
+}
+
 void GridModel::beginBatch()
 {
-    if (m_batchDepth++ == 0)
-        beginResetModel();
+    if (m_batchDepth++ == 0) {
+        m_batchResetting = false;
+        m_batchAllCells = false;
+        m_dirtyRows = {};
+        m_dirtyColumns = {};
+        m_dirtyHeights = {};
+        m_dirtyWidths = {};
+    }
 }
 
 void GridModel::endBatch()
 {
     Q_ASSERT(m_batchDepth > 0);
-    if (m_batchDepth > 0 && --m_batchDepth == 0)
+    if (m_batchDepth <= 0 || --m_batchDepth > 0)
+        return;
+    if (m_batchResetting) {
+        m_batchResetting = false;
         endResetModel();
+        return;
+    }
+    // Only cells and sizes changed: the rows the views know stay, and with them the selection
+    // and the scroll position.
+    if (m_dirtyHeights.isValid())
+        emit rowHeightsChanged(m_dirtyHeights.first, m_dirtyHeights.last);
+    if (m_dirtyWidths.isValid()) {
+        for (int column = m_dirtyWidths.first; column <= m_dirtyWidths.last; ++column)
+            emit columnWidthChanged(column);
+    }
+    if (m_batchAllCells)
+        allCellsChanged({});
+    else if (m_dirtyRows.isValid())
+        cellsChanged(m_dirtyRows, m_dirtyColumns);
+}
+
+void GridModel::cellsChanged(Span rows, Span columns, const QList<int> &roles)
+{
+    rows.last = std::min(rows.last, gridRowCount() - 1);
+    columns.last = std::min(columns.last, gridColumnCount() - 1);
+    if (rows.last < rows.first || columns.last < columns.first)
+        return;
+    const bool touchesFixedRow = rows.first < m_fixedRows;
+    const bool touchesFixedColumn = columns.first < m_fixedColumns;
+    if (touchesFixedRow && touchesFixedColumn)
+        emit cornerCellChanged();
+    const int firstItemRow = std::max(rows.first, m_fixedRows);
+    const int firstItemColumn = std::max(columns.first, m_fixedColumns);
+    if (touchesFixedRow && firstItemColumn <= columns.last)
+        emit headerDataChanged(Qt::Horizontal, firstItemColumn - m_fixedColumns, columns.last - m_fixedColumns);
+    if (touchesFixedColumn && firstItemRow <= rows.last)
+        emit headerDataChanged(Qt::Vertical, firstItemRow - m_fixedRows, rows.last - m_fixedRows);
+    if (firstItemRow <= rows.last && firstItemColumn <= columns.last)
+        emit dataChanged(cellIndex(firstItemRow, firstItemColumn), cellIndex(rows.last, columns.last), roles);
+}
+
+void GridModel::allCellsChanged(const QList<int> &roles)
+{
+    cellsChanged({0, gridRowCount() - 1}, {0, gridColumnCount() - 1}, roles);
 }
 
 void GridModel::setGridRowCount(int rows)
@@ -66,6 +126,8 @@ void GridModel::setGridRowCount(int rows)
         return;
     }
     const bool signal = !inBatch();
+    if (!signal)
+        batchReshaped();
     if (rows > old) {
         if (signal)
             beginInsertRows(QModelIndex(), old - m_fixedRows, rows - m_fixedRows - 1);
@@ -102,6 +164,8 @@ void GridModel::setGridColumnCount(int columns)
         return;
     }
     const bool signal = !inBatch();
+    if (!signal)
+        batchReshaped();
     if (columns > old) {
         if (signal)
             beginInsertColumns(QModelIndex(), old - m_fixedColumns, columns - m_fixedColumns - 1);
@@ -149,6 +213,8 @@ int GridModel::insertGridRow(int row)
     if (row < m_fixedRows || row > gridRowCount())
         return -1;
     const bool signal = !inBatch();
+    if (!signal)
+        batchReshaped();
     if (signal)
         beginInsertRows(QModelIndex(), row - m_fixedRows, row - m_fixedRows);
     m_rows.insert(row, makeRow());
@@ -172,6 +238,8 @@ bool GridModel::removeGridRow(int row)
     if (row < m_fixedRows || row >= gridRowCount())
         return false;
     const bool signal = !inBatch();
+    if (!signal)
+        batchReshaped();
     if (signal)
         beginRemoveRows(QModelIndex(), row - m_fixedRows, row - m_fixedRows);
     m_rows.removeAt(row);
@@ -198,7 +266,9 @@ void GridModel::setRowHeight(int row, int height)
     if (m_rows[row].height == height)
         return;
     m_rows[row].height = height;
-    if (!inBatch())
+    if (inBatch())
+        m_dirtyHeights.add(row);
+    else
         emit rowHeightChanged(row);
 }
 
@@ -215,7 +285,9 @@ void GridModel::setColumnWidth(int column, int width)
     if (m_columnWidths[column] == width)
         return;
     m_columnWidths[column] = width;
-    if (!inBatch())
+    if (inBatch())
+        m_dirtyWidths.add(column);
+    else
         emit columnWidthChanged(column);
 }
 
@@ -230,22 +302,12 @@ void GridModel::setDefaultRowHeight(int height)
 
 void GridModel::cellChanged(int row, int column, const QList<int> &roles)
 {
-    if (inBatch())
+    if (inBatch()) {
+        m_dirtyRows.add(row);
+        m_dirtyColumns.add(column);
         return;
-    const bool fixedRow = row < m_fixedRows;
-    const bool fixedColumn = column < m_fixedColumns;
-    if (fixedRow && fixedColumn) {
-        emit cornerCellChanged();
-    } else if (fixedRow) {
-        const int section = column - m_fixedColumns;
-        emit headerDataChanged(Qt::Horizontal, section, section);
-    } else if (fixedColumn) {
-        const int section = row - m_fixedRows;
-        emit headerDataChanged(Qt::Vertical, section, section);
-    } else {
-        const QModelIndex index = cellIndex(row, column);
-        emit dataChanged(index, index, roles);
     }
+    cellsChanged({row, row}, {column, column}, roles);
 }
 
 QString GridModel::text(int row, int column) const
@@ -293,7 +355,9 @@ void GridModel::setEditable(bool editable)
         return;
     m_editable = editable;
     // Only the flags change: views re-read them on the next edit trigger.
-    if (!inBatch() && rowCount() > 0 && columnCount() > 0)
+    if (inBatch())
+        m_batchAllCells = true;
+    else if (rowCount() > 0 && columnCount() > 0)
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
@@ -331,17 +395,11 @@ void GridModel::setOptions(int row, int column, const QStringList &options)
 
 void GridModel::imagesChanged()
 {
-    if (inBatch())
-        return;
     // Any cell may show any slot: one signal for the whole table, not one per cell.
-    if (rowCount() > 0 && columnCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DecorationRole});
-    if (m_fixedRows > 0 && columnCount() > 0)
-        emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
-    if (m_fixedColumns > 0 && rowCount() > 0)
-        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
-    if (m_fixedRows > 0 && m_fixedColumns > 0)
-        emit cornerCellChanged();
+    if (inBatch())
+        m_batchAllCells = true;
+    else
+        allCellsChanged({Qt::DecorationRole});
 }
 
 void GridModel::setImageList(const QList<QPixmap> &images)

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QStringList>
 
+#include <algorithm>
+
 class QImage;
 
 // The cell store of a grid. Every cell is addressed by (row, column) in grid coordinates, where the
@@ -19,8 +21,11 @@ class QImage;
 // Row heights and column widths live here too, so that they travel with their rows when rows are
 // inserted at the top and survive a reset; a size of 0 hides the row or column.
 //
-// Filling many rows: wrap the work in beginBatch()/endBatch() (or a BatchScope). Inside a batch
-// no per-cell or per-row signals are sent; the attached views see one reset at the end.
+// Many changes at once: wrap the work in beginBatch()/endBatch() (or a BatchScope). Inside a batch
+// no per-cell or per-row signals are sent. A batch that only changes cells and sizes ends in one
+// change notice over the cells it touched, so that the views keep their selection and scroll
+// position (a row streamed in is inserted first and then filled in a batch); a batch that also
+// inserts or removes rows or columns, or changes the fixed counts, ends in one reset.
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -130,6 +135,8 @@ signals:
     void rowHeightChanged(int row);
     void columnWidthChanged(int column);
     void defaultRowHeightChanged(int height);
+    // The heights of the rows first to last changed in a batch.
+    void rowHeightsChanged(int first, int last);
     void cornerCellChanged();
     // The user changed the text of a cell through an editor.
     void cellEdited(int row, int column);
@@ -149,7 +156,23 @@ private:
         int height = kDefaultRowHeight;
     };
 
+    // Grid rows or columns first to last; first < 0 is none.
+    struct Span
+    {
+        int first = -1;
+        int last = -1;
+        bool isValid() const { return first >= 0; }
+        void add(int value)
+        {
+            first = isValid() ? std::min(first, value) : value;
+            last = std::max(last, value);
+        }
+    };
+
     Row makeRow() const;
+    void cellsChanged(Span rows, Span columns, const QList<int> &roles = {});
+    void allCellsChanged(const QList<int> &roles);
+    void batchReshaped();
     QVariant cellData(int row, int column, int role) const;
     void cellChanged(int row, int column, const QList<int> &roles);
     void imagesChanged();
@@ -163,5 +186,11 @@ private:
     int m_fixedColumns = 0;
     int m_defaultRowHeight = kDefaultRowHeight;
     int m_batchDepth = 0;
+    bool m_batchResetting = false;
+    bool m_batchAllCells = false;
+    Span m_dirtyRows;
+    Span m_dirtyColumns;
+    Span m_dirtyHeights;
+    Span m_dirtyWidths;
     bool m_editable = false;
 };

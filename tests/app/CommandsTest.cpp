@@ -11,7 +11,7 @@ TEST(CommandRules, EachRightGatesItsCommandOnlyAtSeven)
         int Rights::*right;
     } cases[] = {
         {Command::Settings, &Rights::constant},     {Command::Classes, &Rights::classes},
-        {Command::Search, &Rights::fileser},        {Command::Users, &Rights::filesBask},
+        {Command::Search, &Rights::fileser},
         {Command::Print, &Rights::printjob},        {Command::PrintArchived, &Rights::printjob},
         {Command::PrintSelected, &Rights::printjob}, {Command::PrintReport, &Rights::printjob},
     };
@@ -38,10 +38,7 @@ TEST(CommandRules, StateAndContextRules)
 {
     AppState s;
     CommandContext c;
-    EXPECT_FALSE(isCommandEnabled(Command::Workflow, s, c));
-    s.workflowUser = true;
-    EXPECT_TRUE(isCommandEnabled(Command::Workflow, s, c));
-    for (int id : {Command::DeleteFile, Command::EnterText, Command::DeleteText}) {
+    for (int id : {Command::DeleteFile, Command::DeleteText}) {
         EXPECT_FALSE(isCommandEnabled(id, s, c));
         s.cardEntry = true;
         EXPECT_TRUE(isCommandEnabled(id, s, c));
@@ -89,4 +86,92 @@ TEST(WindowPlacementRules, StartAndClose)
     EXPECT_EQ(normal.left, 100);
     EXPECT_EQ(normal.bottom, 550);
     EXPECT_FALSE(normal.maximized);
+}
+
+TEST(CommandRules, CommandsOfLaterWindowsStayDisabledWhateverTheRights)
+{
+    AppState s;
+    s.rights.constant = s.rights.classes = s.rights.fileser = s.rights.filesBask = s.rights.printjob = kGranted;
+    s.workflowUser = true;
+    s.cardEntry = true;
+    CommandContext c;
+    c.clipboardHasImage = c.webPageViewActive = true;
+    for (int id : std::initializer_list<int>{Command::Users, Command::Workflow, Command::FindFiles, Command::FileOpen, Command::SelectSource,
+                   Command::Acquire, Command::EnterText, Command::CloseAllImages, Command::Duplicate, Command::ZoomIn,
+                   Command::ZoomOut, Command::NormalSize, Command::ToolMove, Command::ToolSelect, Command::ToolTracker,
+                   Command::ToolZoom, Command::ToolText, Command::RecentFirst, Command::RecentFirst + 8,
+                   Command::RecentLast}) {
+        EXPECT_TRUE(isLaterCommand(id)) << id;
+        EXPECT_FALSE(isCommandEnabled(id, s, c)) << id;
+    }
+    for (int id : std::initializer_list<int>{Command::PrintSetup, Command::WindowNew, Command::WindowCascade, Command::WindowTileHorz,
+                   Command::WindowTileVert, Command::WindowArrange, Command::Settings, Command::Search,
+                   Command::DeleteFile, Command::Paste, Command::RecentLast + 1}) {
+        EXPECT_FALSE(isLaterCommand(id)) << id;
+    }
+}
+
+TEST(WindowPlacementRules, WithNothingStoredTheWindowCoversMostOfTheScreenCentred)
+{
+    const QRect available(0, 0, 1400, 860); // a 1400 x 900 screen under a 40 pixel panel
+    const QRect r = WindowPlacement::defaultRect(available);
+    EXPECT_GE(qint64(r.width()) * r.height(), qint64(1400) * 860 * 8 / 10);
+    EXPECT_TRUE(available.contains(r));
+    EXPECT_EQ(r.center(), available.center());
+
+    const QList<QRect> screens{available, QRect(1400, 0, 1024, 768)};
+    EXPECT_EQ(WindowPlacement::openingRect({false, 0, 0, 850, 650}, screens), r) << "the defaults store nothing";
+    EXPECT_EQ(WindowPlacement::openingRect({false, 0, 40, 850, 650}, screens), r);
+    EXPECT_EQ(WindowPlacement::openingRect({false, 40, 50, 740, 550}, screens), QRect(40, 50, 700, 500));
+    // On the second screen, and partly off every screen: still as stored.
+    EXPECT_EQ(WindowPlacement::openingRect({false, 1500, 50, 2600, 550}, screens), QRect(1500, 50, 1100, 500));
+    // On a screen that is no longer there: the default place.
+    EXPECT_EQ(WindowPlacement::openingRect({false, 3000, 50, 3700, 550}, screens), r);
+    EXPECT_EQ(WindowPlacement::openingRect({false, 700, 50, 40, 550}, screens), r) << "an inside-out rectangle";
+}
+
+TEST(WindowPlacementRules, TilingStacksOrSetsSideBySideAndCoversTheArea)
+{
+    const QRect area(0, 0, 900, 600);
+    const QList<QRect> stacked = WindowPlacement::tileRects(area, 3, Qt::Horizontal, false);
+    ASSERT_EQ(stacked.size(), 3);
+    EXPECT_EQ(stacked.at(0), QRect(0, 0, 900, 200));
+    EXPECT_EQ(stacked.at(1), QRect(0, 200, 900, 200));
+    EXPECT_EQ(stacked.at(2), QRect(0, 400, 900, 200));
+
+    const QList<QRect> sideBySide = WindowPlacement::tileRects(area, 3, Qt::Vertical, false);
+    EXPECT_EQ(sideBySide.at(0), QRect(0, 0, 300, 600));
+    EXPECT_EQ(sideBySide.at(2), QRect(600, 0, 300, 600));
+    const QList<QRect> rightToLeft = WindowPlacement::tileRects(area, 3, Qt::Vertical, true);
+    EXPECT_EQ(rightToLeft.at(0), QRect(600, 0, 300, 600));
+    EXPECT_EQ(rightToLeft.at(2), QRect(0, 0, 300, 600));
+
+    // Too many for one stack: two stacks of strips no thinner than the minimum, nothing left over.
+    const QList<QRect> many = WindowPlacement::tileRects(area, 7, Qt::Horizontal, false, 120);
+    ASSERT_EQ(many.size(), 7);
+    qint64 covered = 0;
+    for (int i = 0; i < many.size(); ++i) {
+        EXPECT_GE(many.at(i).height(), 120);
+        EXPECT_TRUE(area.contains(many.at(i)));
+        covered += qint64(many.at(i).width()) * many.at(i).height();
+        for (int j = i + 1; j < many.size(); ++j)
+            EXPECT_FALSE(many.at(i).intersects(many.at(j))) << i << " " << j;
+    }
+    EXPECT_EQ(covered, qint64(900) * 600);
+    EXPECT_TRUE(WindowPlacement::tileRects(area, 0, Qt::Vertical, false).isEmpty());
+}
+
+TEST(WindowPlacementRules, CascadeStepsDownFromTheCornerAndKeepsWindowsLarge)
+{
+    const QRect area(0, 0, 1000, 600);
+    const QList<QRect> three = WindowPlacement::cascadeRects(area, 3, 30, false);
+    ASSERT_EQ(three.size(), 3);
+    EXPECT_EQ(three.at(0), QRect(0, 0, 940, 540));
+    EXPECT_EQ(three.at(2), QRect(60, 60, 940, 540));
+    EXPECT_EQ(WindowPlacement::cascadeRects(area, 3, 30, true).at(0), QRect(60, 0, 940, 540)) << "from the right";
+    // Many windows: none smaller than 60 % of the area, none outside it.
+    for (const QRect &r : WindowPlacement::cascadeRects(area, 40, 30, false)) {
+        EXPECT_TRUE(area.contains(r));
+        EXPECT_GE(r.height(), 360);
+    }
 }

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -232,6 +233,89 @@ TEST_F(CGridCtrlTest, ColumnsRunRightToLeft)
     EXPECT_EQ(m_grid.layoutDirection(), Qt::RightToLeft);
     EXPECT_GT(m_grid.columnViewportPosition(0), m_grid.columnViewportPosition(1));
     EXPECT_GT(m_grid.verticalHeader()->x(), m_grid.viewport()->x()) << "the fixed column is on the right";
+}
+
+// The way the report and the basket viewer stream a hit in: a row on top, then its cells.
+void streamRow(CGridCtrl &grid, int number)
+{
+    const int row = grid.rowCount() == 0 ? grid.appendRow() : grid.insertRowAtTop();
+    grid.beginBatch();
+    grid.setRowHeight(row, 60);
+    grid.setListImage(number % 8, QImage(16, 16, QImage::Format_RGB32));
+    grid.setImage(row, 0, number % 8);
+    grid.setText(row, 1, u"بطاقة %1"_s.arg(number));
+    grid.setBackground(row, 2, QColor(236, 233, 216));
+    grid.endBatch();
+}
+
+TEST(CGridCtrlStreaming, RowsArrivingOnTopKeepTheSelectionAndWhatIsInView)
+{
+    CGridCtrl grid;
+    grid.resize(400, 300);
+    grid.setColumnCount(3);
+    grid.setImageListSize(8);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    for (int i = 0; i < 40; ++i)
+        streamRow(grid, i);
+    QApplication::processEvents();
+
+    // The user scrolls down, to the middle of a row, and selects a row in view.
+    grid.verticalScrollBar()->setValue(60 * 12 + 25);
+    const int picked = grid.rowAt(100);
+    ASSERT_GE(picked, 0);
+    grid.setCurrentCell(picked, 1);
+    grid.setSelectedRange(GridCellRange{picked, 1, picked, 1});
+    const QString pickedText = grid.text(picked, 1);
+    const QString topText = grid.text(grid.rowAt(0), 1);
+    const QRect pickedPlace = grid.visualRect(grid.gridModel()->cellIndex(picked, 1));
+    const int scrolledInto = -grid.rowViewportPosition(grid.rowAt(0));
+    ASSERT_GT(scrolledInto, 0);
+
+    QSignalSpy resets(grid.gridModel(), &GridModel::modelReset);
+    QSignalSpy inserts(grid.gridModel(), &GridModel::rowsInserted);
+    for (int i = 40; i < 540; ++i) {
+        streamRow(grid, i);
+        if (i % 50 == 0)
+            QApplication::processEvents();
+    }
+    QApplication::processEvents();
+
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(inserts.count(), 500);
+    ASSERT_EQ(grid.rowCount(), 540);
+    // The same hit is selected and current, 500 rows further down the grid.
+    EXPECT_TRUE(grid.isCellSelected(picked + 500, 1));
+    EXPECT_EQ(grid.selectedCellRange(), (GridCellRange{picked + 500, 1, picked + 500, 1}));
+    EXPECT_EQ(grid.currentRow(), picked + 500);
+    EXPECT_EQ(grid.text(picked + 500, 1), pickedText);
+    // And the view shows what it showed: the same rows at the same places.
+    EXPECT_EQ(grid.text(grid.rowAt(0), 1), topText);
+    EXPECT_EQ(-grid.rowViewportPosition(grid.rowAt(0)), scrolledInto);
+    EXPECT_EQ(grid.visualRect(grid.gridModel()->cellIndex(picked + 500, 1)), pickedPlace);
+    EXPECT_EQ(grid.rowHeight(0), 60);
+    EXPECT_EQ(grid.text(0, 1), u"بطاقة 539"_s);
+}
+
+TEST(CGridCtrlStreaming, AtTheTopTheNewestRowsComeIntoView)
+{
+    CGridCtrl grid;
+    grid.resize(400, 300);
+    grid.setColumnCount(3);
+    grid.setImageListSize(8);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    for (int i = 0; i < 30; ++i)
+        streamRow(grid, i);
+    grid.setSelectedRange(GridCellRange{2, 1, 2, 1});
+    for (int i = 30; i < 60; ++i)
+        streamRow(grid, i);
+    QApplication::processEvents();
+    EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(grid.rowAt(0), 0);
+    EXPECT_EQ(grid.text(grid.rowAt(0), 1), u"بطاقة 59"_s);
+    EXPECT_TRUE(grid.isCellSelected(32, 1)) << "the selection follows its row";
+    EXPECT_FALSE(grid.isCellSelected(2, 1));
 }
 
 } // namespace

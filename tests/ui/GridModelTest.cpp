@@ -211,6 +211,42 @@ TEST_F(GridModelTest, BatchSendsOneResetAndNoPerCellSignals)
     EXPECT_EQ(model.text(0, 1), u"99"_s);
 }
 
+TEST_F(GridModelTest, BatchOfCellChangesEndsInOneNoticeOverTheCellsItTouched)
+{
+    GridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    model.setGridColumnCount(6);
+    model.setFixedRowCount(1);
+    model.setFixedColumnCount(1);
+    model.setGridRowCount(20);
+    QSignalSpy changed(&model, &GridModel::dataChanged);
+    QSignalSpy headers(&model, &GridModel::headerDataChanged);
+    QSignalSpy heights(&model, &GridModel::rowHeightsChanged);
+    QSignalSpy reset(&model, &GridModel::modelReset);
+
+    {
+        GridModel::BatchScope batch(&model);
+        model.setText(4, 2, u"أ"_s);
+        model.setBackground(7, 3, QColor::fromRgb(kMarked));
+        model.setRowHeight(5, 147);
+        model.setRowHeight(6, 100);
+        model.setText(6, 0, u"6"_s); // the fixed column
+    }
+
+    EXPECT_EQ(reset.count(), 0);
+    ASSERT_EQ(changed.count(), 1);
+    // Grid rows 4..7 and columns 1..3 are items 3..6 and 0..2.
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model.index(3, 0));
+    EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.index(6, 2));
+    ASSERT_EQ(headers.count(), 1);
+    EXPECT_EQ(headers.at(0).at(0).value<Qt::Orientation>(), Qt::Vertical);
+    ASSERT_EQ(heights.count(), 1);
+    EXPECT_EQ(heights.at(0).at(0).toInt(), 5);
+    EXPECT_EQ(heights.at(0).at(1).toInt(), 6);
+    EXPECT_EQ(model.rowHeight(5), 147);
+    EXPECT_TRUE(s_reports.isEmpty()) << s_reports.join(u'\n').toStdString();
+}
+
 TEST_F(GridModelTest, IconStripIsCutIntoImagesWithTheKeyColourTransparent)
 {
     QImage strip(48, 16, QImage::Format_RGB32);
