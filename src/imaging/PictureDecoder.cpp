@@ -85,7 +85,10 @@ Decoded decode(const QString &path, QSize sizeHint)
         }
         const Magick::ResolutionType units = image.resolutionUnits();
         out.dpi = QPointF(inchResolution(image.xResolution(), units), inchResolution(image.yResolution(), units));
-        image.autoOrient();
+        // Turning copies the picture: only when the file asks for it.
+        const MagickCore::OrientationType orientation = image.orientation();
+        if (orientation != MagickCore::UndefinedOrientation && orientation != MagickCore::TopLeftOrientation)
+            image.autoOrient();
         if (hinted && (image.columns() > size_t(2 * sizeHint.width()) || image.rows() > size_t(2 * sizeHint.height())))
             image.thumbnail(Magick::Geometry(size_t(sizeHint.width()), size_t(sizeHint.height())));
         // Printing separations and other colour models would come out as nonsense channels.

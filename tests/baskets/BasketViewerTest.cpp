@@ -389,6 +389,7 @@ TEST_F(BasketViewer, ViewTransferAndPrintUseTheCurrentAndSelectedRows)
     EXPECT_EQ(transfers[0][0].toString(), m_feed + u"/scan-2.jpg"_s);
     EXPECT_EQ(m_state.transferFile, m_feed + u"/scan-2.jpg"_s);
 
+    m_state.rights.printjob = kGranted; // printing needs the print right
     grid->setSelectedRange(GridCellRange{2, 0, 3, 0});
     viewer->runCommand(CFV::CmdPrint);
     ASSERT_EQ(prints.size(), 1);

@@ -13,6 +13,7 @@
 #include <Magick++.h>
 
 #include <cstdint>
+#include <ostream>
 
 namespace TestPictures {
 
@@ -26,6 +27,12 @@ struct Format
     const char *extension; // as the file is named
     const char *magick;    // the library's name for the format
 };
+
+// Test names and messages show the extension.
+inline void PrintTo(const Format &format, std::ostream *out)
+{
+    *out << format.extension;
+}
 
 // Every format the thumbnails, the preview and printing are expected to read.
 inline const QList<Format> &formats()

@@ -324,6 +324,7 @@ TEST_F(BasketPrinting, WithoutThePrintRightPrintIsDisabledAndRefused)
     CViewPrintPreview::open(m_state, {v->rowPath(0)}, &main);
     EXPECT_EQ(CViewPrintPreview::current(), nullptr);
     EXPECT_TRUE(main.isVisible());
+    delete CViewPrintPreview::current(); // one that opened after all must go before its main window
     EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا تملك صلاحية الطباعة"_s});
 }
 
