@@ -28,6 +28,8 @@ bool BackgroundLoader::Run::stopRequested() const
     return m_state->stop.load() || m_shared->generation.load() != m_generation;
 }
 
+bool BackgroundLoader::Run::current() const { return m_shared->generation.load() == m_generation; }
+
 const std::atomic<bool> *BackgroundLoader::Run::stopFlag() const { return &m_state->stop; }
 
 void BackgroundLoader::Run::deliver(std::function<void()> delivery) const

@@ -37,6 +37,8 @@ public:
     {
     public:
         int generation() const { return m_generation; }
+        // No newer request has replaced this one (a stop that keeps what was sent leaves it current).
+        bool current() const;
         // A stop was asked for, or a newer request replaced this one: the job should end.
         bool stopRequested() const;
         // Set once stopRequested() would answer true, for waits that watch a flag.

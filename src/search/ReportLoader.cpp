@@ -19,15 +19,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-// What the window's thread and the worker share. The flags are set by one thread and read by the
-// other; a worker only acts while its generation is the current one, so a worker that outlived
-// its stop (it was stuck on a file) can no longer disturb the run that replaced it.
+// What the window's thread and the runs share. A run records where it ended only while it is the
+// current one, so a run that outlived its stop (it was stuck on a file) can no longer disturb the
+// run that replaced it.
 struct ReportLoader::Shared
 {
-    std::atomic<bool> stopRequested{false};
-    std::atomic<bool> running{false};
     std::atomic<bool> complete{false};
-    std::atomic<int> generation{0};
     std::atomic<int> resumePosition{0};
     std::atomic<int> recordCount{-1};
     std::atomic<int> imageRows{0};
@@ -123,11 +120,11 @@ QString reportIconFile(qint32 kind, const QString &extension)
     return {};
 }
 
-// The worker: lives on the loader's thread for one run and is deleted with it.
-class ReportWorker : public QObject
+// One run of the loader, on the loader's thread: reads the result from a position on and hands
+// every row over through the run. It keeps nothing of the loader but the shared state, so that a
+// run left behind by a stop can finish on its own.
+class ReportRun
 {
-    Q_OBJECT
-
 public:
     struct Job
     {
@@ -139,29 +136,39 @@ public:
         int thumbnailLimit = ReportLoader::kThumbnailSlots;
         std::function<void(int)> hook;
         std::shared_ptr<ReportLoader::Shared> shared;
-        int generation = 0;
         int from = 0;
         std::optional<SearchKey> after;
     };
 
-    explicit ReportWorker(Job job) : m_job(std::move(job)) {}
+    ReportRun(Job job, ReportLoader *loader, const BackgroundLoader::Run &run)
+        : m_job(std::move(job)), m_loader(loader), m_run(run)
+    {
+    }
 
     void run();
 
-signals:
-    void imageRow(const ReportHit &hit, const QImage &thumbnail);
-    void textRow(const ReportHit &hit);
-    void failed(const QString &message);
-    void runEnded();
-
 private:
-    bool current() const { return m_job.shared->generation.load() == m_job.generation; }
     QImage thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const;
+    // The loader is only reached from the window's thread, and only while it is there.
+    void imageRow(const ReportHit &hit, const QImage &thumbnail) const
+    {
+        m_run.deliver([loader = m_loader, hit, thumbnail] { Q_EMIT loader->imageRow(hit, thumbnail); });
+    }
+    void textRow(const ReportHit &hit) const
+    {
+        m_run.deliver([loader = m_loader, hit] { Q_EMIT loader->textRow(hit); });
+    }
+    void failed(const QString &message) const
+    {
+        m_run.deliver([loader = m_loader, message] { Q_EMIT loader->failed(message); });
+    }
 
     Job m_job;
+    ReportLoader *m_loader;
+    BackgroundLoader::Run m_run;
 };
 
-QImage ReportWorker::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const
+QImage ReportRun::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const
 {
     const QString icon = reportIconFile(hit.n3, hit.s8);
     if (icon.isEmpty())
@@ -172,7 +179,7 @@ QImage ReportWorker::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cac
     return Thumbnail::compose(standInIcon(hit.n3));
 }
 
-void ReportWorker::run()
+void ReportRun::run()
 {
     ReportLoader::Shared &shared = *m_job.shared;
     const CDFSet table(m_job.db);
@@ -181,7 +188,7 @@ void ReportWorker::run()
     // Ends the run; `position` and `after` are where a resume goes on.
     const auto end = [&](int position, const std::optional<SearchKey> &after, bool complete) {
         Database::closeThreadConnections();
-        if (current()) {
+        if (m_run.current()) {
             QMutexLocker lock(&shared.mutex);
             shared.resumePosition = position;
             shared.resumeKey = after;
@@ -189,32 +196,27 @@ void ReportWorker::run()
                 shared.complete = true;
                 shared.recordCount = position;
             }
-            shared.running = false;
-            shared.stopRequested = false;
         }
-        Q_EMIT runEnded();
     };
 
     int j = m_job.from;
     std::optional<SearchKey> after = m_job.after;
     const Result<SearchPlan> where = table.planSearch(m_job.where);
     if (!where) {
-        if (current())
-            Q_EMIT failed(where.error());
+        failed(where.error());
         end(j, after, false);
         return;
     }
 
     int pageSize = kFirstPage;
     for (;;) {
-        if (shared.stopRequested.load() || !current()) {
+        if (m_run.stopRequested()) {
             end(j, after, false);
             return;
         }
         const Result<QList<DocumentRow>> page = table.searchPage(*where, after, pageSize);
         if (!page) {
-            if (current())
-                Q_EMIT failed(page.error());
+            failed(page.error());
             end(j, after, false);
             return;
         }
@@ -239,7 +241,7 @@ void ReportWorker::run()
                 const DocumentRow &row = page->at(k);
                 if (m_job.hook)
                     m_job.hook(j);
-                if (shared.stopRequested.load() || !current()) {
+                if (m_run.stopRequested()) {
                     end(j, after, false);
                     return;
                 }
@@ -249,11 +251,11 @@ void ReportWorker::run()
                     hit.number = index < m_job.thumbnailLimit ? index : -1;
                     std::future<QImage> &made = thumbnails[size_t(k - first)];
                     const QImage thumbnail = hit.number >= 0 && made.valid() ? made.get() : QImage();
-                    Q_EMIT imageRow(hit, thumbnail);
+                    imageRow(hit, thumbnail);
                 } else if (row.n3 == KindText) {
                     ReportHit hit = hitOf(row, m_job.fileServer);
                     hit.number = shared.textRows++;
-                    Q_EMIT textRow(hit);
+                    textRow(hit);
                 }
                 after = SearchKey::of(row);
                 ++j;
@@ -275,48 +277,33 @@ ReportLoader::ReportLoader(Database db, SqlCondition where, QString fileServerFo
     , m_fileServer(std::move(fileServerFolder))
     , m_program(std::move(programFolder))
     , m_shared(std::make_shared<Shared>())
+    , m_loader(new BackgroundLoader(this))
 {
     qRegisterMetaType<ReportHit>();
+    connect(m_loader, &BackgroundLoader::finished, this, &ReportLoader::finished);
 }
 
 ReportLoader::~ReportLoader()
 {
-    stop();
-    // A thread that ended is deleted here rather than by the event loop, which may not run again;
-    // one that did not end in time deletes itself when it does.
-    if (m_thread && m_thread->isFinished())
-        delete m_thread.data();
+    // Before the members the rows are made from go.
+    m_loader->stop(BackgroundLoader::Pending::Drop, kStopWaitMs);
 }
 
 void ReportLoader::setThumbnailCacheFolder(const QString &folder) { m_cacheFolder = folder; }
 void ReportLoader::setThumbnailLimit(int slotCount) { m_thumbnailLimit = slotCount; }
 void ReportLoader::setRecordHook(std::function<void(int)> hook) { m_hook = std::move(hook); }
 
-bool ReportLoader::isRunning() const { return m_shared->running.load(); }
+bool ReportLoader::isRunning() const { return m_loader->isRunning(); }
 bool ReportLoader::isComplete() const { return m_shared->complete.load(); }
 int ReportLoader::resumePosition() const { return m_shared->resumePosition.load(); }
 int ReportLoader::recordCount() const { return m_shared->recordCount.load(); }
 
-void ReportLoader::requestStop()
-{
-    if (m_shared->running.load())
-        m_shared->stopRequested = true;
-}
+void ReportLoader::requestStop() { m_loader->requestStop(); }
 
 bool ReportLoader::stop()
 {
-    if (!m_thread)
-        return true;
-    requestStop();
-    const bool ended = m_thread->wait(QDeadlineTimer(kStopWaitMs));
-    if (!ended) {
-        // Going on without it: a new generation makes the late worker drop whatever it still
-        // finds, and it keeps nothing of ours but the shared state.
-        m_shared->generation++;
-        m_shared->running = false;
-        m_shared->stopRequested = false;
-    }
-    return ended;
+    // The rows read before the stop still arrive, and so does the end of the run.
+    return m_loader->stop(BackgroundLoader::Pending::Deliver, kStopWaitMs);
 }
 
 void ReportLoader::start()
@@ -344,10 +331,7 @@ void ReportLoader::resume()
 
 void ReportLoader::launch(int from)
 {
-    if (m_thread && m_thread->isFinished())
-        delete m_thread.data();
-
-    ReportWorker::Job job;
+    ReportRun::Job job;
     job.db = m_db;
     job.where = m_where;
     job.fileServer = m_fileServer;
@@ -356,30 +340,12 @@ void ReportLoader::launch(int from)
     job.thumbnailLimit = m_thumbnailLimit;
     job.hook = m_hook;
     job.shared = m_shared;
-    job.generation = ++m_shared->generation;
     job.from = from;
     {
         QMutexLocker lock(&m_shared->mutex);
         job.after = from > 0 ? m_shared->resumeKey : std::nullopt;
     }
-    m_shared->stopRequested = false;
-    m_shared->running = true;
-
-    // Neither is a child of the loader: a thread that misses its stop must be able to outlive us.
-    auto *thread = new QThread;
-    auto *worker = new ReportWorker(std::move(job));
-    worker->moveToThread(thread);
-    connect(thread, &QThread::started, worker, &ReportWorker::run);
-    // Direct: the window's thread may be waiting for this thread in stop() and cannot run events.
-    connect(worker, &ReportWorker::runEnded, thread, &QThread::quit, Qt::DirectConnection);
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(worker, &ReportWorker::imageRow, this, &ReportLoader::imageRow, Qt::QueuedConnection);
-    connect(worker, &ReportWorker::textRow, this, &ReportLoader::textRow, Qt::QueuedConnection);
-    connect(worker, &ReportWorker::failed, this, &ReportLoader::failed, Qt::QueuedConnection);
-    connect(worker, &ReportWorker::runEnded, this, &ReportLoader::finished, Qt::QueuedConnection);
-    m_thread = thread;
-    thread->start();
+    m_loader->start([job = std::move(job), loader = this](const BackgroundLoader::Run &run) {
+        ReportRun(job, loader, run).run();
+    });
 }
-
-#include "ReportLoader.moc"

@@ -1,18 +1,16 @@
 #pragma once
 
+#include "core/BackgroundLoader.h"
 #include "db/Database.h"
 #include "db/SqlCondition.h"
 
 #include <QImage>
 #include <QMetaType>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
-
-class QThread;
 
 // One hit of a report as the report window shows it.
 struct ReportHit
@@ -47,7 +45,7 @@ class ReportLoader : public QObject
 
 public:
     static constexpr int kThumbnailSlots = 2000;
-    static constexpr int kStopWaitMs = 2000;
+    static constexpr int kStopWaitMs = BackgroundLoader::kStopWaitMs;
 
     struct Shared;
 
@@ -98,7 +96,7 @@ private:
     int m_thumbnailLimit = kThumbnailSlots;
     std::function<void(int)> m_hook;
     std::shared_ptr<Shared> m_shared;
-    QPointer<QThread> m_thread;
+    BackgroundLoader *m_loader;
 };
 
 // The icon file (under the program folder) standing for a hit without a picture of its own, or
