@@ -1,9 +1,8 @@
 #include "CFT.h"
 
 #include "app/MessageBox.h"
-#include "baskets/Transfer.h"
+#include "baskets/FolderSheetLoader.h"
 #include "cards/FileTypes.h"
-#include "imaging/Thumbnail.h"
 #include "ui/CGridCtrl.h"
 
 #include <QAction>
@@ -11,9 +10,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QMenu>
-#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -26,27 +23,6 @@ constexpr int kPictureRowHeight = 147;
 constexpr int kNameRowHeight = 20;
 constexpr QSize kViewSize{675, 600};
 
-struct IconRule
-{
-    const char16_t *extension;
-    const char16_t *icon;
-};
-
-// Compared with the extension in upper case.
-constexpr IconRule kIconRules[] = {
-    {u"DOC", u"word.jpg"}, {u"RTF", u"word.jpg"}, {u"TXT", u"text.jpg"}, {u"MDB", u"mdb.jpg"},
-    {u"HTM", u"htm.jpg"},  {u"HTML", u"htm.jpg"}, {u"XLS", u"xls.jpg"},  {u"PDF", u"pdf.jpg"},
-    {u"DLL", u"dlb.jpg"},  {u"OCX", u"dlb.jpg"},  {u"ZIP", u"zip.jpg"},  {u"DAT", u"dat.jpg"},
-    {u"EXE", u"exe.jpg"},  {u"CHM", u"chm.jpg"},
-};
-constexpr char16_t kAnyIcon[] = u"any.jpg";
-
-// Compared exactly: "JPG" and "jpg" are pictures, "Jpg" is not.
-constexpr const char16_t *kPictureExtensions[] = {
-    u"bmp", u"jpg", u"JPG", u"gif", u"png", u"ico", u"tiff", u"tif", u"tga", u"pcx", u"wbmp",
-    u"wmf", u"emf", u"jp2", u"j2k", u"jpc", u"j2c", u"pgx", u"ras", u"pnm", u"pgm", u"ppm",
-};
-
 QString joined(const QString &folder, const QString &name)
 {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
@@ -54,84 +30,11 @@ QString joined(const QString &folder, const QString &name)
 
 } // namespace
 
-// Lists the folder and makes one thumbnail per cell of the sheet, in reading order. Lives on its
-// own thread for one run and knows nothing of the window but what it was given.
-class BrowserWorker : public QObject
-{
-    Q_OBJECT
-
-public:
-    BrowserWorker(QString folder, QString programFolder)
-        : m_folder(std::move(folder))
-        , m_program(std::move(programFolder))
-    {
-    }
-
-    void run()
-    {
-        const QStringList names = listFolderFiles(m_folder);
-        Q_EMIT listed(names);
-        const qsizetype pairs = (names.size() + CFT::kColumns - 1) / CFT::kColumns;
-        const qsizetype cells = std::min<qsizetype>(pairs * CFT::kColumns, CFT::kThumbnailSlots);
-        for (qsizetype s = 0; s < cells; ++s) {
-            if (QThread::currentThread()->isInterruptionRequested())
-                break;
-            const QString name = s < names.size() ? names.at(s) : QString();
-            const QString extension = CFT::extensionOf(name);
-            const QImage image = !name.isEmpty() && CFT::isPictureExtension(extension)
-                                     ? Thumbnail::make(joined(m_folder, name))
-                                     : iconThumbnail(CFT::iconFile(extension));
-            Q_EMIT thumbnail(int(s), image);
-        }
-        Q_EMIT runEnded();
-    }
-
-signals:
-    void listed(const QStringList &names);
-    void thumbnail(int slot, const QImage &image);
-    void runEnded();
-
-private:
-    // Fillers and most other files share a few icons; each is decoded once per run.
-    QImage iconThumbnail(const QString &icon)
-    {
-        auto it = m_icons.constFind(icon);
-        if (it == m_icons.constEnd())
-            it = m_icons.insert(icon, Thumbnail::make(m_program + icon));
-        return *it;
-    }
-
-    QString m_folder;
-    QString m_program;
-    QHash<QString, QImage> m_icons;
-};
-
 QString CFT::receivedFilesTitle() { return u"Recived Files"_s; }
 
-QString CFT::extensionOf(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot + 1);
-}
-
-bool CFT::isPictureExtension(const QString &extension)
-{
-    for (const char16_t *picture : kPictureExtensions) {
-        if (extension == QStringView(picture))
-            return true;
-    }
-    return false;
-}
-
-QString CFT::iconFile(const QString &extension)
-{
-    const QString upper = extension.toUpper();
-    for (const IconRule &rule : kIconRules) {
-        if (upper == QStringView(rule.extension))
-            return u"/COM/ICONS/"_s + QStringView(rule.icon).toString();
-    }
-    return u"/COM/ICONS/"_s + QStringView(kAnyIcon).toString();
-}
+QString CFT::extensionOf(const QString &name) { return FolderSheetLoader::extensionOf(name); }
+bool CFT::isPictureExtension(const QString &extension) { return FolderSheetLoader::isPictureExtension(extension); }
+QString CFT::iconFile(const QString &extension) { return FolderSheetLoader::iconFile(extension); }
 
 CFT::CFT(AppState &state, QWidget *parent)
     : QWidget(parent)
@@ -139,6 +42,7 @@ CFT::CFT(AppState &state, QWidget *parent)
     , m_title(state.basketTitle)
     , m_folder(state.basketFolder)
     , m_receivedFiles(state.basketTitle == receivedFilesTitle())
+    , m_loader(new FolderSheetLoader(state.programFolder, this))
 {
     setObjectName(u"CFT"_s);
     setWindowTitle(m_title);
@@ -158,6 +62,9 @@ CFT::CFT(AppState &state, QWidget *parent)
     // The lines are drawn white so that the sheet reads as pictures with captions.
     m_grid->setGridLineColour(Qt::white);
     connect(m_grid, &CGridCtrl::cellRightClicked, this, &CFT::onRightClicked);
+    connect(m_loader, &FolderSheetLoader::listed, this, &CFT::onListed);
+    connect(m_loader, &FolderSheetLoader::thumbnail, this, &CFT::onThumbnail);
+    connect(m_loader, &FolderSheetLoader::finished, this, &CFT::loadingFinished);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -185,52 +92,18 @@ void CFT::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+bool CFT::isLoading() const { return m_loader->isRunning(); }
+
 void CFT::startLoading()
 {
-    stopLoading();
     m_started = true;
+    // Stopped before the sheet is cleared: what the earlier load still sends is dropped.
+    m_loader->stop();
     clearSheet();
-
-    const int generation = ++m_generation;
-    // Not children of the window: a thread that misses its stop must be able to outlive it.
-    auto *thread = new QThread;
-    auto *worker = new BrowserWorker(m_folder, m_state.programFolder);
-    worker->moveToThread(thread);
-    connect(thread, &QThread::started, worker, &BrowserWorker::run);
-    // Direct: the window's thread may be waiting for this thread in stopLoading().
-    connect(worker, &BrowserWorker::runEnded, thread, &QThread::quit, Qt::DirectConnection);
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(worker, &BrowserWorker::listed, this, [this, generation](const QStringList &names) {
-        if (generation == m_generation)
-            onListed(names);
-    }, Qt::QueuedConnection);
-    connect(worker, &BrowserWorker::thumbnail, this, [this, generation](int slot, const QImage &image) {
-        if (generation == m_generation)
-            onThumbnail(slot, image);
-    }, Qt::QueuedConnection);
-    connect(worker, &BrowserWorker::runEnded, this, [this, generation] {
-        if (generation == m_generation)
-            onRunEnded();
-    }, Qt::QueuedConnection);
-    m_thread = thread;
-    thread->start();
+    m_loader->start(m_folder);
 }
 
-bool CFT::stopLoading()
-{
-    if (!m_thread)
-        return true;
-    ++m_generation;
-    m_thread->requestInterruption();
-    const bool ended = m_thread->wait(QDeadlineTimer(kStopWaitMs));
-    // A thread that ended is deleted here rather than by the event loop, which may not run again;
-    // one that did not end in time deletes itself when it does.
-    if (ended)
-        delete m_thread.data();
-    m_thread = nullptr;
-    return ended;
-}
+bool CFT::stopLoading() { return m_loader->stop(); }
 
 void CFT::clearSheet()
 {
@@ -263,12 +136,6 @@ void CFT::onThumbnail(int slot, const QImage &thumbnail)
         return;
     m_grid->setListImage(slot, thumbnail);
     m_grid->setImage(row, slot % kColumns, slot);
-}
-
-void CFT::onRunEnded()
-{
-    m_thread = nullptr;
-    Q_EMIT loadingFinished();
 }
 
 QString CFT::fileNameAt(int row, int column) const
@@ -420,5 +287,3 @@ void CFT::deleteAll()
     if (!kept.isEmpty())
         MessageBox::warning(this, tr("تعذر حذف هذه الملفات:") + u'\n' + kept.join(u'\n'));
 }
-
-#include "CFT.moc"

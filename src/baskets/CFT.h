@@ -1,13 +1,12 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "baskets/FolderSheetLoader.h"
 #include "cards/CardDraft.h"
 
 #include <QImage>
 #include <QList>
-#include <QPointer>
 #include <QString>
-#include <QThread>
 #include <QWidget>
 
 class CGridCtrl;
@@ -18,7 +17,7 @@ class QMenu;
 // without an index file; the basket title and folder of the application state are read once.
 // Made as the widget of an MDI child; the caller connects the request signals.
 //
-// The sheet is listed and its thumbnails made on a worker thread started when the window is
+// The sheet is listed and its thumbnails made by a FolderSheetLoader started when the window is
 // first shown; files that arrive later show only in a new window.
 class CFT : public QWidget
 {
@@ -27,9 +26,9 @@ class CFT : public QWidget
 public:
     static constexpr int kGridKind = 910;
     static constexpr int kMenuId = 193;
-    static constexpr int kColumns = 4;
-    static constexpr int kThumbnailSlots = 2000;
-    static constexpr int kStopWaitMs = 2000;
+    static constexpr int kColumns = FolderSheetLoader::kColumns;
+    static constexpr int kThumbnailSlots = FolderSheetLoader::kThumbnailSlots;
+    static constexpr int kStopWaitMs = FolderSheetLoader::kStopWaitMs;
 
     // Context-menu commands.
     enum Command {
@@ -49,7 +48,7 @@ public:
     CGridCtrl *grid() const { return m_grid; }
     const QString &folder() const { return m_folder; }
     bool isReceivedFiles() const { return m_receivedFiles; }
-    bool isLoading() const { return m_thread != nullptr; }
+    bool isLoading() const;
 
     // Lists the folder again and makes the thumbnails; a running load is stopped first.
     void startLoading();
@@ -86,7 +85,6 @@ protected:
 private:
     void onListed(const QStringList &names);
     void onThumbnail(int slot, const QImage &thumbnail);
-    void onRunEnded();
     void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
     void deleteAll();
     QString currentFileName() const;
@@ -99,7 +97,5 @@ private:
     bool m_receivedFiles = false;
     bool m_started = false;
     CGridCtrl *m_grid;
-    QPointer<QThread> m_thread;
-    // Bumped by every start and stop, so that what an earlier worker still sends is dropped.
-    int m_generation = 0;
+    FolderSheetLoader *m_loader;
 };
