@@ -116,13 +116,11 @@ int BackgroundLoader::start(Job job)
 
     QThread *thread = QThread::create([job = std::move(job), run] {
         job(run);
-        {
-            QMutexLocker lock(&run.m_shared->mutex);
-            if (run.m_shared->generation.load() == run.m_generation)
-                run.m_shared->running = false;
-        }
+        // Running until the owner has received everything: a window that waits for the loader
+        // to be idle then finds every row in place.
         run.deliver([shared = run.m_shared, generation = run.m_generation] {
             // On the owner's thread, so the owner is there.
+            shared->running = false;
             Q_EMIT shared->owner->finished(generation);
         });
     });

@@ -75,7 +75,7 @@ public:
     // Asks the running job to end without waiting; safe from any thread, the job's own included.
     void requestStop();
 
-    // From the start until the job returns or is stopped.
+    // From the start until its finished has arrived, or until it is stopped.
     bool isRunning() const;
     int generation() const;
     bool isCurrent(int generation) const;
