@@ -10,18 +10,14 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
-
-#include <atomic>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -53,69 +49,7 @@ const QStringList kPreviewExtensions = {u"bmp"_s, u"jpg"_s, u"jpeg"_s, u"gif"_s,
                                         u"emf"_s, u"jp2"_s, u"j2k"_s, u"jpc"_s, u"j2c"_s, u"pgx"_s,
                                         u"ras"_s, u"pnm"_s, u"pgm"_s, u"ppm"_s};
 
-void letPendingEventsRun()
-{
-    // Paints and queued work, not the user's clicks: a page button pressed now would start a
-    // second page in the middle of this one.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
 } // namespace
-
-// What the viewer and its loader thread share. The worker acts only while its generation is the
-// current one, so a worker that outlived its stop (it was waiting for a file) cannot disturb what
-// the window shows since.
-struct CFV::LoaderState
-{
-    std::atomic<bool> stop{false};
-    std::atomic<bool> running{false};
-    std::atomic<int> generation{0};
-};
-
-// Loads the newest page on its own thread and hands every row to the window as it is made.
-class FeedPageWorker : public QObject
-{
-    Q_OBJECT
-
-public:
-    FeedPageWorker(FeedIndex feed, std::shared_ptr<CFV::LoaderState> state, int generation, int budgetMs)
-        : m_feed(std::move(feed))
-        , m_state(std::move(state))
-        , m_generation(generation)
-        , m_budgetMs(budgetMs)
-    {
-    }
-
-    void run()
-    {
-        const auto current = [this] { return m_state->generation.load() == m_generation; };
-        RetryingOpener opener(m_budgetMs, &m_state->stop);
-        const int count = m_feed.recordCount(opener);
-        Q_EMIT counted(m_generation, count);
-        const BasketPaging::Page page = BasketPaging::newestPage(count);
-        for (int p = page.first; p < page.end; ++p) {
-            if (m_state->stop.load() || !current())
-                break;
-            Q_EMIT row(m_generation, FeedItems::picture(m_feed, p, opener));
-        }
-        if (current()) {
-            m_state->running = false;
-            m_state->stop = false;
-        }
-        Q_EMIT done(m_generation);
-    }
-
-signals:
-    void counted(int generation, int count);
-    void row(int generation, const FeedItem &item);
-    void done(int generation);
-
-private:
-    FeedIndex m_feed;
-    std::shared_ptr<CFV::LoaderState> m_state;
-    int m_generation;
-    int m_budgetMs;
-};
 
 CFV::CFV(AppState &state, QWidget *parent)
     : QWidget(parent)
@@ -123,9 +57,8 @@ CFV::CFV(AppState &state, QWidget *parent)
     , m_kind(state.viewerContentKind)
     , m_title(state.basketTitle)
     , m_feed(state.basketFolder, state.basketIndexFile)
-    , m_loader(std::make_shared<LoaderState>())
+    , m_loader(new FeedPageLoader(m_feed, this))
 {
-    qRegisterMetaType<FeedItem>();
     setWindowTitle(m_title);
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -141,6 +74,12 @@ CFV::CFV(AppState &state, QWidget *parent)
     m_textTimer->setInterval(kLiveUpdateMs);
     connect(m_textTimer, &QTimer::timeout, this, &CFV::textLiveUpdate);
 
+    connect(m_loader, &FeedPageLoader::paged, this, &CFV::onPaged);
+    connect(m_loader, &FeedPageLoader::pictureRow, this, &CFV::onPictureRow);
+    connect(m_loader, &FeedPageLoader::textsCounted, this, [this](int count) { m_textCount = count; });
+    connect(m_loader, &FeedPageLoader::textRow, this, &CFV::onTextRow);
+    connect(m_loader, &FeedPageLoader::finished, this, &CFV::onLoaderFinished);
+
     const bool pictures = m_kind != kTextsKind;
     m_pictures->setVisible(pictures);
     m_texts->setVisible(!pictures);
@@ -153,11 +92,7 @@ CFV::~CFV()
 {
     m_pictureTimer->stop();
     m_textTimer->stop();
-    stopLoader();
-    // A thread that ended is deleted here rather than by the event loop, which may not run again;
-    // one that did not end in time deletes itself when it does.
-    if (m_thread && m_thread->isFinished())
-        delete m_thread.data();
+    m_loader->stop();
 }
 
 void CFV::createGrids()
@@ -248,7 +183,7 @@ void CFV::closeEvent(QCloseEvent *event)
 {
     m_pictureTimer->stop();
     m_textTimer->stop();
-    stopLoader();
+    m_loader->stop();
     QWidget::closeEvent(event);
 }
 
@@ -274,100 +209,67 @@ void CFV::layoutChildren()
 
 // --- loading --------------------------------------------------------------------------------------
 
-bool CFV::isLoading() const { return m_loader->running.load(); }
+bool CFV::isLoading() const { return m_loader->isRunning(); }
 
 void CFV::openPictures()
 {
     m_pictures->removeNonFixedRows();
-    startLoader();
+    loadPage(FeedPageLoader::Move::Newest);
 }
 
-void CFV::startLoader()
+void CFV::loadPage(FeedPageLoader::Move move)
 {
-    stopLoader();
-    if (m_thread && m_thread->isFinished())
-        delete m_thread.data();
-    const int generation = ++m_loader->generation;
-    m_loader->stop = false;
-    m_loader->running = true;
-
-    // Neither is a child of the window: a thread that misses its stop must be able to outlive it.
-    auto *thread = new QThread;
-    auto *worker = new FeedPageWorker(m_feed, m_loader, generation, m_retryBudgetMs);
-    worker->moveToThread(thread);
-    connect(thread, &QThread::started, worker, &FeedPageWorker::run);
-    // Direct: the window's thread may be waiting for this thread in stopLoader().
-    connect(worker, &FeedPageWorker::done, thread, &QThread::quit, Qt::DirectConnection);
-    connect(thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(worker, &FeedPageWorker::counted, this, &CFV::onLoaderCount, Qt::QueuedConnection);
-    connect(worker, &FeedPageWorker::row, this, &CFV::onLoaderRow, Qt::QueuedConnection);
-    connect(worker, &FeedPageWorker::done, this, &CFV::onLoaderDone, Qt::QueuedConnection);
-    m_thread = thread;
-    thread->start();
+    m_loading = Loading::Page;
+    m_loader->showPage(m_pager, move, m_retryBudgetMs);
 }
 
-void CFV::stopLoader()
+void CFV::onPaged(const BasketPaging::Pager &pager)
 {
-    // Rows the worker sent before it stopped may still be on their way; a new generation makes
-    // them stale, so that a page shown now gets none of them.
-    ++m_loader->generation;
-    if (!m_thread || m_thread->isFinished()) {
-        m_loader->running = false;
-        return;
-    }
-    m_loader->stop = true;
-    m_thread->wait(QDeadlineTimer(kStopWaitMs));
-    // Going on without it if it did not end: it drops whatever it still finds.
-    m_loader->running = false;
-    m_loader->stop = false;
-}
-
-void CFV::onLoaderCount(int generation, int count)
-{
-    if (generation != m_loader->generation.load())
-        return;
     m_pictures->removeNonFixedRows();
-    m_pager.showNewest(count);
-    m_older->setEnabled(true);
-}
-
-void CFV::onLoaderRow(int generation, const FeedItem &item)
-{
-    if (generation == m_loader->generation.load())
-        addPictureRow(item);
-}
-
-void CFV::onLoaderDone(int generation)
-{
-    if (generation != m_loader->generation.load())
-        return;
+    m_pager = pager;
     if (m_pager.isLive())
-        m_pictureTimer->start();
-    Q_EMIT loadingFinished();
+        m_older->setEnabled(true);
 }
 
-int CFV::countRecords(int budgetMs)
+void CFV::onPictureRow(const FeedItem &item)
 {
-    RetryingOpener opener(budgetMs);
-    return m_feed.recordCount(opener);
+    addPictureRow(item);
+    trimPictureRows();
+}
+
+void CFV::onLoaderFinished()
+{
+    switch (m_loading) {
+    case Loading::Page:
+        if (m_pager.isLive())
+            m_pictureTimer->start();
+        m_loading = Loading::Nothing;
+        Q_EMIT loadingFinished();
+        return;
+    case Loading::LivePictures:
+        if (m_pager.isLive())
+            m_pictureTimer->start();
+        m_pictures->viewport()->update();
+        break;
+    case Loading::Texts:
+        m_knownTexts = m_textCount;
+        layoutChildren();
+        m_textTimer->start();
+        break;
+    case Loading::LiveText:
+        m_texts->viewport()->update();
+        break;
+    case Loading::Nothing:
+        break;
+    }
+    m_loading = Loading::Nothing;
 }
 
 void CFV::beginPage()
 {
-    stopLoader();
+    m_loader->stop();
     m_pictureTimer->stop();
     m_pictures->removeNonFixedRows();
-}
-
-void CFV::loadPage(const BasketPaging::Page &page)
-{
-    // One budget for the page: twelve files that never come cost it once.
-    RetryingOpener opener(m_retryBudgetMs);
-    for (int p = page.first; p < page.end; ++p) {
-        addPictureRow(FeedItems::picture(m_feed, p, opener));
-        letPendingEventsRun();
-    }
 }
 
 void CFV::addPictureRow(const FeedItem &item)
@@ -401,9 +303,7 @@ void CFV::showNewest()
 {
     beginPage();
     m_older->setEnabled(true);
-    const BasketPaging::Page page = m_pager.showNewest(countRecords(m_retryBudgetMs));
-    loadPage(page);
-    m_pictureTimer->start();
+    loadPage(FeedPageLoader::Move::Newest);
 }
 
 void CFV::showOldest()
@@ -411,19 +311,19 @@ void CFV::showOldest()
     beginPage();
     m_newer->setEnabled(true);
     m_older->setEnabled(false);
-    loadPage(m_pager.showOldest(countRecords(m_retryBudgetMs)));
+    loadPage(FeedPageLoader::Move::Oldest);
 }
 
 void CFV::showOlder()
 {
     beginPage();
-    loadPage(m_pager.showOlder());
+    loadPage(FeedPageLoader::Move::Older);
 }
 
 void CFV::showNewer()
 {
     beginPage();
-    loadPage(m_pager.showNewer(countRecords(m_retryBudgetMs)));
+    loadPage(FeedPageLoader::Move::Newer);
 }
 
 void CFV::pictureLiveUpdate()
@@ -446,56 +346,48 @@ void CFV::pictureLiveUpdate()
         return;
     m_pictureTimer->stop();
     const BasketPaging::LiveUpdate update = m_pager.update(count);
-    RetryingOpener opener(m_retryBudgetMs);
-    for (int p : update.insertAtTop) {
-        addPictureRow(FeedItems::picture(m_feed, p, opener));
-        trimPictureRows();
-        letPendingEventsRun();
-    }
-    if (m_pager.isLive())
-        m_pictureTimer->start();
-    m_pictures->viewport()->update();
+    m_loading = Loading::LivePictures;
+    m_loader->loadPictures(update.insertAtTop, m_retryBudgetMs);
 }
 
 void CFV::openTexts()
 {
     m_texts->removeNonFixedRows();
-    RetryingOpener opener(m_retryBudgetMs);
-    const int count = m_feed.recordCount(opener);
-    for (int r = 0; r < count; ++r) {
-        const FeedItem item = FeedItems::text(m_feed, count - 1 - r, opener);
-        const int row = m_texts->appendRow();
-        if (row < 0)
-            break;
-        m_texts->setRowHeight(row, kTextRowHeight);
-        m_texts->setText(row, TextName, item.name);
-        m_texts->setText(row, TextBody, item.text);
-        for (int c = 0; c <= TextBody; ++c)
-            m_texts->setBackground(row, c, QColor(kCellColour));
-        letPendingEventsRun();
-    }
-    m_knownTexts = count;
-    layoutChildren();
-    m_textTimer->start();
+    m_textCount = 0;
+    m_loading = Loading::Texts;
+    m_loader->loadTexts(m_retryBudgetMs);
 }
 
-void CFV::textLiveUpdate()
+void CFV::onTextRow(const FeedItem &item)
 {
-    // One try, as for the pictures; an index that cannot be read now adds nothing.
-    const int count = countRecords(0);
-    const int position = BasketPaging::textLiveUpdate(m_knownTexts, count);
-    if (position < 0)
-        return;
-    m_knownTexts = count;
-    RetryingOpener opener(m_retryBudgetMs);
-    const FeedItem item = FeedItems::text(m_feed, position, opener);
-    const int row = m_texts->rowCount() == 0 ? m_texts->appendRow() : m_texts->insertRowAtTop();
+    // The whole feed comes newest first, each below the one before; a live update's message goes
+    // on top.
+    const bool onTop = m_loading == Loading::LiveText;
+    const int row = onTop && m_texts->rowCount() > 0 ? m_texts->insertRowAtTop() : m_texts->appendRow();
     if (row < 0)
         return;
     m_texts->setRowHeight(row, kTextRowHeight);
     m_texts->setText(row, TextName, item.name);
     m_texts->setText(row, TextBody, item.text);
-    m_texts->viewport()->update();
+    if (!onTop) {
+        for (int c = 0; c <= TextBody; ++c)
+            m_texts->setBackground(row, c, QColor(kCellColour));
+    }
+}
+
+void CFV::textLiveUpdate()
+{
+    if (isLoading())
+        return;
+    // One try, as for the pictures; an index that cannot be read now adds nothing.
+    RetryingOpener once(0);
+    const int count = m_feed.recordCount(once);
+    const int position = BasketPaging::textLiveUpdate(m_knownTexts, count);
+    if (position < 0)
+        return;
+    m_knownTexts = count;
+    m_loading = Loading::LiveText;
+    m_loader->loadText(position, m_retryBudgetMs);
 }
 
 // --- commands -------------------------------------------------------------------------------------
@@ -662,5 +554,3 @@ Status CFV::writeTextHandOff(const QString &text) const
 {
     return ReportCopy::writeCrLfText(textHandOffPath(m_state.programFolder), text);
 }
-
-#include "CFV.moc"

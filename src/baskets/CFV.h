@@ -3,17 +3,14 @@
 #include "app/AppState.h"
 #include "baskets/BasketPaging.h"
 #include "baskets/FeedIndex.h"
+#include "baskets/FeedPageLoader.h"
 #include "cards/CardDraft.h"
 
-#include <QPointer>
 #include <QWidget>
-
-#include <memory>
 
 class CGridCtrl;
 class QMenu;
 class QPushButton;
-class QThread;
 class QTimer;
 
 // The basket viewer: the items of one information feed, pictures and files as thumbnails in
@@ -30,7 +27,7 @@ public:
     static constexpr int kPicturesKind = 5;
     static constexpr int kTextsKind = 7;
     static constexpr int kLiveUpdateMs = 1000;
-    static constexpr int kStopWaitMs = 2000;
+    static constexpr int kStopWaitMs = FeedPageLoader::kStopWaitMs;
 
     // Context-menu commands.
     enum Command {
@@ -91,7 +88,7 @@ signals:
     // The pictures of the rows whose column 0 or 1 is selected, when the user may print; the
     // caller opens their print preview.
     void printRequested(const QStringList &paths);
-    // The first page's loader has ended.
+    // A page of pictures has been loaded.
     void loadingFinished();
 
 protected:
@@ -101,8 +98,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    friend class FeedPageWorker;
-    struct LoaderState;
+    // What the loader is reading for the window.
+    enum class Loading { Nothing, Page, LivePictures, Texts, LiveText };
 
     void createGrids();
     void createButtons();
@@ -110,20 +107,17 @@ private:
     void openPictures();
     void openTexts();
 
-    void startLoader();
-    void stopLoader();
-    void onLoaderCount(int generation, int count);
-    void onLoaderRow(int generation, const FeedItem &item);
-    void onLoaderDone(int generation);
+    void loadPage(FeedPageLoader::Move move);
+    void onPaged(const BasketPaging::Pager &pager);
+    void onPictureRow(const FeedItem &item);
+    void onTextRow(const FeedItem &item);
+    void onLoaderFinished();
 
     void beginPage();
-    void loadPage(const BasketPaging::Page &page);
     void addPictureRow(const FeedItem &item);
-    void addTextRow(const FeedItem &item, bool coloured);
     void trimPictureRows();
     void pictureLiveUpdate();
     void textLiveUpdate();
-    int countRecords(int budgetMs);
 
     void onDoubleClicked(int row, int column, int gridKind);
     void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
@@ -151,6 +145,7 @@ private:
     QTimer *m_pictureTimer = nullptr;
     QTimer *m_textTimer = nullptr;
 
-    std::shared_ptr<LoaderState> m_loader;
-    QPointer<QThread> m_thread;
+    FeedPageLoader *m_loader;
+    Loading m_loading = Loading::Nothing;
+    int m_textCount = 0;
 };

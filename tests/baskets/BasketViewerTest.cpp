@@ -58,6 +58,13 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs)
     return true;
 }
 
+// A page button and the page it loads in the background.
+bool clickAndWait(CFV *viewer, QPushButton *button)
+{
+    button->click();
+    return waitUntil([viewer] { return !viewer->isLoading(); }, 20000);
+}
+
 QStringList column(const CGridCtrl *grid, int c)
 {
     QStringList out;
@@ -178,21 +185,51 @@ TEST_F(BasketViewer, PageButtonsWalkThroughThirtyItems)
     feedPictures(30);
     CFV *viewer = open();
     CGridCtrl *grid = viewer->pictureGrid();
-    viewer->olderButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->olderButton()));
     EXPECT_EQ(column(grid, 1), numbers(17, 6));
     EXPECT_FALSE(viewer->pictureTimer()->isActive());
-    viewer->olderButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->olderButton()));
     EXPECT_EQ(column(grid, 1), numbers(5, 0));
-    viewer->oldestButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->oldestButton()));
     EXPECT_EQ(column(grid, 1), numbers(11, 0));
     EXPECT_FALSE(viewer->olderButton()->isEnabled());
     EXPECT_TRUE(viewer->newerButton()->isEnabled());
-    viewer->newerButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->newerButton()));
     EXPECT_EQ(column(grid, 1), numbers(23, 12));
     EXPECT_EQ(grid->text(0, 2), u"Page 23 of the morning post"_s);
-    viewer->newestButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->newestButton()));
+    QCoreApplication::processEvents();
     EXPECT_EQ(column(grid, 1), numbers(29, 18));
     EXPECT_TRUE(viewer->olderButton()->isEnabled());
+    EXPECT_TRUE(viewer->pictureTimer()->isActive());
+}
+
+TEST_F(BasketViewer, APageWhoseFilesAreHeldLoadsWhileTheWindowAnswers)
+{
+    // The older page's twelve files never come; the newest page's are there.
+    ASSERT_TRUE(QDir().mkpath(m_feed));
+    QByteArray index;
+    for (int p = 0; p < 24; ++p) {
+        const QString name = u"item-%1.jpg"_s.arg(p);
+        if (p >= 12)
+            FeedTest::writeJpeg(m_feed + u'/' + name);
+        index += FeedTest::record(p, name);
+    }
+    FeedTest::writeBytes(m_feed + u"/in.idx"_s, index);
+    CFV *viewer = open(CFV::kPicturesKind, 3000);
+    ASSERT_EQ(column(viewer->pictureGrid(), 1), numbers(23, 12));
+
+    QElapsedTimer clock;
+    clock.start();
+    viewer->olderButton()->click();
+    EXPECT_LT(clock.elapsed(), 1000) << "the page button waited for the files";
+    EXPECT_TRUE(viewer->isLoading());
+    // The newest page replaces the one still waiting, and nothing of that one shows.
+    ASSERT_TRUE(clickAndWait(viewer, viewer->newestButton()));
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_EQ(column(viewer->pictureGrid(), 1), numbers(23, 12));
+    QTest::qWait(200);
+    EXPECT_EQ(column(viewer->pictureGrid(), 1), numbers(23, 12));
     EXPECT_TRUE(viewer->pictureTimer()->isActive());
 }
 
@@ -201,10 +238,10 @@ TEST_F(BasketViewer, FiveItemsThenTheNewerPageShowsNoRow)
     feedPictures(5);
     CFV *viewer = open();
     EXPECT_EQ(column(viewer->pictureGrid(), 1), numbers(4, 0));
-    viewer->newerButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->newerButton()));
     EXPECT_EQ(viewer->pictureGrid()->rowCount(), 0);
     // From the empty page the older page is the five again.
-    viewer->olderButton()->click();
+    ASSERT_TRUE(clickAndWait(viewer, viewer->olderButton()));
     EXPECT_EQ(column(viewer->pictureGrid(), 1), numbers(4, 0));
 }
 
