@@ -295,17 +295,24 @@ void Archiver::addWarning(const QString &message)
     m_warning = m_warning.isEmpty() ? message : m_warning + u'\n' + message;
 }
 
-Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cancelled)
+Status Archiver::refusalOfNew(const CardDraft &draft)
 {
-    m_warning.clear();
     if (draft.classCodes.isEmpty())
-        return Result<qint32>::failure(noClassificationMessage());
+        return Status::failure(noClassificationMessage());
     // A card with nothing in it would take a number and leave no row to show it by.
     if (!draft.hasSomethingToArchive())
-        return Result<qint32>::failure(nothingToArchiveMessage());
+        return Status::failure(nothingToArchiveMessage());
+    return {};
+}
 
-    AllocationLock lock(m_folders.database);
-    if (Status s = lock.acquire(cancelled); !s)
+Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cancelled, std::shared_ptr<AllocationLock> held)
+{
+    m_warning.clear();
+    if (Status refused = refusalOfNew(draft); !refused)
+        return Result<qint32>::failure(refused.error());
+
+    const std::shared_ptr<AllocationLock> lock = held ? std::move(held) : std::make_shared<AllocationLock>(m_folders.database);
+    if (Status s = lock->acquire(cancelled); !s)
         return Result<qint32>::failure(s.error());
 
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
@@ -352,12 +359,13 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
         t.archived = t.archived || !t.text.isEmpty();
     draft.number = *card;
 
-    lock.release();
+    lock->release();
     handOff();
     return card;
 }
 
-Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled)
+Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled,
+                      std::shared_ptr<AllocationLock> held)
 {
     m_warning.clear();
     // Only a number already given out names a card; any other would be given out again later.
@@ -368,8 +376,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         return Status::failure(noSuchCardMessage(draft.number));
     if (Status s = permitted(draft.number); !s)
         return s;
-    AllocationLock lock(m_folders.database);
-    if (Status s = lock.acquire(cancelled); !s)
+    const std::shared_ptr<AllocationLock> lock = held ? std::move(held) : std::make_shared<AllocationLock>(m_folders.database);
+    if (Status s = lock->acquire(cancelled); !s)
         return s;
 
     const CDFSet rows(m_db);
@@ -463,7 +471,7 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     }
     draft.texts = kept;
 
-    lock.release();
+    lock->release();
     // The rows are gone for good: only now may their stored files go.
     deleteRemoved(removals, deleteStored);
     handOff();

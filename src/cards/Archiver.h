@@ -9,6 +9,9 @@
 #include <QSet>
 
 #include <functional>
+#include <memory>
+
+class AllocationLock;
 
 // Archiving, saving and deleting cards. A card's rows are written in one transaction under the
 // allocation lock, so a failure leaves no half card and no held lock; the files follow through
@@ -36,11 +39,16 @@ public:
     static Folders foldersOf(const AppState &state);
 
     // Archives the draft as a new card and returns its number; the draft's items come back
-    // marked archived with their item numbers and series folders.
-    Result<qint32> archiveNew(CardDraft &draft, const WaitCancelled &cancelled = {});
+    // marked archived with their item numbers and series folders. `held`: the allocation lock the
+    // caller has taken already (it showed the wait itself); it is released when the card is done.
+    Result<qint32> archiveNew(CardDraft &draft, const WaitCancelled &cancelled = {},
+                              std::shared_ptr<AllocationLock> held = {});
     // Writes the edited draft back over card draft.number. The rows and the copy orders are
     // committed first; only then are the stored files of the items taken out deleted.
-    Status save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled = {});
+    Status save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled = {},
+                std::shared_ptr<AllocationLock> held = {});
+    // Why archiveNew would refuse the draft before it waits for the lock; ok when it would not.
+    static Status refusalOfNew(const CardDraft &draft);
     // Removes every row of the card; the stored files stay in the file store.
     Result<int> remove(qint32 card);
 

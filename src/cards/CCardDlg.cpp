@@ -8,6 +8,7 @@
 #include "app/FilesIdentical.h"
 #include "app/MessageBox.h"
 #include "classes/CardClasses.h"
+#include "db/AllocationWait.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
 #include "db/ClassPath.h"
@@ -37,6 +38,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -172,43 +174,6 @@ public:
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
-// While another workstation holds the allocation lock the archiver polls; after a few polls the
-// wait becomes a window the user can cancel, and the events of that window are served between
-// polls.
-class LockWait
-{
-public:
-    LockWait(QWidget *owner, QString label, QString cancel)
-        : m_owner(owner), m_label(std::move(label)), m_cancel(std::move(cancel))
-    {
-    }
-    Archiver::WaitCancelled callback()
-    {
-        return [this] { return poll(); };
-    }
-
-private:
-    bool poll()
-    {
-        if (!m_progress && ++m_polls >= kPollsBeforeShowingWait) {
-            m_progress = std::make_unique<QProgressDialog>(m_label, m_cancel, 0, 0, m_owner);
-            m_progress->setWindowModality(Qt::WindowModal);
-            m_progress->setMinimumDuration(0);
-            m_progress->show();
-        }
-        if (!m_progress)
-            return false;
-        QCoreApplication::processEvents();
-        return m_progress->wasCanceled();
-    }
-
-    QWidget *m_owner;
-    QString m_label;
-    QString m_cancel;
-    int m_polls = 0;
-    std::unique_ptr<QProgressDialog> m_progress;
 };
 
 CFileOperation::Answer toAnswer(QMessageBox::StandardButton button)
@@ -722,16 +687,80 @@ CardDraft CCardDlg::draft() const
     return d;
 }
 
+void CCardDlg::waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done)
+{
+    const QString folder = Archiver::foldersOf(m_state).database;
+    auto lock = std::make_shared<AllocationLock>(folder);
+    switch (lock->tryAcquire()) {
+    case AllocationLock::Attempt::Taken: done(lock); return;
+    case AllocationLock::Attempt::Failed: done(Result<std::shared_ptr<AllocationLock>>::failure(lock->error())); return;
+    case AllocationLock::Attempt::Busy: break;
+    }
+    lock.reset();
+
+    // Another workstation holds it: the wait runs on a thread of its own and, after a few polls,
+    // shows as a window the user can cancel.
+    auto *wait = new AllocationWait(folder, this);
+    auto *progress = new QProgressDialog(tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"), 0, 0, this);
+    progress->setObjectName(u"allocationWait"_s);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    // Shown by a timer of our own: the dialog's own delay starts only with its first value.
+    const int showAfterMs = kPollsBeforeShowingWait * int(AllocationLock::kPollInterval.count());
+    progress->setMinimumDuration(showAfterMs);
+    auto ended = std::make_shared<bool>(false);
+    QTimer::singleShot(showAfterMs, progress, [progress, ended] {
+        if (!*ended)
+            progress->show();
+    });
+    const auto end = [wait, progress, ended] {
+        *ended = true;
+        progress->hide();
+        progress->deleteLater();
+        wait->deleteLater();
+    };
+    connect(wait, &AllocationWait::acquired, this, [end, done](const std::shared_ptr<AllocationLock> &held) {
+        end();
+        done(held);
+    });
+    connect(wait, &AllocationWait::failed, this, [end, done](const QString &message) {
+        end();
+        done(Result<std::shared_ptr<AllocationLock>>::failure(message));
+    });
+    connect(progress, &QProgressDialog::canceled, this, [wait, end, done] {
+        wait->cancel();
+        end();
+        done(Result<std::shared_ptr<AllocationLock>>::failure(AllocationWait::cancelledMessage()));
+    });
+    wait->start();
+}
+
 void CCardDlg::archiveCard()
 {
     setCardEntry(false);
     CardDraft card = draft();
-    Result<qint32> number = Result<qint32>::failure(QString());
-    {
-        const WaitCursor busy;
-        LockWait wait(this, tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"));
-        number = m_archiver.archiveNew(card, wait.callback());
+    // A card that would be refused is refused at once, without a wait for the lock first.
+    if (const Status refused = Archiver::refusalOfNew(card); !refused) {
+        archiveEnded(Result<qint32>::failure(refused.error()));
+        return;
     }
+    waitForAllocationLock([this, card](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
+        if (!lock) {
+            archiveEnded(Result<qint32>::failure(lock.error()));
+            return;
+        }
+        Result<qint32> number = Result<qint32>::failure(QString());
+        {
+            const WaitCursor busy;
+            number = m_archiver.archiveNew(card, {}, *lock);
+        }
+        archiveEnded(number);
+    });
+}
+
+void CCardDlg::archiveEnded(const Result<qint32> &number)
+{
     if (!number) {
         // Nothing was written: the card is still being entered.
         setCardEntry(true);
@@ -797,29 +826,30 @@ void CCardDlg::save()
     card.number = number;
     m_archiver.setClassAccess(m_state.classAccess);
 
-    CFileOperation files;
-    files.setQuestion([this](const QString &text, const QString &title) {
-        return toAnswer(MessageBox::question(this, text, title,
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                             QMessageBox::No));
+    waitForAllocationLock([this, card, number](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
+        Status saved = lock ? Status() : Status::failure(lock.error());
+        if (lock) {
+            CFileOperation files;
+            files.setQuestion([this](const QString &text, const QString &title) {
+                return toAnswer(MessageBox::question(this, text, title,
+                                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                                     QMessageBox::No));
+            });
+            const WaitCursor busy;
+            saved = m_archiver.save(
+                card, [&files](const QString &path) { return files.DeleteItem(path); }, {}, *lock);
+        }
+        if (!saved) {
+            // Nothing was written: the edits are still there to save again.
+            MessageBox::warning(this, saved.error());
+            enterMode(Mode::Editing);
+            return;
+        }
+        clearForNewCard();
+        showCard(number);
+        if (!m_archiver.warning().isEmpty())
+            MessageBox::warning(this, m_archiver.warning());
     });
-    Status saved;
-    {
-        const WaitCursor busy;
-        LockWait wait(this, tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"));
-        saved = m_archiver.save(
-            card, [&files](const QString &path) { return files.DeleteItem(path); }, wait.callback());
-    }
-    if (!saved) {
-        // Nothing was written: the edits are still there to save again.
-        MessageBox::warning(this, saved.error());
-        enterMode(Mode::Editing);
-        return;
-    }
-    clearForNewCard();
-    showCard(number);
-    if (!m_archiver.warning().isEmpty())
-        MessageBox::warning(this, m_archiver.warning());
 }
 
 void CCardDlg::deleteCard()

@@ -7,6 +7,11 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <memory>
+
+class AllocationLock;
+
 class CGridCtrl;
 class QCheckBox;
 class QComboBox;
@@ -170,6 +175,10 @@ private:
     void fillItems(const QList<DocumentRow> &rows);
     void save();
     bool validCardNumber(qint32 number);
+    // Takes the allocation lock, waiting for it while another workstation holds it, and calls
+    // `done` with the lock or with why there is none (the file cannot be used, the user gave up).
+    void waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done);
+    void archiveEnded(const Result<qint32> &number);
     int appendFileRow(const QString &folder, const QString &name, qint64 size);
     void checkSameName(const QString &path, const QString &name);
     void applyClassFilter();

@@ -57,6 +57,8 @@ AllocationLock::~AllocationLock()
         release();
 }
 
+QString AllocationLock::cancelledMessage() { return Translate::tr("أُلغي انتظار قفل ترقيم البطاقات"); }
+
 QString AllocationLock::path(const QString &databaseFolder)
 {
     return databaseFolder + QStringLiteral("/LK.txt");
@@ -100,7 +102,7 @@ Status AllocationLock::acquire(const std::function<bool()> &cancelled, std::chro
         case Attempt::Busy: break;
         }
         if (cancelled && cancelled())
-            return Status::failure(Translate::tr("أُلغي انتظار قفل ترقيم البطاقات"));
+            return Status::failure(cancelledMessage());
         std::this_thread::sleep_for(poll);
     }
 }

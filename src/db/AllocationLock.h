@@ -38,6 +38,8 @@ public:
     const QString &error() const { return m_error; }
 
     static QString path(const QString &databaseFolder);
+    // What acquire answers when its wait is given up.
+    static QString cancelledMessage();
     // Writes 'A' in place of whatever the file holds (the settings form's reset). A live holder
     // keeps its kernel lock, so others still wait for it to finish.
     static Status reset(const QString &databaseFolder);

@@ -9,6 +9,8 @@
 #include "classes/CardClasses.h"
 #include "classes/Classifications.h"
 #include "common/TestArchive.h"
+#include "db/AllocationLock.h"
+#include "db/AllocationWait.h"
 #include "db/CDFSet.h"
 #include "ui/CGridCtrl.h"
 
@@ -16,13 +18,16 @@
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QUrl>
 
@@ -262,6 +267,109 @@ TEST_F(CardDlgTest, AddWithoutClassificationIsRefusedAndWritesNothing)
     empty->archiveCard();
     EXPECT_EQ(MessageBox::takeShown(), QStringList{Archiver::nothingToArchiveMessage()});
     EXPECT_EQ(counter(), 0);
+}
+
+// The lock wait of the card dialog, while another workstation numbers a card.
+class CardLockWait : public CardDlgTest
+{
+protected:
+    std::unique_ptr<CCardDlg> draftDialog()
+    {
+        auto dlg = dialog();
+        dlg->show();
+        dlg->addClassification(u"12"_s, u"المراسلات الواردة"_s);
+        dlg->nameBox()->setText(u"كتاب ينتظر رقمه"_s);
+        dlg->textList()->setText(0, CCardDlg::TextBody, u"نص الكتاب"_s);
+        return dlg;
+    }
+
+    // The wait's window once it shows; null when it does not within the time.
+    static QProgressDialog *shownWait(const CCardDlg &dlg)
+    {
+        QProgressDialog *wait = nullptr;
+        const bool shown = QTest::qWaitFor([&] {
+            wait = dlg.findChild<QProgressDialog *>(u"allocationWait"_s);
+            return wait && wait->isVisible();
+        }, 5000);
+        return shown ? wait : nullptr;
+    }
+
+    static QPushButton *cancelButton(QProgressDialog *wait)
+    {
+        for (QPushButton *button : wait->findChildren<QPushButton *>()) {
+            if (button->text() == u"الغاء"_s)
+                return button;
+        }
+        return nullptr;
+    }
+
+    QString databaseFolder() const { return Archiver::foldersOf(m_state).database; }
+};
+
+TEST_F(CardLockWait, CancellingTheWaitSavesNothingAndKeepsTheDraft)
+{
+    auto dlg = draftDialog();
+    AllocationLock other(databaseFolder());
+    ASSERT_EQ(other.tryAcquire(), AllocationLock::Attempt::Taken);
+    // Should the wait block the window, this ends it, so that the test fails instead of hanging.
+    QTimer::singleShot(6000, dlg.get(), [] {
+        if (auto *wait = qobject_cast<QProgressDialog *>(QApplication::activeModalWidget()))
+            wait->cancel();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    dlg->archiveCard();
+    EXPECT_LT(clock.elapsed(), 1000) << "the window waited for the lock itself";
+    QProgressDialog *wait = shownWait(*dlg);
+    ASSERT_NE(wait, nullptr);
+    EXPECT_EQ(wait->labelText(), u"ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."_s);
+    EXPECT_EQ(wait->windowModality(), Qt::WindowModal);
+    QPushButton *cancel = cancelButton(wait);
+    ASSERT_NE(cancel, nullptr);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{AllocationWait::cancelledMessage()});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg->findChild<QProgressDialog *>(u"allocationWait"_s); }, 2000));
+    // Nothing in the archive; the dialog still shows the draft, ready to add again.
+    EXPECT_EQ(counter(), 0);
+    EXPECT_TRUE(rowsOf(1).isEmpty());
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::NewCard);
+    EXPECT_TRUE(m_state.cardEntry);
+    EXPECT_TRUE(dlg->addButton()->isEnabled());
+    EXPECT_EQ(dlg->nameBox()->text(), u"كتاب ينتظر رقمه"_s);
+    EXPECT_EQ(dlg->classList()->rowCount(), 2);
+    EXPECT_EQ(dlg->textList()->text(0, CCardDlg::TextBody), u"نص الكتاب"_s);
+
+    // The wait given up took no lock behind the user's back: once the other workstation is
+    // done, the lock is free and the same draft is archived at once.
+    ASSERT_TRUE(other.release().ok());
+    QTest::qWait(3 * int(AllocationLock::kPollInterval.count()));
+    AllocationLock probe(databaseFolder());
+    EXPECT_EQ(probe.tryAcquire(), AllocationLock::Attempt::Taken);
+    ASSERT_TRUE(probe.release().ok());
+    dlg->archiveCard();
+    EXPECT_EQ(counter(), 1);
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardShown);
+}
+
+TEST_F(CardLockWait, TheCardIsArchivedOnceTheOtherWorkstationIsDone)
+{
+    auto dlg = draftDialog();
+    auto other = std::make_unique<AllocationLock>(databaseFolder());
+    ASSERT_EQ(other->tryAcquire(), AllocationLock::Attempt::Taken);
+    dlg->archiveCard();
+    ASSERT_NE(shownWait(*dlg), nullptr);
+    EXPECT_EQ(counter(), 0);
+    other.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->mode() == CCardDlg::Mode::CardShown; }, 5000));
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    EXPECT_EQ(counter(), 1);
+    EXPECT_EQ(rowsOf(1).size(), 1);
+    EXPECT_FALSE(dlg->findChild<QProgressDialog *>(u"allocationWait"_s) && dlg->findChild<QProgressDialog *>(u"allocationWait"_s)->isVisible());
+    // The lock went back when the card was written.
+    AllocationLock probe(databaseFolder());
+    EXPECT_EQ(probe.tryAcquire(), AllocationLock::Attempt::Taken);
 }
 
 TEST_F(CardDlgTest, ACopierThatCannotStartIsReportedAndTheCardStands)
