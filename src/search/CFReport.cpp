@@ -4,6 +4,7 @@
 #include "app/MessageBox.h"
 #include "baskets/CFolderDlg.h"
 #include "imaging/PictureDecoder.h"
+#include "search/PrintHandOver.h"
 #include "search/Printing.h"
 #include "search/ReportCopy.h"
 #include "ui/CGridCtrl.h"
@@ -22,7 +23,6 @@
 #include <QProgressDialog>
 #include <QSaveFile>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
@@ -72,6 +72,8 @@ CFReport::CFReport(AppState &state, Database db, SqlCondition where, const QStri
     setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose);
     m_loader = new ReportLoader(std::move(db), std::move(where), state.fileServerFolder, state.programFolder, this);
+    m_handOver = new PrintHandOver(this);
+    connect(m_handOver, &PrintHandOver::failure, this, [this](const QString &message) { m_printFailures.append(message); });
 
     m_stop = new QPushButton(tr("Stop"), this);
     m_stop->setObjectName(u"stop1036"_s);
@@ -392,11 +394,10 @@ void CFReport::copyToFolder()
 
 void CFReport::printDirectly()
 {
-    // Waiting for the print command keeps the window responsive; a second print must not start
+    // The window stays usable while the print command runs; a second print must not start
     // inside the first.
     if (m_printing)
         return;
-    const QScopedValueRollback<bool> printing(m_printing, true);
     std::unique_ptr<QPrinter> chosen;
     QPrinter *printer = m_printer;
     if (!printer) {
@@ -429,45 +430,46 @@ void CFReport::printDirectly()
     }
     const Printing::ReportPlan plan = Printing::reportPlan(rows, m_printMode);
     m_printList = plan.pages;
+    m_printing = true;
+    m_chosenPrinter = std::move(chosen);
+    m_printFailures.clear();
+    if (plan.handedOver.isEmpty()) {
+        printPagesAndReport(*printer);
+        return;
+    }
 
-    // The other files go to the print command first, one after the other.
-    QStringList failures = handOverToPrintCommand(plan.handedOver);
-    if (!m_printList.isEmpty() && !printPages(*printer))
-        failures.append(tr("تعذرت الطباعة على الطابعة %1 فأوقفت").arg(printer->printerName()));
-    if (!failures.isEmpty())
-        MessageBox::warning(this, failures.join(u'\n'));
+    // The other files go to the print command first, one after the other; the pages follow.
+    auto *progress = new QProgressDialog(this);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setCancelButtonText(tr("الغاء"));
+    progress->setMinimumDuration(kHandOverProgressDelayMs);
+    progress->setRange(0, int(plan.handedOver.size()));
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    connect(progress, &QProgressDialog::canceled, m_handOver, &PrintHandOver::cancel);
+    connect(m_handOver, &PrintHandOver::handingOver, progress, [progress](int index, const QString &file) {
+        progress->setLabelText(tr("جاري طباعة الملف %1").arg(QDir::toNativeSeparators(file)));
+        progress->setValue(index);
+    });
+    connect(m_handOver, &PrintHandOver::finished, this, [this, progress, printer] {
+        disconnect(m_handOver, nullptr, progress, nullptr);
+        progress->hide();
+        progress->deleteLater();
+        printPagesAndReport(*printer);
+    }, Qt::SingleShotConnection);
+    m_handOver->start(m_state.printCommand, plan.handedOver);
 }
 
-QStringList CFReport::handOverToPrintCommand(const QStringList &files)
+void CFReport::printPagesAndReport(QPrinter &printer)
 {
-    QStringList failures;
-    if (files.isEmpty())
-        return failures;
-    QProgressDialog progress(this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setCancelButtonText(tr("الغاء"));
-    progress.setMinimumDuration(kHandOverProgressDelayMs);
-    progress.setRange(0, int(files.size()));
-    bool cancelled = false;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString &file = files.at(i);
-        if (cancelled) {
-            failures.append(tr("لم يطبع الملف %1").arg(QDir::toNativeSeparators(file)));
-            continue;
-        }
-        progress.setLabelText(tr("جاري طباعة الملف %1").arg(QDir::toNativeSeparators(file)));
-        progress.setValue(int(i));
-        const Status handed = Printing::runPrintCommand(m_state.printCommand, file, Printing::kCommandTimeoutMs,
-                                                        [&progress] {
-                                                            QCoreApplication::processEvents();
-                                                            return !progress.wasCanceled();
-                                                        });
-        if (!handed)
-            failures.append(handed.error());
-        cancelled = progress.wasCanceled();
-    }
-    progress.setValue(int(files.size()));
-    return failures;
+    if (!m_printList.isEmpty() && !printPages(printer))
+        m_printFailures.append(tr("تعذرت الطباعة على الطابعة %1 فأوقفت").arg(printer.printerName()));
+    m_printing = false;
+    m_chosenPrinter.reset();
+    const QStringList failures = std::exchange(m_printFailures, {});
+    if (!failures.isEmpty())
+        MessageBox::warning(this, failures.join(u'\n'));
+    Q_EMIT printEnded();
 }
 
 bool CFReport::printPages(QPrinter &printer)

@@ -9,7 +9,10 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class CGridCtrl;
+class PrintHandOver;
 class QMenu;
 class QPrinter;
 class QPushButton;
@@ -73,6 +76,8 @@ public:
     // The pictures of the last print, one page each, and the selection mode it ran with.
     const QStringList &printList() const { return m_printList; }
     int printSelectionMode() const { return m_printMode; }
+    // From the print dialog's answer until the print has ended (printEnded).
+    bool isPrinting() const { return m_printing; }
 
     // The path, keywords, description and card number of a row of the thumbnail grid.
     QString rowPath(int row) const;
@@ -84,6 +89,8 @@ signals:
     // The preview window in its report mode: the file, its keywords as caption, its description.
     void previewRequested(const QString &path, const QString &caption, const QString &description);
     void loadingFinished();
+    // A print has ended: its pages are printed and what went wrong has been shown.
+    void printEnded();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -101,7 +108,8 @@ private:
     void printDirectly();
     // The selected file hits go to the second copier, the selected texts become text files.
     void copyToFolder();
-    QStringList handOverToPrintCommand(const QStringList &files);
+    // The pictures one to a page, then what went wrong in the whole print.
+    void printPagesAndReport(QPrinter &printer);
     bool printPages(QPrinter &printer);
 
     AppState &m_state;
@@ -117,4 +125,8 @@ private:
     QStringList m_printList;
     int m_printMode = 0;
     bool m_printing = false;
+    // The printer of a print dialog opened for this print, kept until the print has ended.
+    std::unique_ptr<QPrinter> m_chosenPrinter;
+    PrintHandOver *m_handOver = nullptr;
+    QStringList m_printFailures;
 };

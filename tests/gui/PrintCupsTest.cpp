@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -131,6 +132,7 @@ TEST_F(CupsReport, PrintAllReachesTheQueueAsOneJobNamedDovrelle)
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     w->setPrinter(&printer);
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(QTest::qWaitFor([w] { return !w->isPrinting(); }, 60000));
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
 
     // cups-pdf names its file after the job's title.

@@ -101,6 +101,9 @@ protected:
         return path;
     }
 
+    // The print has handed its files over, printed its pages and said what went wrong.
+    static bool printEnds(const CFReport &w) { return QTest::qWaitFor([&w] { return !w.isPrinting(); }, 60000); }
+
     CFReport *loadedReport()
     {
         auto *w = new CFReport(m_state, m_archive.db(), SqlCondition::raw(u"n1 > 0"_s), u"تقرير"_s);
@@ -140,6 +143,7 @@ TEST_F(ReportPrinting, PrintAllGivesOnePagePerPictureAfterHandingTheDocumentOver
     w->setPrinter(&m_printer);
 
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(printEnds(*w));
 
     EXPECT_EQ(w->printSelectionMode(), Printing::kAllRows);
     // Newest card on top: the pages follow the grid from the top.
@@ -157,6 +161,7 @@ TEST_F(ReportPrinting, PicturePrintsOneInchSquareCentredOnTheSixHundredDpiPage)
     std::unique_ptr<CFReport> w(loadedReport());
     w->setPrinter(&m_printer);
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(printEnds(*w));
     ASSERT_EQ(pdfPageCount(m_pdf), 1);
 
     const QString gs = QStandardPaths::findExecutable(u"gs"_s);
@@ -200,6 +205,7 @@ TEST_F(ReportPrinting, PrintSelectedTakesRowsWithColumnZeroToTwoSelected)
     // Nothing selected: nothing printed, nothing handed over, no job at all.
     grid->setSelectedRange(GridCellRange{});
     w->runCommand(CFReport::CmdPrintSelected);
+    ASSERT_TRUE(printEnds(*w));
     EXPECT_EQ(m_state.printSource, Printing::kSourceReport);
     EXPECT_EQ(w->printSelectionMode(), Printing::kSelectedRows);
     EXPECT_TRUE(w->printList().isEmpty());
@@ -209,6 +215,7 @@ TEST_F(ReportPrinting, PrintSelectedTakesRowsWithColumnZeroToTwoSelected)
     // Rows 0 (card 3) and 1 (card 2) through their description column; row 2 only by a hidden column.
     grid->setSelectedRange(GridCellRange{0, 2, 1, 2});
     w->runCommand(CFReport::CmdPrintSelected);
+    ASSERT_TRUE(printEnds(*w));
     EXPECT_EQ(w->printList(), QStringList{jpg3});
     EXPECT_EQ(pdfPageCount(m_pdf), 1);
     EXPECT_EQ(handedOver(), QStringList{doc + u"|no-job-yet"_s});
@@ -223,6 +230,7 @@ TEST_F(ReportPrinting, FailingPrintCommandIsReportedAndThePicturesStillPrint)
     m_state.printCommand = u"sh -c \"echo printer offline >&2; exit 1\" sh"_s;
 
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(printEnds(*w));
 
     EXPECT_EQ(pdfPageCount(m_pdf), 1);
     const QStringList shown = MessageBox::takeShown();
@@ -256,6 +264,7 @@ TEST_F(ReportPrinting, CancelledPrintDialogPrintsAndHandsOverNothing)
     };
     QTimer::singleShot(50, cancel);
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(printEnds(*w));
 
     EXPECT_TRUE(sawDialog);
     EXPECT_FALSE(toFileOffered);
@@ -304,6 +313,7 @@ TEST_F(ReportPrinting, WithoutThePrintRightNothingPrints)
     m_state.rights.printjob = 0;
     EXPECT_EQ(printItemsEnabled(), 0);
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(printEnds(*w));
     QTest::keyClick(w->thumbnailGrid(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_FALSE(QFile::exists(m_pdf));
     EXPECT_TRUE(handedOver().isEmpty());
@@ -324,6 +334,7 @@ TEST_F(ReportPrinting, WindowKeepsWorkingWhileThePrintCommandRunsButCannotCloseO
         w->runCommand(CFReport::CmdPrintAll);
     });
     w->runCommand(CFReport::CmdPrintAll);
+    ASSERT_TRUE(printEnds(*w));
 
     EXPECT_TRUE(ranDuringWait);
     EXPECT_FALSE(closed);

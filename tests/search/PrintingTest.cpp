@@ -1,6 +1,10 @@
+#include "search/PrintHandOver.h"
 #include "search/Printing.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -330,4 +334,42 @@ TEST_F(PrintingFiles, FileNamesWithBracketsOrColonsAreReadAsTheyStand)
     ASSERT_TRUE(QFile::exists(odd));
     const Printing::Picture picture = Printing::loadPicture(odd, programFolder());
     EXPECT_EQ(picture.image.size(), QSize(30, 20));
+}
+
+TEST_F(PrintingFiles, ACancelledHandOverEndsTheRunningCommandAndNamesEveryFileNotPrinted)
+{
+    QStringList docs;
+    for (const QString &name : {u"one.doc"_s, u"two.doc"_s, u"three.doc"_s}) {
+        docs.append(file(name));
+        QFile d(docs.last());
+        ASSERT_TRUE(d.open(QIODevice::WriteOnly));
+        d.write("doc");
+    }
+    PrintHandOver handOver;
+    QList<int> handed;
+    QStringList failures;
+    bool finished = false;
+    QObject::connect(&handOver, &PrintHandOver::handingOver, &handOver, [&](int index, const QString &) {
+        handed.append(index);
+        // The first command hangs: the user cancels while it runs.
+        handOver.cancel();
+    });
+    QObject::connect(&handOver, &PrintHandOver::failure, &handOver, [&](const QString &m) { failures.append(m); });
+    QObject::connect(&handOver, &PrintHandOver::finished, &handOver, [&] { finished = true; });
+    QElapsedTimer clock;
+    clock.start();
+    handOver.start(u"sh -c \"exec sleep 30\" sh"_s, docs);
+    EXPECT_TRUE(handOver.isRunning());
+    while (!finished && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    ASSERT_TRUE(finished);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(handOver.isRunning());
+    EXPECT_EQ(handed, QList<int>{0});
+    ASSERT_EQ(failures.size(), 3);
+    EXPECT_TRUE(failures[0].contains(QDir::toNativeSeparators(docs[0]))) << failures[0].toStdString();
+    EXPECT_EQ(failures[1], u"لم يطبع الملف %1"_s.arg(QDir::toNativeSeparators(docs[1])));
+    EXPECT_EQ(failures[2], u"لم يطبع الملف %1"_s.arg(QDir::toNativeSeparators(docs[2])));
 }
