@@ -35,8 +35,7 @@ struct TextToolSettings
 };
 
 // Everything more than one window needs to know. One instance, owned by the application object
-// and handed to what needs it. The hand-over values are set by a window right before it opens
-// another and read once by the new window; nothing resets them.
+// and handed to what needs it. What a window opens another on travels with the request, not here.
 struct AppState
 {
     // Folders, fixed for the whole run.
@@ -57,22 +56,6 @@ struct AppState
     bool showHelp = false;
 
     bool cardEntry = false;
-
-    // Hand-over values.
-    QString reportQuery;
-    int reportMode = 0;
-    QString reportTitle;
-    QString basketTitle;
-    QString basketFolder;
-    QString basketIndexFile;
-    int viewerContentKind = 0; // 5 images or files, 7 texts
-    int viewerMode = 0;
-    int printSource = 0; // 1 report window, 2 basket viewer
-    QString transferFile; // the file the transfer dialog sends, also its caption
-    QString memoRow;
-    QString memoText1;
-    QString memoText2;
-    QString webAddress;
 
     // Shared by every new untitled image ("Clipboard Image %d", "Captured Image %d", ...).
     int imageCounter = 1;

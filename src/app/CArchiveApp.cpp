@@ -132,10 +132,8 @@ bool CArchiveApp::start(const QStringList &arguments)
     m_frame->activateWindow();
     m_frame->setFocus();
     // The help page is handed to the view even when it is not there; the view shows why.
-    if (m_state.showHelp) {
-        m_state.webAddress = m_state.programFolder + u"/Read me.mht"_s;
-        openWebPageView(true);
-    }
+    if (m_state.showHelp)
+        openWebPageView(m_state.programFolder + u"/Read me.mht"_s, true);
     return true;
 }
 
@@ -161,10 +159,7 @@ void CArchiveApp::createDialogs()
     connect(m_card, &CCardDlg::pickerRequested, m_picker, &CClassPickDlg::showPicker);
     connect(m_picker, &CClassPickDlg::classificationChosen, m_card, &CCardDlg::addClassification);
     connect(m_card, &CCardDlg::cardEntryChanged, frame, &CMainFrame::updateCommandStates);
-    connect(m_card, &CCardDlg::memoRequested, this, [this](qint32 serial) {
-        m_state.memoRow = QString::number(serial);
-        openMemo();
-    });
+    connect(m_card, &CCardDlg::memoRequested, this, &CArchiveApp::openMemo);
     CBasketBar *bar = frame->basketBar();
     connect(m_classes, &CClassesDlg::treeChanged, bar, &CBasketBar::refreshClassGrid);
     connect(bar, &CBasketBar::reportRequested, this, &CArchiveApp::openReportWindow);
@@ -181,9 +176,6 @@ void CArchiveApp::createDialogs()
 
 void CArchiveApp::openReportWindow(const BuiltQuery &query)
 {
-    m_state.reportQuery = query.jetText;
-    m_state.reportMode = 2;
-    m_state.reportTitle = query.title;
     // A second window onto the report runs the same search again.
     m_frame->addChild(makeReport(query), query.title, false, [this, query] { return makeReport(query); });
 }
@@ -213,30 +205,14 @@ void CArchiveApp::archiveFiles(const QList<FileItem> &items)
     m_card->raise();
 }
 
-void CArchiveApp::openBasketViewer()
+void CArchiveApp::openBasketViewer(const BasketSource &source)
 {
-    m_frame->addChild(makeBasketViewer(), m_state.basketTitle, false, basketWindowMaker(&CArchiveApp::makeBasketViewer));
+    m_frame->addChild(makeBasketViewer(source), source.title, false, [this, source] { return makeBasketViewer(source); });
 }
 
-std::function<QWidget *()> CArchiveApp::basketWindowMaker(QWidget *(CArchiveApp::*make)())
+QWidget *CArchiveApp::makeBasketViewer(const BasketSource &source)
 {
-    // The basket a window shows is handed over when it opens; a second window gets the same.
-    const QString title = m_state.basketTitle;
-    const QString folder = m_state.basketFolder;
-    const QString indexFile = m_state.basketIndexFile;
-    const int kind = m_state.viewerContentKind;
-    return [this, make, title, folder, indexFile, kind] {
-        m_state.basketTitle = title;
-        m_state.basketFolder = folder;
-        m_state.basketIndexFile = indexFile;
-        m_state.viewerContentKind = kind;
-        return (this->*make)();
-    };
-}
-
-QWidget *CArchiveApp::makeBasketViewer()
-{
-    auto *viewer = new CFV(m_state);
+    auto *viewer = new CFV(m_state, source);
     connect(viewer, &CFV::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
     connect(viewer, &CFV::archiveTextsRequested, this, [this](const QList<TextItem> &texts) {
         for (const TextItem &text : texts)
@@ -250,44 +226,41 @@ QWidget *CArchiveApp::makeBasketViewer()
                 m_preview->present(path, caption, {}, CPreviewDlg::DescriptionFromFile);
             });
     connect(viewer, &CFV::transferRequested, this, &CArchiveApp::transferFile);
-    connect(viewer, &CFV::printRequested, this, [this](const QStringList &paths) {
-        m_state.reportTitle = m_state.basketTitle;
-        CViewPrintPreview::open(m_state, paths, m_frame.get());
+    connect(viewer, &CFV::printRequested, this, [this, title = source.title](const QStringList &paths) {
+        CViewPrintPreview::open(m_state, PrintSource::BasketViewer, title, paths, m_frame.get());
     });
     return viewer;
 }
 
-void CArchiveApp::openThumbnailBrowser()
+void CArchiveApp::openThumbnailBrowser(const BasketSource &source)
 {
-    m_frame->addChild(makeThumbnailBrowser(), m_state.basketTitle, false,
-                      basketWindowMaker(&CArchiveApp::makeThumbnailBrowser));
+    m_frame->addChild(makeThumbnailBrowser(source), source.title, false,
+                      [this, source] { return makeThumbnailBrowser(source); });
 }
 
-QWidget *CArchiveApp::makeThumbnailBrowser()
+QWidget *CArchiveApp::makeThumbnailBrowser(const BasketSource &source)
 {
-    auto *browser = new CFT(m_state);
+    auto *browser = new CFT(m_state, source);
     connect(browser, &CFT::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
     connect(browser, &CFT::viewRequested, this, &CArchiveApp::openImageFile);
     connect(browser, &CFT::transferRequested, this, &CArchiveApp::transferFile);
     return browser;
 }
 
-void CArchiveApp::openMemo()
+void CArchiveApp::openMemo(const MemoTarget &target)
 {
-    CMemoDlg memo(m_state, *m_db, m_frame.get());
+    CMemoDlg memo(*m_db, target, m_frame.get());
     memo.exec();
 }
 
 void CArchiveApp::transferFile(const QString &path)
 {
-    m_state.transferFile = path;
-    CTransferDlg transfer(m_state, *m_db, m_frame.get());
+    CTransferDlg transfer(m_state, *m_db, path, m_frame.get());
     transfer.exec();
 }
 
-void CArchiveApp::openWebPageView(bool maximized)
+void CArchiveApp::openWebPageView(const QString &address, bool maximized)
 {
-    const QString address = m_state.webAddress;
     QWidget *view = makeWebPageView(address);
     m_frame->addChild(view, view->windowTitle(), maximized, [this, address] { return makeWebPageView(address); });
 }
@@ -307,8 +280,7 @@ void CArchiveApp::openWebPage()
                                               u"Webpage (*.htm);;Webpage (*.mhtml);;All Files (*)"_s);
     if (path.isEmpty())
         return;
-    m_state.webAddress = webAddressForPath(path);
-    openWebPageView(false);
+    openWebPageView(webAddressForPath(path), false);
 }
 
 void CArchiveApp::saveWebPage()
@@ -325,7 +297,7 @@ void CArchiveApp::saveWebPage()
 void CArchiveApp::wireCommands()
 {
     CMainFrame *frame = m_frame.get();
-    frame->setThumbnailBrowserOpener([this] { openThumbnailBrowser(); });
+    frame->setThumbnailBrowserOpener([this](const BasketSource &source) { openThumbnailBrowser(source); });
     frame->setWebViewPredicate(
         [](QMdiSubWindow *sub) { return qobject_cast<CWebPageView *>(sub->widget()) != nullptr; });
     frame->setHandler(Command::OpenWebPage, [this] { openWebPage(); });

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AppState.h"
+#include "baskets/BasketSource.h"
+#include "baskets/MemoStore.h"
 #include "db/Database.h"
 
 #include <QObject>
@@ -52,20 +54,19 @@ public:
     // Opens a picture file as a new child window; reports a file that cannot be read.
     void openImageFile(const QString &path);
     // The open-window service of the web page view: a new view on the web address.
-    void openWebPageView(bool maximized);
+    void openWebPageView(const QString &address, bool maximized);
     // The open-window service of the report window: one more report on the query.
     void openReportWindow(const BuiltQuery &query);
-    // The baskets' windows, on the hand-over values of the application state.
-    void openBasketViewer();
-    void openThumbnailBrowser();
+    // The baskets' windows on a basket; New Window makes another on the same.
+    void openBasketViewer(const BasketSource &source);
+    void openThumbnailBrowser(const BasketSource &source);
     // The child windows, made for their first window and for New Window.
     QWidget *makeReport(const BuiltQuery &query);
-    QWidget *makeBasketViewer();
-    QWidget *makeThumbnailBrowser();
+    QWidget *makeBasketViewer(const BasketSource &source);
+    QWidget *makeThumbnailBrowser(const BasketSource &source);
     QWidget *makeWebPageView(const QString &address);
-    std::function<QWidget *()> basketWindowMaker(QWidget *(CArchiveApp::*make)());
-    // The memo dialog on the memo row of the application state, modal.
-    void openMemo();
+    // The memo dialog on the item, modal.
+    void openMemo(const MemoTarget &target);
     // The transfer dialog sending the file, modal.
     void transferFile(const QString &path);
 

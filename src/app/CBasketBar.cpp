@@ -202,9 +202,6 @@ void CBasketBar::classDoubleClicked(int row, int column)
     query.jetText = u"SELECT * FROM FILESERVER WHERE s1 LIKE '*@"_s + codeText + u"@*' ORDER BY n1,n2"_s;
     query.where = SqlCondition::filedUnder(m_db.engine(), code);
     query.title = name;
-    m_state.reportTitle = name;
-    m_state.reportQuery = query.jetText;
-    m_state.reportMode = 2;
     Q_EMIT reportRequested(query);
 }
 
@@ -215,36 +212,30 @@ void CBasketBar::feedDoubleClicked(int row)
         return;
     const QString index = m_feeds->text(row, FeedIndex);
     const QString name = m_feeds->text(row, FeedName);
-    if (index.isEmpty()) {
-        m_state.basketTitle = name;
-        m_state.basketFolder = folder;
-        m_state.basketIndexFile = u"non"_s;
-        Q_EMIT thumbnailBrowserRequested();
-        return;
-    }
+    if (index.isEmpty())
+        return requestBrowser(BasketSource::ofFolder(name, folder));
     const QString type = m_feeds->text(row, FeedType);
-    if (type.contains(SettingsFiles::feedTypeText(FeedRecord::Images)) || type.contains(SettingsFiles::feedTypeText(FeedRecord::File)))
-        m_state.viewerContentKind = 5;
-    else if (type.contains(SettingsFiles::feedTypeText(FeedRecord::Text)))
-        m_state.viewerContentKind = 7;
-    else
+    const bool pictures = type.contains(SettingsFiles::feedTypeText(FeedRecord::Images))
+                          || type.contains(SettingsFiles::feedTypeText(FeedRecord::File));
+    if (!pictures && !type.contains(SettingsFiles::feedTypeText(FeedRecord::Text)))
         return;
-    m_state.basketTitle = name;
-    m_state.basketIndexFile = index;
-    m_state.basketFolder = folder;
-    m_state.viewerMode = 5;
-    Q_EMIT basketViewerRequested();
+    m_lastBasket = {name, folder, index, pictures ? BasketContent::PicturesOrFiles : BasketContent::Texts};
+    Q_EMIT basketViewerRequested(m_lastBasket);
 }
 
 void CBasketBar::feedRightDoubleClicked()
 {
     const QString folder = FileDialog::chooseFolder(this);
-    if (!folder.isEmpty()) {
-        m_state.basketTitle = folder;
-        m_state.basketFolder = folder;
-    }
-    m_state.basketIndexFile = u"non"_s;
-    Q_EMIT thumbnailBrowserRequested();
+    if (folder.isEmpty())
+        requestBrowser(BasketSource::ofFolder(m_lastBasket.title, m_lastBasket.folder));
+    else
+        requestBrowser(BasketSource::ofFolder(folder, folder));
+}
+
+void CBasketBar::requestBrowser(const BasketSource &source)
+{
+    m_lastBasket = source;
+    Q_EMIT thumbnailBrowserRequested(source);
 }
 
 // The reminders addressed to the current user, read once: a memo written later is listed at the
@@ -282,8 +273,10 @@ void CBasketBar::memoDoubleClicked(int row)
 {
     if (row < 0 || row >= m_memos->rowCount())
         return;
-    m_state.memoRow = m_memos->text(row, MemoSerial);
-    Q_EMIT memoRequested();
+    const Result<qint32> serial = MemoStore::parseRowNumber(m_memos->text(row, MemoSerial));
+    if (!serial)
+        return showError(serial.error());
+    Q_EMIT memoRequested({*serial});
 }
 
 void CBasketBar::start()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "AppState.h"
+#include "baskets/BasketSource.h"
+#include "baskets/MemoStore.h"
 #include "baskets/ReceivedFiles.h"
 #include "baskets/Reminders.h"
 #include "classes/ClassLevel.h"
@@ -19,7 +21,7 @@ struct BuiltQuery;
 // The content of the "Baskets" side bar: the classification tree one level at a time, the
 // information feeds with their index files, and the current user's reminders. It also watches the
 // user's received-files folder and raises the reminder balloons. The windows it opens are asked
-// for by signals, after the hand-over values of the application state have been set.
+// for by signals that carry what the window is to show.
 class CBasketBar : public QTabWidget
 {
     Q_OBJECT
@@ -60,9 +62,9 @@ public:
 
 signals:
     void reportRequested(const BuiltQuery &query);
-    void thumbnailBrowserRequested();
-    void basketViewerRequested();
-    void memoRequested();
+    void thumbnailBrowserRequested(const BasketSource &source);
+    void basketViewerRequested(const BasketSource &source);
+    void memoRequested(const MemoTarget &target);
 
 private:
     void buildFeeds();
@@ -75,6 +77,7 @@ private:
     void feedRightDoubleClicked();
     void memoDoubleClicked(int row);
     void showError(const QString &message);
+    void requestBrowser(const BasketSource &source);
 
     AppState &m_state;
     Database m_db;
@@ -86,4 +89,6 @@ private:
     Reminders::AlertClock m_clock;
     std::optional<ReceivedFilesWatch> m_watch;
     QList<QPointer<CBalloonTip>> m_balloons;
+    // The basket handed over last; a folder choice that is cancelled browses its folder again.
+    BasketSource m_lastBasket;
 };

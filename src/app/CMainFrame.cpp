@@ -7,7 +7,6 @@
 #include "MessageBox.h"
 #include "Profile.h"
 #include "WindowPlacement.h"
-#include "users/UserAdmin.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -388,7 +387,7 @@ void CMainFrame::dispatch(int command)
     updateCommandStates();
 }
 
-void CMainFrame::setThumbnailBrowserOpener(std::function<void()> open)
+void CMainFrame::setThumbnailBrowserOpener(std::function<void(const BasketSource &)> open)
 {
     m_openThumbnailBrowser = std::move(open);
     if (m_openThumbnailBrowser)
@@ -676,9 +675,6 @@ void CMainFrame::startTextEditor()
 
 void CMainFrame::openReceivedFiles()
 {
-    m_state.basketTitle = u"Recived Files"_s;
-    m_state.basketFolder = receivedFilesFolder(m_state.databaseFolder, m_state.receivedFilesUser());
-    m_state.basketIndexFile = u"non"_s;
     if (m_openThumbnailBrowser)
-        m_openThumbnailBrowser();
+        m_openThumbnailBrowser(BasketSource::receivedFiles(m_state.databaseFolder, m_state.receivedFilesUser()));
 }

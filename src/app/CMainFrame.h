@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Commands.h"
+#include "baskets/BasketSource.h"
 #include "db/Database.h"
 
 #include <QHash>
@@ -55,7 +56,7 @@ public:
     void setWebViewPredicate(std::function<bool(QMdiSubWindow *)> isWebView) { m_isWebView = std::move(isWebView); }
 
     // The thumbnail browser service, which the received-files command ends in.
-    void setThumbnailBrowserOpener(std::function<void()> open);
+    void setThumbnailBrowserOpener(std::function<void(const BasketSource &)> open);
 
     // The printer of the program: Print Setup sets it up and the print dialogs start from it.
     QPrinter *printer() const { return m_printer.get(); }
@@ -111,7 +112,7 @@ private:
     QHash<int, QAction *> m_actions;
     QHash<int, std::function<void()>> m_handlers;
     std::function<bool(QMdiSubWindow *)> m_isWebView;
-    std::function<void()> m_openThumbnailBrowser;
+    std::function<void(const BasketSource &)> m_openThumbnailBrowser;
     std::unique_ptr<QPrinter> m_printer;
     QHash<QMdiSubWindow *, WindowMaker> m_makers;
     bool m_fullScreen = false;

@@ -30,18 +30,16 @@ QString joined(const QString &folder, const QString &name)
 
 } // namespace
 
-QString CFT::receivedFilesTitle() { return u"Recived Files"_s; }
-
 QString CFT::extensionOf(const QString &name) { return FolderSheetLoader::extensionOf(name); }
 bool CFT::isPictureExtension(const QString &extension) { return FolderSheetLoader::isPictureExtension(extension); }
 QString CFT::iconFile(const QString &extension) { return FolderSheetLoader::iconFile(extension); }
 
-CFT::CFT(AppState &state, QWidget *parent)
+CFT::CFT(AppState &state, const BasketSource &source, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
-    , m_title(state.basketTitle)
-    , m_folder(state.basketFolder)
-    , m_receivedFiles(state.basketTitle == receivedFilesTitle())
+    , m_title(source.title)
+    , m_folder(source.folder)
+    , m_receivedFiles(source.isReceivedFiles())
     , m_loader(new FolderSheetLoader(state.programFolder, this))
 {
     setObjectName(u"CFT"_s);

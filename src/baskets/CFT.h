@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "baskets/BasketSource.h"
 #include "baskets/FolderSheetLoader.h"
 #include "cards/CardDraft.h"
 
@@ -14,7 +15,7 @@ class QMenu;
 
 // The thumbnail browser: every file of one folder as a sheet of thumbnails, four to a row, each
 // with its name in the row below. Opened for the current user's received files or for a feed
-// without an index file; the basket title and folder of the application state are read once.
+// without an index file; the basket it shows is given when it is made.
 // Made as the widget of an MDI child; the caller connects the request signals.
 //
 // The sheet is listed and its thumbnails made by a FolderSheetLoader started when the window is
@@ -39,10 +40,7 @@ public:
         CmdDeleteAll = 32955,
     };
 
-    // The basket title of the received-files command; only such a window may delete its files.
-    static QString receivedFilesTitle();
-
-    explicit CFT(AppState &state, QWidget *parent = nullptr);
+    CFT(AppState &state, const BasketSource &source, QWidget *parent = nullptr);
     ~CFT() override;
 
     CGridCtrl *grid() const { return m_grid; }

@@ -51,12 +51,12 @@ const QStringList kPreviewExtensions = {u"bmp"_s, u"jpg"_s, u"jpeg"_s, u"gif"_s,
 
 } // namespace
 
-CFV::CFV(AppState &state, QWidget *parent)
+CFV::CFV(AppState &state, const BasketSource &source, QWidget *parent)
     : QWidget(parent)
     , m_state(state)
-    , m_kind(state.viewerContentKind)
-    , m_title(state.basketTitle)
-    , m_feed(state.basketFolder, state.basketIndexFile)
+    , m_kind(source.kind)
+    , m_title(source.title)
+    , m_feed(source.folder, source.indexFile)
     , m_loader(new FeedPageLoader(m_feed, this))
 {
     setWindowTitle(m_title);
@@ -80,7 +80,7 @@ CFV::CFV(AppState &state, QWidget *parent)
     connect(m_loader, &FeedPageLoader::textRow, this, &CFV::onTextRow);
     connect(m_loader, &FeedPageLoader::finished, this, &CFV::onLoaderFinished);
 
-    const bool pictures = m_kind != kTextsKind;
+    const bool pictures = m_kind != BasketContent::Texts;
     m_pictures->setVisible(pictures);
     m_texts->setVisible(!pictures);
     for (QPushButton *button : {m_newest, m_older, m_newer, m_oldest})
@@ -154,7 +154,7 @@ void CFV::showEvent(QShowEvent *event)
         return;
     m_started = true;
     layoutChildren();
-    if (m_kind == kTextsKind)
+    if (m_kind == BasketContent::Texts)
         // After the window is up: reading every message may take a moment.
         QTimer::singleShot(0, this, &CFV::openTexts);
     else
@@ -198,7 +198,7 @@ void CFV::layoutChildren()
     }
     m_pictures->setGeometry(0, kGridTop, kPictureGridRight, std::max(0, height() - kGridTop));
     m_texts->setGeometry(0, 0, width(), height());
-    if (m_started && m_kind == kTextsKind) {
+    if (m_started && m_kind == BasketContent::Texts) {
         const int a = width() / kTextWidthUnits;
         m_texts->setColumnWidth(0, a);
         m_texts->setColumnWidth(TextName, 4 * a);
@@ -457,7 +457,6 @@ void CFV::printSelected()
         MessageBox::warning(this, pages.error());
         return;
     }
-    m_state.printSource = Printing::kSourceBasket;
     Q_EMIT printRequested(*pages);
 }
 
@@ -476,10 +475,8 @@ void CFV::runCommand(int command)
             Q_EMIT viewRequested(rowPath(pictureRow));
         break;
     case CmdTransfer:
-        if (havePicture) {
-            m_state.transferFile = rowPath(pictureRow);
-            Q_EMIT transferRequested(m_state.transferFile);
-        }
+        if (havePicture)
+            Q_EMIT transferRequested(rowPath(pictureRow));
         break;
     case CmdPrint:
         printSelected();
@@ -495,10 +492,8 @@ void CFV::runCommand(int command)
         }
         break;
     case CmdTextTransfer:
-        if (haveText && FeedIndex::isPlainName(m_texts->text(textRow, TextName))) {
-            m_state.transferFile = m_feed.folder() + u'/' + m_texts->text(textRow, TextName);
-            Q_EMIT transferRequested(m_state.transferFile);
-        }
+        if (haveText && FeedIndex::isPlainName(m_texts->text(textRow, TextName)))
+            Q_EMIT transferRequested(m_feed.folder() + u'/' + m_texts->text(textRow, TextName));
         break;
     default:
         break;

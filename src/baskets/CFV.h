@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "baskets/BasketPaging.h"
+#include "baskets/BasketSource.h"
 #include "baskets/FeedIndex.h"
 #include "baskets/FeedPageLoader.h"
 #include "cards/CardDraft.h"
@@ -24,8 +25,6 @@ class CFV : public QWidget
 public:
     static constexpr int kPictureGridKind = 91;
     static constexpr int kTextGridKind = 920;
-    static constexpr int kPicturesKind = 5;
-    static constexpr int kTextsKind = 7;
     static constexpr int kLiveUpdateMs = 1000;
     static constexpr int kStopWaitMs = FeedPageLoader::kStopWaitMs;
 
@@ -40,9 +39,8 @@ public:
         CmdTransfer = 32959,
     };
 
-    // Reads the hand-over values of `state` once: basketFolder, basketIndexFile, basketTitle,
-    // viewerContentKind (5 pictures/files, 7 texts). Starts loading when first shown.
-    CFV(AppState &state, QWidget *parent = nullptr);
+    // Shows the feed of `source` under its title. Starts loading when first shown.
+    CFV(AppState &state, const BasketSource &source, QWidget *parent = nullptr);
     // Stops the loader (at most kStopWaitMs) and the timers.
     ~CFV() override;
 
@@ -61,7 +59,7 @@ public:
     void runCommand(int command);
 
     // For the tests and the caller.
-    int contentKind() const { return m_kind; }
+    BasketContent contentKind() const { return m_kind; }
     const FeedIndex &feed() const { return m_feed; }
     const BasketPaging::Pager &pager() const { return m_pager; }
     int knownTextCount() const { return m_knownTexts; }
@@ -83,7 +81,7 @@ signals:
     void viewRequested(const QString &path);
     // The preview window, description read from the file.
     void previewRequested(const QString &path, const QString &caption);
-    // The transfer file is set in the application state; the caller shows the transfer dialog.
+    // The caller shows the transfer dialog sending the file.
     void transferRequested(const QString &path);
     // The pictures of the rows whose column 0 or 1 is selected, when the user may print; the
     // caller opens their print preview.
@@ -128,7 +126,7 @@ private:
     Status writeTextHandOff(const QString &text) const;
 
     AppState &m_state;
-    int m_kind = 0;
+    BasketContent m_kind = BasketContent::PicturesOrFiles;
     QString m_title;
     FeedIndex m_feed;
     BasketPaging::Pager m_pager;

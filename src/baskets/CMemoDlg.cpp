@@ -30,10 +30,10 @@ QDateTimeEdit *makeDatePicker(QWidget *parent, const QString &name)
 
 } // namespace
 
-CMemoDlg::CMemoDlg(AppState &state, Database db, QWidget *parent)
+CMemoDlg::CMemoDlg(Database db, const MemoTarget &target, QWidget *parent)
     : QDialog(parent)
-    , m_state(state)
     , m_store(db)
+    , m_target(target)
 {
     setObjectName(u"CMemoDlg209"_s);
     setLayoutDirection(Qt::RightToLeft);
@@ -104,8 +104,8 @@ void CMemoDlg::fillAddressees()
 
 void CMemoDlg::load()
 {
-    Result<qint32> serial = MemoStore::parseRowNumber(m_state.memoRow);
-    Result<MemoItem> item = serial ? m_store.read(*serial) : Result<MemoItem>::failure(serial.error());
+    const Status serial = MemoStore::checkRowNumber(m_target.serial);
+    Result<MemoItem> item = serial ? m_store.read(m_target.serial) : Result<MemoItem>::failure(serial.error());
     if (!item) {
         // Nothing to show and nothing to write to: say so now rather than on save.
         m_save->setEnabled(false);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "baskets/MemoStore.h"
 #include "db/Database.h"
 
@@ -13,14 +12,14 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The memo of one archived item: the addressee, the text, the reminder date and whether to
-// remind. Works on the row whose serial the application state's memo request names; save writes
-// the memo and leaves the dialog open, closing writes nothing.
+// remind. Works on the row of the target it is opened on; save writes the memo and leaves the
+// dialog open, closing writes nothing.
 class CMemoDlg : public QDialog
 {
     Q_OBJECT
 
 public:
-    CMemoDlg(AppState &state, Database db, QWidget *parent = nullptr);
+    CMemoDlg(Database db, const MemoTarget &target, QWidget *parent = nullptr);
 
     QDateTimeEdit *entryDate() const { return m_entry; }
     QDateTimeEdit *reminderDate() const { return m_reminder; }
@@ -38,8 +37,8 @@ private:
     void fillAddressees();
     void load();
 
-    AppState &m_state;
     MemoStore m_store;
+    MemoTarget m_target;
     qint32 m_serial = 0;
     QDateTimeEdit *m_entry;
     QDateTimeEdit *m_reminder;

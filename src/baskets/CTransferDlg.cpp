@@ -19,14 +19,15 @@ constexpr QSize kGridSize{195, 245};
 
 } // namespace
 
-CTransferDlg::CTransferDlg(AppState &state, Database db, QWidget *parent)
+CTransferDlg::CTransferDlg(AppState &state, Database db, const QString &file, QWidget *parent)
     : QDialog(parent)
     , m_state(state)
     , m_db(std::move(db))
+    , m_file(file)
 {
     setObjectName(u"CTransferDlg172"_s);
     setLayoutDirection(Qt::RightToLeft);
-    setWindowTitle(m_state.transferFile);
+    setWindowTitle(m_file);
 
     m_users = new CGridCtrl(this);
     m_users->setObjectName(u"users"_s);
@@ -102,7 +103,7 @@ void CTransferDlg::transfer()
             default: return CFileOperation::Answer::No;
             }
         };
-        m_deliveries = transferFile(m_state.databaseFolder, m_state.transferFile, users, ask);
+        m_deliveries = transferFile(m_state.databaseFolder, m_file, users, ask);
         QApplication::restoreOverrideCursor();
         // The sender must know who did not get the file; the others have it already.
         const QString report = undeliveredReport(m_deliveries);

@@ -9,8 +9,8 @@
 class CGridCtrl;
 class QPushButton;
 
-// Sends the transfer file of the application state to the users chosen in the users grid: a copy
-// goes into each one's received-files folder. The caption is the file being sent.
+// Sends one file to the users chosen in the users grid: a copy goes into each one's received-files
+// folder. The caption is the file being sent.
 class CTransferDlg : public QDialog
 {
     Q_OBJECT
@@ -19,7 +19,7 @@ public:
     static constexpr int kGridKind = 101;
     static constexpr int kUserColumn = 2;
 
-    CTransferDlg(AppState &state, Database db, QWidget *parent = nullptr);
+    CTransferDlg(AppState &state, Database db, const QString &file, QWidget *parent = nullptr);
 
     CGridCtrl *usersGrid() const { return m_users; }
     QPushButton *transferButton() const { return m_transfer; }
@@ -35,6 +35,7 @@ private:
 
     AppState &m_state;
     Database m_db;
+    QString m_file;
     CGridCtrl *m_users;
     QPushButton *m_transfer;
     QList<Delivery> m_deliveries;

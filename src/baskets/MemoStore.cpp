@@ -27,6 +27,11 @@ Result<DocumentRow> itemRow(const CDFSet &set, qint32 serial)
     return **row;
 }
 
+QString invalidRowNumberMessage(const QString &text)
+{
+    return Translate::tr("رقم الملف غير صالح: %1").arg(text);
+}
+
 } // namespace
 
 QString MemoItem::caption() const
@@ -44,8 +49,15 @@ Result<qint32> MemoStore::parseRowNumber(const QString &text)
     bool ok = false;
     const qint32 serial = text.trimmed().toInt(&ok);
     if (!ok || serial <= 0)
-        return Result<qint32>::failure(Translate::tr("رقم الملف غير صالح: %1").arg(text));
+        return Result<qint32>::failure(invalidRowNumberMessage(text));
     return serial;
+}
+
+Status MemoStore::checkRowNumber(qint32 serial)
+{
+    if (serial <= 0)
+        return Status::failure(invalidRowNumberMessage(QString::number(serial)));
+    return {};
 }
 
 Result<MemoItem> MemoStore::read(qint32 serial) const

@@ -30,14 +30,25 @@ struct MemoItem
     QString caption() const;
 };
 
+// The archived item a memo dialog opens on: the serial of its row and, when the card dialog opens
+// it, the item's number and the card's number as the card shows them.
+struct MemoTarget
+{
+    qint32 serial = 0;
+    qint32 item = 0;
+    qint32 card = 0;
+};
+
 class MemoStore
 {
 public:
     explicit MemoStore(Database db) : m_db(std::move(db)) {}
 
-    // The row number handed over by the opener, as text; anything but a positive number fails
-    // with a message for the user.
+    // A row number as a grid shows it; anything but a positive number fails with a message for
+    // the user.
     static Result<qint32> parseRowNumber(const QString &text);
+    // Only a positive number names a row; any other fails with the same message.
+    static Status checkRowNumber(qint32 serial);
 
     Result<MemoItem> read(qint32 serial) const;
     // Rewrites only the four memo columns of the row; a serial that names no item row writes

@@ -1033,10 +1033,7 @@ void CCardDlg::fileDoubleClicked(int row, int column)
 {
     if (column != FileNumber || row < 1 || !isArchivedRow(row))
         return;
-    m_state.memoRow = m_files->text(row, FileSerial);
-    m_state.memoText1 = m_files->text(row, FileItemNumber);
-    m_state.memoText2 = QString::number(m_shownNumber);
-    emit memoRequested(m_files->text(row, FileSerial).toInt());
+    emit memoRequested({m_files->text(row, FileSerial).toInt(), m_files->text(row, FileItemNumber).toInt(), m_shownNumber});
 }
 
 void CCardDlg::showFileList()

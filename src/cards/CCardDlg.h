@@ -3,6 +3,7 @@
 #include "Archiver.h"
 #include "CardDraft.h"
 #include "app/AppState.h"
+#include "baskets/MemoStore.h"
 #include "db/Database.h"
 
 #include <QDialog>
@@ -148,8 +149,8 @@ signals:
     // The classification list's header was double-clicked while the card may be changed: the
     // picker should reload and show.
     void pickerRequested();
-    // An archived item's number cell was double-clicked; the memo hand-over values are set.
-    void memoRequested(qint32 serial);
+    // An archived item's number cell was double-clicked: its memo should open.
+    void memoRequested(const MemoTarget &target);
     // "بحث ..." of the "ملفات" menu: the search-the-computer window should open.
     void computerSearchRequested();
     // "ادخال النص" on a file-list row: its file should be converted and its text handed back

@@ -339,7 +339,6 @@ void CFReport::runCommand(int command)
     case CmdPrintSelected:
         if (!isGranted(m_state.rights.printjob))
             break;
-        m_state.printSource = Printing::kSourceReport;
         m_printMode = Printing::kSelectedRows;
         printDirectly();
         break;

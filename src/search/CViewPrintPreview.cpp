@@ -17,13 +17,13 @@ QPointer<CViewPrintPreview> s_current;
 
 } // namespace
 
-void CViewPrintPreview::open(AppState &state, const QStringList &candidatePaths, QWidget *mainWindow)
+void CViewPrintPreview::open(const AppState &state, PrintSource source, const QString &title,
+                             const QStringList &candidatePaths, QWidget *mainWindow)
 {
     if (Status allowed = Printing::permitted(state.rights); !allowed) {
         MessageBox::warning(mainWindow, allowed.error());
         return;
     }
-    state.printSource = Printing::kSourceBasket;
     if (s_current) {
         s_current->raise();
         s_current->activateWindow();
@@ -39,8 +39,8 @@ void CViewPrintPreview::open(AppState &state, const QStringList &candidatePaths,
         return;
     }
 
-    auto *preview = new CViewPrintPreview(std::move(pages), state.programFolder, mainWindow);
-    preview->setWindowTitle(state.reportTitle);
+    auto *preview = new CViewPrintPreview(source, std::move(pages), state.programFolder, mainWindow);
+    preview->setWindowTitle(title);
     s_current = preview;
     if (mainWindow)
         mainWindow->hide();
@@ -52,8 +52,9 @@ CViewPrintPreview *CViewPrintPreview::current()
     return s_current.data();
 }
 
-CViewPrintPreview::CViewPrintPreview(QStringList pages, QString programFolder, QWidget *mainWindow)
+CViewPrintPreview::CViewPrintPreview(PrintSource source, QStringList pages, QString programFolder, QWidget *mainWindow)
     : QPrintPreviewDialog(mainWindow)
+    , m_source(source)
     , m_pages(std::move(pages))
     , m_programFolder(std::move(programFolder))
     , m_mainWindow(mainWindow)

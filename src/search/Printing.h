@@ -16,6 +16,9 @@
 
 class QPainter;
 
+// Which window's pictures a print shows.
+enum class PrintSource { Report = 1, BasketViewer = 2 };
+
 // Printing of archived files from the report window and the basket viewer. Pictures are printed
 // by the program itself, one to a page at their physical size; every other file of a report is
 // handed to the print command of the application state and waited for.
@@ -24,10 +27,6 @@ namespace Printing {
 // Selection modes of a printing view.
 inline constexpr int kSelectedRows = 55; // only the rows with a selected cell
 inline constexpr int kAllRows = 5;       // what "print all" sets; any value but 55 means every row
-
-// Values of the application state's print source.
-inline constexpr int kSourceReport = 1;
-inline constexpr int kSourceBasket = 2;
 
 // A picture that stores no resolution of its own prints as if it had this one.
 inline constexpr double kDefaultPictureDpi = PictureDecoder::kDefaultDpi;

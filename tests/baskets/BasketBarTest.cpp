@@ -167,7 +167,6 @@ TEST_F(BasketBarTest, AReportOpensOnlyForAPermittedClassification)
     ASSERT_EQ(reports.size(), 1);
     EXPECT_EQ(reports[0].title, u"المراسلات"_s);
     EXPECT_EQ(reports[0].jetText, u"SELECT * FROM FILESERVER WHERE s1 LIKE '*@12@*' ORDER BY n1,n2"_s);
-    EXPECT_EQ(m_state.reportMode, 2);
     EXPECT_EQ(g->text(0, 2), u"الارشيف/المراسلات"_s);
 
     doubleClick(g, 1, CBasketBar::ClassName); // 31: permitted leaf: only the report
@@ -182,10 +181,10 @@ TEST_F(BasketBarTest, FeedsChooseTheViewerKindOrTheBrowser)
 {
     auto b = bar();
     CGridCtrl *g = b->feedsGrid();
-    int viewers = 0;
-    int browsers = 0;
-    QObject::connect(b.get(), &CBasketBar::basketViewerRequested, [&] { ++viewers; });
-    QObject::connect(b.get(), &CBasketBar::thumbnailBrowserRequested, [&] { ++browsers; });
+    QList<BasketSource> viewers;
+    QList<BasketSource> browsers;
+    QObject::connect(b.get(), &CBasketBar::basketViewerRequested, [&](const BasketSource &s) { viewers.append(s); });
+    QObject::connect(b.get(), &CBasketBar::thumbnailBrowserRequested, [&](const BasketSource &s) { browsers.append(s); });
 
     EXPECT_EQ(g->rowCount(), 10);
     QStringList options = g->options(0, CBasketBar::FeedIndex);
@@ -197,35 +196,40 @@ TEST_F(BasketBarTest, FeedsChooseTheViewerKindOrTheBrowser)
     EXPECT_EQ(g->text(5, CBasketBar::FeedNumber), u"5"_s);
 
     doubleClick(g, 0, 3);
-    EXPECT_EQ(viewers, 1);
-    EXPECT_EQ(m_state.viewerContentKind, 5);
-    EXPECT_EQ(m_state.viewerMode, 5);
-    EXPECT_EQ(m_state.basketTitle, u"الماسح"_s);
-    EXPECT_EQ(m_state.basketIndexFile, g->text(0, CBasketBar::FeedIndex));
+    ASSERT_EQ(viewers.size(), 1);
+    EXPECT_EQ(viewers[0].kind, BasketContent::PicturesOrFiles);
+    EXPECT_EQ(viewers[0].title, u"الماسح"_s);
+    EXPECT_EQ(viewers[0].folder, m_archive.home() + u"/feeds/scan"_s);
+    EXPECT_EQ(viewers[0].indexFile, g->text(0, CBasketBar::FeedIndex));
 
     doubleClick(g, 1, 0);
-    EXPECT_EQ(viewers, 2);
-    EXPECT_EQ(m_state.viewerContentKind, 7);
+    ASSERT_EQ(viewers.size(), 2);
+    EXPECT_EQ(viewers[1].kind, BasketContent::Texts);
+    EXPECT_EQ(viewers[1].indexFile, u"t.idx"_s);
 
     doubleClick(g, 2, 0); // a feed without index files shows its folder
-    EXPECT_EQ(browsers, 1);
-    EXPECT_EQ(m_state.basketFolder, m_archive.home() + u"/feeds/fax"_s);
-    EXPECT_EQ(m_state.basketIndexFile, u"non"_s);
+    ASSERT_EQ(browsers.size(), 1);
+    EXPECT_EQ(browsers[0].title, u"الفاكس"_s);
+    EXPECT_EQ(browsers[0].folder, m_archive.home() + u"/feeds/fax"_s);
+    EXPECT_EQ(browsers[0].indexFile, u"non"_s);
+    EXPECT_FALSE(browsers[0].isReceivedFiles());
 
     doubleClick(g, 3, 0); // no type: nothing
     doubleClick(g, 7, 0); // no folder: nothing
-    EXPECT_EQ(viewers, 2);
-    EXPECT_EQ(browsers, 1);
+    EXPECT_EQ(viewers.size(), 2);
+    EXPECT_EQ(browsers.size(), 1);
 
     FileDialog::setNextPath(u"/tmp/elsewhere"_s);
     Q_EMIT g->cellRightDoubleClicked(4, 1, g->gridKind());
-    EXPECT_EQ(browsers, 2);
-    EXPECT_EQ(m_state.basketTitle, u"/tmp/elsewhere"_s);
-    EXPECT_EQ(m_state.basketFolder, u"/tmp/elsewhere"_s);
+    ASSERT_EQ(browsers.size(), 2);
+    EXPECT_EQ(browsers[1].title, u"/tmp/elsewhere"_s);
+    EXPECT_EQ(browsers[1].folder, u"/tmp/elsewhere"_s);
     FileDialog::setNextPath(QString()); // cancelled: the last folder again
     Q_EMIT g->cellRightDoubleClicked(4, 1, g->gridKind());
-    EXPECT_EQ(browsers, 3);
-    EXPECT_EQ(m_state.basketFolder, u"/tmp/elsewhere"_s);
+    ASSERT_EQ(browsers.size(), 3);
+    EXPECT_EQ(browsers[2].title, u"/tmp/elsewhere"_s);
+    EXPECT_EQ(browsers[2].folder, u"/tmp/elsewhere"_s);
+    EXPECT_EQ(browsers[2].indexFile, u"non"_s);
 }
 
 TEST_F(BasketBarTest, RemindersOfTodayAreColouredAndAlertedOnTheSecondTick)
@@ -264,11 +268,12 @@ TEST_F(BasketBarTest, RemindersOfTodayAreColouredAndAlertedOnTheSecondTick)
     EXPECT_EQ(b->openBalloons().size(), 3) << "the next alert is 300 ticks away";
 
     // The memo grid's double-click names the row for the memo dialog.
-    bool asked = false;
-    QObject::connect(b.get(), &CBasketBar::memoRequested, [&] { asked = true; });
+    QList<MemoTarget> asked;
+    QObject::connect(b.get(), &CBasketBar::memoRequested, [&](const MemoTarget &t) { asked.append(t); });
     doubleClick(g, 1, 2);
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(m_state.memoRow, g->text(1, CBasketBar::MemoSerial));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_GT(asked[0].serial, 0);
+    EXPECT_EQ(QString::number(asked[0].serial), g->text(1, CBasketBar::MemoSerial));
 }
 
 TEST_F(BasketBarTest, ReceivedFilesAreCountedAtStartAndNewOnesAnnouncedOnce)

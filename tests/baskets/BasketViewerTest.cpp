@@ -89,10 +89,7 @@ protected:
         m_feed = m_dir.path() + u"/feed"_s;
         m_jpeg = FeedTest::writeJpeg(m_dir.path() + u"/scan.jpg"_s);
         m_state.programFolder = m_dir.path() + u"/program"_s;
-        m_state.basketFolder = m_feed;
-        m_state.basketIndexFile = u"in.idx"_s;
-        m_state.basketTitle = u"وارد الفاكس"_s;
-        m_state.viewerContentKind = CFV::kPicturesKind;
+        m_source = {u"وارد الفاكس"_s, m_feed, u"in.idx"_s, BasketContent::PicturesOrFiles};
     }
 
     void TearDown() override
@@ -120,13 +117,13 @@ protected:
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     }
 
-    CFV *open(int kind = CFV::kPicturesKind, int retryBudgetMs = 1000)
+    CFV *open(BasketContent kind = BasketContent::PicturesOrFiles, int retryBudgetMs = 1000)
     {
-        m_state.viewerContentKind = kind;
-        m_viewer = new CFV(m_state);
+        m_source.kind = kind;
+        m_viewer = new CFV(m_state, m_source);
         m_viewer->setRetryBudget(retryBudgetMs);
         m_viewer->show();
-        if (kind == CFV::kPicturesKind)
+        if (kind == BasketContent::PicturesOrFiles)
             EXPECT_TRUE(waitUntil([this] { return !m_viewer->isLoading(); }, 20000));
         else
             EXPECT_TRUE(waitUntil([this] { return m_viewer->textTimer()->isActive(); }, 20000));
@@ -138,6 +135,7 @@ protected:
     QString m_feed;
     QString m_jpeg;
     AppState m_state;
+    BasketSource m_source;
     QPointer<CFV> m_viewer;
 };
 
@@ -216,7 +214,7 @@ TEST_F(BasketViewer, APageWhoseFilesAreHeldLoadsWhileTheWindowAnswers)
         index += FeedTest::record(p, name);
     }
     FeedTest::writeBytes(m_feed + u"/in.idx"_s, index);
-    CFV *viewer = open(CFV::kPicturesKind, 3000);
+    CFV *viewer = open(BasketContent::PicturesOrFiles, 3000);
     ASSERT_EQ(column(viewer->pictureGrid(), 1), numbers(23, 12));
 
     QElapsedTimer clock;
@@ -318,7 +316,7 @@ TEST_F(BasketViewer, AnItemThatNeverComesShowsAnEmptyBoxAndItsNameWithoutHanging
     FeedTest::writeBytes(m_feed + u"/in.idx"_s, FeedTest::record(2, u"never.jpg"_s), true);
     QElapsedTimer timer;
     timer.start();
-    CFV *viewer = open(CFV::kPicturesKind, 300);
+    CFV *viewer = open(BasketContent::PicturesOrFiles, 300);
     EXPECT_LT(timer.elapsed(), 5000);
     CGridCtrl *grid = viewer->pictureGrid();
     ASSERT_EQ(grid->rowCount(), 3);
@@ -337,8 +335,7 @@ TEST_F(BasketViewer, ClosingWhileTheLoaderWaitsForFilesIsQuick)
     for (int p = 0; p < 12; ++p)
         index += FeedTest::record(p, u"missing-%1.jpg"_s.arg(p));
     FeedTest::writeBytes(m_feed + u"/in.idx"_s, index);
-    m_state.viewerContentKind = CFV::kPicturesKind;
-    auto *viewer = new CFV(m_state);
+    auto *viewer = new CFV(m_state, m_source);
     viewer->setRetryBudget(60000);
     viewer->show();
     QTest::qWait(100);
@@ -424,14 +421,12 @@ TEST_F(BasketViewer, ViewTransferAndPrintUseTheCurrentAndSelectedRows)
     EXPECT_EQ(views[0][0].toString(), m_feed + u"/scan-2.jpg"_s);
     ASSERT_EQ(transfers.size(), 1);
     EXPECT_EQ(transfers[0][0].toString(), m_feed + u"/scan-2.jpg"_s);
-    EXPECT_EQ(m_state.transferFile, m_feed + u"/scan-2.jpg"_s);
 
     m_state.rights.printjob = kGranted; // printing needs the print right
     grid->setSelectedRange(GridCellRange{2, 0, 3, 0});
     viewer->runCommand(CFV::CmdPrint);
     ASSERT_EQ(prints.size(), 1);
     EXPECT_EQ(prints[0][0].toStringList(), (QStringList{m_feed + u"/scan-1.jpg"_s, m_feed + u"/scan.jpg"_s}));
-    EXPECT_EQ(m_state.printSource, 2);
 }
 
 TEST_F(BasketViewer, ContextMenusCarryTheirCommands)
@@ -458,7 +453,7 @@ TEST_F(BasketViewer, ContextMenusCarryTheirCommands)
 TEST_F(BasketViewer, TextFeedNewestFirstAndOnlyTheNewerOfTwoArrivals)
 {
     feedTexts({u"أول رسالة"_s, u"الرسالة الثانية\nبسطرين"_s});
-    CFV *viewer = open(CFV::kTextsKind);
+    CFV *viewer = open(BasketContent::Texts);
     CGridCtrl *grid = viewer->textGrid();
     EXPECT_EQ(grid->gridKind(), 920);
     EXPECT_TRUE(grid->isVisible());
@@ -489,7 +484,7 @@ TEST_F(BasketViewer, TextFeedNewestFirstAndOnlyTheNewerOfTwoArrivals)
 TEST_F(BasketViewer, TextCommandsArchiveEditAndTransfer)
 {
     feedTexts({u"line one\nline two"_s, u"رسالة"_s});
-    CFV *viewer = open(CFV::kTextsKind);
+    CFV *viewer = open(BasketContent::Texts);
     CGridCtrl *grid = viewer->textGrid();
     QSignalSpy archived(viewer, &CFV::archiveTextsRequested);
     QSignalSpy transfers(viewer, &CFV::transferRequested);
@@ -508,7 +503,6 @@ TEST_F(BasketViewer, TextCommandsArchiveEditAndTransfer)
     viewer->runCommand(CFV::CmdTextTransfer);
     ASSERT_EQ(transfers.size(), 1);
     EXPECT_EQ(transfers[0][0].toString(), m_feed + u"/text-0.txt"_s);
-    EXPECT_EQ(m_state.transferFile, m_feed + u"/text-0.txt"_s);
 }
 
 TEST_F(BasketViewer, LiveFeedFromTheWriterShowsEveryItemOnceAndClosesWhileItWrites)

@@ -40,7 +40,7 @@ protected:
         const Result<qint32> sn = CDFSet(m_archive.db()).insert(row);
         ASSERT_TRUE(sn.ok());
         m_sn = *sn;
-        m_state.memoRow = QString::number(m_sn);
+        m_target.serial = m_sn;
         MessageBox::setTestMode(true);
     }
     void TearDown() override
@@ -52,7 +52,7 @@ protected:
     DocumentRow stored() const { return **CDFSet(m_archive.db()).rowBySerial(m_sn); }
 
     TestArchive m_archive{Engine::SQLite};
-    AppState m_state;
+    MemoTarget m_target;
     qint32 m_sn = 0;
 };
 
@@ -61,7 +61,7 @@ protected:
 TEST_F(MemoDialog, ARowWithoutAMemoOpensEmpty)
 {
     const QDateTime before = QDateTime::currentDateTime().addSecs(-60);
-    CMemoDlg dlg(m_state, m_archive.db());
+    CMemoDlg dlg(m_archive.db(), m_target);
     EXPECT_EQ(dlg.windowTitle(), u" الملف / محضر.pdf  /  اجتماع"_s);
     ASSERT_EQ(dlg.addresseeBox()->count(), 2);
     EXPECT_EQ(dlg.addresseeBox()->itemText(0), u"MASTER"_s);
@@ -77,7 +77,7 @@ TEST_F(MemoDialog, ARowWithoutAMemoOpensEmpty)
 
 TEST_F(MemoDialog, SaveWritesTheFourColumnsAndStaysOpen)
 {
-    CMemoDlg dlg(m_state, m_archive.db());
+    CMemoDlg dlg(m_archive.db(), m_target);
     dlg.addresseeBox()->setEditText(u"Clerk"_s);
     dlg.notesBox()->setPlainText(u"اتصل بالمحامي"_s);
     const QDateTime when(QDate(2026, 12, 9), QTime(8, 45));
@@ -102,7 +102,7 @@ TEST_F(MemoDialog, SaveWritesTheFourColumnsAndStaysOpen)
     EXPECT_TRUE(CDFSet(m_archive.db()).activeReminders(u"CLERK"_s)->isEmpty());
 
     // A new dialog shows what was saved.
-    CMemoDlg again(m_state, m_archive.db());
+    CMemoDlg again(m_archive.db(), m_target);
     EXPECT_EQ(again.addresseeBox()->currentText(), u"Clerk"_s);
     EXPECT_EQ(again.reminderDate()->dateTime(), when);
     EXPECT_FALSE(again.remindBox()->isChecked());
@@ -110,8 +110,7 @@ TEST_F(MemoDialog, SaveWritesTheFourColumnsAndStaysOpen)
 
 TEST_F(MemoDialog, ARowNumberWithoutARowSaysSoAndWritesNothing)
 {
-    m_state.memoRow = QString::number(m_sn + 50);
-    CMemoDlg dlg(m_state, m_archive.db());
+    CMemoDlg dlg(m_archive.db(), {m_sn + 50});
     const QStringList shown = MessageBox::takeShown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0], MemoStore::noSuchRowMessage(m_sn + 50));
@@ -123,15 +122,17 @@ TEST_F(MemoDialog, ARowNumberWithoutARowSaysSoAndWritesNothing)
     EXPECT_FALSE(CDFSet(m_archive.db()).rowBySerial(m_sn + 50)->has_value());
     EXPECT_TRUE(stored().s10.isEmpty());
 
-    m_state.memoRow = u"abc"_s;
-    CMemoDlg bad(m_state, m_archive.db());
-    EXPECT_EQ(MessageBox::takeShown().size(), 1);
-    EXPECT_FALSE(bad.hasRow());
+    for (const qint32 notARow : {0, -3}) {
+        CMemoDlg bad(m_archive.db(), {notARow});
+        EXPECT_EQ(MessageBox::takeShown(), QStringList{u"رقم الملف غير صالح: %1"_s.arg(notARow)});
+        EXPECT_FALSE(bad.hasRow());
+        EXPECT_FALSE(bad.saveButton()->isEnabled());
+    }
 }
 
 TEST_F(MemoDialog, AReminderForANameThatIsNoUserIsSavedOnlyWhenConfirmed)
 {
-    CMemoDlg dlg(m_state, m_archive.db());
+    CMemoDlg dlg(m_archive.db(), m_target);
     dlg.addresseeBox()->setEditText(u"Clrek"_s);
     dlg.notesBox()->setPlainText(u"نص"_s);
     dlg.remindBox()->setChecked(true);

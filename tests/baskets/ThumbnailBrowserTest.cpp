@@ -63,11 +63,9 @@ protected:
     }
 
     // Opens the browser on the folder and waits until its sheet is complete.
-    CFT *open(const QString &title = CFT::receivedFilesTitle())
+    CFT *open(const QString &title = BasketSource::receivedFilesTitle())
     {
-        m_state.basketTitle = title;
-        m_state.basketFolder = m_folder;
-        m_browser = std::make_unique<CFT>(m_state);
+        m_browser = std::make_unique<CFT>(m_state, BasketSource::ofFolder(title, m_folder));
         m_browser->setAttribute(Qt::WA_DeleteOnClose, false);
         QSignalSpy finished(m_browser.get(), &CFT::loadingFinished);
         m_browser->show();
@@ -122,7 +120,7 @@ TEST_F(ThumbnailBrowser, AnEmptyFolderGivesAnEmptyGrid)
     EXPECT_EQ(browser->grid()->rowCount(), 0);
     EXPECT_EQ(browser->grid()->columnCount(), 4);
     EXPECT_EQ(browser->grid()->gridKind(), 910);
-    EXPECT_EQ(browser->windowTitle(), CFT::receivedFilesTitle());
+    EXPECT_EQ(browser->windowTitle(), BasketSource::receivedFilesTitle());
 }
 
 TEST_F(ThumbnailBrowser, FiveFilesGiveTwoPairsWithThreeNamelessFillers)
@@ -319,9 +317,7 @@ TEST_F(ThumbnailBrowser, ClosingWhileLoadingReturnsPromptly)
 {
     for (int i = 0; i < 60; ++i)
         ASSERT_TRUE(writePicture(m_folder + u"/p%1.png"_s.arg(i), kPictureColour, "PNG"));
-    m_state.basketTitle = CFT::receivedFilesTitle();
-    m_state.basketFolder = m_folder;
-    auto *browser = new CFT(m_state);
+    auto *browser = new CFT(m_state, BasketSource::ofFolder(BasketSource::receivedFilesTitle(), m_folder));
     browser->show();
     EXPECT_TRUE(browser->isLoading());
     QElapsedTimer timer;

@@ -30,8 +30,8 @@ protected:
         }
         m_state.programFolder = m_archive.home();
         m_state.databaseFolder = m_archive.databaseFolder();
-        m_state.transferFile = m_archive.home() + u"/scan 7.pdf"_s;
-        QFile f(m_state.transferFile);
+        m_file = m_archive.home() + u"/scan 7.pdf"_s;
+        QFile f(m_file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("pdf");
         f.close();
@@ -59,15 +59,16 @@ protected:
 
     TestArchive m_archive{Engine::SQLite};
     AppState m_state;
+    QString m_file;
 };
 
 } // namespace
 
 TEST_F(TransferDialog, ListsTheUsersInTableOrderUnderTheFileCaption)
 {
-    CTransferDlg dlg(m_state, m_archive.db());
+    CTransferDlg dlg(m_state, m_archive.db(), m_file);
     CGridCtrl *grid = dlg.usersGrid();
-    EXPECT_EQ(dlg.windowTitle(), m_state.transferFile);
+    EXPECT_EQ(dlg.windowTitle(), m_file);
     EXPECT_EQ(grid->gridKind(), 101);
     ASSERT_EQ(grid->rowCount(), 5);
     EXPECT_EQ(grid->fixedRowCount(), 1);
@@ -85,7 +86,7 @@ TEST_F(TransferDialog, ListsTheUsersInTableOrderUnderTheFileCaption)
 
 TEST_F(TransferDialog, TheSelectedUsersReceiveACopyAndTheOthersNothing)
 {
-    CTransferDlg dlg(m_state, m_archive.db());
+    CTransferDlg dlg(m_state, m_archive.db(), m_file);
     selectRows(dlg, {1, 3, 4});
     QTest::mouseClick(dlg.transferButton(), Qt::LeftButton);
 
@@ -109,7 +110,7 @@ TEST_F(TransferDialog, TheSenderIsToldWhoDidNotReceiveTheFile)
     // Clerk's folder is gone: it is made again.
     ASSERT_TRUE(QDir(receivedFilesFolder(m_archive.databaseFolder(), u"Clerk"_s)).removeRecursively());
 
-    CTransferDlg dlg(m_state, m_archive.db());
+    CTransferDlg dlg(m_state, m_archive.db(), m_file);
     selectRows(dlg, {2, 4});
     dlg.transfer();
 
@@ -123,7 +124,7 @@ TEST_F(TransferDialog, TheSenderIsToldWhoDidNotReceiveTheFile)
 
 TEST_F(TransferDialog, WithoutASelectionTheDialogJustCloses)
 {
-    CTransferDlg dlg(m_state, m_archive.db());
+    CTransferDlg dlg(m_state, m_archive.db(), m_file);
     dlg.usersGrid()->selectionModel()->clearSelection();
     dlg.transfer();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -146,7 +147,7 @@ TEST_F(TransferDialog, AReadOnlyFileAtAReceiverIsAskedAboutWithTheAnswersGiven)
     MessageBox::setNextAnswer(QMessageBox::No);  // Clerk keeps his
     MessageBox::setNextAnswer(QMessageBox::Yes); // سارة's is replaced
 
-    CTransferDlg dlg(m_state, m_archive.db());
+    CTransferDlg dlg(m_state, m_archive.db(), m_file);
     selectRows(dlg, {2, 3});
     dlg.transfer();
 

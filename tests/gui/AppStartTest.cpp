@@ -77,7 +77,6 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     EXPECT_TRUE(search->search());
     EXPECT_TRUE(search->search());
     EXPECT_EQ(int(frame->mdiArea()->subWindowList().size()), before + 2);
-    EXPECT_EQ(app.state().reportMode, 2);
     frame->close();
     MessageBox::setTestMode(false);
 }

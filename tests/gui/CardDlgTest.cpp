@@ -803,10 +803,11 @@ TEST_F(CardDlgTest, DoubleClickOnAnArchivedNumberHandsTheMemoOver)
     EXPECT_EQ(memo.count(), 0);
     emit dlg->fileList()->cellDoubleClicked(1, CCardDlg::FileNumber, CCardDlg::kFileListKind);
     ASSERT_EQ(memo.count(), 1);
-    EXPECT_EQ(memo.at(0).at(0).toInt(), row.sn);
-    EXPECT_EQ(m_state.memoRow, QString::number(row.sn));
-    EXPECT_EQ(m_state.memoText1, u"1"_s);
-    EXPECT_EQ(m_state.memoText2, u"1"_s);
+    const auto target = memo.at(0).at(0).value<MemoTarget>();
+    EXPECT_EQ(target.serial, row.sn);
+    EXPECT_EQ(target.item, 1);
+    EXPECT_EQ(target.card, dlg->shownNumber());
+    EXPECT_EQ(target.card, 1);
 }
 
 TEST_F(CardDlgTest, MenuSearchAsksForTheComputerSearch)

@@ -227,12 +227,7 @@ TEST_F(RunningProgram, DoubleClickOnABasketPictureShowsThePreview)
 
     CArchiveApp app(m_archive.home(), profile());
     ASSERT_TRUE(start(app));
-    AppState &state = app.state();
-    state.basketFolder = feed;
-    state.basketIndexFile = u"today.idx"_s;
-    state.basketTitle = u"الفاكس"_s;
-    state.viewerContentKind = CFV::kPicturesKind;
-    app.openBasketViewer();
+    app.openBasketViewer({u"الفاكس"_s, feed, u"today.idx"_s, BasketContent::PicturesOrFiles});
     auto *viewer = newestChild<CFV>(app.mainFrame());
     ASSERT_NE(viewer, nullptr);
     if (viewer->pictureGrid()->rowCount() == 0) {
@@ -261,10 +256,7 @@ protected:
         FeedTest::writeJpeg(feed + u"/page.jpg"_s);
         FeedTest::writeBytes(feed + u"/scan.idx"_s, FeedTest::record(0, u"page.jpg"_s));
         m_state.programFolder = m_dir.path();
-        m_state.basketFolder = feed;
-        m_state.basketIndexFile = u"scan.idx"_s;
-        m_state.basketTitle = u"الماسح"_s;
-        m_state.viewerContentKind = CFV::kPicturesKind;
+        m_source = {u"الماسح"_s, feed, u"scan.idx"_s, BasketContent::PicturesOrFiles};
         MessageBox::setTestMode(true);
     }
     void TearDown() override
@@ -277,7 +269,7 @@ protected:
     // A shown viewer with its one row loaded and selected.
     std::unique_ptr<CFV> viewer()
     {
-        auto v = std::make_unique<CFV>(m_state);
+        auto v = std::make_unique<CFV>(m_state, m_source);
         v->setAttribute(Qt::WA_DeleteOnClose, false);
         v->show();
         if (v->pictureGrid()->rowCount() == 0) {
@@ -302,6 +294,7 @@ protected:
 
     QTemporaryDir m_dir;
     AppState m_state;
+    BasketSource m_source;
 };
 
 TEST_F(BasketPrinting, WithoutThePrintRightPrintIsDisabledAndRefused)
@@ -321,7 +314,7 @@ TEST_F(BasketPrinting, WithoutThePrintRightPrintIsDisabledAndRefused)
 
     QMainWindow main;
     main.show();
-    CViewPrintPreview::open(m_state, {v->rowPath(0)}, &main);
+    CViewPrintPreview::open(m_state, PrintSource::BasketViewer, m_source.title, {v->rowPath(0)}, &main);
     EXPECT_EQ(CViewPrintPreview::current(), nullptr);
     EXPECT_TRUE(main.isVisible());
     delete CViewPrintPreview::current(); // one that opened after all must go before its main window
@@ -340,7 +333,6 @@ TEST_F(BasketPrinting, WithThePrintRightTheSelectedPictureGoesToThePreview)
     v->runCommand(CFV::CmdPrint);
     ASSERT_EQ(requested.count(), 1);
     EXPECT_EQ(requested.at(0).at(0).toStringList(), QStringList{v->rowPath(0)});
-    EXPECT_EQ(m_state.printSource, 2);
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
 }
 

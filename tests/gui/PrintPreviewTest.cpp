@@ -35,7 +35,6 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_state.programFolder = m_dir.path();
-        m_state.reportTitle = u"سلة الوارد"_s;
         m_state.rights.printjob = kGranted;
         MessageBox::setTestMode(true);
         MessageBox::takeShown();
@@ -79,13 +78,13 @@ TEST_F(BasketPreview, ShowsThePicturesAndHidesTheMainWindowUntilItCloses)
     const QString doc = document(u"memo.doc"_s);
     const QString upper = document(u"page.TIFF"_s);
 
-    CViewPrintPreview::open(m_state, {png, doc, bmp, upper}, &m_main);
+    CViewPrintPreview::open(m_state, PrintSource::BasketViewer, u"سلة الوارد"_s, {png, doc, bmp, upper}, &m_main);
 
-    EXPECT_EQ(m_state.printSource, Printing::kSourceBasket);
     QPointer<CViewPrintPreview> preview = CViewPrintPreview::current();
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->pages(), (QStringList{png, bmp}));
     EXPECT_EQ(preview->windowTitle(), u"سلة الوارد"_s);
+    EXPECT_EQ(preview->source(), PrintSource::BasketViewer);
     EXPECT_TRUE(preview->isVisible());
     EXPECT_FALSE(m_main.isVisible());
 
@@ -94,7 +93,7 @@ TEST_F(BasketPreview, ShowsThePicturesAndHidesTheMainWindowUntilItCloses)
     QTRY_COMPARE_WITH_TIMEOUT(pagesWidget->pageCount(), 2, 5000);
 
     // A second request while it is open brings the same preview forward.
-    CViewPrintPreview::open(m_state, {png}, &m_main);
+    CViewPrintPreview::open(m_state, PrintSource::BasketViewer, u"سلة الوارد"_s, {png}, &m_main);
     EXPECT_EQ(CViewPrintPreview::current(), preview.data());
     EXPECT_EQ(preview->pages().size(), 2);
 
@@ -109,7 +108,7 @@ TEST_F(BasketPreview, PrintingFromThePreviewGivesOnePagePerPicture)
 {
     const QString png = picture(u"one.png"_s);
     const QString bmp = picture(u"two.bmp"_s);
-    CViewPrintPreview::open(m_state, {png, document(u"x.doc"_s), bmp}, &m_main);
+    CViewPrintPreview::open(m_state, PrintSource::BasketViewer, u"سلة الوارد"_s, {png, document(u"x.doc"_s), bmp}, &m_main);
     CViewPrintPreview *preview = CViewPrintPreview::current();
     ASSERT_NE(preview, nullptr);
 
@@ -127,7 +126,7 @@ TEST_F(BasketPreview, PrintingFromThePreviewGivesOnePagePerPicture)
 
 TEST_F(BasketPreview, WithoutPicturesTheUserIsToldAndNoPreviewOpens)
 {
-    CViewPrintPreview::open(m_state, {document(u"a.doc"_s), document(u"b.TIFF"_s)}, &m_main);
+    CViewPrintPreview::open(m_state, PrintSource::BasketViewer, u"سلة الوارد"_s, {document(u"a.doc"_s), document(u"b.TIFF"_s)}, &m_main);
     EXPECT_EQ(CViewPrintPreview::current(), nullptr);
     EXPECT_TRUE(m_main.isVisible());
     const QStringList shown = MessageBox::takeShown();

@@ -206,7 +206,6 @@ TEST_F(ReportPrinting, PrintSelectedTakesRowsWithColumnZeroToTwoSelected)
     grid->setSelectedRange(GridCellRange{});
     w->runCommand(CFReport::CmdPrintSelected);
     ASSERT_TRUE(printEnds(*w));
-    EXPECT_EQ(m_state.printSource, Printing::kSourceReport);
     EXPECT_EQ(w->printSelectionMode(), Printing::kSelectedRows);
     EXPECT_TRUE(w->printList().isEmpty());
     EXPECT_FALSE(QFile::exists(m_pdf));
