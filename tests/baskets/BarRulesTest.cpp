@@ -1,3 +1,4 @@
+#include "baskets/BasketSource.h"
 #include "baskets/ReceivedFiles.h"
 #include "baskets/Reminders.h"
 #include "cards/CopyOrder.h"
@@ -5,6 +6,7 @@
 #include "classes/ClassLevel.h"
 #include "common/TestArchive.h"
 #include "search/ReportCopy.h"
+#include "users/UserAdmin.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +32,23 @@ QByteArray contents(const QString &path)
 }
 
 } // namespace
+
+TEST(BasketSource, TheReceivedFilesBasketIsTheUsersFolderUnderItsOwnTitle)
+{
+    const BasketSource received = BasketSource::receivedFiles(u"/srv/DataBase"_s, u"Clerk"_s);
+    EXPECT_EQ(received.title, u"Recived Files"_s);
+    EXPECT_EQ(received.folder, receivedFilesFolder(u"/srv/DataBase"_s, u"Clerk"_s));
+    EXPECT_TRUE(received.folder.endsWith(u"/Clerk"_s)) << received.folder.toStdString();
+    EXPECT_EQ(received.indexFile, u"non"_s);
+    EXPECT_TRUE(received.isReceivedFiles());
+
+    // Only the title makes a browsed folder the received files, wherever the folder is.
+    const BasketSource feed = BasketSource::ofFolder(u"الفاكس"_s, received.folder);
+    EXPECT_FALSE(feed.isReceivedFiles());
+    EXPECT_EQ(feed.indexFile, u"non"_s);
+    EXPECT_TRUE(BasketSource::ofFolder(u"Recived Files"_s, u"/tmp/x"_s).isReceivedFiles());
+    EXPECT_FALSE(BasketSource::ofFolder(u"recived files"_s, u"/tmp/x"_s).isReceivedFiles());
+}
 
 TEST(ReceivedFiles, OnlyVisibleFilesCountAndANameIsAnnouncedOnce)
 {

@@ -230,6 +230,15 @@ TEST_F(BasketBarTest, FeedsChooseTheViewerKindOrTheBrowser)
     EXPECT_EQ(browsers[2].title, u"/tmp/elsewhere"_s);
     EXPECT_EQ(browsers[2].folder, u"/tmp/elsewhere"_s);
     EXPECT_EQ(browsers[2].indexFile, u"non"_s);
+
+    // Cancelled after a viewer: the viewer's feed folder is browsed under its name.
+    doubleClick(g, 0, 3);
+    FileDialog::setNextPath(QString());
+    Q_EMIT g->cellRightDoubleClicked(4, 1, g->gridKind());
+    ASSERT_EQ(browsers.size(), 4);
+    EXPECT_EQ(browsers[3].title, u"الماسح"_s);
+    EXPECT_EQ(browsers[3].folder, m_archive.home() + u"/feeds/scan"_s);
+    EXPECT_EQ(browsers[3].indexFile, u"non"_s);
 }
 
 TEST_F(BasketBarTest, RemindersOfTodayAreColouredAndAlertedOnTheSecondTick)
@@ -274,6 +283,12 @@ TEST_F(BasketBarTest, RemindersOfTodayAreColouredAndAlertedOnTheSecondTick)
     ASSERT_EQ(asked.size(), 1);
     EXPECT_GT(asked[0].serial, 0);
     EXPECT_EQ(QString::number(asked[0].serial), g->text(1, CBasketBar::MemoSerial));
+    // A row that names no serial opens nothing and says why.
+    MessageBox::takeShown();
+    g->setText(1, CBasketBar::MemoSerial, u"abc"_s);
+    doubleClick(g, 1, 2);
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"رقم الملف غير صالح: abc"_s});
 }
 
 TEST_F(BasketBarTest, ReceivedFilesAreCountedAtStartAndNewOnesAnnouncedOnce)

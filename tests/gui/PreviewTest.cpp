@@ -20,6 +20,7 @@
 #include "ui/CGridCtrl.h"
 #include "ui/GridModel.h"
 #include "users/CLoginDlg.h"
+#include "users/UserAdmin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QSignalSpy>
@@ -241,6 +243,83 @@ TEST_F(RunningProgram, DoubleClickOnABasketPictureShowsThePreview)
 
     EXPECT_TRUE(app.previewWindow()->isVisible());
     EXPECT_TRUE(TestPictures::isInk(app.previewWindow()->picture().pixel(kPreviewCentre)));
+}
+
+// Each basket window keeps the basket it was opened on, whatever opens after it.
+TEST_F(RunningProgram, APrintFromABasketViewerIsCaptionedWithItsOwnBasket)
+{
+    const QString fax = m_dir.filePath(u"fax"_s);
+    const QString scan = m_dir.filePath(u"scan"_s);
+    for (const QString &feed : {fax, scan}) {
+        ASSERT_TRUE(QDir().mkpath(feed));
+        FeedTest::writeJpeg(feed + u"/page.jpg"_s);
+        FeedTest::writeBytes(feed + u"/in.idx"_s, FeedTest::record(0, u"page.jpg"_s));
+    }
+    CArchiveApp app(m_archive.home(), profile());
+    ASSERT_TRUE(start(app));
+    app.state().rights.printjob = kGranted;
+    app.openBasketViewer({u"الفاكس"_s, fax, u"in.idx"_s, BasketContent::PicturesOrFiles});
+    auto *first = newestChild<CFV>(app.mainFrame());
+    ASSERT_NE(first, nullptr);
+    app.openBasketViewer({u"الماسح"_s, scan, u"in.idx"_s, BasketContent::PicturesOrFiles});
+    ASSERT_NE(newestChild<CFV>(app.mainFrame()), first);
+    if (first->pictureGrid()->rowCount() == 0) {
+        QSignalSpy done(first, &CFV::loadingFinished);
+        ASSERT_TRUE(done.wait(20000));
+    }
+    ASSERT_EQ(first->pictureGrid()->rowCount(), 1);
+    CGridCtrl *grid = first->pictureGrid();
+    grid->setCurrentCell(0, 1);
+    grid->selectionModel()->select(grid->gridModel()->cellIndex(0, 1), QItemSelectionModel::Select);
+
+    first->runCommand(CFV::CmdPrint);
+    QPointer<CViewPrintPreview> preview = CViewPrintPreview::current();
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_EQ(preview->windowTitle(), u"الفاكس"_s);
+    EXPECT_EQ(preview->source(), PrintSource::BasketViewer);
+    EXPECT_EQ(preview->pages(), QStringList{fax + u"/page.jpg"_s});
+    EXPECT_FALSE(app.mainFrame()->isVisible()) << "the main window waits behind the preview";
+    delete preview.data();
+    EXPECT_TRUE(app.mainFrame()->isVisible());
+}
+
+TEST_F(RunningProgram, ReceivedFilesAndTheirNewWindowBrowseTheUsersFolder)
+{
+    const QString folder = receivedFilesFolder(m_archive.databaseFolder(), u"MASTER"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    FeedTest::writeBytes(folder + u"/letter.doc"_s, "doc");
+    CArchiveApp app(m_archive.home(), profile());
+    ASSERT_TRUE(start(app));
+    MessageBox::takeShown(); // the count of waiting files
+    CMainFrame *frame = app.mainFrame();
+
+    frame->dispatch(Command::ReceivedFiles);
+    auto *browser = newestChild<CFT>(frame);
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->isVisible());
+    EXPECT_EQ(browser->windowTitle(), u"Recived Files"_s);
+    EXPECT_EQ(QDir(browser->folder()).canonicalPath(), QDir(folder).canonicalPath());
+    EXPECT_TRUE(browser->isReceivedFiles());
+
+    // Another basket opened in between does not change what the second window shows.
+    const QString other = m_dir.filePath(u"other"_s);
+    ASSERT_TRUE(QDir().mkpath(other));
+    app.openThumbnailBrowser(BasketSource::ofFolder(u"أخرى"_s, other));
+    ASSERT_NE(newestChild<CFT>(frame), browser);
+    frame->mdiArea()->setActiveSubWindow(frame->mdiArea()->subWindowList().first());
+    frame->dispatch(Command::WindowNew);
+    auto *second = newestChild<CFT>(frame);
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, browser);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->folder(), browser->folder());
+    EXPECT_TRUE(second->isReceivedFiles());
+    if (second->grid()->rowCount() == 0) {
+        QSignalSpy done(second, &CFT::loadingFinished);
+        ASSERT_TRUE(done.wait(20000));
+    }
+    EXPECT_EQ(second->grid()->text(1, 0), u"letter.doc"_s);
 }
 
 // The basket viewer's print command (32931) and the preview it opens, with and without the
