@@ -181,15 +181,17 @@ protected:
         return opened;
     }
 
-    // Waits until the window manager has stopped moving the window.
+    // Waits until the window manager has framed the window and stopped moving it; on a loaded
+    // machine it may take a while to place it, so the window must hold still for half a second.
     static void settle(QWidget &w)
     {
         QRect last;
         int still = 0;
-        for (int i = 0; i < 100 && still < 4; ++i) {
+        for (int i = 0; i < 200 && still < 10; ++i) {
             QTest::qWait(50);
             const QRect now = w.frameGeometry();
-            still = now == last ? still + 1 : 0;
+            const bool framed = now != w.geometry();
+            still = framed && now == last ? still + 1 : 0;
             last = now;
         }
     }
