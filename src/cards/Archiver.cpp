@@ -3,6 +3,7 @@
 #include "CopyOutbox.h"
 #include "FileTypes.h"
 #include "FolderSize.h"
+#include "StoredName.h"
 #include "app/FixedRecord.h"
 #include "app/SettingsFiles.h"
 #include "db/AllocationLock.h"
@@ -109,8 +110,7 @@ Result<QStringList> Archiver::deleteStaleFiles(const QString &databaseFolder, co
 
 QString Archiver::storedPath(const QString &fileServer, const DocumentRow &row)
 {
-    return fileServer + u'/' + row.seriesFolder + u'/' + QString::number(row.cardNumber) + u'&'
-           + QString::number(row.itemNumber) + u'&' + row.fileName;
+    return fileServer + u'/' + row.seriesFolder + u'/' + StoredName::make(row.cardNumber, row.itemNumber, row.fileName);
 }
 
 QString Archiver::copierProgram() const
@@ -184,7 +184,7 @@ Result<Archiver::Plan> Archiver::planFileRows(CardDraft &draft, qint32 card, qin
         plan.rows.append(row);
 
         CopyOrder order;
-        order.prefix = QString::number(card) + u'&' + QString::number(item) + u'&';
+        order.prefix = StoredName::prefix(card, item);
         order.source = file.sourcePath();
         order.destination = seriesFolder;
         plan.orders.append(order);

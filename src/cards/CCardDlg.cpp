@@ -1,6 +1,7 @@
 #include "CCardDlg.h"
 
 #include "CFileOperation.h"
+#include "StoredName.h"
 #include "app/Commands.h"
 #include "app/Cp1256.h"
 #include "app/FileDialog.h"
@@ -891,8 +892,8 @@ QString CCardDlg::filePathOfRow(int row) const
     if (row < 1 || row >= m_files->rowCount())
         return {};
     if (isArchivedRow(row))
-        return m_files->text(row, FileStoredFolder) + u'/' + QString::number(m_shownNumber) + u'&'
-               + m_files->text(row, FileItemNumber) + u'&' + m_files->text(row, FileName);
+        return m_files->text(row, FileStoredFolder) + u'/'
+               + StoredName::make(m_shownNumber, m_files->text(row, FileItemNumber).toInt(), m_files->text(row, FileName));
     return m_files->text(row, FileSourceFolder) + m_files->text(row, FileName);
 }
 

@@ -7,6 +7,7 @@
 #include "baskets/MemoStore.h"
 #include "cards/Archiver.h"
 #include "cards/CopyOutbox.h"
+#include "cards/StoredName.h"
 #include "classes/Classifications.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
@@ -252,8 +253,7 @@ int cmdArchive(const QStringList &args)
     if (!copier.waitForFinished(-1) || copier.exitStatus() != QProcess::NormalExit || copier.exitCode() != 0)
         return fail(u"copying the files of card %1 failed"_s.arg(*card));
     for (const FileItem &f : draft.files) {
-        const QString stored = f.storedFolder + u'/' + QString::number(*card) + u'&' + QString::number(f.itemNumber)
-                               + u'&' + f.name;
+        const QString stored = f.storedFolder + u'/' + StoredName::make(*card, f.itemNumber, f.name);
         if (!QFileInfo::exists(stored))
             return fail(u"not in the file store: %1"_s.arg(stored));
     }
