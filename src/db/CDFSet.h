@@ -33,6 +33,8 @@ struct SearchPlan
     Route route = Route::AsWritten;
 };
 
+// The recordset of the documents (table FILESERVER).
+//
 // The queries run against table FILESERVER. Every function opens what it needs, runs one
 // prepared statement with bound values and finishes it before returning.
 class CDFSet
