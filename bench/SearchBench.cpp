@@ -55,23 +55,23 @@ DocumentRow generated(int i, QRandomGenerator &rng, int rows)
 {
     static constexpr qint32 kKinds[] = {KindImage, KindImage, KindImage, KindFile, KindFolder, KindText};
     DocumentRow r;
-    r.n1 = i / 3 + 1;
-    r.n2 = i % 3 + 1;
-    r.n3 = kKinds[rng.bounded(6)];
+    r.cardNumber = i / 3 + 1;
+    r.itemNumber = i % 3 + 1;
+    r.kind = kKinds[rng.bounded(6)];
     const int top = int(rng.bounded(kTopClasses)) + 1;
-    r.s1 = u"@%1@%2@"_s.arg(top).arg(kTopClasses + 1 + int(rng.bounded(360)));
-    r.s5 = u"scan%1.jpg"_s.arg(i);
-    r.s6 = words(rng, 3);
+    r.classPath = u"@%1@%2@"_s.arg(top).arg(kTopClasses + 1 + int(rng.bounded(360)));
+    r.fileName = u"scan%1.jpg"_s.arg(i);
+    r.keywords = words(rng, 3);
     if (i % kRareKeywordEvery == 11)
-        r.s6 += u' ' + kRareKeyword;
-    r.m3 = words(rng, 6);
+        r.keywords += u' ' + kRareKeyword;
+    r.description = words(rng, 6);
     if (i % kRareEvery == 7)
-        r.m3 += u' ' + kRarePhrase;
-    r.m1 = r.n3 == KindText ? words(rng, 12) : QString();
-    r.s7 = u"Ser1"_s;
-    r.s8 = r.n3 == KindFile ? u"PDF"_s : u"JPG"_s;
+        r.description += u' ' + kRarePhrase;
+    r.text = r.kind == KindText ? words(rng, 12) : QString();
+    r.seriesFolder = u"Ser1"_s;
+    r.extension = r.kind == KindFile ? u"PDF"_s : u"JPG"_s;
     // Twenty years of cards, in card order.
-    r.d1 = QDate(2006, 1, 1).addDays(int(qint64(i) * 7300 / rows)).startOfDay();
+    r.cardDate = QDate(2006, 1, 1).addDays(int(qint64(i) * 7300 / rows)).startOfDay();
     return r;
 }
 
@@ -118,7 +118,7 @@ QList<qint32> serials(const Result<QList<DocumentRow>> &rows)
     QList<qint32> out;
     if (rows)
         for (const DocumentRow &r : *rows)
-            out.append(r.sn);
+            out.append(r.serial);
     return out;
 }
 
@@ -198,10 +198,10 @@ void runEngine(Engine engine, const QString &serverUri, int rows)
     QString access;
     for (int code = 1; code <= kTopClasses; ++code) {
         ClassRow c;
-        c.s1 = QString::number(code);
-        c.s2 = u"تصنيف %1"_s.arg(code);
+        c.codeText = QString::number(code);
+        c.name = u"تصنيف %1"_s.arg(code);
         classRows.append(c);
-        access += u'@' + c.s1 + u'@';
+        access += u'@' + c.codeText + u'@';
     }
     const PermittedClasses permitted = PermittedClasses::of(classRows, access);
 

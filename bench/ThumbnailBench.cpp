@@ -237,15 +237,15 @@ int main(int argc, char *argv[])
         QList<DocumentRow> rows;
         for (int i = 0; i < kReportHits; ++i) {
             DocumentRow r;
-            r.n1 = i + 1;
-            r.n2 = 1;
-            r.n3 = KindImage;
-            r.s1 = u"@1@"_s;
-            r.s5 = u"page.jpg"_s;
-            r.s6 = u"صفحة %1"_s.arg(i);
-            r.s7 = u"Ser1"_s;
-            r.s8 = u"JPG"_s;
-            r.d1 = QDate(2026, 1, 1).startOfDay();
+            r.cardNumber = i + 1;
+            r.itemNumber = 1;
+            r.kind = KindImage;
+            r.classPath = u"@1@"_s;
+            r.fileName = u"page.jpg"_s;
+            r.keywords = u"صفحة %1"_s.arg(i);
+            r.seriesFolder = u"Ser1"_s;
+            r.extension = u"JPG"_s;
+            r.cardDate = QDate(2026, 1, 1).startOfDay();
             rows.append(r);
             const QString stored = Archiver::storedPath(state.fileServerFolder, r);
             QDir().mkpath(QFileInfo(stored).absolutePath());
@@ -277,10 +277,10 @@ int main(int argc, char *argv[])
         clock.start();
         for (int i = 0; i < kReportHits; ++i) {
             DocumentRow r;
-            r.n1 = i + 1;
-            r.n2 = 1;
-            r.s5 = u"page.jpg"_s;
-            r.s7 = u"Ser1"_s;
+            r.cardNumber = i + 1;
+            r.itemNumber = 1;
+            r.fileName = u"page.jpg"_s;
+            r.seriesFolder = u"Ser1"_s;
             thumbnails.get(Archiver::storedPath(state.fileServerFolder, r));
         }
         std::printf("    of which: %d cached thumbnails read from the cache:    %8.0f ms\n", kReportHits,

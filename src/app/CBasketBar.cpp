@@ -147,10 +147,10 @@ void CBasketBar::showLevel(const ClassLevel &level)
     for (int i = 0; i < level.rows.size(); ++i) {
         const ClassRow &row = level.rows.at(i);
         const int r = i + 1;
-        m_classes->setText(r, ClassCode, row.s1);
-        m_classes->setText(r, ClassParent, QString::number(row.n14));
-        m_classes->setText(r, ClassName, row.s2);
-        if (access.contains(u'@' + row.s1 + u'@'))
+        m_classes->setText(r, ClassCode, row.codeText);
+        m_classes->setText(r, ClassParent, QString::number(row.parentCode));
+        m_classes->setText(r, ClassName, row.name);
+        if (access.contains(u'@' + row.codeText + u'@'))
             m_classes->setBackground(r, ClassName, QColor(kMarkedColour));
         m_classes->setRowHeight(r, kRowHeight);
     }
@@ -257,12 +257,12 @@ void CBasketBar::buildMemos()
     const QDate today = QDate::currentDate();
     for (int r = 0; r < rows->size(); ++r) {
         const DocumentRow &row = rows->at(r);
-        m_memos->setText(r, MemoFile, row.s5);
-        m_memos->setText(r, MemoKeywords, row.s6);
-        m_memos->setText(r, MemoText, row.s11);
-        m_memos->setText(r, MemoDate, dateText(row.d3));
-        m_memos->setText(r, MemoSerial, QString::number(row.sn));
-        if (Reminders::isDueOn(row.d3, today)) {
+        m_memos->setText(r, MemoFile, row.fileName);
+        m_memos->setText(r, MemoKeywords, row.keywords);
+        m_memos->setText(r, MemoText, row.reminderText);
+        m_memos->setText(r, MemoDate, dateText(row.reminderTime));
+        m_memos->setText(r, MemoSerial, QString::number(row.serial));
+        if (Reminders::isDueOn(row.reminderTime, today)) {
             for (int c = MemoFile; c <= MemoDate; ++c)
                 m_memos->setBackground(r, c, QColor(Reminders::kTodayColour));
         }

@@ -9,6 +9,8 @@ class QComboBox;
 class QDateEdit;
 class QLineEdit;
 
+// The system settings dialog.
+//
 // "اعدادات النظام": the folders of the archive, the company name, the marking mode, the series
 // budget and number, the archive start date and the ten information feeds. Everything is read
 // afresh when the form opens and written at once by "حفظ".

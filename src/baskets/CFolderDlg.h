@@ -8,6 +8,8 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+// The copy-to-folder dialog of a report.
+//
 // "نسخ الى مجلد": asks for the folder the hits of a report are copied into. On OK the folder is
 // made (one level) and, when asked for, opened in the desktop's file manager.
 class CFolderDlg : public QDialog

@@ -11,6 +11,8 @@ class QDateTimeEdit;
 class QPlainTextEdit;
 class QPushButton;
 
+// The memo dialog.
+//
 // The memo of one archived item: the addressee, the text, the reminder date and whether to
 // remind. Works on the row of the target it is opened on; save writes the memo and leaves the
 // dialog open, closing writes nothing.

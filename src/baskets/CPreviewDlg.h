@@ -8,6 +8,8 @@
 class CGridCtrl;
 class QPlainTextEdit;
 
+// The preview window.
+//
 // One picture shown large with its description beneath it. Made once, hidden, when the program
 // starts; the report window and the basket viewer show it and then send it what to show. It keeps
 // its last picture, caption and description while hidden.

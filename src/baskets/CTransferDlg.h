@@ -9,6 +9,8 @@
 class CGridCtrl;
 class QPushButton;
 
+// The transfer dialog, which sends a file to other users.
+//
 // Sends one file to the users chosen in the users grid: a copy goes into each one's received-files
 // folder. The caption is the file being sent.
 class CTransferDlg : public QDialog

@@ -66,14 +66,14 @@ Result<MemoItem> MemoStore::read(qint32 serial) const
     if (!row)
         return Result<MemoItem>::failure(row.error());
     MemoItem item;
-    item.serial = row->sn;
-    item.fileName = row->s5;
-    item.keywords = row->s6;
-    item.entered = row->d2;
-    item.memo.addressee = row->s10;
-    item.memo.text = row->s11;
-    item.memo.reminder = row->d3;
-    item.memo.remind = row->b1;
+    item.serial = row->serial;
+    item.fileName = row->fileName;
+    item.keywords = row->keywords;
+    item.entered = row->archivingDate;
+    item.memo.addressee = row->reminderUser;
+    item.memo.text = row->reminderText;
+    item.memo.reminder = row->reminderTime;
+    item.memo.remind = row->reminderActive;
     return item;
 }
 
@@ -91,10 +91,10 @@ Status MemoStore::write(qint32 serial, const Memo &memo) const
     Result<DocumentRow> row = itemRow(set, serial);
     if (!row)
         return Status::failure(row.error());
-    row->s10 = memo.addressee;
-    row->s11 = memo.text;
-    row->d3 = memo.reminder;
-    row->b1 = memo.remind;
+    row->reminderUser = memo.addressee;
+    row->reminderText = memo.text;
+    row->reminderTime = memo.reminder;
+    row->reminderActive = memo.remind;
     if (Status s = set.update(*row); !s)
         return s;
     return tx.commit();

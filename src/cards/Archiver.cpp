@@ -3,6 +3,7 @@
 #include "CopyOutbox.h"
 #include "FileTypes.h"
 #include "FolderSize.h"
+#include "StoredName.h"
 #include "app/FixedRecord.h"
 #include "app/SettingsFiles.h"
 #include "db/AllocationLock.h"
@@ -109,8 +110,7 @@ Result<QStringList> Archiver::deleteStaleFiles(const QString &databaseFolder, co
 
 QString Archiver::storedPath(const QString &fileServer, const DocumentRow &row)
 {
-    return fileServer + u'/' + row.s7 + u'/' + QString::number(row.n1) + u'&' + QString::number(row.n2) + u'&'
-           + row.s5;
+    return fileServer + u'/' + row.seriesFolder + u'/' + StoredName::make(row.cardNumber, row.itemNumber, row.fileName);
 }
 
 QString Archiver::copierProgram() const
@@ -129,12 +129,12 @@ QString Archiver::copierProgramIn(const QString &programFolder)
 DocumentRow Archiver::cardRow(const CardDraft &draft, qint32 card) const
 {
     DocumentRow row;
-    row.n1 = card;
-    row.s1 = ClassPath::make(draft.classCodes);
-    row.s2 = draft.name;
-    row.s3 = draft.notes;
-    row.s4 = draft.editor;
-    row.d1 = draft.date.startOfDay();
+    row.cardNumber = card;
+    row.classPath = ClassPath::make(draft.classCodes);
+    row.cardName = draft.name;
+    row.notes = draft.notes;
+    row.editor = draft.editor;
+    row.cardDate = draft.date.startOfDay();
     return row;
 }
 
@@ -166,25 +166,25 @@ Result<Archiver::Plan> Archiver::planFileRows(CardDraft &draft, qint32 card, qin
         const QString seriesFolder = m_folders.fileServer + u'/' + seriesName(series);
 
         DocumentRow row = cardRow(draft, card);
-        row.n2 = item;
-        row.n6 = file.size;
-        row.s5 = file.name;
-        row.s6 = file.keywords;
-        row.s7 = seriesName(series);
-        row.s8 = ext == FileTypes::noExtension() ? QString() : ext.toUpper();
-        row.n5 = FileTypes::typeCode(ext);
-        row.d2 = today;
-        row.m3 = file.description;
+        row.itemNumber = item;
+        row.size = file.size;
+        row.fileName = file.name;
+        row.keywords = file.keywords;
+        row.seriesFolder = seriesName(series);
+        row.extension = ext == FileTypes::noExtension() ? QString() : ext.toUpper();
+        row.typeCode = FileTypes::typeCode(ext);
+        row.archivingDate = today;
+        row.description = file.description;
         if (file.folderLike) {
-            row.n3 = KindFolder;
-            row.n5 = KindFolder;
+            row.kind = KindFolder;
+            row.typeCode = KindFolder;
         } else {
-            row.n3 = FileTypes::isImage(ext) ? KindImage : KindFile;
+            row.kind = FileTypes::isImage(ext) ? KindImage : KindFile;
         }
         plan.rows.append(row);
 
         CopyOrder order;
-        order.prefix = QString::number(card) + u'&' + QString::number(item) + u'&';
+        order.prefix = StoredName::prefix(card, item);
         order.source = file.sourcePath();
         order.destination = seriesFolder;
         plan.orders.append(order);
@@ -213,10 +213,10 @@ QList<DocumentRow> Archiver::planTextRows(const CardDraft &draft, qint32 card) c
         if (!archivableText(t))
             continue;
         DocumentRow row = cardRow(draft, card);
-        row.n2 = item++;
-        row.n3 = KindText;
-        row.m1 = t.text;
-        row.s6 = t.keywords;
+        row.itemNumber = item++;
+        row.kind = KindText;
+        row.text = t.text;
+        row.keywords = t.keywords;
         rows.append(row);
     }
     return rows;
@@ -242,7 +242,7 @@ Status Archiver::permitted(qint32 card) const
     if (!first)
         return Status::failure(first.error());
     // A number whose rows are all gone shows nothing and hides nothing.
-    if (first->has_value() && !ClassPath::permits(m_classAccess, (*first)->s1))
+    if (first->has_value() && !ClassPath::permits(m_classAccess, (*first)->classPath))
         return Status::failure(noPermissionMessage());
     return {};
 }
@@ -275,7 +275,7 @@ void Archiver::deleteRemoved(const QList<DocumentRow> &removed, const StoredItem
             continue;
         kept.append(path);
         QFile log(staleFilesLogPath(m_folders.database));
-        const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(row.n1),
+        const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(row.cardNumber),
                                          path}
                                  .join(u'\t')
                              + u'\n';
@@ -351,8 +351,8 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
         if (f.archived)
             continue;
         f.archived = true;
-        f.itemNumber = plan->rows[planIndex].n2;
-        f.storedFolder = m_folders.fileServer + u'/' + plan->rows[planIndex].s7;
+        f.itemNumber = plan->rows[planIndex].itemNumber;
+        f.storedFolder = m_folders.fileServer + u'/' + plan->rows[planIndex].seriesFolder;
         ++planIndex;
     }
     for (TextItem &t : draft.texts)
@@ -372,7 +372,7 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
     if (!counter)
         return Status::failure(counter.error());
-    if (draft.number <= 0 || draft.number > counter->n9)
+    if (draft.number <= 0 || draft.number > counter->lastCardNumber)
         return Status::failure(noSuchCardMessage(draft.number));
     if (Status s = permitted(draft.number); !s)
         return s;
@@ -385,24 +385,24 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     const Result<QList<DocumentRow>> existing = rows.nonTextRows(card);
     if (!existing)
         return Status::failure(existing.error());
-    const qint32 next = existing->isEmpty() ? 1 : existing->last().n2 + 1;
+    const qint32 next = existing->isEmpty() ? 1 : existing->last().itemNumber + 1;
 
     const DocumentRow fields = cardRow(draft, card);
     QList<DocumentRow> updates;
     QList<DocumentRow> removals;
     for (const DocumentRow &stored : *existing) {
         const auto kept = std::find_if(draft.files.cbegin(), draft.files.cend(), [&](const FileItem &f) {
-            return f.archived && f.itemNumber == stored.n2;
+            return f.archived && f.itemNumber == stored.itemNumber;
         });
         if (kept != draft.files.cend()) {
             DocumentRow row = stored;
-            row.s1 = fields.s1;
-            row.s2 = fields.s2;
-            row.s3 = fields.s3;
-            row.s4 = fields.s4;
-            row.d1 = fields.d1;
-            row.s6 = kept->keywords;
-            row.m3 = kept->description;
+            row.classPath = fields.classPath;
+            row.cardName = fields.cardName;
+            row.notes = fields.notes;
+            row.editor = fields.editor;
+            row.cardDate = fields.cardDate;
+            row.keywords = kept->keywords;
+            row.description = kept->description;
             updates.append(row);
         } else {
             removals.append(stored);
@@ -430,14 +430,14 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
             return s;
     }
     for (const DocumentRow &row : removals) {
-        if (Result<int> r = rows.removeSerial(row.sn); !r)
+        if (Result<int> r = rows.removeSerial(row.serial); !r)
             return Status::failure(r.error());
     }
     const Result<QList<DocumentRow>> oldTexts = rows.textRows(card);
     if (!oldTexts)
         return Status::failure(oldTexts.error());
     for (const DocumentRow &t : *oldTexts) {
-        if (Result<int> r = rows.removeSerial(t.sn); !r)
+        if (Result<int> r = rows.removeSerial(t.serial); !r)
             return Status::failure(r.error());
     }
     for (const DocumentRow &row : plan->rows + texts) {
@@ -455,8 +455,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     for (FileItem f : draft.files) {
         if (!f.archived) {
             f.archived = true;
-            f.itemNumber = plan->rows[planIndex].n2;
-            f.storedFolder = m_folders.fileServer + u'/' + plan->rows[planIndex].s7;
+            f.itemNumber = plan->rows[planIndex].itemNumber;
+            f.storedFolder = m_folders.fileServer + u'/' + plan->rows[planIndex].seriesFolder;
             ++planIndex;
         }
         files.append(f);

@@ -1,6 +1,7 @@
 #include "CCardDlg.h"
 
 #include "CFileOperation.h"
+#include "StoredName.h"
 #include "app/Commands.h"
 #include "app/Cp1256.h"
 #include "app/FileDialog.h"
@@ -471,7 +472,7 @@ void CCardDlg::newCard()
     // Only a preview: the number is taken when the card is archived.
     const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
     if (counter)
-        m_serial->setText(QString::number(counter->n9 + 1));
+        m_serial->setText(QString::number(counter->lastCardNumber + 1));
     else
         MessageBox::warning(this, counter.error());
     clearForNewCard();
@@ -497,7 +498,7 @@ CCardDlg::Fill CCardDlg::fillCard(qint32 number)
     m_files->removeNonFixedRows();
     // Only the codes the card shows decide whether the user may see it; one that may not sees
     // nothing of it, not even its name.
-    if (!ClassPath::permits(m_state.classAccess, card.s1)) {
+    if (!ClassPath::permits(m_state.classAccess, card.classPath)) {
         m_name->clear();
         m_notes->clear();
         m_editor->clear();
@@ -506,14 +507,14 @@ CCardDlg::Fill CCardDlg::fillCard(qint32 number)
         MessageBox::information(this, noPermissionMessage());
         return Fill::Refused;
     }
-    if (card.d1.isValid())
-        m_date->setDate(card.d1.date());
-    m_name->setText(card.s2);
-    m_notes->setText(card.s3);
-    m_editor->setText(card.s4);
+    if (card.cardDate.isValid())
+        m_date->setDate(card.cardDate.date());
+    m_name->setText(card.cardName);
+    m_notes->setText(card.notes);
+    m_editor->setText(card.editor);
 
     const CClaSet classes(m_db);
-    for (const qint32 code : ClassPath::codes(card.s1, ClassPath::kShownCodes)) {
+    for (const qint32 code : ClassPath::codes(card.classPath, ClassPath::kShownCodes)) {
         if (code <= 0)
             continue;
         const int row = m_classes->appendRow();
@@ -534,30 +535,30 @@ void CCardDlg::fillItems(const QList<DocumentRow> &rows)
     m_files->beginBatch();
     m_texts->beginBatch();
     for (const DocumentRow &item : rows) {
-        if (item.n3 == KindText) {
+        if (item.kind == KindText) {
             const int row = m_texts->appendRow();
             m_texts->setRowHeight(row, kTextRowHeight);
             m_texts->setBackground(row, TextKeywords, kTextCellColour);
             m_texts->setBackground(row, TextBody, kTextCellColour);
-            m_texts->setText(row, TextNumber, QString::number(item.n2));
-            m_texts->setText(row, TextKeywords, item.s6);
-            m_texts->setText(row, TextBody, item.m1);
+            m_texts->setText(row, TextNumber, QString::number(item.itemNumber));
+            m_texts->setText(row, TextKeywords, item.keywords);
+            m_texts->setText(row, TextBody, item.text);
             m_texts->setImage(row, TextKeywords, kArchivedMark);
             continue;
         }
         const int row = m_files->appendRow();
         m_files->setText(row, FileNumber, QString::number(row));
         m_files->setBackground(row, FileNumber, kArchivedColour);
-        m_files->setText(row, FileClasses, item.s1);
-        m_files->setText(row, FileDescription, item.m3);
-        m_files->setText(row, FileKeywords, item.s6);
-        m_files->setText(row, FileSize, QString::number(item.n6));
-        m_files->setText(row, FileStoredFolder, m_state.fileServerFolder + u'/' + item.s7);
-        m_files->setText(row, FileName, item.s5);
-        m_files->setText(row, FileItemNumber, QString::number(item.n2));
-        m_files->setText(row, FileSerial, QString::number(item.sn));
+        m_files->setText(row, FileClasses, item.classPath);
+        m_files->setText(row, FileDescription, item.description);
+        m_files->setText(row, FileKeywords, item.keywords);
+        m_files->setText(row, FileSize, QString::number(item.size));
+        m_files->setText(row, FileStoredFolder, m_state.fileServerFolder + u'/' + item.seriesFolder);
+        m_files->setText(row, FileName, item.fileName);
+        m_files->setText(row, FileItemNumber, QString::number(item.itemNumber));
+        m_files->setText(row, FileSerial, QString::number(item.serial));
         m_files->setImage(row, FileClasses, kArchivedMark);
-        if (item.n3 == KindFolder)
+        if (item.kind == KindFolder)
             m_files->setImage(row, FileNumber, kFolderIcon);
     }
     m_texts->endBatch();
@@ -601,7 +602,7 @@ void CCardDlg::showFirst()
         return;
     }
     if (first->has_value())
-        showCard((*first)->n1);
+        showCard((*first)->cardNumber);
 }
 
 void CCardDlg::showLast()
@@ -612,7 +613,7 @@ void CCardDlg::showLast()
         return;
     }
     if (last->has_value())
-        showCard((*last)->n1);
+        showCard((*last)->cardNumber);
 }
 
 void CCardDlg::showPrevious()
@@ -627,11 +628,11 @@ void CCardDlg::showPrevious()
         return;
     }
     // Nothing below the typed number, or only the counter row: there is no earlier card.
-    if (!before->has_value() || (*before)->sn == kCounterRowSerial) {
+    if (!before->has_value() || (*before)->serial == kCounterRowSerial) {
         MessageBox::information(this, firstCardMessage());
         return;
     }
-    showCard((*before)->n1);
+    showCard((*before)->cardNumber);
 }
 
 void CCardDlg::showNext()
@@ -649,7 +650,7 @@ void CCardDlg::showNext()
         MessageBox::information(this, lastCardMessage());
         return;
     }
-    showCard((*after)->n1);
+    showCard((*after)->cardNumber);
 }
 
 // --- archiving, saving, deleting --------------------------------------------------------------
@@ -787,7 +788,7 @@ bool CCardDlg::validCardNumber(qint32 number)
         MessageBox::warning(this, counter.error());
         return false;
     }
-    if (number <= 0 || number > counter->n9) {
+    if (number <= 0 || number > counter->lastCardNumber) {
         MessageBox::warning(this, tr("لا توجد بطاقة بالرقم %1").arg(number));
         return false;
     }
@@ -921,8 +922,8 @@ QString CCardDlg::filePathOfRow(int row) const
     if (row < 1 || row >= m_files->rowCount())
         return {};
     if (isArchivedRow(row))
-        return m_files->text(row, FileStoredFolder) + u'/' + QString::number(m_shownNumber) + u'&'
-               + m_files->text(row, FileItemNumber) + u'&' + m_files->text(row, FileName);
+        return m_files->text(row, FileStoredFolder) + u'/'
+               + StoredName::make(m_shownNumber, m_files->text(row, FileItemNumber).toInt(), m_files->text(row, FileName));
     return m_files->text(row, FileSourceFolder) + m_files->text(row, FileName);
 }
 

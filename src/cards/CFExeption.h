@@ -5,6 +5,8 @@
 
 #include <exception>
 
+// The exception of the file operations.
+//
 // The failure of a file operation: the text shown for it and the system error code behind it,
 // 0 when the failure is the operation's own (a missing path, a wrong kind of path).
 class CFExeption : public std::exception

@@ -9,6 +9,8 @@
 #include <functional>
 #include <utility>
 
+// The file operations of the card dialog.
+//
 // Deletes a file or a folder tree and copies a file or a folder tree, on the caller's thread.
 // DeleteItem and CopyItem never throw: a failure is kept as the last error (text and system
 // code) and reported through their result.

@@ -8,6 +8,8 @@ class CGridCtrl;
 class QLineEdit;
 class QPushButton;
 
+// The classification picker.
+//
 // The small window listing every classification, from which the card being entered is filed under
 // classifications. Modeless and created hidden; the card dialog reloads and shows it. A
 // double-click on a classification only announces the choice: what the card makes of it (already

@@ -172,9 +172,9 @@ void CClassesDlg::fillList(CGridCtrl *list, const QList<ClassRow> &rows)
     list->setRowCount(int(rows.size()) + 1);
     for (int i = 0; i < rows.size(); ++i) {
         const ClassRow &r = rows[i];
-        list->setText(i + 1, kCodeColumn, r.s1);
-        list->setText(i + 1, kNumberColumn, r.s4);
-        list->setText(i + 1, kNameColumn, r.s2);
+        list->setText(i + 1, kCodeColumn, r.codeText);
+        list->setText(i + 1, kNumberColumn, r.serialText);
+        list->setText(i + 1, kNameColumn, r.name);
     }
     list->endBatch();
 }

@@ -11,6 +11,8 @@ class CGridCtrl;
 class QLineEdit;
 class QPushButton;
 
+// The classification editor.
+//
 // "التصنيفات -الارشيف الجزئي": the list of every classification beside the fields of the one shown,
 // with the buttons that move through, add, change and delete classifications. Modeless; the main
 // window creates it hidden and shows it. Every command is ClassEditor's; this form copies its

@@ -32,13 +32,13 @@ ClassEditor::Outcome ClassEditor::showRow(const Result<std::optional<ClassRow>> 
     if (!row->has_value())
         return noneMessage.isEmpty() ? Outcome{Outcome::Nothing} : Outcome{Outcome::Message, noneMessage};
     const ClassRow &r = **row;
-    m_fields.parentName = r.n12;
-    m_fields.parentCode = QString::number(r.n14);
-    m_fields.number = QString::number(r.sn);
-    m_fields.code = r.s1;
-    m_fields.name = r.s2;
-    m_fields.notes = r.s3;
-    return {Outcome::Done, {}, r.sn};
+    m_fields.parentName = r.parentName;
+    m_fields.parentCode = QString::number(r.parentCode);
+    m_fields.number = QString::number(r.serial);
+    m_fields.code = r.codeText;
+    m_fields.name = r.name;
+    m_fields.notes = r.notes;
+    return {Outcome::Done, {}, r.serial};
 }
 
 ClassEditor::Outcome ClassEditor::show(qint32 serial)
@@ -89,7 +89,7 @@ void ClassEditor::lookUpParent()
     }
     const Result<std::optional<ClassRow>> row = CClaSet(m_db).byCode(code);
     if (row && row->has_value())
-        m_fields.parentName = (*row)->s2;
+        m_fields.parentName = (*row)->name;
 }
 
 std::pair<qint32, QString> ClassEditor::parent() const
@@ -104,7 +104,7 @@ std::pair<qint32, QString> ClassEditor::parent() const
     if (name.isEmpty()) {
         const Result<std::optional<ClassRow>> row = CClaSet(m_db).byCode(code);
         if (row && row->has_value())
-            name = (*row)->s2;
+            name = (*row)->name;
     }
     return {code, name};
 }
@@ -112,12 +112,12 @@ std::pair<qint32, QString> ClassEditor::parent() const
 void ClassEditor::fillRow(ClassRow &row) const
 {
     const auto [parentCode, parentName] = parent();
-    row.s1 = m_fields.code;
-    row.n5 = CClaSet::codeNumber(m_fields.code.trimmed());
-    row.s2 = m_fields.name;
-    row.s3 = m_fields.notes;
-    row.n14 = parentCode;
-    row.n12 = parentName;
+    row.codeText = m_fields.code;
+    row.code = CClaSet::codeNumber(m_fields.code.trimmed());
+    row.name = m_fields.name;
+    row.notes = m_fields.notes;
+    row.parentCode = parentCode;
+    row.parentName = parentName;
 }
 
 ClassEditor::Outcome ClassEditor::add()
@@ -168,9 +168,9 @@ ClassEditor::Outcome ClassEditor::remove()
         return {Outcome::Failed, row.error()};
     if (!row->has_value())
         return {Outcome::Nothing};
-    const Result<int> removed = classes.removeSerial((*row)->sn);
+    const Result<int> removed = classes.removeSerial((*row)->serial);
     if (!removed)
         return {Outcome::Failed, removed.error()};
     clear();
-    return {Outcome::Message, deletedMessage(), (*row)->sn, true};
+    return {Outcome::Message, deletedMessage(), (*row)->serial, true};
 }

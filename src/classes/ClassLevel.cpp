@@ -43,7 +43,7 @@ Result<std::optional<ClassLevel>> ClassLevelNavigator::up(const ClassLevel &show
 
     ClassLevel level;
     level.code = target;
-    level.parent = targetRow->has_value() ? (*targetRow)->n14 : 0;
+    level.parent = targetRow->has_value() ? (*targetRow)->parentCode : 0;
     const qsizetype cut = shown.path.lastIndexOf(u'/');
     level.path = cut < 0 ? shown.path : shown.path.left(cut);
     level.rows = *rows;

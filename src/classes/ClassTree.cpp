@@ -14,7 +14,7 @@ Result<qint32> ClassTree::parentOf(qint32 code) const
     const Result<std::optional<ClassRow>> row = CClaSet(m_db).byCode(code);
     if (!row)
         return Result<qint32>::failure(row.error());
-    return row->has_value() ? (*row)->n14 : 0;
+    return row->has_value() ? (*row)->parentCode : 0;
 }
 
 Result<QString> ClassTree::pathOfNames(qint32 code) const
@@ -29,8 +29,8 @@ Result<QString> ClassTree::pathOfNames(qint32 code) const
             return Result<QString>::failure(row.error());
         if (!row->has_value())
             break;
-        names.prepend((*row)->s2);
-        code = (*row)->n14;
+        names.prepend((*row)->name);
+        code = (*row)->parentCode;
     }
     names.prepend(rootClassName());
     return names.join(u'/');

@@ -15,22 +15,22 @@ Result<qint32> addClassification(const Database &db, const NewClassification &c)
 {
     const CClaSet classes(db);
     ClassRow row;
-    row.s1 = c.code.trimmed();
-    row.n5 = CClaSet::codeNumber(row.s1);
-    row.s2 = c.name;
-    row.s3 = c.notes;
-    row.n14 = c.parentCode;
-    if (row.s1.isEmpty())
+    row.codeText = c.code.trimmed();
+    row.code = CClaSet::codeNumber(row.codeText);
+    row.name = c.name;
+    row.notes = c.notes;
+    row.parentCode = c.parentCode;
+    if (row.codeText.isEmpty())
         return Result<qint32>::failure(Translate::tr("رمز التصنيف فارغ"));
     if (c.parentCode == 0) {
-        row.n12 = rootClassName();
+        row.parentName = rootClassName();
     } else {
         Result<std::optional<ClassRow>> parent = classes.byCode(c.parentCode);
         if (!parent)
             return Result<qint32>::failure(parent.error());
         if (!parent->has_value())
             return Result<qint32>::failure(Translate::tr("لا يوجد تصنيف بالرمز %1").arg(c.parentCode));
-        row.n12 = (*parent)->s2;
+        row.parentName = (*parent)->name;
     }
     return classes.insert(row);
 }

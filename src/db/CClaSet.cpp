@@ -80,15 +80,15 @@ Result<QString> CClaSet::nameOfCode(qint32 code) const
     Result<std::optional<ClassRow>> row = byCode(code);
     if (!row)
         return Result<QString>::failure(row.error());
-    return row->has_value() ? (*row)->s2 : QString();
+    return row->has_value() ? (*row)->name : QString();
 }
 
 Result<bool> CClaSet::codeTaken(const ClassRow &row) const
 {
-    SqlCondition same = SqlCondition::equals(u"s1"_s, row.s1);
-    if (row.n5 != 0)
-        same = SqlCondition::anyOf({same, SqlCondition::equals(u"n5"_s, row.n5)});
-    return Table::exists(m_db, SqlCondition::allOf({same, {u"sn <> ?"_s, {row.sn}}}));
+    SqlCondition same = SqlCondition::equals(u"s1"_s, row.codeText);
+    if (row.code != 0)
+        same = SqlCondition::anyOf({same, SqlCondition::equals(u"n5"_s, row.code)});
+    return Table::exists(m_db, SqlCondition::allOf({same, {u"sn <> ?"_s, {row.serial}}}));
 }
 
 Result<qint32> CClaSet::insert(ClassRow row) const
@@ -99,7 +99,7 @@ Result<qint32> CClaSet::insert(ClassRow row) const
     ScopedTransaction tx(*conn, m_db.engine());
     if (!tx.begun())
         return Result<qint32>::failure(tx.begun().error());
-    row.sn = 0;
+    row.serial = 0;
     Result<bool> taken = codeTaken(row);
     if (!taken)
         return Result<qint32>::failure(taken.error());
@@ -108,8 +108,8 @@ Result<qint32> CClaSet::insert(ClassRow row) const
     Result<qint32> serial = Table::insert(m_db, row);
     if (!serial)
         return serial;
-    row.sn = *serial;
-    row.s4 = QString::number(*serial);
+    row.serial = *serial;
+    row.serialText = QString::number(*serial);
     if (Status s = Table::update(m_db, row); !s)
         return Result<qint32>::failure(s.error());
     if (Status s = tx.commit(); !s)

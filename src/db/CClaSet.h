@@ -7,6 +7,8 @@
 // The name the root of the classification tree goes by; it is not a row.
 QString rootClassName();
 
+// The recordset of the classifications (table Class).
+//
 // The queries run against table Class.
 class CClaSet
 {

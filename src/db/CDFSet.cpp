@@ -411,7 +411,7 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
     SqlCondition page{plan.where.sql, plan.where.values};
     if (after) {
         page = SqlCondition::allOf(
-            {page, SqlCondition{u"(n1, n2, sn) > (?, ?, ?)"_s, {after->n1, after->n2, after->sn}}});
+            {page, SqlCondition{u"(n1, n2, sn) > (?, ?, ?)"_s, {after->cardNumber, after->itemNumber, after->serial}}});
     }
     return Table::select(m_db, page, kReportOrder, limit);
 }
@@ -446,7 +446,7 @@ Result<qint32> CDFSet::insert(const DocumentRow &row) const
     if (!conn)
         return Result<qint32>::failure(conn.error());
     DocumentRow stored = row;
-    stored.sn = *sn;
+    stored.serial = *sn;
     if (Status s = SearchIndex::store(*conn, stored); !s)
         return Result<qint32>::failure(s.error());
     return sn;
@@ -511,7 +511,7 @@ Result<int> CDFSet::insertMany(const QList<DocumentRow> &rows) const
         if (!q.exec() || !q.next())
             return Result<int>::failure(databaseError(q.lastError().text()));
         stored.append(row);
-        stored.back().sn = q.value(0).toInt();
+        stored.back().serial = q.value(0).toInt();
         q.finish();
     }
     if (Status s = SearchIndex::storeNew(*conn, stored); !s)

@@ -4,20 +4,20 @@
 
 #include <optional>
 
-// Row kinds of FILESERVER.n3.
+// The kinds of a DocumentRow.
 enum DocumentKind : qint32 { KindFile = 1, KindImage = 2, KindFolder = 3, KindText = 55 };
 
 inline constexpr qint32 kCounterRowSerial = 1;
 
 // Where a search in report order stands: the order key of the last row read. The order is
-// n1, n2 and then sn, so that no two rows share a key and a search can go on after any row.
+// card number, item number and then serial, so that no two rows share a key and a search can go on after any row.
 struct SearchKey
 {
-    qint32 n1 = 0;
-    qint32 n2 = 0;
-    qint32 sn = 0;
+    qint32 cardNumber = 0;
+    qint32 itemNumber = 0;
+    qint32 serial = 0;
 
-    static SearchKey of(const DocumentRow &row) { return {row.n1, row.n2, row.sn}; }
+    static SearchKey of(const DocumentRow &row) { return {row.cardNumber, row.itemNumber, row.serial}; }
 };
 
 // A search condition written for one run of a search (CDFSet::planSearch), and the way the
@@ -33,6 +33,8 @@ struct SearchPlan
     Route route = Route::AsWritten;
 };
 
+// The recordset of the documents (table FILESERVER).
+//
 // The queries run against table FILESERVER. Every function opens what it needs, runs one
 // prepared statement with bound values and finishes it before returning.
 class CDFSet

@@ -6,6 +6,8 @@
 
 inline constexpr qint32 kFlowSettingsSerial = 1;
 
+// The recordset of the print-shop jobs (table FLOW).
+//
 // The queries run against table FLOW.
 class CFLOWSET
 {

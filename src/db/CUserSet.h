@@ -4,6 +4,8 @@
 
 #include <optional>
 
+// The recordset of the users (table USERS).
+//
 // The queries run against table USERS. Names are matched exactly, without regard to letter case;
 // wildcard characters in a name are plain characters.
 class CUserSet

@@ -5,47 +5,47 @@
 #include <QDateTime>
 #include <QString>
 
-// One row of table Class. s1 is the code as typed, n5 its number, s2 the name, n14 the parent's
-// code (0 = the root "الارشيف"), n12 the parent's name, s4 the row's own serial as text. n6 ... n12
-// are texts although named like numbers.
+// One row of table Class: a classification, known by its code, under the classification whose
+// code is its parent code (0 = the root "الارشيف"). The spare members are columns nothing in the
+// program uses; some spare texts are stored under names that look like numbers.
 struct ClassRow
 {
-    qint32 sn = 0;
-    qint32 n1 = 0;
-    qint32 n2 = 0;
-    qint32 n3 = 0;
-    qint32 n4 = 0;
-    qint32 n5 = 0;
-    QString n6;
-    QString n7;
-    QString n8;
-    QString n9;
-    QString n10;
-    QString n11;
-    QString n12;
-    qint32 n13 = 0;
-    qint32 n14 = 0;
-    qint32 n15 = 0;
-    qint32 n16 = 0;
-    qint32 n17 = 0;
-    qint32 n18 = 0;
-    qint32 n19 = 0;
-    qint32 n20 = 0;
-    QString s1;
-    QString s2;
-    QString s3;
-    QString s4;
-    QString s5;
-    QString s6;
-    QString s7;
-    QString s8;
-    QString s9;
-    QString s10;
-    QDateTime d1;
-    QDateTime d2;
-    double f1 = 0.0;
-    double f2 = 0.0;
-    double f3 = 0.0;
+    qint32 serial = 0; // given by the engine; orders the rows
+    qint32 spareNumber1 = 0;
+    qint32 spareNumber2 = 0;
+    qint32 spareNumber3 = 0;
+    qint32 spareNumber4 = 0;
+    qint32 code = 0; // the number at the start of the code text, 0 without one
+    QString spareText1;
+    QString spareText2;
+    QString spareText3;
+    QString spareText4;
+    QString spareText5;
+    QString spareText6;
+    QString parentName; // as it was when the row was last saved
+    qint32 spareNumber5 = 0;
+    qint32 parentCode = 0;
+    qint32 spareNumber6 = 0;
+    qint32 spareNumber7 = 0;
+    qint32 spareNumber8 = 0;
+    qint32 spareNumber9 = 0;
+    qint32 spareNumber10 = 0;
+    qint32 spareNumber11 = 0;
+    QString codeText; // the code as the user typed it
+    QString name;
+    QString notes;
+    QString serialText; // the row's own serial, shown as its number
+    QString spareText7;
+    QString spareText8;
+    QString spareText9;
+    QString spareText10;
+    QString spareText11;
+    QString spareText12;
+    QDateTime spareDate1;
+    QDateTime spareDate2;
+    double spareDouble1 = 0.0;
+    double spareDouble2 = 0.0;
+    double spareDouble3 = 0.0;
 
     static const TableInfo<ClassRow> &table();
 };

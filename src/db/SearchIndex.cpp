@@ -77,7 +77,7 @@ Status eachRowBatch(QSqlDatabase &conn, const QString &columns,
             return {};
         if (Status s = work(batch); !s)
             return s;
-        after = batch.back().sn;
+        after = batch.back().serial;
     }
 }
 
@@ -147,13 +147,13 @@ Status storeFolded(QSqlDatabase &conn, const DocumentRow &row)
 {
     QSqlQuery del(conn);
     del.prepare(u"DELETE FROM fileserver_folded WHERE sn = ?"_s);
-    del.addBindValue(row.sn);
+    del.addBindValue(row.serial);
     if (Status s = run(del); !s)
         return s;
     QSqlQuery ins(conn);
     ins.prepare(u"INSERT INTO fileserver_folded (sn, s1, s5, s6, m3, m1) VALUES (?, ?, ?, ?, ?, ?)"_s);
-    ins.addBindValue(row.sn);
-    for (const QString *text : {&row.s1, &row.s5, &row.s6, &row.m3, &row.m1})
+    ins.addBindValue(row.serial);
+    for (const QString *text : {&row.classPath, &row.fileName, &row.keywords, &row.description, &row.text})
         ins.addBindValue(fold(*text));
     return run(ins);
 }
@@ -164,13 +164,13 @@ Status store(QSqlDatabase &conn, const DocumentRow &row)
         return s;
     QSqlQuery delClasses(conn);
     delClasses.prepare(u"DELETE FROM fileserver_class WHERE sn = ?"_s);
-    delClasses.addBindValue(row.sn);
+    delClasses.addBindValue(row.serial);
     if (Status s = run(delClasses); !s)
         return s;
     QSqlQuery insClass(conn);
     if (!insClass.prepare(kInsertClass))
         return Status::failure(databaseError(insClass.lastError().text()));
-    return storeClasses(insClass, row.sn, row.s1);
+    return storeClasses(insClass, row.serial, row.classPath);
 }
 
 Status storeNew(QSqlDatabase &conn, const QList<DocumentRow> &rows)
@@ -182,13 +182,13 @@ Status storeNew(QSqlDatabase &conn, const QList<DocumentRow> &rows)
     if (!insClass.prepare(kInsertClass))
         return Status::failure(databaseError(insClass.lastError().text()));
     for (const DocumentRow &row : rows) {
-        ins.bindValue(0, row.sn);
+        ins.bindValue(0, row.serial);
         int i = 1;
-        for (const QString *text : {&row.s1, &row.s5, &row.s6, &row.m3, &row.m1})
+        for (const QString *text : {&row.classPath, &row.fileName, &row.keywords, &row.description, &row.text})
             ins.bindValue(i++, fold(*text));
         if (Status s = run(ins); !s)
             return s;
-        if (Status s = storeClasses(insClass, row.sn, row.s1); !s)
+        if (Status s = storeClasses(insClass, row.serial, row.classPath); !s)
             return s;
     }
     return {};
@@ -237,12 +237,12 @@ Status fill(QSqlDatabase &conn)
 {
     return eachRowBatch(conn, u"sn, s1, s5, s6, m3, m1"_s, [&](const QSqlQuery &rows) {
         DocumentRow row;
-        row.sn = rows.value(0).toInt();
-        row.s1 = rows.value(1).toString();
-        row.s5 = rows.value(2).toString();
-        row.s6 = rows.value(3).toString();
-        row.m3 = rows.value(4).toString();
-        row.m1 = rows.value(5).toString();
+        row.serial = rows.value(0).toInt();
+        row.classPath = rows.value(1).toString();
+        row.fileName = rows.value(2).toString();
+        row.keywords = rows.value(3).toString();
+        row.description = rows.value(4).toString();
+        row.text = rows.value(5).toString();
         return row;
     }, [&](const QList<DocumentRow> &batch) -> Status {
         for (const DocumentRow &row : batch) {
@@ -288,12 +288,12 @@ Status fillClassTable(QSqlDatabase &conn)
         return Status::failure(databaseError(ins.lastError().text()));
     return eachRowBatch(conn, u"sn, s1"_s, [](const QSqlQuery &rows) {
         DocumentRow row;
-        row.sn = rows.value(0).toInt();
-        row.s1 = rows.value(1).toString();
+        row.serial = rows.value(0).toInt();
+        row.classPath = rows.value(1).toString();
         return row;
     }, [&](const QList<DocumentRow> &batch) -> Status {
         for (const DocumentRow &row : batch) {
-            if (Status s = storeClasses(ins, row.sn, row.s1); !s)
+            if (Status s = storeClasses(ins, row.serial, row.classPath); !s)
                 return s;
         }
         return {};

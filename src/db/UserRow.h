@@ -6,12 +6,13 @@
 #include <QString>
 
 // One row of table USERS: the name, the password (an argon2id hash), twelve right codes, the
-// eight workflow permissions ex1 ... ex8 and the classification access list s3. A code is granted
-// when it holds 7.
+// eight workflow permissions and the classification access list. A code is granted when it holds
+// 7. The right codes keep the names the rest of the program knows them by; the spare members are
+// columns nothing in the program uses.
 struct UserRow
 {
     qint32 id = 0;
-    qint32 sn = 0;
+    qint32 serial = 0; // not used by the program
     qint32 FilesBask = 0;
     qint32 ScanneBask = 0;
     qint32 FaxBask = 0;
@@ -26,20 +27,20 @@ struct UserRow
     qint32 printjob = 0;
     QString user;
     QString password;
-    qint32 ex1 = 0;
-    qint32 ex2 = 0;
-    qint32 ex3 = 0;
-    qint32 ex4 = 0;
-    qint32 ex5 = 0;
-    qint32 ex6 = 0;
-    qint32 ex7 = 0;
-    qint32 ex8 = 0;
-    QString s1;
-    QString s2;
-    QString s3;
-    QString s4;
-    QDateTime d1;
-    QDateTime d2;
+    qint32 partyStage = 0; // workflow permissions: see and edit the party stage
+    qint32 printingStage = 0; // the printing stage
+    qint32 bindingStage = 0; // the binding stage
+    qint32 warehouseStage = 0; // the warehouse stage
+    qint32 newJob = 0; // create jobs
+    qint32 editJob = 0; // save changes to jobs
+    qint32 finishJob = 0; // widens the job grid only
+    qint32 deleteJob = 0; // delete jobs
+    QString spareText1;
+    QString spareText2;
+    QString classAccess; // "@code@code@" of the classifications the user may use
+    QString spareText3;
+    QDateTime spareDate1;
+    QDateTime spareDate2;
 
     static const TableInfo<UserRow> &table();
 };

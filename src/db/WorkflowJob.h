@@ -5,74 +5,76 @@
 #include <QDateTime>
 #include <QString>
 
-// One row of table FLOW: a print-shop job (sn > 1), or the settings row (sn = 1) whose s1 ... s10
-// list the units and whose n9 is the last job number issued.
+// One row of table FLOW: a print-shop job (serial > 1), or the settings row (serial 1), which
+// lists the units in publicationName ... printingMachine (empty ones are skipped) and holds the
+// last job number issued. A stage's flag is set when its date is entered; a stage without a date
+// stores 1 January 1999. The spare members are columns nothing in the program uses.
 struct WorkflowJob
 {
-    qint32 sn = 0;
-    qint32 n1 = 0;
-    qint32 n2 = 0;
-    qint32 n3 = 0;
-    qint32 n4 = 0;
-    qint32 n5 = 0;
-    qint32 n6 = 0;
-    qint32 n7 = 0;
-    qint32 n8 = 0;
-    qint32 n9 = 0;
-    qint32 n10 = 0;
-    QString s1;
-    QString s2;
-    QString s3;
-    QString s4;
-    QString s5;
-    QString s6;
-    QString s7;
-    QString s8;
-    QString s9;
-    QString s10;
-    QString s11;
-    QString s12;
-    QString m1;
-    QString m2;
-    QString m3;
-    double g1 = 0.0;
-    double g2 = 0.0;
-    double g3 = 0.0;
-    QDateTime d1;
-    QDateTime d2;
-    QDateTime d3;
-    bool b1 = false;
-    bool b2 = false;
-    bool b3 = false;
-    bool b4 = false;
-    QDateTime d4;
-    QDateTime d5;
-    QDateTime d6;
-    QDateTime d7;
-    QDateTime d8;
-    QDateTime d9;
-    QDateTime d10;
-    QDateTime d11;
-    QDateTime d12;
-    QDateTime d13;
-    QDateTime d14;
-    QDateTime d15;
-    QDateTime d16;
-    double cr1 = 0.0;
-    double cr2 = 0.0;
-    double cr3 = 0.0;
-    double cr4 = 0.0;
-    double cr5 = 0.0;
-    double cr6 = 0.0;
-    double cr7 = 0.0;
-    double cr8 = 0.0;
-    double cr9 = 0.0;
-    double cr10 = 0.0;
-    double cr11 = 0.0;
-    double cr12 = 0.0;
-    double cr13 = 0.0;
-    double cr14 = 0.0;
-    double cr15 = 0.0;
+    qint32 serial = 0; // given by the engine; 1 is the settings row
+    qint32 spareNumber1 = 0;
+    qint32 number = 0; // the job number
+    qint32 quantity = 0;
+    qint32 transferNumber = 0;
+    qint32 receiptRecord = 0;
+    qint32 estimatedDuration = 0;
+    qint32 spareNumber2 = 0;
+    qint32 spareNumber3 = 0;
+    qint32 lastJobNumber = 0; // the settings row: the last job number issued
+    qint32 spareNumber4 = 0;
+    QString publicationName; // the settings row: unit 1, and so on to unit 10
+    QString owner; // whose the publication is
+    QString party;
+    QString partyNotes;
+    QString printingNotes;
+    QString bindingNotes;
+    QString warehouseNotes;
+    QString unit;
+    QString commercial;
+    QString printingMachine;
+    QString spareText1;
+    QString incoming;
+    QString spareText2;
+    QString spareText3;
+    QString spareText4;
+    double spareDouble1 = 0.0;
+    double spareDouble2 = 0.0;
+    double spareDouble3 = 0.0;
+    QDateTime spareDate1;
+    QDateTime spareDate2;
+    QDateTime spareDate3;
+    bool printingDone = false;
+    bool bindingDone = false;
+    bool warehouseDone = false; // a job whose warehouse stage is done is finished
+    bool spareFlag1 = false;
+    QDateTime spareDate4;
+    QDateTime spareDate5;
+    QDateTime deliveryDate;
+    QDateTime printingDate;
+    QDateTime bindingDate;
+    QDateTime warehouseDate;
+    QDateTime spareDate6;
+    QDateTime spareDate7;
+    QDateTime spareDate8;
+    QDateTime spareDate9;
+    QDateTime spareDate10;
+    QDateTime spareDate11;
+    QDateTime spareDate12;
+    double spareCurrency1 = 0.0;
+    double spareCurrency2 = 0.0;
+    double spareCurrency3 = 0.0;
+    double spareCurrency4 = 0.0;
+    double spareCurrency5 = 0.0;
+    double spareCurrency6 = 0.0;
+    double spareCurrency7 = 0.0;
+    double spareCurrency8 = 0.0;
+    double spareCurrency9 = 0.0;
+    double spareCurrency10 = 0.0;
+    double spareCurrency11 = 0.0;
+    double spareCurrency12 = 0.0;
+    double spareCurrency13 = 0.0;
+    double spareCurrency14 = 0.0;
+    double spareCurrency15 = 0.0;
 
     static const TableInfo<WorkflowJob> &table();
 };

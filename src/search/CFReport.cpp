@@ -205,11 +205,11 @@ void CFReport::addImageRow(const ReportHit &hit, const QImage &thumbnail)
         m_thumbnails->setImage(row, ImagePath, hit.number);
     }
     m_thumbnails->setText(row, ImagePath, hit.path);
-    m_thumbnails->setText(row, ImageCard, QString::number(hit.n1));
-    m_thumbnails->setText(row, ImageItem, QString::number(hit.n2));
-    m_thumbnails->setText(row, ImageKeywords, hit.s6);
-    m_thumbnails->setText(row, ImageDescription, hit.m3);
-    m_thumbnails->setText(row, ImageText, hit.m1);
+    m_thumbnails->setText(row, ImageCard, QString::number(hit.cardNumber));
+    m_thumbnails->setText(row, ImageItem, QString::number(hit.itemNumber));
+    m_thumbnails->setText(row, ImageKeywords, hit.keywords);
+    m_thumbnails->setText(row, ImageDescription, hit.description);
+    m_thumbnails->setText(row, ImageText, hit.text);
     for (int c = ImagePath; c <= ImageDescription; ++c)
         m_thumbnails->setBackground(row, c, QColor(kCellColour));
     m_thumbnails->endBatch();
@@ -225,10 +225,10 @@ void CFReport::addTextRow(const ReportHit &hit)
     m_texts->setRowHeight(row, kTextRowHeight);
     m_texts->setBackground(row, TextKeywords, QColor(kCellColour));
     m_texts->setBackground(row, TextBody, QColor(kCellColour));
-    m_texts->setText(row, TextBody, hit.m1);
-    m_texts->setText(row, TextKeywords, hit.s6);
-    m_texts->setText(row, TextCard, QString::number(hit.n1));
-    m_texts->setText(row, TextItem, QString::number(hit.n2));
+    m_texts->setText(row, TextBody, hit.text);
+    m_texts->setText(row, TextKeywords, hit.keywords);
+    m_texts->setText(row, TextCard, QString::number(hit.cardNumber));
+    m_texts->setText(row, TextItem, QString::number(hit.itemNumber));
     m_texts->endBatch();
 }
 

@@ -12,6 +12,8 @@ class QDateEdit;
 class QLineEdit;
 class QPushButton;
 
+// The archive search dialog.
+//
 // "بحث": describes what to find in the archive and hands the query on; the hits are shown by the
 // report window the main window opens for every search. The form is made once and only hidden
 // when closed, so its values stay from one search to the next.

@@ -68,11 +68,11 @@ PermittedClasses PermittedClasses::of(const QList<ClassRow> &classes, const QStr
 {
     PermittedClasses p;
     for (const ClassRow &row : classes) {
-        if (!accessList.contains(u'@' + row.s1 + u'@'))
+        if (!accessList.contains(u'@' + row.codeText + u'@'))
             continue;
-        p.codes.append(row.s1);
-        p.comboItems.append(row.s1 + u' ' + row.s2);
-        p.jetCondition += (p.jetCondition.isEmpty() ? u" s1 LIKE '*@"_s : u" OR   s1 LIKE '*@"_s) + row.s1 + u"@*' "_s;
+        p.codes.append(row.codeText);
+        p.comboItems.append(row.codeText + u' ' + row.name);
+        p.jetCondition += (p.jetCondition.isEmpty() ? u" s1 LIKE '*@"_s : u" OR   s1 LIKE '*@"_s) + row.codeText + u"@*' "_s;
     }
     return p;
 }

@@ -97,13 +97,13 @@ ReportHit hitOf(const DocumentRow &row, const QString &fileServer)
 {
     ReportHit hit;
     hit.path = Archiver::storedPath(fileServer, row);
-    hit.n1 = row.n1;
-    hit.n2 = row.n2;
-    hit.n3 = row.n3;
-    hit.s6 = row.s6;
-    hit.m3 = row.m3;
-    hit.m1 = row.m1;
-    hit.s8 = row.s8;
+    hit.cardNumber = row.cardNumber;
+    hit.itemNumber = row.itemNumber;
+    hit.kind = row.kind;
+    hit.keywords = row.keywords;
+    hit.description = row.description;
+    hit.text = row.text;
+    hit.extension = row.extension;
     return hit;
 }
 
@@ -170,13 +170,13 @@ private:
 
 QImage ReportRun::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const
 {
-    const QString icon = reportIconFile(hit.n3, hit.s8);
+    const QString icon = reportIconFile(hit.kind, hit.extension);
     if (icon.isEmpty())
         return cache.get(hit.path);
     const QString iconPath = m_job.program + icon;
     if (QFileInfo::exists(iconPath))
         return cache.get(iconPath);
-    return Thumbnail::compose(standInIcon(hit.n3));
+    return Thumbnail::compose(standInIcon(hit.kind));
 }
 
 void ReportRun::run()
@@ -229,7 +229,7 @@ void ReportRun::run()
             int slot = shared.imageRows.load();
             for (qsizetype k = first; k < last; ++k) {
                 const DocumentRow &row = page->at(k);
-                if (!isImageRow(row.n3))
+                if (!isImageRow(row.kind))
                     continue;
                 if (slot++ < m_job.thumbnailLimit) {
                     thumbnails[size_t(k - first)] = std::async(std::launch::async, [this, &cache, hit = hitOf(row, m_job.fileServer)] {
@@ -245,14 +245,14 @@ void ReportRun::run()
                     end(j, after, false);
                     return;
                 }
-                if (isImageRow(row.n3)) {
+                if (isImageRow(row.kind)) {
                     ReportHit hit = hitOf(row, m_job.fileServer);
                     const int index = shared.imageRows++;
                     hit.number = index < m_job.thumbnailLimit ? index : -1;
                     std::future<QImage> &made = thumbnails[size_t(k - first)];
                     const QImage thumbnail = hit.number >= 0 && made.valid() ? made.get() : QImage();
                     imageRow(hit, thumbnail);
-                } else if (row.n3 == KindText) {
+                } else if (row.kind == KindText) {
                     ReportHit hit = hitOf(row, m_job.fileServer);
                     hit.number = shared.textRows++;
                     textRow(hit);

@@ -15,14 +15,14 @@
 // One hit of a report as the report window shows it.
 struct ReportHit
 {
-    QString path;     // the archived file in the file store
-    qint32 n1 = 0;    // card number
-    qint32 n2 = 0;    // item number
-    qint32 n3 = 0;    // kind
-    QString s6;       // keywords
-    QString m3;       // description
-    QString m1;       // text
-    QString s8;       // upper-case extension
+    QString path; // the archived file in the file store
+    qint32 cardNumber = 0;
+    qint32 itemNumber = 0;
+    qint32 kind = 0;
+    QString keywords;
+    QString description;
+    QString text;
+    QString extension; // upper case
     // Image rows: the thumbnail slot, -1 past the last slot. Text rows: the running number.
     int number = 0;
 };

@@ -68,7 +68,7 @@ Login::Answer Login::attempt(AppState &state, const Database &db, const QString 
         return {Outcome::WrongPassword, wrongPasswordMessage()};
 
     state.storedUser = row.user;
-    state.classAccess = row.s3;
+    state.classAccess = row.classAccess;
     state.rights.filesBask = row.FilesBask;
     state.rights.constant = row.constant;
     state.rights.classes = row.classes;
@@ -78,7 +78,7 @@ Login::Answer Login::attempt(AppState &state, const Database &db, const QString 
     state.rights.docmod = row.docmod;
     state.rights.printjob = row.printjob;
     state.workflowUser = false;
-    for (qint32 p : {row.ex1, row.ex2, row.ex3, row.ex4, row.ex5, row.ex6, row.ex7, row.ex8})
+    for (qint32 p : {row.partyStage, row.printingStage, row.bindingStage, row.warehouseStage, row.newJob, row.editJob, row.finishJob, row.deleteJob})
         state.workflowUser = state.workflowUser || isGranted(p);
     state.showHelp = showHelp;
     // A name that cannot be remembered does not stop the login.

@@ -35,11 +35,11 @@ Result<qint32> addUser(const Database &db, const NewUser &user)
     UserRow row;
     row.user = name;
     row.password = *hash;
-    row.s3 = ClassPath::make(user.classCodes);
+    row.classAccess = ClassPath::make(user.classCodes);
     const qint32 right = user.allRights ? kGranted : 0;
     for (qint32 *code : {&row.FilesBask, &row.ScanneBask, &row.FaxBask, &row.constant, &row.classes, &row.docser,
-                         &row.fileser, &row.docnew, &row.docadd, &row.docdel, &row.docmod, &row.printjob, &row.ex1,
-                         &row.ex2, &row.ex3, &row.ex4, &row.ex5, &row.ex6, &row.ex7, &row.ex8})
+                         &row.fileser, &row.docnew, &row.docadd, &row.docdel, &row.docmod, &row.printjob, &row.partyStage,
+                         &row.printingStage, &row.bindingStage, &row.warehouseStage, &row.newJob, &row.editJob, &row.finishJob, &row.deleteJob})
         *code = right;
 
     Result<qint32> id = CUserSet(db).insert(row);

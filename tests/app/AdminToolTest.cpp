@@ -121,12 +121,12 @@ TEST_F(AdminTool, ClassAndUserCommandsWriteTheirRows)
     ASSERT_TRUE(database.ok()) << database.error().toStdString();
     const Result<std::optional<ClassRow>> row = CClaSet(*database).byCode(55);
     ASSERT_TRUE(row.ok() && row->has_value());
-    EXPECT_EQ((*row)->n14, 5);
-    EXPECT_EQ((*row)->n12, QStringLiteral("مراسلات"));
-    EXPECT_EQ((*row)->s4, QString::number((*row)->sn));
+    EXPECT_EQ((*row)->parentCode, 5);
+    EXPECT_EQ((*row)->parentName, QStringLiteral("مراسلات"));
+    EXPECT_EQ((*row)->serialText, QString::number((*row)->serial));
     const Result<std::optional<UserRow>> clerk = CUserSet(*database).byName(QStringLiteral("CLERK"));
     ASSERT_TRUE(clerk.ok() && clerk->has_value());
-    EXPECT_EQ((*clerk)->s3, QStringLiteral("@5@55@"));
+    EXPECT_EQ((*clerk)->classAccess, QStringLiteral("@5@55@"));
     EXPECT_EQ((*clerk)->docadd, 0);
     EXPECT_TRUE(QFileInfo(db() + QStringLiteral("/USERS/CLERK")).isDir());
     Database::closeThreadConnections();
@@ -168,8 +168,8 @@ TEST_F(AdminTool, FeedAndMemoCommandsWriteTheSettingsAndTheRow)
     const Result<QList<DocumentRow>> reminders = CDFSet(*database).activeReminders(QStringLiteral("MASTER"));
     ASSERT_TRUE(reminders.ok());
     ASSERT_EQ(reminders->size(), 1);
-    EXPECT_EQ(reminders->at(0).s11, QStringLiteral("راجع"));
-    EXPECT_EQ(reminders->at(0).d3.date(), QDate(2026, 12, 9));
+    EXPECT_EQ(reminders->at(0).reminderText, QStringLiteral("راجع"));
+    EXPECT_EQ(reminders->at(0).reminderTime.date(), QDate(2026, 12, 9));
     EXPECT_NE(admin({QStringLiteral("memo"), QStringLiteral("--card"), QStringLiteral("1"), QStringLiteral("--item"),
                      QStringLiteral("9"), QStringLiteral("--to"), QStringLiteral("MASTER")},
                     m_home)

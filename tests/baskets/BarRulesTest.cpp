@@ -172,7 +172,7 @@ QStringList codes(const ClassLevel &level)
 {
     QStringList out;
     for (const ClassRow &row : level.rows)
-        out.append(row.s1);
+        out.append(row.codeText);
     return out;
 }
 

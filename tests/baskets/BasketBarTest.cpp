@@ -78,15 +78,15 @@ protected:
     void addMemo(const QString &to, const QDateTime &when, const QString &file, bool active = true)
     {
         DocumentRow row;
-        row.n1 = 1;
-        row.n2 = ++m_items;
-        row.n3 = 1;
-        row.s5 = file;
-        row.s6 = u"كلمات"_s;
-        row.s10 = to;
-        row.s11 = u"راجع "_s + file;
-        row.d3 = when;
-        row.b1 = active;
+        row.cardNumber = 1;
+        row.itemNumber = ++m_items;
+        row.kind = 1;
+        row.fileName = file;
+        row.keywords = u"كلمات"_s;
+        row.reminderUser = to;
+        row.reminderText = u"راجع "_s + file;
+        row.reminderTime = when;
+        row.reminderActive = active;
         ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
     }
 

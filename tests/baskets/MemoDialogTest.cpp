@@ -29,14 +29,14 @@ protected:
         ASSERT_TRUE(addUser(m_archive.db(), clerk).ok());
 
         DocumentRow row;
-        row.n1 = 9;
-        row.n2 = 2;
-        row.n3 = KindFile;
-        row.s1 = u"@1@"_s;
-        row.s5 = u"محضر.pdf"_s;
-        row.s6 = u"اجتماع"_s;
-        row.s7 = u"Ser1"_s;
-        row.d2 = QDate(2026, 5, 6).startOfDay();
+        row.cardNumber = 9;
+        row.itemNumber = 2;
+        row.kind = KindFile;
+        row.classPath = u"@1@"_s;
+        row.fileName = u"محضر.pdf"_s;
+        row.keywords = u"اجتماع"_s;
+        row.seriesFolder = u"Ser1"_s;
+        row.archivingDate = QDate(2026, 5, 6).startOfDay();
         const Result<qint32> sn = CDFSet(m_archive.db()).insert(row);
         ASSERT_TRUE(sn.ok());
         m_sn = *sn;
@@ -86,19 +86,19 @@ TEST_F(MemoDialog, SaveWritesTheFourColumnsAndStaysOpen)
     QTest::mouseClick(dlg.saveButton(), Qt::LeftButton);
 
     DocumentRow row = stored();
-    EXPECT_EQ(row.s10, u"Clerk"_s);
-    EXPECT_EQ(row.s11, u"اتصل بالمحامي"_s);
-    EXPECT_EQ(row.d3, when);
-    EXPECT_TRUE(row.b1);
-    EXPECT_EQ(row.d2, QDate(2026, 5, 6).startOfDay()) << "the entry date is never written";
+    EXPECT_EQ(row.reminderUser, u"Clerk"_s);
+    EXPECT_EQ(row.reminderText, u"اتصل بالمحامي"_s);
+    EXPECT_EQ(row.reminderTime, when);
+    EXPECT_TRUE(row.reminderActive);
+    EXPECT_EQ(row.archivingDate, QDate(2026, 5, 6).startOfDay()) << "the entry date is never written";
     EXPECT_EQ(dlg.result(), 0) << "saving does not end the dialog";
 
     // Saving again with the box off keeps the memo but ends the reminder.
     dlg.remindBox()->setChecked(false);
     dlg.save();
     row = stored();
-    EXPECT_EQ(row.s11, u"اتصل بالمحامي"_s);
-    EXPECT_FALSE(row.b1);
+    EXPECT_EQ(row.reminderText, u"اتصل بالمحامي"_s);
+    EXPECT_FALSE(row.reminderActive);
     EXPECT_TRUE(CDFSet(m_archive.db()).activeReminders(u"CLERK"_s)->isEmpty());
 
     // A new dialog shows what was saved.
@@ -120,7 +120,7 @@ TEST_F(MemoDialog, ARowNumberWithoutARowSaysSoAndWritesNothing)
     dlg.remindBox()->setChecked(true);
     dlg.save();
     EXPECT_FALSE(CDFSet(m_archive.db()).rowBySerial(m_sn + 50)->has_value());
-    EXPECT_TRUE(stored().s10.isEmpty());
+    EXPECT_TRUE(stored().reminderUser.isEmpty());
 
     for (const qint32 notARow : {0, -3}) {
         CMemoDlg bad(m_archive.db(), {notARow});
@@ -140,12 +140,12 @@ TEST_F(MemoDialog, AReminderForANameThatIsNoUserIsSavedOnlyWhenConfirmed)
     MessageBox::setNextAnswer(QMessageBox::No);
     dlg.save();
     ASSERT_EQ(MessageBox::takeShown().size(), 1);
-    EXPECT_TRUE(stored().s10.isEmpty()) << "nothing written after No";
+    EXPECT_TRUE(stored().reminderUser.isEmpty()) << "nothing written after No";
 
     MessageBox::setNextAnswer(QMessageBox::Yes);
     dlg.save();
     EXPECT_EQ(MessageBox::takeShown().size(), 1);
-    EXPECT_EQ(stored().s10, u"Clrek"_s) << "stored as typed";
+    EXPECT_EQ(stored().reminderUser, u"Clrek"_s) << "stored as typed";
 
     // A user's name in any letter case, or no reminder at all, asks nothing.
     dlg.addresseeBox()->setEditText(u"clerk"_s);
@@ -154,5 +154,5 @@ TEST_F(MemoDialog, AReminderForANameThatIsNoUserIsSavedOnlyWhenConfirmed)
     dlg.remindBox()->setChecked(false);
     dlg.save();
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
-    EXPECT_EQ(stored().s10, u"Nobody"_s);
+    EXPECT_EQ(stored().reminderUser, u"Nobody"_s);
 }

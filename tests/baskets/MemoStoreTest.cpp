@@ -14,18 +14,18 @@ protected:
     qint32 addItem()
     {
         DocumentRow row;
-        row.n1 = 4;
-        row.n2 = 1;
-        row.n3 = KindImage;
-        row.s1 = u"@3@"_s;
-        row.s2 = u"بطاقة"_s;
-        row.s5 = u"عقد ايجار.jpg"_s;
-        row.s6 = u"عقد، ايجار"_s;
-        row.s7 = u"Ser1"_s;
-        row.s8 = u"JPG"_s;
-        row.m3 = u"وصف"_s;
-        row.d1 = QDate(2026, 3, 1).startOfDay();
-        row.d2 = QDate(2026, 3, 2).startOfDay();
+        row.cardNumber = 4;
+        row.itemNumber = 1;
+        row.kind = KindImage;
+        row.classPath = u"@3@"_s;
+        row.cardName = u"بطاقة"_s;
+        row.fileName = u"عقد ايجار.jpg"_s;
+        row.keywords = u"عقد، ايجار"_s;
+        row.seriesFolder = u"Ser1"_s;
+        row.extension = u"JPG"_s;
+        row.description = u"وصف"_s;
+        row.cardDate = QDate(2026, 3, 1).startOfDay();
+        row.archivingDate = QDate(2026, 3, 2).startOfDay();
         const Result<qint32> sn = CDFSet(db()).insert(row);
         EXPECT_TRUE(sn.ok()) << sn.error().toStdString();
         return sn.ok() ? *sn : 0;
@@ -44,7 +44,7 @@ protected:
         const Result<QList<DocumentRow>> rows = CDFSet(db()).activeReminders(user);
         EXPECT_TRUE(rows.ok()) << rows.error().toStdString();
         for (const DocumentRow &r : rows.ok() ? *rows : QList<DocumentRow>())
-            serials.append(r.sn);
+            serials.append(r.serial);
         return serials;
     }
 };
@@ -84,12 +84,12 @@ TEST_P(MemoRows, TheFourColumnsRoundTripAndNothingElseChanges)
 
     const std::optional<DocumentRow> after = row(sn);
     ASSERT_TRUE(after);
-    EXPECT_EQ(after->n1, before->n1);
-    EXPECT_EQ(after->s1, before->s1);
-    EXPECT_EQ(after->s5, before->s5);
-    EXPECT_EQ(after->s6, before->s6);
-    EXPECT_EQ(after->m3, before->m3);
-    EXPECT_EQ(after->d2, before->d2);
+    EXPECT_EQ(after->cardNumber, before->cardNumber);
+    EXPECT_EQ(after->classPath, before->classPath);
+    EXPECT_EQ(after->fileName, before->fileName);
+    EXPECT_EQ(after->keywords, before->keywords);
+    EXPECT_EQ(after->description, before->description);
+    EXPECT_EQ(after->archivingDate, before->archivingDate);
 
     // The side bar finds it for the addressee whatever the letter case of the login name.
     EXPECT_EQ(listedFor(u"CLERK"_s), QList<qint32>{sn});
@@ -107,10 +107,10 @@ TEST_P(MemoRows, RemindOffKeepsTheMemoButTakesItOffTheList)
     EXPECT_TRUE(listedFor(u"CLERK"_s).isEmpty());
     const std::optional<DocumentRow> after = row(sn);
     ASSERT_TRUE(after);
-    EXPECT_EQ(after->s10, u"Clerk"_s);
-    EXPECT_EQ(after->s11, u"نص"_s);
-    EXPECT_EQ(after->d3, kReminder);
-    EXPECT_FALSE(after->b1);
+    EXPECT_EQ(after->reminderUser, u"Clerk"_s);
+    EXPECT_EQ(after->reminderText, u"نص"_s);
+    EXPECT_EQ(after->reminderTime, kReminder);
+    EXPECT_FALSE(after->reminderActive);
 }
 
 TEST_P(MemoRows, SavingAgainKeepsTheLatestValues)
@@ -121,9 +121,9 @@ TEST_P(MemoRows, SavingAgainKeepsTheLatestValues)
     ASSERT_TRUE(MemoStore(db()).write(sn, {u"O'Neil"_s, u"ثان"_s, later, true}).ok());
     const std::optional<DocumentRow> after = row(sn);
     ASSERT_TRUE(after);
-    EXPECT_EQ(after->s10, u"O'Neil"_s) << "a typed name is stored as typed, quote included";
-    EXPECT_EQ(after->s11, u"ثان"_s);
-    EXPECT_EQ(after->d3, later);
+    EXPECT_EQ(after->reminderUser, u"O'Neil"_s) << "a typed name is stored as typed, quote included";
+    EXPECT_EQ(after->reminderText, u"ثان"_s);
+    EXPECT_EQ(after->reminderTime, later);
     EXPECT_TRUE(listedFor(u"CLERK"_s).isEmpty());
     EXPECT_EQ(listedFor(u"O'NEIL"_s), QList<qint32>{sn});
 }
@@ -148,8 +148,8 @@ TEST_P(MemoRows, ANumberWithoutARowSaysSoAndWritesNothing)
     EXPECT_FALSE(store.write(kCounterRowSerial, {u"Clerk"_s, u"نص"_s, kReminder, true}).ok());
     const std::optional<DocumentRow> counter = row(kCounterRowSerial);
     ASSERT_TRUE(counter);
-    EXPECT_TRUE(counter->s10.isEmpty());
-    EXPECT_FALSE(counter->b1);
+    EXPECT_TRUE(counter->reminderUser.isEmpty());
+    EXPECT_FALSE(counter->reminderActive);
 }
 
 DOVRELLE_ON_BOTH_ENGINES(MemoRows);

@@ -78,7 +78,7 @@ protected:
         const Result<QList<DocumentRow>> rows = CDFSet(db()).search(SqlCondition::raw(QStringLiteral("n1 > 0")));
         EXPECT_TRUE(rows.ok()) << rows.error().toStdString();
         for (const DocumentRow &r : *rows)
-            out[r.n1].append(r);
+            out[r.cardNumber].append(r);
         return out;
     }
 
@@ -124,9 +124,9 @@ TEST_P(ArchivingProcesses, ThreeWorkstationsArchivingAtOnceShareOneConsistentSto
     for (const auto &[card, rows] : all) {
         ASSERT_EQ(rows.size(), 1) << card;
         const QString stored = Archiver::storedPath(archive().fileServerFolder(), rows[0]);
-        EXPECT_EQ(QFileInfo(stored).size(), rows[0].n6) << stored.toStdString();
-        seriesBytes[rows[0].s7] += rows[0].n6;
-        highestSeries = std::max(highestSeries, rows[0].s7.mid(3).toInt());
+        EXPECT_EQ(QFileInfo(stored).size(), rows[0].size) << stored.toStdString();
+        seriesBytes[rows[0].seriesFolder] += rows[0].size;
+        highestSeries = std::max(highestSeries, rows[0].seriesFolder.mid(3).toInt());
     }
     // No series holds more than the budget, and the stored series number is the last one used.
     for (const auto &[series, bytes] : seriesBytes)
@@ -206,7 +206,7 @@ TEST_P(ArchivingProcesses, KilledArchivingLeavesNoHalfCardAndEveryFileArrives)
             if (!QFileInfo::exists(stored))
                 missing.insert(stored);
             else
-                EXPECT_EQ(QFileInfo(stored).size(), r.n6) << "a stored file is cut: " << stored.toStdString();
+                EXPECT_EQ(QFileInfo(stored).size(), r.size) << "a stored file is cut: " << stored.toStdString();
         }
     }
     EXPECT_EQ(halfCards, 0);

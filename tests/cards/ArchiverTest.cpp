@@ -66,7 +66,7 @@ protected:
         return *CopyHandOff(m_folders.program, CopyHandOff::Copier::Archive).pending();
     }
 
-    qint32 counter() { return CDFSet(db()).counterRow()->n9; }
+    qint32 counter() { return CDFSet(db()).counterRow()->lastCardNumber; }
 
     QTemporaryDir m_sources;
     Archiver::Folders m_folders;
@@ -89,13 +89,13 @@ TEST_P(Archiving, SeriesRollsOverWhereTheBudgetIsExceeded)
     EXPECT_EQ(*card, 1);
     const QList<DocumentRow> rows = rowsOf(1);
     ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0].s7, QStringLiteral("Ser1"));
-    EXPECT_EQ(rows[1].s7, QStringLiteral("Ser1"));
-    EXPECT_EQ(rows[2].s7, QStringLiteral("Ser2"));
-    EXPECT_EQ(rows[2].s1, QStringLiteral("@12@7@"));
-    EXPECT_EQ(rows[2].n6, 50);
-    EXPECT_EQ(rows[2].d1.date(), QDate(2026, 3, 5));
-    EXPECT_EQ(rows[2].d2.date(), QDate::currentDate());
+    EXPECT_EQ(rows[0].seriesFolder, QStringLiteral("Ser1"));
+    EXPECT_EQ(rows[1].seriesFolder, QStringLiteral("Ser1"));
+    EXPECT_EQ(rows[2].seriesFolder, QStringLiteral("Ser2"));
+    EXPECT_EQ(rows[2].classPath, QStringLiteral("@12@7@"));
+    EXPECT_EQ(rows[2].size, 50);
+    EXPECT_EQ(rows[2].cardDate.date(), QDate(2026, 3, 5));
+    EXPECT_EQ(rows[2].archivingDate.date(), QDate::currentDate());
     EXPECT_EQ(SettingsFiles::readSeriesNumber(m_folders.database), 2);
     EXPECT_TRUE(QFileInfo(m_folders.fileServer + QStringLiteral("/Ser2")).isDir());
 
@@ -114,15 +114,15 @@ TEST_P(Archiving, OversizeFilesAndAZeroBudgetEachTakeASeries)
     CardDraft big = draftWith({makeFile(QStringLiteral("big.pdf"), 150), makeFile(QStringLiteral("small.pdf"), 10)});
     ASSERT_TRUE(archiver().archiveNew(big).ok());
     QList<DocumentRow> rows = rowsOf(1);
-    EXPECT_EQ(rows[0].s7, QStringLiteral("Ser2"));
-    EXPECT_EQ(rows[1].s7, QStringLiteral("Ser3"));
+    EXPECT_EQ(rows[0].seriesFolder, QStringLiteral("Ser2"));
+    EXPECT_EQ(rows[1].seriesFolder, QStringLiteral("Ser3"));
 
     ASSERT_TRUE(SettingsFiles::writeSeriesBudget(m_folders.database, 0).ok());
     CardDraft zero = draftWith({makeFile(QStringLiteral("x.txt"), 1), makeFile(QStringLiteral("y.txt"), 1)});
     ASSERT_TRUE(archiver().archiveNew(zero).ok());
     rows = rowsOf(2);
-    EXPECT_EQ(rows[0].s7, QStringLiteral("Ser4"));
-    EXPECT_EQ(rows[1].s7, QStringLiteral("Ser5"));
+    EXPECT_EQ(rows[0].seriesFolder, QStringLiteral("Ser4"));
+    EXPECT_EQ(rows[1].seriesFolder, QStringLiteral("Ser5"));
     EXPECT_EQ(SettingsFiles::readSeriesNumber(m_folders.database), 5);
 }
 
@@ -135,17 +135,17 @@ TEST_P(Archiving, KindsAndTypeCodesFollowTheName)
     ASSERT_TRUE(archiver().archiveNew(d).ok());
     const QList<DocumentRow> rows = rowsOf(1);
     ASSERT_EQ(rows.size(), 4);
-    EXPECT_EQ(rows[0].n3, KindFile);
-    EXPECT_EQ(rows[0].s8, QStringLiteral("PNG"));
-    EXPECT_EQ(rows[0].n5, 19);
-    EXPECT_EQ(rows[1].n3, KindImage);
-    EXPECT_EQ(rows[1].s8, QStringLiteral("PNG"));
-    EXPECT_EQ(rows[1].n5, 19);
-    EXPECT_EQ(rows[2].s8, QString());
-    EXPECT_EQ(rows[2].n5, 14);
-    EXPECT_EQ(rows[3].n3, KindFolder);
-    EXPECT_EQ(rows[3].n5, 3);
-    EXPECT_EQ(rows[3].n6, 5);
+    EXPECT_EQ(rows[0].kind, KindFile);
+    EXPECT_EQ(rows[0].extension, QStringLiteral("PNG"));
+    EXPECT_EQ(rows[0].typeCode, 19);
+    EXPECT_EQ(rows[1].kind, KindImage);
+    EXPECT_EQ(rows[1].extension, QStringLiteral("PNG"));
+    EXPECT_EQ(rows[1].typeCode, 19);
+    EXPECT_EQ(rows[2].extension, QString());
+    EXPECT_EQ(rows[2].typeCode, 14);
+    EXPECT_EQ(rows[3].kind, KindFolder);
+    EXPECT_EQ(rows[3].typeCode, 3);
+    EXPECT_EQ(rows[3].size, 5);
 }
 
 TEST_P(Archiving, OnlyALowerCasePageTakesItsCompanionFolder)
@@ -172,10 +172,10 @@ TEST_P(Archiving, TextsAreNumberedApartAndTouchNoCopyList)
     ASSERT_TRUE(archiver().archiveNew(d).ok());
     const QList<DocumentRow> rows = rowsOf(1);
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].n3, KindText);
-    EXPECT_EQ(rows[1].n2, 2);
-    EXPECT_EQ(rows[1].m1, QStringLiteral("النص الثالث"));
-    EXPECT_EQ(rows[1].s6, QStringLiteral("k3"));
+    EXPECT_EQ(rows[0].kind, KindText);
+    EXPECT_EQ(rows[1].itemNumber, 2);
+    EXPECT_EQ(rows[1].text, QStringLiteral("النص الثالث"));
+    EXPECT_EQ(rows[1].keywords, QStringLiteral("k3"));
     EXPECT_FALSE(QFile::exists(CopyHandOff(m_folders.program, CopyHandOff::Copier::Archive).listPath()));
 }
 
@@ -221,13 +221,13 @@ TEST_P(Archiving, SavingKeepsRemovesAndAddsItems)
 
     QList<qint32> files, texts;
     for (const DocumentRow &r : rowsOf(1)) {
-        (r.n3 == KindText ? texts : files).append(r.n2);
-        EXPECT_EQ(r.s2, QStringLiteral("اسم جديد"));
+        (r.kind == KindText ? texts : files).append(r.itemNumber);
+        EXPECT_EQ(r.cardName, QStringLiteral("اسم جديد"));
     }
     EXPECT_EQ(files, (QList<qint32>{1, 3, 4}));
     EXPECT_EQ(texts, (QList<qint32>{1, 2}));
-    EXPECT_EQ(CDFSet(db()).textRows(1)->at(1).m1, QStringLiteral("ج"));
-    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->at(0).s6, QStringLiteral("مفتاح"));
+    EXPECT_EQ(CDFSet(db()).textRows(1)->at(1).text, QStringLiteral("ج"));
+    EXPECT_EQ(CDFSet(db()).nonTextRows(1)->at(0).keywords, QStringLiteral("مفتاح"));
     EXPECT_EQ(pendingOrders().last().prefix, QStringLiteral("1&4&"));
 
     // A stored file that cannot be deleted once its row is gone is reported and logged for
@@ -256,8 +256,8 @@ TEST_P(Archiving, AFileOver2GiBKeepsItsSizeInTheRowAndTheSeries)
     ASSERT_EQ(d.files[0].size, kThreeGiB);
     ASSERT_TRUE(archiver().archiveNew(d).ok());
     const DocumentRow row = rowsOf(1).at(0);
-    EXPECT_EQ(row.n6, kThreeGiB);
-    EXPECT_EQ(*CDFSet(db()).bytesInSeries(row.s7), kThreeGiB);
+    EXPECT_EQ(row.size, kThreeGiB);
+    EXPECT_EQ(*CDFSet(db()).bytesInSeries(row.seriesFolder), kThreeGiB);
 }
 
 TEST_P(Archiving, ASaveThatFailsDeletesNoStoredFile)

@@ -39,9 +39,9 @@ TEST_P(Editor, AddsGoUnderTheParentCodeThatNewKeeps)
     ClassEditor e(db());
     // An empty parent field files at the top, under the archive.
     const qint32 top = addWith(e, QStringLiteral("12"), QStringLiteral("المراسلات"));
-    EXPECT_EQ(byCode(12).n14, 0);
-    EXPECT_EQ(byCode(12).n12, QStringLiteral("الارشيف"));
-    EXPECT_EQ(byCode(12).s4, QString::number(top));
+    EXPECT_EQ(byCode(12).parentCode, 0);
+    EXPECT_EQ(byCode(12).parentName, QStringLiteral("الارشيف"));
+    EXPECT_EQ(byCode(12).serialText, QString::number(top));
 
     // "0" typed on row 12 makes it the parent of the next adds, and New keeps it.
     e.pickParent(QStringLiteral("12"), QStringLiteral("المراسلات"));
@@ -54,8 +54,8 @@ TEST_P(Editor, AddsGoUnderTheParentCodeThatNewKeeps)
     addWith(e, QStringLiteral("32"), QStringLiteral("صادرة"));
     addWith(e, QStringLiteral("33"), QStringLiteral("داخلية"));
     for (qint32 code : {31, 32, 33}) {
-        EXPECT_EQ(byCode(code).n14, 12) << code;
-        EXPECT_EQ(byCode(code).n12, QStringLiteral("المراسلات")) << code;
+        EXPECT_EQ(byCode(code).parentCode, 12) << code;
+        EXPECT_EQ(byCode(code).parentName, QStringLiteral("المراسلات")) << code;
     }
     EXPECT_EQ(*ClassTree(db()).pathOfNames(32), QStringLiteral("الارشيف/المراسلات/صادرة"));
     EXPECT_EQ(ClassTree(db()).children(12)->size(), 3);
@@ -84,15 +84,15 @@ TEST_P(Editor, DuplicateCodesWriteNothingOnAddAndOnEdit)
     e.fields().code = QStringLiteral("5");
     EXPECT_EQ(e.edit().kind, ClassEditor::Outcome::Warning);
     EXPECT_EQ(e.fields().code, QStringLiteral("5")) << "a failed edit keeps the typed values";
-    EXPECT_EQ(byCode(6).s2, QStringLiteral("فواتير"));
+    EXPECT_EQ(byCode(6).name, QStringLiteral("فواتير"));
 
     // Editing keeps the serial and s4.
     e.fields().code = QStringLiteral("7");
     e.fields().name = QStringLiteral("فواتير الموردين");
     ASSERT_EQ(e.edit().kind, ClassEditor::Outcome::Done);
-    EXPECT_EQ(byCode(7).sn, other);
-    EXPECT_EQ(byCode(7).s4, QString::number(other));
-    EXPECT_EQ(byCode(7).s2, QStringLiteral("فواتير الموردين"));
+    EXPECT_EQ(byCode(7).serial, other);
+    EXPECT_EQ(byCode(7).serialText, QString::number(other));
+    EXPECT_EQ(byCode(7).name, QStringLiteral("فواتير الموردين"));
 }
 
 TEST_P(Editor, DeleteIsRefusedWhileDocumentsAreFiledUnderTheCode)
@@ -102,8 +102,8 @@ TEST_P(Editor, DeleteIsRefusedWhileDocumentsAreFiledUnderTheCode)
     e.pickParent(QStringLiteral("5"), QStringLiteral("أب"));
     addWith(e, QStringLiteral("55"), QStringLiteral("ابن"));
     DocumentRow row;
-    row.n1 = 1;
-    row.s1 = QStringLiteral("@55@");
+    row.cardNumber = 1;
+    row.classPath = QStringLiteral("@55@");
     ASSERT_TRUE(CDFSet(db()).insert(row).ok());
 
     e.fields().code = QStringLiteral("55");

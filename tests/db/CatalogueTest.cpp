@@ -18,12 +18,12 @@ protected:
                   const QString &name = QStringLiteral("card"))
     {
         DocumentRow row;
-        row.n1 = card;
-        row.n2 = item;
-        row.n3 = kind;
-        row.s1 = path;
-        row.s2 = name;
-        row.d1 = QDateTime(QDate(2026, 1, 15), QTime(0, 0));
+        row.cardNumber = card;
+        row.itemNumber = item;
+        row.kind = kind;
+        row.classPath = path;
+        row.cardName = name;
+        row.cardDate = QDateTime(QDate(2026, 1, 15), QTime(0, 0));
         const Result<qint32> sn = CDFSet(db()).insert(row);
         EXPECT_TRUE(sn.ok()) << sn.error().toStdString();
         return sn.ok() ? *sn : 0;
@@ -35,7 +35,7 @@ protected:
         std::set<qint32> out;
         if (rows.ok()) {
             for (const DocumentRow &r : *rows)
-                out.insert(r.n1);
+                out.insert(r.cardNumber);
         }
         return out;
     }
@@ -47,21 +47,21 @@ TEST_P(Catalogue, FreshArchiveHasItsCounterRowSettingsRowAndMaster)
 {
     const Result<DocumentRow> counter = CDFSet(db()).counterRow();
     ASSERT_TRUE(counter.ok()) << counter.error().toStdString();
-    EXPECT_EQ(counter->sn, 1);
-    EXPECT_EQ(counter->n9, 0);
-    EXPECT_LE(counter->n1, 0);
+    EXPECT_EQ(counter->serial, 1);
+    EXPECT_EQ(counter->lastCardNumber, 0);
+    EXPECT_LE(counter->cardNumber, 0);
 
     const Result<std::optional<WorkflowJob>> settings = CFLOWSET(db()).settingsRow();
     ASSERT_TRUE(settings.ok() && settings->has_value());
-    EXPECT_EQ((*settings)->sn, 1);
+    EXPECT_EQ((*settings)->serial, 1);
 
     const Result<std::optional<UserRow>> master = CUserSet(db()).byName(QStringLiteral("MASTER"));
     ASSERT_TRUE(master.ok() && master->has_value());
     const UserRow &m = **master;
     for (qint32 code : {m.FilesBask, m.ScanneBask, m.FaxBask, m.constant, m.classes, m.docser, m.fileser, m.docnew,
-                        m.docadd, m.docdel, m.docmod, m.printjob, m.ex1, m.ex8})
+                        m.docadd, m.docdel, m.docmod, m.printjob, m.partyStage, m.deleteJob})
         EXPECT_EQ(code, 7);
-    EXPECT_EQ(m.s3, QStringLiteral("@"));
+    EXPECT_EQ(m.classAccess, QStringLiteral("@"));
     EXPECT_NE(m.password, QStringLiteral("1")) << "the password must not be stored as text";
     EXPECT_TRUE(PasswordHash::matches(m.password, QStringLiteral("1")));
     EXPECT_FALSE(PasswordHash::matches(m.password, QStringLiteral("2")));
@@ -76,7 +76,7 @@ TEST_P(Catalogue, CardNumbersCountUpAndAreNeverReused)
     ASSERT_EQ(*set.removeSerial(sn), 1);
     // The highest card was deleted; the next number still follows it.
     EXPECT_EQ(*set.nextCardNumber(), 3);
-    EXPECT_EQ(set.counterRow()->n9, 3);
+    EXPECT_EQ(set.counterRow()->lastCardNumber, 3);
 }
 
 TEST_P(Catalogue, FiledUnderMatchesTheWholeCodeOnly)
@@ -119,7 +119,7 @@ TEST_P(Catalogue, TypedTextIsStoredAndFoundLiterally)
     const Result<QList<DocumentRow>> all = set.search({});
     ASSERT_TRUE(all.ok());
     EXPECT_EQ(all->size(), 7);
-    EXPECT_EQ(all->at(1).s2, QStringLiteral("O'Brien's letter"));
+    EXPECT_EQ(all->at(1).cardName, QStringLiteral("O'Brien's letter"));
 }
 
 TEST_P(Catalogue, UserNamesMatchExactlyWithoutRegardToCase)
@@ -127,7 +127,7 @@ TEST_P(Catalogue, UserNamesMatchExactlyWithoutRegardToCase)
     const CUserSet users(db());
     UserRow clerk;
     clerk.user = QStringLiteral("Clerk");
-    clerk.s3 = QStringLiteral("@12@");
+    clerk.classAccess = QStringLiteral("@12@");
     ASSERT_TRUE(users.insert(clerk).ok());
     UserRow quoted;
     quoted.user = QStringLiteral("O'NEIL%");
@@ -170,21 +170,21 @@ TEST_P(Catalogue, RowsOfACardAndNavigationBetweenCards)
     const Result<QList<DocumentRow>> rows = set.cardRows(4);
     ASSERT_TRUE(rows.ok());
     ASSERT_EQ(rows->size(), 3);
-    EXPECT_EQ(rows->at(0).n2, 1);
-    EXPECT_EQ(rows->at(2).n2, 2);
+    EXPECT_EQ(rows->at(0).itemNumber, 1);
+    EXPECT_EQ(rows->at(2).itemNumber, 2);
     EXPECT_EQ(set.textRows(4)->size(), 1);
     EXPECT_EQ(set.nonTextRows(4)->size(), 2);
     const Result<QList<DocumentRow>> bySerial = set.cardRowsBySerial(4);
-    EXPECT_LT(bySerial->at(0).sn, bySerial->at(1).sn);
-    EXPECT_EQ(bySerial->at(0).n3, KindImage);
+    EXPECT_LT(bySerial->at(0).serial, bySerial->at(1).serial);
+    EXPECT_EQ(bySerial->at(0).kind, KindImage);
 
     // The counter row comes first in card order: the start of the archive.
-    EXPECT_EQ((*set.firstInCardOrder())->sn, 1);
-    EXPECT_EQ((*set.lastInCardOrder())->n1, 9);
-    EXPECT_EQ((*set.lastBefore(7))->n1, 4);
-    EXPECT_EQ((*set.firstAfter(4))->n1, 7);
+    EXPECT_EQ((*set.firstInCardOrder())->serial, 1);
+    EXPECT_EQ((*set.lastInCardOrder())->cardNumber, 9);
+    EXPECT_EQ((*set.lastBefore(7))->cardNumber, 4);
+    EXPECT_EQ((*set.firstAfter(4))->cardNumber, 7);
     EXPECT_FALSE(set.firstAfter(9)->has_value());
-    EXPECT_EQ((*set.lastBefore(4))->sn, 1);
+    EXPECT_EQ((*set.lastBefore(4))->serial, 1);
 }
 
 TEST_P(Catalogue, DatesAndRemindersRoundTrip)
@@ -192,25 +192,25 @@ TEST_P(Catalogue, DatesAndRemindersRoundTrip)
     const CDFSet set(db());
     const qint32 sn = addRow(1, 1, KindFile);
     DocumentRow row = **set.rowBySerial(sn);
-    EXPECT_EQ(row.d1, QDateTime(QDate(2026, 1, 15), QTime(0, 0)));
-    EXPECT_FALSE(row.d2.isValid());
-    row.s10 = QStringLiteral("CLERK");
-    row.s11 = QStringLiteral("راجع الملف");
-    row.d3 = QDateTime(QDate(2026, 12, 9), QTime(14, 30, 5));
-    row.b1 = true;
+    EXPECT_EQ(row.cardDate, QDateTime(QDate(2026, 1, 15), QTime(0, 0)));
+    EXPECT_FALSE(row.archivingDate.isValid());
+    row.reminderUser = QStringLiteral("CLERK");
+    row.reminderText = QStringLiteral("راجع الملف");
+    row.reminderTime = QDateTime(QDate(2026, 12, 9), QTime(14, 30, 5));
+    row.reminderActive = true;
     ASSERT_TRUE(set.update(row).ok());
     DocumentRow inactive = row;
-    inactive.sn = addRow(2, 1, KindFile);
-    inactive.n1 = 2;
-    inactive.b1 = false;
+    inactive.serial = addRow(2, 1, KindFile);
+    inactive.cardNumber = 2;
+    inactive.reminderActive = false;
     ASSERT_TRUE(set.update(inactive).ok());
 
     const Result<QList<DocumentRow>> reminders = set.activeReminders(QStringLiteral("clerk"));
     ASSERT_TRUE(reminders.ok()) << reminders.error().toStdString();
     ASSERT_EQ(reminders->size(), 1);
-    EXPECT_EQ(reminders->at(0).sn, sn);
-    EXPECT_EQ(reminders->at(0).d3, row.d3);
-    EXPECT_EQ(reminders->at(0).s11, row.s11);
+    EXPECT_EQ(reminders->at(0).serial, sn);
+    EXPECT_EQ(reminders->at(0).reminderTime, row.reminderTime);
+    EXPECT_EQ(reminders->at(0).reminderText, row.reminderText);
     EXPECT_TRUE(set.activeReminders(QStringLiteral("OTHER"))->isEmpty());
 
     // An inclusive range of days ends at the start of the next day.
@@ -226,35 +226,35 @@ TEST_P(Catalogue, ClassificationsKeepTheirCodesUnique)
 {
     const CClaSet classes(db());
     ClassRow row;
-    row.s1 = QStringLiteral("12");
-    row.n5 = 12;
-    row.s2 = QStringLiteral("عقود");
-    row.n12 = rootClassName();
+    row.codeText = QStringLiteral("12");
+    row.code = 12;
+    row.name = QStringLiteral("عقود");
+    row.parentName = rootClassName();
     const Result<qint32> sn = classes.insert(row);
     ASSERT_TRUE(sn.ok()) << sn.error().toStdString();
     const ClassRow stored = **classes.bySerial(*sn);
-    EXPECT_EQ(stored.s4, QString::number(*sn));
+    EXPECT_EQ(stored.serialText, QString::number(*sn));
     EXPECT_EQ(*classes.nameOfCode(12), QStringLiteral("عقود"));
     EXPECT_TRUE(classes.nameOfCode(13)->isEmpty());
 
     ClassRow same = row;
-    same.s2 = QStringLiteral("اسم آخر");
+    same.name = QStringLiteral("اسم آخر");
     EXPECT_EQ(classes.insert(same).error(), CClaSet::duplicateCodeMessage());
-    same.s1 = QStringLiteral("012"); // the same number typed differently
+    same.codeText = QStringLiteral("012"); // the same number typed differently
     EXPECT_EQ(classes.insert(same).error(), CClaSet::duplicateCodeMessage());
     EXPECT_EQ(classes.all()->size(), 1);
 
     // Codes whose number is 0 cannot stand on a card, so they need not be unique as numbers.
     ClassRow word;
-    word.s1 = QStringLiteral("abc");
+    word.codeText = QStringLiteral("abc");
     ASSERT_TRUE(classes.insert(word).ok());
-    word.s1 = QStringLiteral("xyz");
+    word.codeText = QStringLiteral("xyz");
     ASSERT_TRUE(classes.insert(word).ok());
 
     ClassRow child;
-    child.s1 = QStringLiteral("31");
-    child.n5 = 31;
-    child.n14 = 12;
+    child.codeText = QStringLiteral("31");
+    child.code = 31;
+    child.parentCode = 12;
     const Result<qint32> childSn = classes.insert(child);
     ASSERT_TRUE(childSn.ok());
     EXPECT_EQ(classes.children(12)->size(), 1);
@@ -262,15 +262,15 @@ TEST_P(Catalogue, ClassificationsKeepTheirCodesUnique)
 
     // Editing onto a code in use is refused and leaves the row as it was.
     ClassRow edited = **classes.bySerial(*childSn);
-    edited.s1 = QStringLiteral("12");
-    edited.n5 = 12;
+    edited.codeText = QStringLiteral("12");
+    edited.code = 12;
     EXPECT_EQ(classes.update(edited).error(), CClaSet::duplicateCodeMessage());
-    EXPECT_EQ((*classes.bySerial(*childSn))->n5, 31);
-    edited.s1 = QStringLiteral("32");
-    edited.n5 = 32;
+    EXPECT_EQ((*classes.bySerial(*childSn))->code, 31);
+    edited.codeText = QStringLiteral("32");
+    edited.code = 32;
     ASSERT_TRUE(classes.update(edited).ok());
-    EXPECT_EQ((*classes.byCode(32))->s4, QString::number(*childSn));
-    EXPECT_EQ((*classes.before(*childSn))->s1, QStringLiteral("xyz"));
+    EXPECT_EQ((*classes.byCode(32))->serialText, QString::number(*childSn));
+    EXPECT_EQ((*classes.before(*childSn))->codeText, QStringLiteral("xyz"));
     EXPECT_FALSE(classes.after(*childSn)->has_value());
 }
 
@@ -280,19 +280,19 @@ TEST_P(Catalogue, WorkflowJobsLeaveTheSettingsRowAside)
     EXPECT_EQ(*flow.nextJobNumber(), 1);
     for (qint32 n : {3, 1, 2}) {
         WorkflowJob job;
-        job.n2 = n;
-        job.s1 = QStringLiteral("كتاب %1").arg(n);
-        job.d7 = QDateTime(QDate(1999, 1, 1), QTime(0, 0));
+        job.number = n;
+        job.publicationName = QStringLiteral("كتاب %1").arg(n);
+        job.printingDate = QDateTime(QDate(1999, 1, 1), QTime(0, 0));
         ASSERT_TRUE(flow.insert(job).ok());
     }
     const Result<QList<WorkflowJob>> jobs = flow.jobs();
     ASSERT_TRUE(jobs.ok());
     ASSERT_EQ(jobs->size(), 3);
-    EXPECT_EQ(jobs->at(0).n2, 1);
-    EXPECT_EQ((*flow.byNumber(2))->s1, QStringLiteral("كتاب 2"));
-    EXPECT_EQ((*flow.byNumber(2))->d7.date(), QDate(1999, 1, 1));
+    EXPECT_EQ(jobs->at(0).number, 1);
+    EXPECT_EQ((*flow.byNumber(2))->publicationName, QStringLiteral("كتاب 2"));
+    EXPECT_EQ((*flow.byNumber(2))->printingDate.date(), QDate(1999, 1, 1));
     EXPECT_EQ(flow.search(SqlCondition::contains(db().engine(), QStringLiteral("s1"), QStringLiteral("3")))->size(), 1);
-    EXPECT_EQ((*flow.settingsRow())->n9, 1);
+    EXPECT_EQ((*flow.settingsRow())->lastJobNumber, 1);
 }
 
 DOVRELLE_ON_BOTH_ENGINES(Catalogue);

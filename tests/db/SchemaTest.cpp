@@ -21,7 +21,7 @@ TEST_P(SchemaUpgrade, UpgradingACurrentArchiveChangesNothing)
     ASSERT_TRUE(Schema::upgrade(db()).ok());
     for (DbFile f : {DbFile::Archive, DbFile::Classes, DbFile::Users})
         EXPECT_EQ(*Schema::version(db(), f), f == DbFile::Archive ? Schema::kArchiveVersion : 1);
-    EXPECT_EQ(CDFSet(db()).counterRow()->n9, 1);
+    EXPECT_EQ(CDFSet(db()).counterRow()->lastCardNumber, 1);
     EXPECT_EQ(CDFSet(db()).search({})->size(), 1);
 }
 
@@ -52,14 +52,14 @@ TEST_P(SchemaUpgrade, AnArchiveOfVersionThreeGetsSizesOver2GiBAndTheCopyOutbox)
 
     constexpr qint64 kThreeGiB = 3LL << 30;
     DocumentRow row;
-    row.n1 = 1;
-    row.n2 = 1;
-    row.n3 = KindFile;
-    row.n6 = kThreeGiB;
-    row.s7 = QStringLiteral("Ser1");
+    row.cardNumber = 1;
+    row.itemNumber = 1;
+    row.kind = KindFile;
+    row.size = kThreeGiB;
+    row.seriesFolder = QStringLiteral("Ser1");
     const Result<qint32> sn = CDFSet(db()).insert(row);
     ASSERT_TRUE(sn.ok()) << sn.error().toStdString();
-    EXPECT_EQ((*CDFSet(db()).rowBySerial(*sn))->n6, kThreeGiB);
+    EXPECT_EQ((*CDFSet(db()).rowBySerial(*sn))->size, kThreeGiB);
     EXPECT_EQ(*CDFSet(db()).bytesInSeries(QStringLiteral("Ser1")), kThreeGiB);
     QSqlQuery q(*db().connection(DbFile::Archive));
     EXPECT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"COPYOUT\"")));

@@ -117,7 +117,7 @@ protected:
         return rows.ok() ? *rows : QList<DocumentRow>();
     }
 
-    qint32 counter() { return CDFSet(m_archive.db()).counterRow()->n9; }
+    qint32 counter() { return CDFSet(m_archive.db()).counterRow()->lastCardNumber; }
 
     // The dialog's controls in one state, as the state table lists them.
     static void expectState(const CCardDlg &dlg, bool add, bool del, bool edit, const QString &caption,
@@ -208,20 +208,20 @@ TEST_F(CardDlgTest, AddArchivesTheCardEndToEndAndShowsIt)
     ASSERT_EQ(all.size(), 3);
     QList<DocumentRow> rows; // the file rows, in item order
     for (const DocumentRow &r : all) {
-        if (r.n3 != KindText)
+        if (r.kind != KindText)
             rows.append(r);
     }
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].s5, u"letter.pdf"_s);
-    EXPECT_EQ(rows[0].s6, u"عقد"_s);
-    EXPECT_EQ(rows[0].s1, u"@12@7@"_s);
-    EXPECT_EQ(rows[0].s2, u"كتاب وارد"_s);
-    EXPECT_EQ(rows[0].n6, 120);
-    EXPECT_EQ(rows[0].d1.date(), QDate(2026, 2, 3));
-    EXPECT_EQ(rows[1].n3, KindImage);
-    const auto text = std::find_if(all.cbegin(), all.cend(), [](const DocumentRow &r) { return r.n3 == KindText; });
+    EXPECT_EQ(rows[0].fileName, u"letter.pdf"_s);
+    EXPECT_EQ(rows[0].keywords, u"عقد"_s);
+    EXPECT_EQ(rows[0].classPath, u"@12@7@"_s);
+    EXPECT_EQ(rows[0].cardName, u"كتاب وارد"_s);
+    EXPECT_EQ(rows[0].size, 120);
+    EXPECT_EQ(rows[0].cardDate.date(), QDate(2026, 2, 3));
+    EXPECT_EQ(rows[1].kind, KindImage);
+    const auto text = std::find_if(all.cbegin(), all.cend(), [](const DocumentRow &r) { return r.kind == KindText; });
     ASSERT_NE(text, all.cend());
-    EXPECT_EQ(text->m1, u"نص الكتاب"_s);
+    EXPECT_EQ(text->text, u"نص الكتاب"_s);
     const Result<QList<CopyOrder>> orders = CopyHandOff(m_state.programFolder, CopyHandOff::Copier::Archive).pending();
     ASSERT_TRUE(orders.ok());
     EXPECT_EQ(orders->size(), 2);
@@ -234,7 +234,7 @@ TEST_F(CardDlgTest, AddArchivesTheCardEndToEndAndShowsIt)
     EXPECT_EQ(dlg->fileList()->image(1, CCardDlg::FileClasses), 0);
     EXPECT_EQ(dlg->fileList()->background(1, CCardDlg::FileNumber), kMarked);
     EXPECT_EQ(dlg->fileList()->text(2, CCardDlg::FileItemNumber), u"2"_s);
-    EXPECT_EQ(dlg->fileList()->text(2, CCardDlg::FileSerial), QString::number(rows[1].sn));
+    EXPECT_EQ(dlg->fileList()->text(2, CCardDlg::FileSerial), QString::number(rows[1].serial));
     EXPECT_EQ(dlg->fileList()->rowHeight(2), 40);
     EXPECT_EQ(dlg->filePathOfRow(2), m_state.fileServerFolder + u"/Ser1/1&2&scan.png"_s);
     EXPECT_EQ(dlg->classList()->rowCount(), 3);
@@ -407,14 +407,14 @@ TEST_F(CardDlgTest, EditThenSaveFollowsTheStateTable)
     EXPECT_EQ(dlg->mode(), CCardDlg::Mode::Editing);
     EXPECT_EQ(dlg->editButton()->text(), u"حفظ"_s);
     EXPECT_FALSE(m_state.cardEntry);
-    EXPECT_EQ(rowsOf(card)[0].s2, u"قديم"_s);
+    EXPECT_EQ(rowsOf(card)[0].cardName, u"قديم"_s);
 
     MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::mouseClick(dlg->editButton(), Qt::LeftButton);
     EXPECT_EQ(MessageBox::takeShown(), QStringList{u"متأكد من حفظ التعديلات"_s});
     EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardShown);
     expectState(*dlg, false, true, true, u"تعديل"_s, false, false, m_state);
-    EXPECT_EQ(rowsOf(card)[0].s2, u"جديد"_s);
+    EXPECT_EQ(rowsOf(card)[0].cardName, u"جديد"_s);
     EXPECT_EQ(dlg->nameBox()->text(), u"جديد"_s);
 }
 
@@ -442,7 +442,7 @@ TEST_F(CardDlgTest, SaveDeletesARemovedItemAndNumbersAddedOnesAfterTheLast)
 
     QList<qint32> items;
     for (const DocumentRow &r : rowsOf(1))
-        items.append(r.n2);
+        items.append(r.itemNumber);
     EXPECT_EQ(items, (QList<qint32>{1, 3, 4}));
     EXPECT_FALSE(QFile::exists(stored));
     EXPECT_EQ(dlg->fileList()->rowCount(), 4);
@@ -571,7 +571,7 @@ TEST_F(CardDlgTest, ACardOutsideTheUsersClassificationsShowsNothingAndCannotBeCh
     EXPECT_FALSE(deleterCalled);
     EXPECT_EQ(clerk.remove(card).error(), u"لا يوجد صلاحية لهذا المستخدم"_s);
     EXPECT_EQ(rowsOf(card).size(), 2);
-    EXPECT_EQ(rowsOf(card).first().s2, u"سري"_s);
+    EXPECT_EQ(rowsOf(card).first().cardName, u"سري"_s);
 }
 
 TEST_F(CardDlgTest, SavingWritesTheCardThatWasShownWhateverNumberIsTyped)
@@ -593,10 +593,10 @@ TEST_F(CardDlgTest, SavingWritesTheCardThatWasShownWhateverNumberIsTyped)
     MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::mouseClick(dlg->editButton(), Qt::LeftButton);
     EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardShown);
-    EXPECT_EQ(rowsOf(shown).first().s2, u"معدلة"_s);
+    EXPECT_EQ(rowsOf(shown).first().cardName, u"معدلة"_s);
     ASSERT_FALSE(rowsOf(other).isEmpty());
-    EXPECT_EQ(rowsOf(other).first().s2, u"الثانية"_s);
-    EXPECT_EQ(rowsOf(other).first().s1, u"@7@"_s);
+    EXPECT_EQ(rowsOf(other).first().cardName, u"الثانية"_s);
+    EXPECT_EQ(rowsOf(other).first().classPath, u"@7@"_s);
     EXPECT_FALSE(dlg->serialBox()->isReadOnly());
 }
 
@@ -634,7 +634,7 @@ TEST_F(CardDlgTest, AFolderItemShowsTheFolderIconBesideTexts)
     ASSERT_EQ(dlg->fileList()->rowCount(), 2);
     EXPECT_EQ(dlg->fileList()->image(1, CCardDlg::FileNumber), 1);
     EXPECT_EQ(dlg->textList()->rowCount(), 1);
-    EXPECT_EQ(rowsOf(1)[0].n3, KindFolder);
+    EXPECT_EQ(rowsOf(1)[0].kind, KindFolder);
 }
 
 TEST_F(CardDlgTest, AddingAFileTwiceFindsItIdenticalAndKeepsBothRows)
@@ -804,7 +804,7 @@ TEST_F(CardDlgTest, DoubleClickOnAnArchivedNumberHandsTheMemoOver)
     emit dlg->fileList()->cellDoubleClicked(1, CCardDlg::FileNumber, CCardDlg::kFileListKind);
     ASSERT_EQ(memo.count(), 1);
     const auto target = memo.at(0).at(0).value<MemoTarget>();
-    EXPECT_EQ(target.serial, row.sn);
+    EXPECT_EQ(target.serial, row.serial);
     EXPECT_EQ(target.item, 1);
     EXPECT_EQ(target.card, dlg->shownNumber());
     EXPECT_EQ(target.card, 1);

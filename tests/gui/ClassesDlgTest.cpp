@@ -186,13 +186,13 @@ TEST_F(ClassesDlgTest, AddAppendsTheRowAndKeepsOnlyTheParentCode)
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
     EXPECT_EQ(changed.count(), 1);
     const ClassRow added = byCode(40);
-    EXPECT_EQ(added.n14, 12);
-    EXPECT_EQ(added.s3, u"ملاحظة"_s);
+    EXPECT_EQ(added.parentCode, 12);
+    EXPECT_EQ(added.notes, u"ملاحظة"_s);
     const CGridCtrl *list = dlg.list();
     ASSERT_EQ(list->rowCount(), 2 + int(std::size(kSeeds)));
     const int last = list->rowCount() - 1;
     EXPECT_EQ(list->text(last, 0), u"40"_s);
-    EXPECT_EQ(list->text(last, 1), QString::number(added.sn));
+    EXPECT_EQ(list->text(last, 1), QString::number(added.serial));
     EXPECT_EQ(list->text(last, 2), u"البريد الوارد"_s);
     for (int id : {1000, 1001, 1002, 1003, 1004})
         EXPECT_TRUE(dlg.field(id)->text().isEmpty()) << id;
@@ -211,7 +211,7 @@ TEST_F(ClassesDlgTest, DuplicateCodeWarnsOnAddAndOnEditAndWritesNothing)
     EXPECT_EQ(MessageBox::takeShown(), QStringList{duplicate});
     EXPECT_EQ(dlg.list()->rowCount(), 1 + int(std::size(kSeeds)));
     EXPECT_TRUE(dlg.field(1000)->text().isEmpty()) << "a failed add empties the fields all the same";
-    EXPECT_EQ(byCode(12).s2, u"المراسلات"_s);
+    EXPECT_EQ(byCode(12).name, u"المراسلات"_s);
     EXPECT_EQ(changed.count(), 1);
 
     emit dlg.list()->cellDoubleClicked(rowOfCode(dlg.list(), u"7"_s), 2, CClassesDlg::kListGridKind);
@@ -221,7 +221,7 @@ TEST_F(ClassesDlgTest, DuplicateCodeWarnsOnAddAndOnEditAndWritesNothing)
     EXPECT_EQ(MessageBox::takeShown(), QStringList{duplicate});
     EXPECT_EQ(dlg.field(1000)->text(), u"305"_s) << "a failed edit keeps what was typed";
     EXPECT_EQ(dlg.field(1001)->text(), u"اسم جديد"_s);
-    EXPECT_EQ(byCode(7).s2, u"الموظفين"_s);
+    EXPECT_EQ(byCode(7).name, u"الموظفين"_s);
     EXPECT_EQ(dlg.list()->text(rowOfCode(dlg.list(), u"7"_s), 2), u"الموظفين"_s);
 }
 
@@ -244,8 +244,8 @@ TEST_F(ClassesDlgTest, ZeroOnARowMakesItTheParentOfTheNextAdds)
     dlg.button(1078)->click();
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
     for (qint32 code : {31, 32}) {
-        EXPECT_EQ(byCode(code).n14, 12) << code;
-        EXPECT_EQ(byCode(code).n12, u"المراسلات"_s) << code;
+        EXPECT_EQ(byCode(code).parentCode, 12) << code;
+        EXPECT_EQ(byCode(code).parentName, u"المراسلات"_s) << code;
     }
 }
 
@@ -278,16 +278,16 @@ TEST_F(ClassesDlgTest, EditRenamesTheListRowWithTheSameNumber)
     EXPECT_EQ(list->text(row, 2), u"العقود المبرمة"_s);
     EXPECT_EQ(list->text(row, 1), QString::number(m_serials[1]));
     const ClassRow edited = byCode(1);
-    EXPECT_EQ(edited.s2, u"العقود المبرمة"_s);
-    EXPECT_EQ(edited.sn, m_serials[1]);
-    EXPECT_EQ(edited.s4, QString::number(m_serials[1]));
+    EXPECT_EQ(edited.name, u"العقود المبرمة"_s);
+    EXPECT_EQ(edited.serial, m_serials[1]);
+    EXPECT_EQ(edited.serialText, QString::number(m_serials[1]));
 }
 
 TEST_F(ClassesDlgTest, DeleteIsRefusedWhileDocumentsAreFiledUnderAndOtherwiseRemovesTheRow)
 {
     DocumentRow document;
-    document.n1 = 1;
-    document.s1 = u"@305@"_s;
+    document.cardNumber = 1;
+    document.classPath = u"@305@"_s;
     ASSERT_TRUE(CDFSet(db()).insert(document).ok());
     CClassesDlg dlg(m_state, db());
     QSignalSpy changed(&dlg, &CClassesDlg::treeChanged);

@@ -182,16 +182,16 @@ TEST_F(RunningProgram, StartingPutsTheMissingTypeIconsIntoTheArchive)
 TEST_F(RunningProgram, DoubleClickOnAReportThumbnailShowsThePreview)
 {
     DocumentRow row;
-    row.n1 = 1;
-    row.n2 = 1;
-    row.n3 = KindImage;
-    row.s1 = u"@1@"_s;
-    row.s5 = u"scan.pcx"_s;
-    row.s6 = u"مالية"_s;
-    row.s7 = u"Ser1"_s;
-    row.s8 = u"PCX"_s;
-    row.m3 = u"الصفحة الاولى"_s;
-    row.d1 = QDate(2026, 1, 2).startOfDay();
+    row.cardNumber = 1;
+    row.itemNumber = 1;
+    row.kind = KindImage;
+    row.classPath = u"@1@"_s;
+    row.fileName = u"scan.pcx"_s;
+    row.keywords = u"مالية"_s;
+    row.seriesFolder = u"Ser1"_s;
+    row.extension = u"PCX"_s;
+    row.description = u"الصفحة الاولى"_s;
+    row.cardDate = QDate(2026, 1, 2).startOfDay();
     ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
     const QString stored = Archiver::storedPath(m_archive.fileServerFolder(), row);
     ASSERT_TRUE(QDir().mkpath(QFileInfo(stored).absolutePath()));

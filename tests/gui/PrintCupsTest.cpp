@@ -83,14 +83,14 @@ protected:
     void addPicture(qint32 card)
     {
         DocumentRow row;
-        row.n1 = card;
-        row.n2 = 1;
-        row.n3 = KindImage;
-        row.s1 = u"@1@"_s;
-        row.s5 = u"p.jpg"_s;
-        row.s7 = u"Ser1"_s;
-        row.s8 = u"JPG"_s;
-        row.d1 = QDate(2026, 1, 2).startOfDay();
+        row.cardNumber = card;
+        row.itemNumber = 1;
+        row.kind = KindImage;
+        row.classPath = u"@1@"_s;
+        row.fileName = u"p.jpg"_s;
+        row.seriesFolder = u"Ser1"_s;
+        row.extension = u"JPG"_s;
+        row.cardDate = QDate(2026, 1, 2).startOfDay();
         ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
         const QString path = m_state.fileServerFolder + u"/Ser1/%1&1&p.jpg"_s.arg(card);
         QDir().mkpath(QFileInfo(path).absolutePath());

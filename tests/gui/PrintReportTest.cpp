@@ -75,15 +75,15 @@ protected:
     QString add(qint32 card, qint32 kind, const QString &name, const QString &upperExtension)
     {
         DocumentRow row;
-        row.n1 = card;
-        row.n2 = 1;
-        row.n3 = kind;
-        row.s1 = u"@1@"_s;
-        row.s5 = name;
-        row.s6 = u"مفتاح %1"_s.arg(card);
-        row.s7 = u"Ser1"_s;
-        row.s8 = upperExtension;
-        row.d1 = QDate(2026, 1, 2).startOfDay();
+        row.cardNumber = card;
+        row.itemNumber = 1;
+        row.kind = kind;
+        row.classPath = u"@1@"_s;
+        row.fileName = name;
+        row.keywords = u"مفتاح %1"_s.arg(card);
+        row.seriesFolder = u"Ser1"_s;
+        row.extension = upperExtension;
+        row.cardDate = QDate(2026, 1, 2).startOfDay();
         EXPECT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
         const QString path = m_state.fileServerFolder + u"/Ser1/%1&1&%2"_s.arg(card).arg(name);
         QDir().mkpath(QFileInfo(path).absolutePath());

@@ -45,17 +45,17 @@ protected:
     void add(qint32 card, qint32 kind)
     {
         DocumentRow row;
-        row.n1 = card;
-        row.n2 = 1;
-        row.n3 = kind;
-        row.s1 = u"@1@"_s;
-        row.s5 = u"p.jpg"_s;
-        row.s6 = u"مفتاح %1"_s.arg(card);
-        row.s7 = u"Ser1"_s;
-        row.s8 = u"JPG"_s;
-        row.m1 = kind == KindText ? u"نص %1"_s.arg(card) : QString();
-        row.m3 = u"وصف %1"_s.arg(card);
-        row.d1 = QDate(2026, 1, 2).startOfDay();
+        row.cardNumber = card;
+        row.itemNumber = 1;
+        row.kind = kind;
+        row.classPath = u"@1@"_s;
+        row.fileName = u"p.jpg"_s;
+        row.keywords = u"مفتاح %1"_s.arg(card);
+        row.seriesFolder = u"Ser1"_s;
+        row.extension = u"JPG"_s;
+        row.text = kind == KindText ? u"نص %1"_s.arg(card) : QString();
+        row.description = u"وصف %1"_s.arg(card);
+        row.cardDate = QDate(2026, 1, 2).startOfDay();
         ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
     }
 

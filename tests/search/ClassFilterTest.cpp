@@ -24,7 +24,7 @@ QList<qint32> serials(const Result<QList<DocumentRow>> &rows)
     QList<qint32> out;
     if (rows)
         for (const DocumentRow &r : *rows)
-            out.append(r.sn);
+            out.append(r.serial);
     return out;
 }
 
@@ -73,13 +73,13 @@ protected:
         ScopedTransaction tx(*conn, db().engine());
         for (int i = 0; i < kPaths.size(); ++i) {
             DocumentRow r;
-            r.n1 = i + 1;
-            r.n2 = 1;
-            r.n3 = KindImage;
-            r.s1 = kPaths[i];
+            r.cardNumber = i + 1;
+            r.itemNumber = 1;
+            r.kind = KindImage;
+            r.classPath = kPaths[i];
             const Result<qint32> sn = CDFSet(db()).insert(r);
             ASSERT_TRUE(sn.ok()) << sn.error().toStdString();
-            r.sn = *sn;
+            r.serial = *sn;
             m_rows.append(r);
         }
         ASSERT_TRUE(tx.commit().ok());
@@ -107,17 +107,17 @@ TEST_P(ClassFilter, AgreesWithThePathTestAfterInsertUpdateAndRemove)
     expectFilterAgreesWithLike();
 
     // A card moved to other classifications, and one removed: the filter follows.
-    m_rows[0].s1 = u"@99@5@"_s;
+    m_rows[0].classPath = u"@99@5@"_s;
     ASSERT_TRUE(CDFSet(db()).update(m_rows[0]).ok());
-    m_rows[2].s1 = QString();
+    m_rows[2].classPath = QString();
     ASSERT_TRUE(CDFSet(db()).update(m_rows[2]).ok());
-    ASSERT_TRUE(CDFSet(db()).removeSerial(m_rows[1].sn).ok());
-    ASSERT_TRUE(CDFSet(db()).removeCard(m_rows[3].n1).ok());
+    ASSERT_TRUE(CDFSet(db()).removeSerial(m_rows[1].serial).ok());
+    ASSERT_TRUE(CDFSet(db()).removeCard(m_rows[3].cardNumber).ok());
     expectFilterAgreesWithLike();
     const Result<QList<DocumentRow>> under99 = CDFSet(db()).filedUnder(99);
     ASSERT_TRUE(under99.ok());
     ASSERT_EQ(under99->size(), 1);
-    EXPECT_EQ(under99->front().sn, m_rows[0].sn);
+    EXPECT_EQ(under99->front().serial, m_rows[0].serial);
 }
 
 TEST_P(ClassFilter, UpgradeFillsTheFilterFromTheRowsThere)

@@ -11,8 +11,8 @@ namespace {
 ClassRow classRow(const QString &code, const QString &name)
 {
     ClassRow r;
-    r.s1 = code;
-    r.s2 = name;
+    r.codeText = code;
+    r.name = name;
     return r;
 }
 
@@ -107,13 +107,13 @@ protected:
              QDate date = QDate(2026, 5, 10))
     {
         DocumentRow row;
-        row.n1 = card;
-        row.n2 = 1;
-        row.n3 = kind;
-        row.s1 = path;
-        row.s5 = name;
-        row.s6 = keywords;
-        row.d1 = date.startOfDay();
+        row.cardNumber = card;
+        row.itemNumber = 1;
+        row.kind = kind;
+        row.classPath = path;
+        row.fileName = name;
+        row.keywords = keywords;
+        row.cardDate = date.startOfDay();
         ASSERT_TRUE(CDFSet(db()).insert(row).ok());
     }
 
@@ -125,7 +125,7 @@ protected:
         EXPECT_TRUE(rows.ok()) << rows.error().toStdString();
         std::set<qint32> out;
         for (const DocumentRow &row : *rows)
-            out.insert(row.n1);
+            out.insert(row.cardNumber);
         return out;
     }
 };

@@ -82,17 +82,17 @@ protected:
     void add(qint32 card, qint32 item, qint32 kind, const QString &extension = u"JPG"_s)
     {
         DocumentRow row;
-        row.n1 = card;
-        row.n2 = item;
-        row.n3 = kind;
-        row.s1 = u"@1@"_s;
-        row.s5 = u"page.jpg"_s;
-        row.s6 = u"كلمات %1"_s.arg(card);
-        row.s7 = u"Ser1"_s;
-        row.s8 = extension;
-        row.m1 = kind == KindText ? u"نص البطاقة %1"_s.arg(card) : QString();
-        row.m3 = u"وصف %1"_s.arg(card);
-        row.d1 = QDate(2026, 5, 10).startOfDay();
+        row.cardNumber = card;
+        row.itemNumber = item;
+        row.kind = kind;
+        row.classPath = u"@1@"_s;
+        row.fileName = u"page.jpg"_s;
+        row.keywords = u"كلمات %1"_s.arg(card);
+        row.seriesFolder = u"Ser1"_s;
+        row.extension = extension;
+        row.text = kind == KindText ? u"نص البطاقة %1"_s.arg(card) : QString();
+        row.description = u"وصف %1"_s.arg(card);
+        row.cardDate = QDate(2026, 5, 10).startOfDay();
         ASSERT_TRUE(CDFSet(db()).insert(row).ok());
     }
 
@@ -150,13 +150,13 @@ TEST_P(ReportLoading, StopThenResumeGivesEveryHitExactlyOnce)
 
     std::map<qint32, int> seen;
     for (const ReportHit &hit : got.images) {
-        ++seen[hit.n1];
-        EXPECT_TRUE(hit.n3 == KindImage || hit.n3 == KindFile || hit.n3 == KindFolder) << hit.n1;
+        ++seen[hit.cardNumber];
+        EXPECT_TRUE(hit.kind == KindImage || hit.kind == KindFile || hit.kind == KindFolder) << hit.cardNumber;
     }
     for (const ReportHit &hit : got.texts) {
-        ++seen[hit.n1];
-        EXPECT_EQ(hit.n3, KindText);
-        EXPECT_EQ(hit.m1, u"نص البطاقة %1"_s.arg(hit.n1));
+        ++seen[hit.cardNumber];
+        EXPECT_EQ(hit.kind, KindText);
+        EXPECT_EQ(hit.text, u"نص البطاقة %1"_s.arg(hit.cardNumber));
     }
     std::map<qint32, int> expected;
     for (qint32 card = 1; card <= 42; ++card) {
@@ -212,7 +212,7 @@ TEST_P(ReportLoading, OnlyTheFirstSlotsGetThumbnails)
     ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
     ASSERT_EQ(got.images.size(), 5);
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(got.images[i].n1, i + 1);
+        EXPECT_EQ(got.images[i].cardNumber, i + 1);
         if (i < 3) {
             EXPECT_EQ(got.images[i].number, i);
             EXPECT_EQ(got.thumbnails[i].size(), Thumbnail::kSize);

@@ -58,25 +58,25 @@ TEST_P(IndexAgreesWithScan, OnGeneratedRows)
         ScopedTransaction tx(*conn, db().engine());
         for (int i = 0; i < 400; ++i) {
             DocumentRow r;
-            r.n1 = i + 1;
-            r.n2 = 1;
-            r.n3 = 1;
-            r.s1 = rng.bounded(2) ? QStringLiteral("@12@") : QStringLiteral("@1@2@");
-            r.s5 = randomText(rng);
-            r.s6 = randomText(rng);
-            r.m3 = randomText(rng);
-            r.m1 = randomText(rng);
+            r.cardNumber = i + 1;
+            r.itemNumber = 1;
+            r.kind = 1;
+            r.classPath = rng.bounded(2) ? QStringLiteral("@12@") : QStringLiteral("@1@2@");
+            r.fileName = randomText(rng);
+            r.keywords = randomText(rng);
+            r.description = randomText(rng);
+            r.text = randomText(rng);
             const Result<qint32> sn = CDFSet(db()).insert(r);
             ASSERT_TRUE(sn.ok()) << sn.error().toStdString();
-            r.sn = *sn;
+            r.serial = *sn;
             rows.append(r);
         }
         ASSERT_TRUE(tx.commit().ok());
     }
     // Changed and removed rows leave the index as well.
-    rows[3].s5 = QStringLiteral("تغيير جديد");
+    rows[3].fileName = QStringLiteral("تغيير جديد");
     ASSERT_TRUE(CDFSet(db()).update(rows[3]).ok());
-    ASSERT_TRUE(CDFSet(db()).removeSerial(rows[4].sn).ok());
+    ASSERT_TRUE(CDFSet(db()).removeSerial(rows[4].serial).ok());
     rows.removeAt(4);
 
     QStringList phrases = kPieces;
@@ -89,10 +89,10 @@ TEST_P(IndexAgreesWithScan, OnGeneratedRows)
             std::set<qint32> expected;
             const QString needle = SearchIndex::fold(phrase);
             for (const DocumentRow &r : rows) {
-                const QString values[] = {r.s1, r.s5, r.s6, r.m3, r.m1};
+                const QString values[] = {r.classPath, r.fileName, r.keywords, r.description, r.text};
                 for (int c = 0; c < 5; ++c) {
                     if (cols.contains(SearchIndex::columns()[c]) && SearchIndex::fold(values[c]).contains(needle))
-                        expected.insert(r.sn);
+                        expected.insert(r.serial);
                 }
             }
             const Result<QList<DocumentRow>> found =
@@ -101,7 +101,7 @@ TEST_P(IndexAgreesWithScan, OnGeneratedRows)
             ASSERT_TRUE(found.ok()) << found.error().toStdString();
             std::set<qint32> got;
             for (const DocumentRow &r : *found)
-                got.insert(r.sn);
+                got.insert(r.serial);
             EXPECT_EQ(got, expected) << "phrase '" << phrase.toStdString() << "' in " << cols.join(u',').toStdString();
             nonEmpty += expected.empty() ? 0 : 1;
         }
@@ -123,11 +123,11 @@ TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
     // only the first one it reads.
     for (int i = 0; i < 30; ++i) {
         DocumentRow r;
-        r.n1 = i + 1;
-        r.n2 = 1;
-        r.n3 = 1;
-        r.s1 = QStringLiteral("@%1@").arg(i % 4 + 1);
-        r.m3 = i % 3 == 0 ? QStringLiteral("تقرير سنوي") : QStringLiteral("محضر");
+        r.cardNumber = i + 1;
+        r.itemNumber = 1;
+        r.kind = 1;
+        r.classPath = QStringLiteral("@%1@").arg(i % 4 + 1);
+        r.description = i % 3 == 0 ? QStringLiteral("تقرير سنوي") : QStringLiteral("محضر");
         ASSERT_TRUE(CDFSet(db()).insert(r).ok());
     }
     {

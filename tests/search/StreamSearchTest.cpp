@@ -22,17 +22,17 @@ namespace {
 DocumentRow generatedRow(int i)
 {
     DocumentRow r;
-    r.n1 = i / 2 + 1;
-    r.n2 = i % 2 + 1;
-    r.n3 = (i % 5 == 0) ? KindText : KindImage;
-    r.s1 = u"@%1@"_s.arg(i % 7 + 1);
-    r.s5 = u"scan%1.jpg"_s.arg(i);
-    r.s6 = (i % 3 == 0 ? u"شَهادة خبرة"_s : u"عقد ايجار"_s) + (i % 50 == 7 ? u" زمرّدة"_s : QString());
-    r.m3 = u"وصف %1"_s.arg(i);
-    r.m1 = r.n3 == KindText ? u"نص %1"_s.arg(i) : QString();
-    r.s7 = u"Ser1"_s;
-    r.s8 = u"JPG"_s;
-    r.d1 = QDate(2006, 1, 1).addDays(i).startOfDay();
+    r.cardNumber = i / 2 + 1;
+    r.itemNumber = i % 2 + 1;
+    r.kind = (i % 5 == 0) ? KindText : KindImage;
+    r.classPath = u"@%1@"_s.arg(i % 7 + 1);
+    r.fileName = u"scan%1.jpg"_s.arg(i);
+    r.keywords = (i % 3 == 0 ? u"شَهادة خبرة"_s : u"عقد ايجار"_s) + (i % 50 == 7 ? u" زمرّدة"_s : QString());
+    r.description = u"وصف %1"_s.arg(i);
+    r.text = r.kind == KindText ? u"نص %1"_s.arg(i) : QString();
+    r.seriesFolder = u"Ser1"_s;
+    r.extension = u"JPG"_s;
+    r.cardDate = QDate(2006, 1, 1).addDays(i).startOfDay();
     return r;
 }
 
@@ -54,7 +54,7 @@ QList<qint32> serials(const QList<DocumentRow> &rows)
 {
     QList<qint32> out;
     for (const DocumentRow &r : rows)
-        out.append(r.sn);
+        out.append(r.serial);
     return out;
 }
 
@@ -66,7 +66,7 @@ QList<qint32> expectedSerials(const Database &db, const std::function<bool(const
     QList<qint32> out;
     for (const DocumentRow &r : *all) {
         if (wanted(r))
-            out.append(r.sn);
+            out.append(r.serial);
     }
     return out;
 }
@@ -101,9 +101,9 @@ TEST_P(StreamedSearch, EveryPlanAndEveryPagingGivesTheRowsOfThePlainTest)
              SqlCondition::raw(u"n1 > 0"_s)});
         const QString needle = SearchIndex::fold(c.phrase);
         const QList<qint32> expected = expectedSerials(db(), [&](const DocumentRow &r) {
-            if (r.d1 < c.from || r.d1 >= until)
+            if (r.cardDate < c.from || r.cardDate >= until)
                 return false;
-            for (const QString *t : {&r.s5, &r.s6, &r.m3, &r.m1}) {
+            for (const QString *t : {&r.fileName, &r.keywords, &r.description, &r.text}) {
                 if (SearchIndex::fold(*t).contains(needle))
                     return true;
             }
@@ -184,8 +184,8 @@ TEST_P(StreamedSearch, KeywordsTogetherGiveTheRowsOfThePlainTest)
                                   SearchIndex::containsAny(db().engine(), {u"s6"_s}, words[2])}),
              SqlCondition::raw(u"n1 > 0"_s)});
         const QList<qint32> expected = expectedSerials(db(), [&](const DocumentRow &r) {
-            const QString keywords = SearchIndex::fold(r.s6);
-            return r.s1.contains(words[0]) && keywords.contains(SearchIndex::fold(words[1]))
+            const QString keywords = SearchIndex::fold(r.keywords);
+            return r.classPath.contains(words[0]) && keywords.contains(SearchIndex::fold(words[1]))
                    && keywords.contains(SearchIndex::fold(words[2]));
         });
         for (int rareHits : {1, 20, 1000}) {
@@ -220,8 +220,8 @@ TEST_P(StreamedSearch, FirstRowsArriveBeforeTheResultIsRead)
     QList<qint32> cards;
     int runs = 0;
     QObject::connect(&loader, &ReportLoader::imageRow, &loader,
-                     [&](const ReportHit &hit, const QImage &) { cards.append(hit.n1); });
-    QObject::connect(&loader, &ReportLoader::textRow, &loader, [&](const ReportHit &hit) { cards.append(hit.n1); });
+                     [&](const ReportHit &hit, const QImage &) { cards.append(hit.cardNumber); });
+    QObject::connect(&loader, &ReportLoader::textRow, &loader, [&](const ReportHit &hit) { cards.append(hit.cardNumber); });
     QObject::connect(&loader, &ReportLoader::finished, &loader, [&] { ++runs; });
 
     loader.start();
@@ -231,7 +231,7 @@ TEST_P(StreamedSearch, FirstRowsArriveBeforeTheResultIsRead)
     ASSERT_TRUE(removed.ok()) << removed.error().toStdString();
     EXPECT_EQ(*removed, 2);
     DocumentRow late = generatedRow(0);
-    late.n1 = kRows;
+    late.cardNumber = kRows;
     ASSERT_TRUE(CDFSet(db()).insert(late).ok());
     written.release();
 
@@ -266,7 +266,7 @@ TEST_P(StreamedSearch, ResumeGoesOnAfterTheKeyWhenEarlierRowsWentAway)
     QList<qint32> serialsSeen;
     std::set<std::pair<qint32, qint32>> seen;
     int runs = 0;
-    const auto note = [&](const ReportHit &hit) { EXPECT_TRUE(seen.insert({hit.n1, hit.n2}).second) << hit.n1; };
+    const auto note = [&](const ReportHit &hit) { EXPECT_TRUE(seen.insert({hit.cardNumber, hit.itemNumber}).second) << hit.cardNumber; };
     QObject::connect(&loader, &ReportLoader::imageRow, &loader, [&](const ReportHit &h, const QImage &) { note(h); });
     QObject::connect(&loader, &ReportLoader::textRow, &loader, [&](const ReportHit &h) { note(h); });
     QObject::connect(&loader, &ReportLoader::finished, &loader, [&] { ++runs; });

@@ -7,6 +7,7 @@
 #include "baskets/MemoStore.h"
 #include "cards/Archiver.h"
 #include "cards/CopyOutbox.h"
+#include "cards/StoredName.h"
 #include "classes/Classifications.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
@@ -146,7 +147,7 @@ int cmdClassList(const QStringList &args)
     if (!rows)
         return fail(rows.error());
     for (const ClassRow &row : *rows)
-        out() << row.s1 << '\t' << row.s2 << '\t' << row.n14 << '\n';
+        out() << row.codeText << '\t' << row.name << '\t' << row.parentCode << '\n';
     out().flush();
     return 0;
 }
@@ -234,7 +235,7 @@ int cmdArchive(const QStringList &args)
     if (!isGranted((*row)->docadd))
         return fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(user));
 
-    Archiver archiver(Archiver::foldersOf(state), *db, (*row)->s3);
+    Archiver archiver(Archiver::foldersOf(state), *db, (*row)->classAccess);
     archiver.setStartCopier(!wait);
     const Result<qint32> card = archiver.archiveNew(draft);
     if (!card)
@@ -252,8 +253,7 @@ int cmdArchive(const QStringList &args)
     if (!copier.waitForFinished(-1) || copier.exitStatus() != QProcess::NormalExit || copier.exitCode() != 0)
         return fail(u"copying the files of card %1 failed"_s.arg(*card));
     for (const FileItem &f : draft.files) {
-        const QString stored = f.storedFolder + u'/' + QString::number(*card) + u'&' + QString::number(f.itemNumber)
-                               + u'&' + f.name;
+        const QString stored = f.storedFolder + u'/' + StoredName::make(*card, f.itemNumber, f.name);
         if (!QFileInfo::exists(stored))
             return fail(u"not in the file store: %1"_s.arg(stored));
     }
@@ -279,8 +279,8 @@ int cmdShow(const QStringList &args)
     if (rows->isEmpty())
         return fail(u"no card %1"_s.arg(card));
     for (const DocumentRow &r : *rows) {
-        out() << r.n1 << '\t' << r.n2 << '\t' << r.n3 << '\t' << r.n5 << '\t' << r.n6 << '\t' << r.s5 << '\t' << r.s7
-              << '\t' << r.s8 << '\n';
+        out() << r.cardNumber << '\t' << r.itemNumber << '\t' << r.kind << '\t' << r.typeCode << '\t' << r.size << '\t' << r.fileName << '\t' << r.seriesFolder
+              << '\t' << r.extension << '\n';
     }
     out().flush();
     return 0;
@@ -333,7 +333,7 @@ int cmdVerify(const QStringList &args)
     for (const DocumentRow &r : *rows) {
         const QString path = Archiver::storedPath(state.fileServerFolder, r);
         if (!QFileInfo::exists(path)) {
-            out() << r.n1 << '\t' << r.n2 << '\t' << path << '\n';
+            out() << r.cardNumber << '\t' << r.itemNumber << '\t' << path << '\n';
             ++problems;
         }
     }
@@ -420,7 +420,7 @@ int cmdSearch(const QStringList &args)
         r.files = list.contains(u"files"_s);
     }
 
-    const Result<BuiltQuery> q = QueryBuilder::build(r, PermittedClasses::of(*classes, (*row)->s3), db->engine());
+    const Result<BuiltQuery> q = QueryBuilder::build(r, PermittedClasses::of(*classes, (*row)->classAccess), db->engine());
     if (!q)
         return fail(q.error());
     if (Status s = QueryBuilder::writeDump(q->jetText); !s)
@@ -448,7 +448,7 @@ int cmdSearch(const QStringList &args)
         return fail(hits.error());
     // As the report lists them: the highest card on top.
     for (auto it = hits->crbegin(); it != hits->crend(); ++it)
-        out() << it->n1 << '\t' << it->n2 << '\t' << it->n3 << '\t' << it->s5 << '\n';
+        out() << it->cardNumber << '\t' << it->itemNumber << '\t' << it->kind << '\t' << it->fileName << '\n';
     out().flush();
     return 0;
 }
@@ -542,16 +542,16 @@ int cmdMemo(const QStringList &args)
     if (!rows)
         return fail(rows.error());
     for (const DocumentRow &row : *rows) {
-        if (row.n2 != itemNumber)
+        if (row.itemNumber != itemNumber)
             continue;
         Memo memo;
         memo.addressee = parser.value(to);
         memo.text = parser.value(text);
         memo.reminder = QDateTime(day, QTime(9, 0));
         memo.remind = true;
-        if (Status s = MemoStore(*db).write(row.sn, memo); !s)
+        if (Status s = MemoStore(*db).write(row.serial, memo); !s)
             return fail(s.error());
-        out() << row.sn << Qt::endl;
+        out() << row.serial << Qt::endl;
         return 0;
     }
     return fail(u"no item %1 on card %2"_s.arg(itemNumber).arg(cardNumber));

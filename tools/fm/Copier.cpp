@@ -2,6 +2,7 @@
 
 #include "StoreCopy.h"
 #include "app/FixedRecord.h"
+#include "cards/StoredName.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -283,11 +284,8 @@ void Copier::copyAll(const QList<CopyOrder> &orders)
 
 qint32 Copier::cardOf(const CopyOrder &order, const CopyOrder *previous)
 {
-    if (order.prefix.contains(u'&')) {
-        bool ok = false;
-        const qint32 card = order.prefix.section(u'&', 0, 0).toInt(&ok);
-        return ok && card > 0 ? card : 0;
-    }
+    if (const std::optional<StoredName> name = StoredName::parse(order.prefix))
+        return name->card > 0 ? name->card : 0;
     if (!order.prefix.isEmpty() || !previous || previous->destination != order.destination)
         return 0;
     const qsizetype dot = previous->source.lastIndexOf(u'.');
