@@ -2,9 +2,9 @@
 // same files in the same run. Prints both times and the ratio.
 //   bench_archive [FILES]   (default 1000)
 
-#include "app/AppState.h"
 #include "app/ArchiveSetup.h"
-#include "app/SettingsFiles.h"
+#include "base/AppState.h"
+#include "base/SettingsFiles.h"
 #include "cards/Archiver.h"
 #include "db/Database.h"
 

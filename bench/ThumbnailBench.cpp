@@ -5,8 +5,8 @@
 // thumbnails are already in the cache, timed from opening the window to the last row shown.
 //   bench_thumbs [PAGES]   (default 200 pages of 2480 x 3508)
 
-#include "app/AppState.h"
 #include "app/ArchiveSetup.h"
+#include "base/AppState.h"
 #include "cards/Archiver.h"
 #include "db/CDFSet.h"
 #include "db/ScopedTransaction.h"

@@ -1,7 +1,7 @@
 #include "ArchiveSetup.h"
 
-#include "PathsFile.h"
-#include "SettingsFiles.h"
+#include "base/PathsFile.h"
+#include "base/SettingsFiles.h"
 #include "db/AllocationLock.h"
 #include "db/Database.h"
 #include "db/Schema.h"

@@ -1,14 +1,15 @@
 #include "CBasketBar.h"
 
-#include "FileDialog.h"
-#include "MessageBox.h"
-#include "SettingsFiles.h"
+#include "base/Palette.h"
+#include "base/SettingsFiles.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
 #include "db/ClassPath.h"
 #include "search/QueryBuilder.h"
 #include "ui/CBalloonTip.h"
 #include "ui/CGridCtrl.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 #include "users/UserAdmin.h"
 
 #include <QApplication>
@@ -151,7 +152,7 @@ void CBasketBar::showLevel(const ClassLevel &level)
         m_classes->setText(r, ClassParent, QString::number(row.parentCode));
         m_classes->setText(r, ClassName, row.name);
         if (access.contains(u'@' + row.codeText + u'@'))
-            m_classes->setBackground(r, ClassName, QColor(kMarkedColour));
+            m_classes->setBackground(r, ClassName, QColor(Palette::kMarked));
         m_classes->setRowHeight(r, kRowHeight);
     }
     m_classes->endBatch();
@@ -264,7 +265,7 @@ void CBasketBar::buildMemos()
         m_memos->setText(r, MemoSerial, QString::number(row.serial));
         if (Reminders::isDueOn(row.reminderTime, today)) {
             for (int c = MemoFile; c <= MemoDate; ++c)
-                m_memos->setBackground(r, c, QColor(Reminders::kTodayColour));
+                m_memos->setBackground(r, c, QColor(Palette::kToday));
         }
     }
 }
@@ -312,7 +313,7 @@ void CBasketBar::alertTick()
     if (!tick.alert)
         return;
 
-    const QColor today(Reminders::kTodayColour);
+    const QColor today(Palette::kToday);
     QPoint corner = mapToGlobal(rect().bottomRight());
     const QPixmap icon = style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(16, 16);
     for (int r = 0; r < m_memos->rowCount(); ++r) {

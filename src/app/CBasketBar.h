@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppState.h"
+#include "base/AppState.h"
 #include "baskets/BasketSource.h"
 #include "baskets/MemoStore.h"
 #include "baskets/ReceivedFiles.h"
@@ -31,7 +31,6 @@ public:
     static constexpr int kFeedsGridKind = 333;
     static constexpr int kMemoGridKind = 3331;
     static constexpr int kWatchIntervalMs = 2000;
-    static constexpr QRgb kMarkedColour = qRgb(0xA9, 0xBA, 0xD6);
 
     enum ClassColumn { ClassCode = 0, ClassParent = 1, ClassName = 2 };
     enum FeedColumn { FeedNumber = 0, FeedFolder = 1, FeedIndex = 2, FeedName = 3, FeedType = 4 };

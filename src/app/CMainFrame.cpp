@@ -3,8 +3,8 @@
 #include "CAboutDlg.h"
 #include "CBasketBar.h"
 #include "CCaptureDlg.h"
-#include "HandOffFolder.h"
-#include "MessageBox.h"
+#include "base/HandOffFolder.h"
+#include "ui/MessageBox.h"
 #include "Profile.h"
 #include "WindowPlacement.h"
 

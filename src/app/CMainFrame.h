@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppState.h"
-#include "Commands.h"
+#include "base/AppState.h"
+#include "base/Commands.h"
 #include "baskets/BasketSource.h"
 #include "db/Database.h"
 

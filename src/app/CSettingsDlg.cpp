@@ -1,7 +1,7 @@
 #include "CSettingsDlg.h"
 
-#include "FileDialog.h"
-#include "MessageBox.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 #include "SystemSettings.h"
 #include "db/AllocationLock.h"
 #include "ui/CGridCtrl.h"

@@ -1,6 +1,6 @@
 #include "SystemSettings.h"
 
-#include "FixedRecord.h"
+#include "base/FixedRecord.h"
 
 #include <QCoreApplication>
 

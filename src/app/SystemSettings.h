@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PathsFile.h"
-#include "Result.h"
-#include "SettingsFiles.h"
+#include "base/PathsFile.h"
+#include "base/Result.h"
+#include "base/SettingsFiles.h"
 
 #include <QDate>
 #include <QString>

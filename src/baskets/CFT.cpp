@@ -1,9 +1,9 @@
 #include "CFT.h"
 
-#include "app/MessageBox.h"
 #include "baskets/FolderSheetLoader.h"
 #include "cards/FileTypes.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "baskets/BasketSource.h"
 #include "baskets/FolderSheetLoader.h"
 #include "cards/CardDraft.h"

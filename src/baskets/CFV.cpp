@@ -1,12 +1,14 @@
 #include "CFV.h"
 
+#include "base/FileKinds.h"
+#include "base/Palette.h"
 #include "DescriptionReader.h"
-#include "app/HandOffFolder.h"
-#include "app/MessageBox.h"
+#include "base/HandOffFolder.h"
 #include "imaging/Thumbnail.h"
 #include "search/Printing.h"
 #include "search/ReportCopy.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -23,8 +25,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr QRgb kCellColour = qRgb(236, 233, 216);
-constexpr QRgb kGridLineColour = qRgb(255, 0, 0);
 
 constexpr int kPictureRowHeight = 147;
 constexpr int kTextRowHeight = 110;
@@ -43,11 +43,6 @@ constexpr int kTextWidthUnits = 25;
 // The blanks between a text's file name and the feed's name in the keywords of an archived text.
 constexpr int kKeywordGap = 12;
 
-// The extensions the preview window shows; any other file goes to the desktop's own program.
-const QStringList kPreviewExtensions = {u"bmp"_s, u"jpg"_s, u"jpeg"_s, u"gif"_s, u"png"_s,  u"ico"_s,
-                                        u"tiff"_s, u"tif"_s, u"tga"_s, u"pcx"_s, u"wbmp"_s, u"wmf"_s,
-                                        u"emf"_s, u"jp2"_s, u"j2k"_s, u"jpc"_s, u"j2c"_s, u"pgx"_s,
-                                        u"ras"_s, u"pnm"_s, u"pgm"_s, u"ppm"_s};
 
 } // namespace
 
@@ -107,7 +102,7 @@ void CFV::createGrids()
     m_pictures->setDefaultRowHeight(kPictureRowHeight);
     m_pictures->setImageListSize(BasketPaging::kThumbnailSlots);
     m_pictures->setEditable(false);
-    m_pictures->setGridLineColour(QColor(kGridLineColour));
+    m_pictures->setGridLineColour(QColor(Palette::kBasketGridLine));
 
     m_texts = new CGridCtrl(this);
     m_texts->setObjectName(u"textGrid"_s);
@@ -118,7 +113,7 @@ void CFV::createGrids()
     m_texts->setColumns(kTextColumnWidths);
     m_texts->setDefaultRowHeight(kTextRowHeight);
     m_texts->setEditable(false);
-    m_texts->setGridLineColour(QColor(kGridLineColour));
+    m_texts->setGridLineColour(QColor(Palette::kBasketGridLine));
 
     // Enter on a picture row does what a double-click does.
     m_pictures->installEventFilter(this);
@@ -289,7 +284,7 @@ void CFV::addPictureRow(const FeedItem &item)
     m_pictures->setText(row, PictureNumber, QString::number(item.sequence));
     m_pictures->setText(row, PictureDescription, item.description);
     for (int c = PicturePath; c <= PictureDescription; ++c)
-        m_pictures->setBackground(row, c, QColor(kCellColour));
+        m_pictures->setBackground(row, c, QColor(Palette::kSheetCell));
     m_pictures->endBatch();
 }
 
@@ -371,7 +366,7 @@ void CFV::onTextRow(const FeedItem &item)
     m_texts->setText(row, TextBody, item.text);
     if (!onTop) {
         for (int c = 0; c <= TextBody; ++c)
-            m_texts->setBackground(row, c, QColor(kCellColour));
+            m_texts->setBackground(row, c, QColor(Palette::kSheetCell));
     }
 }
 
@@ -403,7 +398,7 @@ void CFV::onDoubleClicked(int row, int /*column*/, int gridKind)
         return;
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString extension = dot < 0 ? QString() : path.mid(dot + 1);
-    if (kPreviewExtensions.contains(extension))
+    if (FileKinds::isPreviewPicture(extension))
         Q_EMIT previewRequested(path, m_pictures->text(row, PictureDescription));
     else
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));

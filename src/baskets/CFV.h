@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "baskets/BasketPaging.h"
 #include "baskets/BasketSource.h"
 #include "baskets/FeedIndex.h"

@@ -1,6 +1,6 @@
 #include "CFolderDlg.h"
 
-#include "app/FileDialog.h"
+#include "ui/FileDialog.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

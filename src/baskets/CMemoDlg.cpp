@@ -1,7 +1,7 @@
 #include "CMemoDlg.h"
 
-#include "app/MessageBox.h"
 #include "db/CUserSet.h"
+#include "ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

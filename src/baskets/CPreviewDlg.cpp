@@ -1,6 +1,7 @@
 #include "CPreviewDlg.h"
 
 #include "DescriptionReader.h"
+#include "base/Palette.h"
 #include "imaging/PictureDecoder.h"
 #include "ui/CGridCtrl.h"
 
@@ -66,7 +67,7 @@ QImage CPreviewDlg::compose(const QImage &picture)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(placement(picture.size()), picture);
     }
-    painter.setPen(QColor(kFrameColour));
+    painter.setPen(QColor(Palette::kPictureFrame));
     painter.drawRect(0, 0, kPictureSize.width() - 1, kPictureSize.height() - 1);
     return box;
 }

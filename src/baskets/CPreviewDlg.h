@@ -20,7 +20,6 @@ class CPreviewDlg : public QDialog
 public:
     static constexpr int kGridKind = 92;
     static constexpr QSize kPictureSize{300, 270};
-    static constexpr QRgb kFrameColour = qRgb(192, 192, 192);
     static constexpr int kImageSlots = 10;
 
     enum Mode {

@@ -1,8 +1,8 @@
 #include "CTransferDlg.h"
 
-#include "app/MessageBox.h"
 #include "db/CUserSet.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

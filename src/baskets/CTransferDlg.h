@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "baskets/Transfer.h"
 #include "db/Database.h"
 

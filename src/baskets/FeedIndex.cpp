@@ -1,7 +1,7 @@
 #include "FeedIndex.h"
 
 #include "DescriptionReader.h"
-#include "app/Cp1256.h"
+#include "base/Cp1256.h"
 #include "imaging/Thumbnail.h"
 
 #include <QCoreApplication>

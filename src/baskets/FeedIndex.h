@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 
 #include <QByteArray>
 #include <QImage>

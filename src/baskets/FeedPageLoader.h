@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/BackgroundLoader.h"
 #include "baskets/BasketPaging.h"
 #include "baskets/FeedIndex.h"
-#include "core/BackgroundLoader.h"
 
 #include <QList>
 #include <QObject>

@@ -1,5 +1,6 @@
 #include "FolderSheetLoader.h"
 
+#include "base/FileKinds.h"
 #include "baskets/Transfer.h"
 #include "imaging/Thumbnail.h"
 
@@ -8,27 +9,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-struct IconRule
-{
-    const char16_t *extension;
-    const char16_t *icon;
-};
-
-// Compared with the extension in upper case.
-constexpr IconRule kIconRules[] = {
-    {u"DOC", u"word.jpg"}, {u"RTF", u"word.jpg"}, {u"TXT", u"text.jpg"}, {u"MDB", u"mdb.jpg"},
-    {u"HTM", u"htm.jpg"},  {u"HTML", u"htm.jpg"}, {u"XLS", u"xls.jpg"},  {u"PDF", u"pdf.jpg"},
-    {u"DLL", u"dlb.jpg"},  {u"OCX", u"dlb.jpg"},  {u"ZIP", u"zip.jpg"},  {u"DAT", u"dat.jpg"},
-    {u"EXE", u"exe.jpg"},  {u"CHM", u"chm.jpg"},
-};
-constexpr char16_t kAnyIcon[] = u"any.jpg";
-
-// Compared exactly: "JPG" and "jpg" are pictures, "Jpg" is not.
-constexpr const char16_t *kPictureExtensions[] = {
-    u"bmp", u"jpg", u"JPG", u"gif", u"png", u"ico", u"tiff", u"tif", u"tga", u"pcx", u"wbmp",
-    u"wmf", u"emf", u"jp2", u"j2k", u"jpc", u"j2c", u"pgx", u"ras", u"pnm", u"pgm", u"ppm",
-};
 
 QString joined(const QString &folder, const QString &name)
 {
@@ -43,24 +23,9 @@ QString FolderSheetLoader::extensionOf(const QString &name)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
-bool FolderSheetLoader::isPictureExtension(const QString &extension)
-{
-    for (const char16_t *picture : kPictureExtensions) {
-        if (extension == QStringView(picture))
-            return true;
-    }
-    return false;
-}
+bool FolderSheetLoader::isPictureExtension(const QString &extension) { return FileKinds::isBrowserPicture(extension); }
 
-QString FolderSheetLoader::iconFile(const QString &extension)
-{
-    const QString upper = extension.toUpper();
-    for (const IconRule &rule : kIconRules) {
-        if (upper == QStringView(rule.extension))
-            return u"/COM/ICONS/"_s + QStringView(rule.icon).toString();
-    }
-    return u"/COM/ICONS/"_s + QStringView(kAnyIcon).toString();
-}
+QString FolderSheetLoader::iconFile(const QString &extension) { return FileKinds::browserIcon(extension); }
 
 FolderSheetLoader::FolderSheetLoader(QString programFolder, QObject *parent)
     : QObject(parent), m_program(std::move(programFolder)), m_loader(new BackgroundLoader(this))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/BackgroundLoader.h"
+#include "base/BackgroundLoader.h"
 
 #include <QImage>
 #include <QObject>

@@ -6,9 +6,6 @@
 
 namespace Reminders {
 
-// The background of a reminder dated today, in the memo list and in its balloon.
-inline constexpr QRgb kTodayColour = qRgb(220, 225, 255);
-
 // A reminder alerts on the day whose year, month and day are those of its date, in local time.
 bool isDueOn(const QDateTime &reminder, const QDate &day);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 #include "cards/CFileOperation.h"
 #include "db/Database.h"
 #include "users/UserAdmin.h" // receivedFilesFolder(databaseFolder, storedUser)

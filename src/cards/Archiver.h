@@ -2,7 +2,7 @@
 
 #include "CardDraft.h"
 #include "CopyOrder.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "db/DocumentRow.h"
 
 #include <QCoreApplication>

@@ -2,19 +2,19 @@
 
 #include "CFileOperation.h"
 #include "StoredName.h"
-#include "app/Commands.h"
-#include "app/Cp1256.h"
-#include "app/FileDialog.h"
-#include "app/HandOffFolder.h"
-#include "app/FilesIdentical.h"
-#include "app/MessageBox.h"
+#include "base/Commands.h"
+#include "base/Cp1256.h"
+#include "base/FilesIdentical.h"
+#include "base/HandOffFolder.h"
 #include "classes/CardClasses.h"
 #include "db/AllocationWait.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
 #include "db/ClassPath.h"
 #include "ui/CGridCtrl.h"
+#include "ui/FileDialog.h"
 #include "ui/GridModel.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "Archiver.h"
 #include "CardDraft.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "baskets/MemoStore.h"
 #include "db/Database.h"
 

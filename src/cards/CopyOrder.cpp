@@ -1,6 +1,6 @@
 #include "CopyOrder.h"
 
-#include "app/FixedRecord.h"
+#include "base/FixedRecord.h"
 
 #include <QCoreApplication>
 #include <QDir>

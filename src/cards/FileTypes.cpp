@@ -1,5 +1,7 @@
 #include "FileTypes.h"
 
+#include "base/FileKinds.h"
+
 #include <QHash>
 #include <QStringList>
 
@@ -56,12 +58,7 @@ int typeCode(const QString &ext)
     return codes.value(ext.toUpper(), 14);
 }
 
-bool isImage(const QString &ext)
-{
-    static const QString list =
-        u";BMP;bmp;gif;JPG;jpg;TIF;JPEG;jpeg;png;ico;tif;tiff;tga;pcx;wbmp;wmf;emf;j2k;jp2;jbg;j2c;jpc;pgx;pnm;pgm;ppm;ras;"_s;
-    return !ext.isEmpty() && !ext.contains(u';') && list.contains(u';' + ext + u';');
-}
+bool isImage(const QString &ext) { return FileKinds::isArchivePicture(ext); }
 
 bool isCompanionPage(const QString &ext)
 {

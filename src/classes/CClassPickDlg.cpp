@@ -1,9 +1,9 @@
 #include "CClassPickDlg.h"
 
 #include "CClassesDlg.h"
-#include "app/MessageBox.h"
 #include "db/CClaSet.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,8 +1,9 @@
 #include "CClassesDlg.h"
 
-#include "app/MessageBox.h"
+#include "base/Palette.h"
 #include "db/CClaSet.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -206,7 +207,7 @@ void CClassesDlg::markRow(int row)
     // The access list holds every permitted code between "@"s: "@12@305@".
     const QString code = m_list->text(row, kCodeColumn);
     const bool permitted = m_state.classAccess.contains(u'@' + code + u'@');
-    m_list->setBackground(row, kNameColumn, permitted ? QColor(kMarkedColour) : QColor());
+    m_list->setBackground(row, kNameColumn, permitted ? QColor(Palette::kMarked) : QColor());
 }
 
 int CClassesDlg::rowOfSerial(qint32 serial) const

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ClassEditor.h"
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "db/ClassRow.h"
 
 #include <QColor>
@@ -34,7 +34,6 @@ public:
     // The height the filter gives every row it keeps.
     static constexpr int kListRowHeight = 20;
     // Background of the names of the classifications the user may see.
-    static constexpr QRgb kMarkedColour = qRgb(169, 186, 214);
 
     CClassesDlg(const AppState &state, Database db, QWidget *parent = nullptr);
 

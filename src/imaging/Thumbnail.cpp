@@ -1,6 +1,7 @@
 #include "Thumbnail.h"
 
 #include "PictureDecoder.h"
+#include "base/Palette.h"
 
 #include <QPainter>
 
@@ -26,7 +27,7 @@ QImage compose(const QImage &picture)
     QPainter p(&cell);
     if (!picture.isNull())
         p.drawImage(placement(picture.size()), picture);
-    p.setPen(QColor(kFrameColour));
+    p.setPen(QColor(Palette::kPictureFrame));
     p.drawRect(0, 0, kSize.width() - 1, kSize.height() - 1);
     return cell;
 }

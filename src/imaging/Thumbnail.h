@@ -10,7 +10,6 @@
 namespace Thumbnail {
 
 inline constexpr QSize kSize{150, 135};
-inline constexpr QRgb kFrameColour = qRgb(192, 192, 192);
 // The size a picture is decoded at before it is fitted into the cell.
 inline constexpr QSize kDecodeHint{300, 270};
 

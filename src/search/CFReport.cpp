@@ -1,13 +1,14 @@
 #include "CFReport.h"
 
-#include "app/HandOffFolder.h"
-#include "app/MessageBox.h"
+#include "base/HandOffFolder.h"
+#include "base/Palette.h"
 #include "baskets/CFolderDlg.h"
 #include "imaging/PictureDecoder.h"
 #include "search/PrintHandOver.h"
 #include "search/Printing.h"
 #include "search/ReportCopy.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -28,9 +29,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-constexpr QRgb kCellColour = qRgb(236, 233, 216);
-constexpr QRgb kGridLineColour = qRgb(0, 0, 255);
 
 constexpr int kThumbnailRowHeight = 147;
 constexpr int kTextRowHeight = 100;
@@ -114,7 +112,7 @@ void CFReport::createGrids()
     m_thumbnails->setDefaultRowHeight(kThumbnailRowHeight);
     m_thumbnails->setImageListSize(ReportLoader::kThumbnailSlots);
     m_thumbnails->setEditable(false);
-    m_thumbnails->setGridLineColour(QColor(kGridLineColour));
+    m_thumbnails->setGridLineColour(QColor(Palette::kReportGridLine));
 
     m_texts = new CGridCtrl(this);
     m_texts->setGridKind(kTextGridKind);
@@ -125,7 +123,7 @@ void CFReport::createGrids()
     m_texts->setColumns(kTextColumnWidths);
     m_texts->setDefaultRowHeight(kTextRowHeight);
     m_texts->setEditable(false);
-    m_texts->setGridLineColour(QColor(kGridLineColour));
+    m_texts->setGridLineColour(QColor(Palette::kReportGridLine));
     QFont font = m_texts->font();
     font.setFamily(u"Simplified Arabic"_s);
     font.setPixelSize(kTextFontPixels);
@@ -211,7 +209,7 @@ void CFReport::addImageRow(const ReportHit &hit, const QImage &thumbnail)
     m_thumbnails->setText(row, ImageDescription, hit.description);
     m_thumbnails->setText(row, ImageText, hit.text);
     for (int c = ImagePath; c <= ImageDescription; ++c)
-        m_thumbnails->setBackground(row, c, QColor(kCellColour));
+        m_thumbnails->setBackground(row, c, QColor(Palette::kSheetCell));
     m_thumbnails->endBatch();
 }
 
@@ -223,8 +221,8 @@ void CFReport::addTextRow(const ReportHit &hit)
     m_texts->beginBatch();
     m_texts->setText(row, TextNumber, QString::number(hit.number));
     m_texts->setRowHeight(row, kTextRowHeight);
-    m_texts->setBackground(row, TextKeywords, QColor(kCellColour));
-    m_texts->setBackground(row, TextBody, QColor(kCellColour));
+    m_texts->setBackground(row, TextKeywords, QColor(Palette::kSheetCell));
+    m_texts->setBackground(row, TextBody, QColor(Palette::kSheetCell));
     m_texts->setText(row, TextBody, hit.text);
     m_texts->setText(row, TextKeywords, hit.keywords);
     m_texts->setText(row, TextCard, QString::number(hit.cardNumber));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/Result.h"
+#include "base/AppState.h"
+#include "base/Result.h"
 #include "db/Database.h"
 #include "db/SqlCondition.h"
 #include "search/QueryBuilder.h"

@@ -1,8 +1,8 @@
 #include "CSearchDlg.h"
 
-#include "app/MessageBox.h"
-#include "app/PathsFile.h"
+#include "base/PathsFile.h"
 #include "db/CClaSet.h"
+#include "ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

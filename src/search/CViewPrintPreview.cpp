@@ -1,8 +1,8 @@
 #include "CViewPrintPreview.h"
 
-#include "app/AppState.h"
-#include "app/MessageBox.h"
+#include "base/AppState.h"
 #include "search/Printing.h"
+#include "ui/MessageBox.h"
 
 #include <QPainter>
 #include <QPrinter>

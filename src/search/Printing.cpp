@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QProcess>
 
+#include "base/FileKinds.h"
 #include "imaging/PictureDecoder.h"
 
 #include <Magick++.h>
@@ -86,10 +87,7 @@ void endProcess(QProcess &process)
 
 namespace Printing {
 
-QString pictureExtensions()
-{
-    return u";BMP;bmp;gif;JPG;jpg;TIF;JPEG;jpeg;png;ico;tif;tiff;tga;pcx;wbmp;wmf;emf;j2k;jp2;jbg;j2c;jpc;pgx;pnm;pgm;ppm;ras;"_s;
-}
+QString pictureExtensions() { return FileKinds::archivePictureList(); }
 
 QString extension(const QString &path)
 {

@@ -1,8 +1,8 @@
 #include "QueryBuilder.h"
 
-#include "app/Cp1256.h"
-#include "app/FixedRecord.h"
-#include "app/HandOffFolder.h"
+#include "base/Cp1256.h"
+#include "base/FixedRecord.h"
+#include "base/HandOffFolder.h"
 #include "db/SearchIndex.h"
 
 using namespace Qt::Literals::StringLiterals;

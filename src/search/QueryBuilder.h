@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Result.h"
+#include "base/Result.h"
 #include "db/ClassRow.h"
 #include "db/SqlCondition.h"
 

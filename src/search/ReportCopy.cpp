@@ -1,6 +1,6 @@
 #include "ReportCopy.h"
 
-#include "app/Cp1256.h"
+#include "base/Cp1256.h"
 #include "cards/Archiver.h"
 #include "cards/CopyOrder.h"
 

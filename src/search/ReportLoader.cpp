@@ -1,5 +1,7 @@
 #include "ReportLoader.h"
 
+#include "base/FileKinds.h"
+#include "base/Palette.h"
 #include "ThumbnailCache.h"
 #include "cards/Archiver.h"
 #include "db/CDFSet.h"
@@ -36,22 +38,6 @@ struct ReportLoader::Shared
 
 namespace {
 
-// The file types that are shown by an icon instead of the file itself; the extension is compared
-// exactly, in this order.
-struct IconRule
-{
-    const char16_t *extension;
-    const char16_t *icon;
-};
-
-constexpr IconRule kIconRules[] = {
-    {u"DOC", u"word.jpg"}, {u"RTF", u"word.jpg"}, {u"DOCX", u"word.jpg"}, {u"TXT", u"text.jpg"},
-    {u"MDB", u"mdb.jpg"},  {u"HTM", u"htm.jpg"},  {u"HTML", u"htm.jpg"},  {u"XLS", u"xls.jpg"},
-    {u"XLSX", u"xls.jpg"}, {u"PDF", u"pdf.jpg"},  {u"DLL", u"dlb.jpg"},   {u"ZIP", u"zip.jpg"},
-    {u"DAT", u"dat.jpg"},  {u"EXE", u"exe.jpg"},  {u"CHM", u"chm.jpg"},   {u"RAR", u"rar.jpg"},
-    {u"MHT", u"mht.jpg"},  {u"PPS", u"pps.jpg"},  {u"PPT", u"ppt.jpg"},
-};
-
 // The result is read a page at a time: a small first page so that the first hits show at once,
 // then larger ones. Between pages no statement is open, so a long report holds no lock that
 // would keep other workstations from archiving.
@@ -61,11 +47,6 @@ constexpr int kLargestPage = 1000;
 // Thumbnails made at once for every core: enough to keep the cores busy while one waits on a disk.
 constexpr int kRowsPerCore = 2;
 
-constexpr QRgb kFolderColour = qRgb(240, 200, 80);
-constexpr QRgb kPageColour = qRgb(250, 250, 250);
-constexpr QRgb kPageBandColour = qRgb(60, 90, 170);
-constexpr QRgb kOutlineColour = qRgb(120, 120, 120);
-
 // Drawn in place of an icon file that is not installed: a folder or a page. No text is drawn, so
 // that it can be made where no fonts are loaded.
 QImage standInIcon(qint32 kind)
@@ -73,15 +54,15 @@ QImage standInIcon(qint32 kind)
     QImage picture(120, 108, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter p(&picture);
-    p.setPen(QColor(kOutlineColour));
+    p.setPen(QColor(Palette::kOutline));
     if (kind == KindFolder) {
-        p.setBrush(QColor(kFolderColour));
+        p.setBrush(QColor(Palette::kFolderFill));
         p.drawRect(10, 14, 40, 14);
         p.drawRect(10, 24, 100, 70);
     } else {
-        p.setBrush(QColor(kPageColour));
+        p.setBrush(QColor(Palette::kPageFill));
         p.drawRect(30, 6, 60, 96);
-        p.fillRect(36, 16, 48, 12, QColor(kPageBandColour));
+        p.fillRect(36, 16, 48, 12, QColor(Palette::kPageBand));
         for (int y = 40; y < 92; y += 10)
             p.drawLine(38, y, 82, y);
     }
@@ -111,13 +92,7 @@ ReportHit hitOf(const DocumentRow &row, const QString &fileServer)
 
 QString reportIconFile(qint32 kind, const QString &extension)
 {
-    if (kind == KindFolder)
-        return u"/COM/ICONS/FOLDER.jpg"_s;
-    for (const IconRule &rule : kIconRules) {
-        if (extension == QStringView(rule.extension))
-            return u"/COM/ICONS/"_s + QStringView(rule.icon).toString();
-    }
-    return {};
+    return kind == KindFolder ? FileKinds::folderIcon() : FileKinds::reportIcon(extension);
 }
 
 // One run of the loader, on the loader's thread: reads the result from a position on and hands

@@ -2,7 +2,7 @@
 
 #include "Login.h"
 #include "UserAdmin.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

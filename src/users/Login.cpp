@@ -1,7 +1,7 @@
 #include "Login.h"
 
 #include "PasswordHash.h"
-#include "app/FixedRecord.h"
+#include "base/FixedRecord.h"
 #include "db/CUserSet.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 #include "UserAdmin.h"
 
 #include "PasswordHash.h"
-#include "app/AppState.h"
-#include "db/CUserSet.h"
+#include "base/AppState.h"
 #include "db/ClassPath.h"
+#include "db/CUserSet.h"
 
 #include <QCoreApplication>
 #include <QDir>

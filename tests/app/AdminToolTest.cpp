@@ -1,5 +1,5 @@
-#include "app/PathsFile.h"
-#include "app/SettingsFiles.h"
+#include "base/PathsFile.h"
+#include "base/SettingsFiles.h"
 #include "common/TestArchive.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"

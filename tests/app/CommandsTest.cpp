@@ -1,5 +1,5 @@
-#include "app/Commands.h"
 #include "app/WindowPlacement.h"
+#include "base/Commands.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/Cp1256.h"
+#include "base/Cp1256.h"
 
 #include <gtest/gtest.h>
 

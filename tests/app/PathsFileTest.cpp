@@ -1,5 +1,5 @@
-#include "app/AppState.h"
-#include "app/PathsFile.h"
+#include "base/AppState.h"
+#include "base/PathsFile.h"
 
 #include <QDir>
 #include <QFile>

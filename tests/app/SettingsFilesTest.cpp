@@ -1,6 +1,6 @@
-#include "app/FixedRecord.h"
-#include "app/SettingsFiles.h"
 #include "app/SystemSettings.h"
+#include "base/FixedRecord.h"
+#include "base/SettingsFiles.h"
 #include "db/AllocationLock.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/AppState.h"
-#include "app/FilesIdentical.h"
-#include "app/PathsFile.h"
 #include "app/Profile.h"
+#include "base/AppState.h"
+#include "base/FilesIdentical.h"
+#include "base/PathsFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,14 @@
 #include "app/CBasketBar.h"
-#include "app/MessageBox.h"
-#include "app/FileDialog.h"
-#include "app/SettingsFiles.h"
+#include "base/Palette.h"
+#include "base/SettingsFiles.h"
 #include "classes/ClassEditor.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/QueryBuilder.h"
 #include "ui/CBalloonTip.h"
 #include "ui/CGridCtrl.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 #include "users/UserAdmin.h"
 
 #include <QDir>
@@ -132,8 +133,8 @@ TEST_F(BasketBarTest, TabsInOrderAndTheTreeGoesDownAndUpWithThePathOfNames)
     EXPECT_EQ(g->gridKind(), CBasketBar::kClassGridKind);
     EXPECT_EQ(column(g, CBasketBar::ClassCode), (QStringList{u"12"_s, u"13"_s}));
     EXPECT_EQ(g->text(0, 2), u"الارشيف"_s);
-    EXPECT_EQ(g->background(1, 2), QColor(CBasketBar::kMarkedColour)) << "12 is in the access list";
-    EXPECT_NE(g->background(2, 2), QColor(CBasketBar::kMarkedColour)) << "13 is not";
+    EXPECT_EQ(g->background(1, 2), QColor(Palette::kMarked)) << "12 is in the access list";
+    EXPECT_NE(g->background(2, 2), QColor(Palette::kMarked)) << "13 is not";
 
     doubleClick(g, 1, CBasketBar::ClassCode); // down into 12, without a report
     EXPECT_EQ(column(g, CBasketBar::ClassCode), (QStringList{u"31"_s, u"32"_s}));
@@ -254,7 +255,7 @@ TEST_F(BasketBarTest, RemindersOfTodayAreColouredAndAlertedOnTheSecondTick)
     auto b = bar();
     CGridCtrl *g = b->memoGrid();
     ASSERT_EQ(g->rowCount(), 4) << "the user's active reminders, any letter case";
-    const QColor today(Reminders::kTodayColour);
+    const QColor today(Palette::kToday);
     int coloured = 0;
     for (int r = 0; r < g->rowCount(); ++r) {
         const bool isToday = g->text(r, CBasketBar::MemoFile) != u"yesterday.jpg"_s;

@@ -1,8 +1,8 @@
 #include "FeedTestSupport.h"
 
-#include "app/AppState.h"
-#include "app/Cp1256.h"
-#include "app/HandOffFolder.h"
+#include "base/AppState.h"
+#include "base/Cp1256.h"
+#include "base/HandOffFolder.h"
 #include "baskets/CFV.h"
 #include "baskets/DescriptionReader.h"
 #include "imaging/Thumbnail.h"

@@ -1,6 +1,6 @@
 #include "FeedTestSupport.h"
 
-#include "app/Cp1256.h"
+#include "base/Cp1256.h"
 #include "baskets/DescriptionReader.h"
 #include "baskets/FeedIndex.h"
 #include "imaging/Thumbnail.h"

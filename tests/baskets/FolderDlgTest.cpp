@@ -1,5 +1,5 @@
-#include "app/FileDialog.h"
 #include "baskets/CFolderDlg.h"
+#include "ui/FileDialog.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/MessageBox.h"
 #include "baskets/CMemoDlg.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
+#include "ui/MessageBox.h"
 #include "users/UserAdmin.h"
 
 #include <QCheckBox>

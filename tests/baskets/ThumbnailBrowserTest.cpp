@@ -1,8 +1,8 @@
-#include "app/MessageBox.h"
 #include "baskets/CFT.h"
 #include "imaging/Thumbnail.h"
 #include "ui/CGridCtrl.h"
 #include "ui/GridModel.h"
+#include "ui/MessageBox.h"
 
 #include <QAction>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "app/MessageBox.h"
 #include "baskets/CTransferDlg.h"
 #include "common/TestArchive.h"
 #include "ui/CGridCtrl.h"
 #include "ui/GridModel.h"
+#include "ui/MessageBox.h"
 #include "users/UserAdmin.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/SettingsFiles.h"
+#include "base/SettingsFiles.h"
 #include "cards/Archiver.h"
 #include "common/TestArchive.h"
 #include "db/AllocationLock.h"

@@ -1,4 +1,4 @@
-#include "core/BackgroundLoader.h"
+#include "base/BackgroundLoader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

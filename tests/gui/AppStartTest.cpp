@@ -1,11 +1,11 @@
 #include "app/CArchiveApp.h"
 #include "app/CMainFrame.h"
-#include "app/MessageBox.h"
 #include "cards/CCardDlg.h"
-#include "classes/CClassPickDlg.h"
 #include "classes/CClassesDlg.h"
-#include "search/CSearchDlg.h"
+#include "classes/CClassPickDlg.h"
 #include "common/TestArchive.h"
+#include "search/CSearchDlg.h"
+#include "ui/MessageBox.h"
 #include "users/CLoginDlg.h"
 
 #include <QApplication>

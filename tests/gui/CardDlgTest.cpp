@@ -1,8 +1,6 @@
-#include "app/AppState.h"
 #include "app/ArchiveSetup.h"
-#include "app/Commands.h"
-#include "app/FileDialog.h"
-#include "app/MessageBox.h"
+#include "base/AppState.h"
+#include "base/Commands.h"
 #include "cards/Archiver.h"
 #include "cards/CCardDlg.h"
 #include "cards/CopyOrder.h"
@@ -13,6 +11,8 @@
 #include "db/AllocationWait.h"
 #include "db/CDFSet.h"
 #include "ui/CGridCtrl.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDateEdit>

@@ -1,13 +1,14 @@
-#include "app/AppState.h"
-#include "app/MessageBox.h"
-#include "classes/CClassPickDlg.h"
+#include "base/AppState.h"
+#include "base/Palette.h"
 #include "classes/CClassesDlg.h"
+#include "classes/CClassPickDlg.h"
 #include "classes/Classifications.h"
 #include "common/TestArchive.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
 #include "ui/CGridCtrl.h"
 #include "ui/GridModel.h"
+#include "ui/MessageBox.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -126,7 +127,7 @@ TEST_F(ClassesDlgTest, MarksTheNamesOfTheClassificationsTheUserMaySee)
 {
     CClassesDlg dlg(m_state, db());
     const CGridCtrl *list = dlg.list();
-    const QColor marked(CClassesDlg::kMarkedColour);
+    const QColor marked(Palette::kMarked);
     EXPECT_EQ(marked, QColor(169, 186, 214));
     EXPECT_EQ(list->background(rowOfCode(list, u"12"_s), 2), marked);
     EXPECT_EQ(list->background(rowOfCode(list, u"305"_s), 2), marked);

@@ -1,6 +1,6 @@
 #include "app/ArchiveSetup.h"
-#include "app/MessageBox.h"
 #include "common/TestArchive.h"
+#include "ui/MessageBox.h"
 #include "users/CLoginDlg.h"
 #include "users/Login.h"
 #include "users/UserAdmin.h"

@@ -1,11 +1,11 @@
 #include "app/ArchiveSetup.h"
 #include "app/CCaptureDlg.h"
 #include "app/CMainFrame.h"
-#include "app/MessageBox.h"
 #include "app/Profile.h"
 #include "common/TestArchive.h"
 #include "db/SqlCondition.h"
 #include "search/CFReport.h"
+#include "ui/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>

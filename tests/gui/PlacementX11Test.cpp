@@ -4,9 +4,9 @@
 
 #include "app/ArchiveSetup.h"
 #include "app/CMainFrame.h"
-#include "app/MessageBox.h"
 #include "app/Profile.h"
 #include "common/TestArchive.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>

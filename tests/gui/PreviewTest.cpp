@@ -2,13 +2,13 @@
 // them: pictures of every archive format, the window that comes up on a double-click, and the
 // print right.
 #include "../baskets/FeedTestSupport.h"
+#include "base/Palette.h"
 #include "common/TestArchive.h"
 #include "common/TestPictures.h"
 
 #include "app/ArchiveSetup.h"
 #include "app/CArchiveApp.h"
 #include "app/CMainFrame.h"
-#include "app/MessageBox.h"
 #include "baskets/CFT.h"
 #include "baskets/CFV.h"
 #include "baskets/CPreviewDlg.h"
@@ -19,6 +19,7 @@
 #include "search/QueryBuilder.h"
 #include "ui/CGridCtrl.h"
 #include "ui/GridModel.h"
+#include "ui/MessageBox.h"
 #include "users/CLoginDlg.h"
 #include "users/UserAdmin.h"
 
@@ -109,7 +110,7 @@ TEST(PreviewWindow, AMetafileShowsAndAnUndecodableFileGivesTheEmptyBox)
     FeedTest::writeBytes(broken, "not a picture");
     preview.showPreview(broken, {}, {}, CPreviewDlg::DescriptionGiven);
     EXPECT_EQ(preview.picture().pixel(kPreviewCentre), qRgb(255, 255, 255));
-    EXPECT_EQ(preview.picture().pixel(0, 0), CPreviewDlg::kFrameColour);
+    EXPECT_EQ(preview.picture().pixel(0, 0), Palette::kPictureFrame);
 }
 
 TEST(ImageHandOff, APcxHitBecomesTheThreeHundredWideJpeg)

@@ -2,11 +2,11 @@
 // server is the one named by DOVRELLE_TEST_CUPS_SERVER, or a private one started with
 // scripts/cups-test-server.sh; without either the test says SKIPPED with the reason.
 
-#include "app/MessageBox.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/AppState.h"
-#include "app/MessageBox.h"
+#include "base/AppState.h"
 #include "search/CViewPrintPreview.h"
 #include "search/Printing.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "app/MessageBox.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
 #include "search/Printing.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "app/MessageBox.h"
 #include "baskets/CFolderDlg.h"
 #include "cards/CopyOrder.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,12 +1,12 @@
-#include "app/AppState.h"
-#include "app/MessageBox.h"
-#include "app/PathsFile.h"
+#include "base/AppState.h"
+#include "base/PathsFile.h"
 #include "baskets/CPreviewDlg.h"
 #include "classes/Classifications.h"
 #include "common/TestArchive.h"
 #include "search/CSearchDlg.h"
 #include "search/QueryBuilder.h"
 #include "ui/CGridCtrl.h"
+#include "ui/MessageBox.h"
 
 #include <QBuffer>
 #include <QCheckBox>

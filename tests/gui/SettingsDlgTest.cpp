@@ -1,11 +1,11 @@
 #include "app/ArchiveSetup.h"
 #include "app/CSettingsDlg.h"
-#include "app/FileDialog.h"
-#include "app/MessageBox.h"
-#include "app/PathsFile.h"
-#include "app/SettingsFiles.h"
+#include "base/PathsFile.h"
+#include "base/SettingsFiles.h"
 #include "db/AllocationLock.h"
 #include "ui/CGridCtrl.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBox.h"
 
 #include <QComboBox>
 #include <QDateEdit>

@@ -1,3 +1,4 @@
+#include "base/Palette.h"
 #include "imaging/Thumbnail.h"
 
 #include <QFile>
@@ -22,7 +23,7 @@ bool isFrame(const QImage &cell)
     const QSize s = cell.size();
     for (QPoint p : {QPoint(0, 0), QPoint(s.width() - 1, 0), QPoint(0, s.height() - 1),
                      QPoint(s.width() - 1, s.height() - 1), QPoint(75, 0), QPoint(0, 60)}) {
-        if (cell.pixel(p) != Thumbnail::kFrameColour)
+        if (cell.pixel(p) != Palette::kPictureFrame)
             return false;
     }
     return true;

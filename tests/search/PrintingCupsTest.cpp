@@ -2,7 +2,7 @@
 // by DOVRELLE_TEST_CUPS_SERVER (scripts/test.sh starts one); without it the test starts a private
 // one of its own with scripts/cups-test-server.sh, and says SKIPPED when that is not possible.
 
-#include "app/AppState.h"
+#include "base/AppState.h"
 #include "search/Printing.h"
 
 #include <QDateTime>

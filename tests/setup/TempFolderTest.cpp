@@ -1,4 +1,4 @@
-#include "app/HandOffFolder.h"
+#include "base/HandOffFolder.h"
 #include "common/TestArchive.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // dovrelle-admin: the archive from the command line, for scripts, demos and checks.
 
-#include "app/AppState.h"
 #include "app/ArchiveSetup.h"
-#include "app/PathsFile.h"
-#include "app/SettingsFiles.h"
+#include "base/AppState.h"
+#include "base/PathsFile.h"
+#include "base/SettingsFiles.h"
 #include "baskets/MemoStore.h"
 #include "cards/Archiver.h"
 #include "cards/CopyOutbox.h"

@@ -1,6 +1,6 @@
 #include "FeedWriter.h"
 
-#include "app/Cp1256.h"
+#include "base/Cp1256.h"
 #include "baskets/DescriptionReader.h"
 #include "baskets/FeedIndex.h"
 

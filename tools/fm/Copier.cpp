@@ -1,7 +1,7 @@
 #include "Copier.h"
 
 #include "StoreCopy.h"
-#include "app/FixedRecord.h"
+#include "base/FixedRecord.h"
 #include "cards/StoredName.h"
 
 #include <QDateTime>
