@@ -2,7 +2,7 @@
 // feed folder and appends one index record per item, as the basket viewer and the side bar read
 // them; for live tests and demos it can go on adding at a fixed pace.
 
-#include "FeedWriter.h"
+#include "baskets/FeedWriter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,18 +1,17 @@
 // dovrelle-fm: the copier the program starts, without waiting for it, after writing copy orders.
 // It runs in the program folder's "COM" folder, or is told the program folder with --home.
 
-#include "Copier.h"
-#include "ProgressWindow.h"
+#include "base/BackgroundLoader.h"
+#include "cards/Copier.h"
+#include "cards/CopierWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
-#include <QThread>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 
 using namespace Qt::Literals::StringLiterals;
@@ -131,40 +130,49 @@ int runOnConsole(const Options &options)
     return exitCodeOf(copier);
 }
 
-// The copying runs on a worker thread so the window keeps painting while a large file is copied.
+// The copying runs on a thread of its own so the window keeps painting while a large file is
+// copied; the window hears of the progress through the loader's deliveries.
 int runWithWindow(const Options &options)
 {
     QApplication::setLayoutDirection(Qt::RightToLeft);
-    ProgressWindow window(options.list);
-    auto copier = std::make_unique<Copier>(options.home, options.list);
-    QThread worker;
-    copier->moveToThread(&worker);
-
-    QObject::connect(copier.get(), &Copier::planned, &window, &ProgressWindow::addPlanned);
-    QObject::connect(copier.get(), &Copier::advanced, &window, &ProgressWindow::addCopied);
-    QObject::connect(copier.get(), &Copier::fileStarted, &window, &ProgressWindow::startFile);
-    QObject::connect(copier.get(), &Copier::fileCopied, &window, &ProgressWindow::finishFile);
-    QObject::connect(copier.get(), &Copier::failed, &window, &ProgressWindow::addFailure);
-    QObject::connect(copier.get(), &Copier::finished, &worker, &QThread::quit);
-    const Copier::WhenBusy whenBusy = options.whenBusy;
-    Copier *raw = copier.get();
-    QObject::connect(&worker, &QThread::finished, &window, [&window] {
+    CopierWindow window(options.list);
+    QStringList failures;
+    BackgroundLoader worker;
+    QObject::connect(&worker, &BackgroundLoader::finished, &window, [&window] {
         window.hide();
         QApplication::quit();
+    });
+    CopierWindow *shown = &window;
+    worker.start([home = options.home, list = options.list, whenBusy = options.whenBusy, shown,
+                  &failures](const BackgroundLoader::Run &run) {
+        Copier copier(home, list);
+        QObject::connect(&copier, &Copier::planned, [run, shown](qint64 files, qint64 bytes) {
+            run.deliver([shown, files, bytes] { shown->addPlanned(files, bytes); });
+        });
+        QObject::connect(&copier, &Copier::advanced, [run, shown](qint64 bytes) {
+            run.deliver([shown, bytes] { shown->addCopied(bytes); });
+        });
+        QObject::connect(&copier, &Copier::fileStarted, [run, shown](const QString &source) {
+            run.deliver([shown, source] { shown->startFile(source); });
+        });
+        QObject::connect(&copier, &Copier::fileCopied, [run, shown](const QString &, const QString &) {
+            run.deliver([shown] { shown->finishFile(); });
+        });
+        QObject::connect(&copier, &Copier::failed, [run, shown](const QString &) {
+            run.deliver([shown] { shown->addFailure(); });
+        });
+        copier.run(whenBusy);
+        run.deliver([&failures, left = copier.failures()] { failures = left; });
     });
     QTimer::singleShot(kShowWindowAfterMs, &window, [&] {
         if (worker.isRunning())
             window.show();
     });
-    worker.start();
-    // Queued, so the run starts inside the worker's event loop and its end can stop that loop.
-    QMetaObject::invokeMethod(raw, [raw, whenBusy] { raw->run(whenBusy); }, Qt::QueuedConnection);
     QApplication::exec();
-    worker.wait();
     // The run lock is already released: new orders are copied while the user reads this.
-    if (!raw->failures().isEmpty())
-        ProgressWindow::showFailures(raw->failures());
-    return exitCodeOf(*raw);
+    if (!failures.isEmpty())
+        CopierWindow::showFailures(failures);
+    return failures.isEmpty() ? kAllCopied : kSomeFailed;
 }
 
 } // namespace

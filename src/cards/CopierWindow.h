@@ -9,12 +9,12 @@ class QProgressBar;
 
 // The copier's window: which file is being copied and how far the whole run has come. It cannot
 // be closed while copying: stopping half-way would drop orders already taken from the list.
-class ProgressWindow : public QDialog
+class CopierWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit ProgressWindow(CopyHandOff::Copier list, QWidget *parent = nullptr);
+    explicit CopierWindow(CopyHandOff::Copier list, QWidget *parent = nullptr);
 
     void addPlanned(qint64 files, qint64 bytes);
     void addCopied(qint64 bytes);

@@ -1,4 +1,4 @@
-#include "ProgressWindow.h"
+#include "CopierWindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -36,7 +36,7 @@ QString isolatePaths(const QString &text)
 
 } // namespace
 
-ProgressWindow::ProgressWindow(CopyHandOff::Copier list, QWidget *parent)
+CopierWindow::CopierWindow(CopyHandOff::Copier list, QWidget *parent)
     : QDialog(parent), m_file(new QLabel(this)), m_count(new QLabel(this)), m_bar(new QProgressBar(this))
 {
     setWindowTitle(list == CopyHandOff::Copier::Archive ? tr("نسخ الملفات الى الارشيف") : tr("نسخ الملفات"));
@@ -54,37 +54,37 @@ ProgressWindow::ProgressWindow(CopyHandOff::Copier list, QWidget *parent)
     refresh();
 }
 
-void ProgressWindow::addPlanned(qint64 files, qint64 bytes)
+void CopierWindow::addPlanned(qint64 files, qint64 bytes)
 {
     m_totalFiles += files;
     m_totalBytes += bytes;
     refresh();
 }
 
-void ProgressWindow::addCopied(qint64 bytes)
+void CopierWindow::addCopied(qint64 bytes)
 {
     m_doneBytes += bytes;
     refresh();
 }
 
-void ProgressWindow::startFile(const QString &source)
+void CopierWindow::startFile(const QString &source)
 {
     m_file->setText(isolatePaths(tr("نسخ %1").arg(QDir::toNativeSeparators(source))));
 }
 
-void ProgressWindow::finishFile()
+void CopierWindow::finishFile()
 {
     ++m_doneFiles;
     refresh();
 }
 
-void ProgressWindow::addFailure()
+void CopierWindow::addFailure()
 {
     ++m_failures;
     refresh();
 }
 
-void ProgressWindow::refresh()
+void CopierWindow::refresh()
 {
     const double total = double(m_totalBytes) + double(m_totalFiles) * kFileWeight;
     const double done = double(m_doneBytes) + double(m_doneFiles) * kFileWeight;
@@ -96,7 +96,7 @@ void ProgressWindow::refresh()
     m_count->setText(count);
 }
 
-void ProgressWindow::showFailures(const QStringList &failures)
+void CopierWindow::showFailures(const QStringList &failures)
 {
     QMessageBox box(QMessageBox::Critical, tr("خطأ في النسخ"),
                     tr("لم تُنسخ كل الملفات:") + u'\n' + isolatePaths(failures.mid(0, kFailuresShown).join(u'\n')),
@@ -109,11 +109,11 @@ void ProgressWindow::showFailures(const QStringList &failures)
     box.exec();
 }
 
-void ProgressWindow::reject()
+void CopierWindow::reject()
 {
 }
 
-void ProgressWindow::closeEvent(QCloseEvent *event)
+void CopierWindow::closeEvent(QCloseEvent *event)
 {
     event->ignore();
 }
