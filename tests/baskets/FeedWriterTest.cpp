@@ -2,6 +2,7 @@
 
 #include "base/Cp1256.h"
 #include "baskets/FeedIndex.h"
+#include "baskets/FeedWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +32,27 @@ protected:
 
     FeedTest::Run add(const QStringList &rest) { return FeedTest::add(m_feed, u"in.idx"_s, rest); }
 
+    // The writer run inside the test, as the program runs one round: checked first, then added,
+    // one "sequence<TAB>name" line per item; 1 when the check or the round failed.
+    FeedTest::Run write(const QStringList &files, const QStringList &texts = {})
+    {
+        FeedWriter::Request request;
+        request.files = files;
+        request.texts = texts;
+        FeedWriter writer(m_feed, u"in.idx"_s);
+        FeedTest::Run run;
+        run.finished = true;
+        Status status = writer.check(request);
+        QList<FeedWriter::Added> added;
+        if (status)
+            status = writer.add(request, added);
+        for (const FeedWriter::Added &item : std::as_const(added))
+            run.out += QString::number(item.sequence) + u'\t' + item.name + u'\n';
+        run.err = status.error();
+        run.exitCode = status ? 0 : 1;
+        return run;
+    }
+
     QList<IndexRecord> records() const
     {
         const QByteArray bytes = FeedTest::readAll(indexPath());
@@ -50,7 +72,7 @@ protected:
 
 TEST_F(FeedWriterRuns, EachFileIsCopiedWholeAndRecordedAtItsPosition)
 {
-    const FeedTest::Run run = add({m_jpeg, m_other});
+    const FeedTest::Run run = write({m_jpeg, m_other});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, u"0\tscan.jpg\n1\treport.pdf\n"_s);
     EXPECT_EQ(QFileInfo(indexPath()).size(), 800);
@@ -68,10 +90,10 @@ TEST_F(FeedWriterRuns, EachFileIsCopiedWholeAndRecordedAtItsPosition)
 
 TEST_F(FeedWriterRuns, TakenNamesGetTheSequenceNumberAndOldRecordsKeepTheirFile)
 {
-    ASSERT_EQ(add({m_jpeg, m_jpeg}).exitCode, 0);
+    ASSERT_EQ(write({m_jpeg, m_jpeg}).exitCode, 0);
     // The first item goes; a new one of the same name must not become what record 0 names.
     ASSERT_TRUE(QFile::remove(m_feed + u"/scan.jpg"_s));
-    const FeedTest::Run again = add({m_jpeg});
+    const FeedTest::Run again = write({m_jpeg});
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
     QStringList names;
     for (const IndexRecord &r : records())
@@ -83,7 +105,7 @@ TEST_F(FeedWriterRuns, TakenNamesGetTheSequenceNumberAndOldRecordsKeepTheirFile)
 
 TEST_F(FeedWriterRuns, TextItemsHoldTheMessageInCodePage1256)
 {
-    const FeedTest::Run run = add({u"--text"_s, u"رسالة رقم {n}"_s, u"--text"_s, u"second"_s});
+    const FeedTest::Run run = write({}, {u"رسالة رقم {n}"_s, u"second"_s});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QList<IndexRecord> written = records();
     ASSERT_EQ(written.size(), 2);
@@ -92,10 +114,10 @@ TEST_F(FeedWriterRuns, TextItemsHoldTheMessageInCodePage1256)
     EXPECT_EQ(FeedTest::readAll(m_feed + u"/text-1.txt"_s), QByteArray("second"));
 
     // Messages the reader could not give back are refused before anything is written.
-    const FeedTest::Run refused = add({u"--text"_s, u"漢字"_s});
+    const FeedTest::Run refused = write({}, {u"漢字"_s});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_FALSE(refused.err.isEmpty());
-    const FeedTest::Run tooLong = add({u"--text"_s, QString(10001, u'x')});
+    const FeedTest::Run tooLong = write({}, {QString(10001, u'x')});
     EXPECT_EQ(tooLong.exitCode, 1);
     EXPECT_EQ(records().size(), 2);
 }
@@ -105,7 +127,7 @@ TEST_F(FeedWriterRuns, ADamagedIndexIsLeftAloneAndNothingIsAdded)
     ASSERT_TRUE(QDir().mkpath(m_feed));
     const QByteArray damaged = FeedTest::record(0, u"a.jpg"_s) + FeedTest::record(1, u"b.jpg"_s).left(300);
     FeedTest::writeBytes(indexPath(), damaged);
-    const FeedTest::Run run = add({m_jpeg});
+    const FeedTest::Run run = write({m_jpeg});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(u"700"_s)) << run.err.toStdString();
     EXPECT_EQ(FeedTest::readAll(indexPath()), damaged);

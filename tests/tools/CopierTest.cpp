@@ -1,5 +1,8 @@
-// The copier, run as the program runs it: a copy list in COM, the real executable started there.
+// The copier: mostly run inside the test on a copy list in COM; where the program itself matters
+// (its arguments, two programs at once, a file size limit, a lock another process holds) the real
+// executable is started there.
 
+#include "cards/Copier.h"
 #include "cards/CopyOrder.h"
 
 #include <QCoreApplication>
@@ -172,6 +175,25 @@ protected:
         return finish(*p);
     }
 
+    // The copier run inside this test, as the program's console run drives it: one line per
+    // copied file, one "dovrelle-fm:" line per failure, 1 when anything failed.
+    Finished copy(CopyHandOff::Copier list = CopyHandOff::Copier::Archive)
+    {
+        Copier copier(m_home, list);
+        Finished f;
+        QObject::connect(&copier, &Copier::fileCopied, [&f](const QString &source, const QString &target) {
+            f.out += source + u" -> "_s + target + u'\n';
+        });
+        bool finished = false;
+        QObject::connect(&copier, &Copier::finished, [&finished] { finished = true; });
+        copier.run(Copier::WhenBusy::Wait);
+        EXPECT_TRUE(finished) << "the run ended without saying so";
+        for (const QString &failure : copier.failures())
+            f.err += u"dovrelle-fm: "_s + failure + u'\n';
+        f.exitCode = copier.failures().isEmpty() ? 0 : 1;
+        return f;
+    }
+
     QStringList errorLog() const
     {
         return QString::fromUtf8(contentOf(com() + u"/fm-errors.log"_s)).split(u'\n', Qt::SkipEmptyParts);
@@ -197,7 +219,7 @@ TEST_F(CopierTest, FileFolderAndCompanionFolderLandUnderTheirStoredNames)
 
     append({order(u"7&1&"_s, pdf, m_store), order(u"7&2&"_s, src(u"docs"_s), m_store),
             order(u"7&3&"_s, page, m_store), order(QString(), src(u"page_files"_s), m_store)});
-    const Finished f = run();
+    const Finished f = copy();
 
     EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
     EXPECT_TRUE(f.failures().isEmpty()) << f.err.toStdString();
@@ -222,7 +244,7 @@ TEST_F(CopierTest, MissingSourceIsReportedWithItsCardAndTheRestIsCopied)
     const QString page = makeFile(u"page.htm"_s, "<html></html>"_ba);
     append({order(u"12&1&"_s, src(u"gone.pdf"_s), m_store), order(u"13&1&"_s, here, m_store),
             order(u"14&1&"_s, page, m_store), order(QString(), src(u"page_files"_s), m_store)});
-    const Finished f = run();
+    const Finished f = copy();
 
     EXPECT_EQ(f.exitCode, 1);
     const QStringList failures = f.failures();
@@ -247,7 +269,7 @@ TEST_F(CopierTest, AFailedOrderStaysAndIsCopiedByTheNextRunOnceItsSourceIsBack)
     const QString later = src(u"later.pdf"_s);
     const QString here = makeFile(u"here.txt"_s, "here"_ba);
     append({order(u"21&1&"_s, later, m_store), order(u"22&1&"_s, here, m_store)});
-    EXPECT_EQ(run().exitCode, 1);
+    EXPECT_EQ(copy().exitCode, 1);
     const Result<QList<CopyOrder>> failed = CopyHandOff(m_home, CopyHandOff::Copier::Archive).failed();
     ASSERT_TRUE(failed.ok());
     ASSERT_EQ(failed->size(), 1);
@@ -255,11 +277,11 @@ TEST_F(CopierTest, AFailedOrderStaysAndIsCopiedByTheNextRunOnceItsSourceIsBack)
     EXPECT_EQ(failed->at(0).source, later);
 
     // Still missing: the order stays for the run after.
-    EXPECT_EQ(run().exitCode, 1);
+    EXPECT_EQ(copy().exitCode, 1);
     EXPECT_EQ(CopyHandOff(m_home, CopyHandOff::Copier::Archive).failed()->size(), 1);
 
     makeFile(u"later.pdf"_s, pattern(4000, 9));
-    const Finished f = run();
+    const Finished f = copy();
     EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
     EXPECT_EQ(contentOf(m_store + u"/21&1&later.pdf"_s), contentOf(later));
     EXPECT_TRUE(CopyHandOff(m_home, CopyHandOff::Copier::Archive).failed()->isEmpty());
@@ -270,10 +292,10 @@ TEST_F(CopierTest, AnOrderHandedOverTwiceIsCopiedOnce)
 {
     const QString file = makeFile(u"twice.txt"_s, pattern(1000, 5));
     append({order(u"31&1&"_s, file, m_store), order(u"31&1&"_s, file, m_store)});
-    Finished f = run();
+    Finished f = copy();
     EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
     append({order(u"31&1&"_s, file, m_store)});
-    f = run();
+    f = copy();
     EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
     EXPECT_EQ(namesIn(m_store), QStringList{u"31&1&twice.txt"_s});
     EXPECT_EQ(contentOf(m_store + u"/31&1&twice.txt"_s), contentOf(file));
@@ -312,7 +334,7 @@ TEST_F(CopierTest, DestinationThatIsOrLiesUnderAFileIsReported)
     b.close();
     const QString a = makeFile(u"a.txt"_s, "a"_ba);
     append({order(u"21&1&"_s, a, blocker + u"/Ser1"_s), order(u"22&1&"_s, a, blocker)});
-    const Finished f = run();
+    const Finished f = copy();
 
     EXPECT_EQ(f.exitCode, 1);
     const QStringList failures = f.failures();
@@ -335,7 +357,7 @@ TEST_F(CopierTest, ExistingStoredItemIsNeitherReplacedNorSilentlySkipped)
     old.write("old");
     old.close();
     append({order(u"31&1&"_s, a, m_store), order(u"31&2&"_s, src(u"docs"_s), m_store)});
-    const Finished f = run();
+    const Finished f = copy();
 
     EXPECT_EQ(f.exitCode, 1);
     const QStringList failures = f.failures();
@@ -495,7 +517,7 @@ TEST_F(CopierTest, RunThatDiedIsFinishedByTheNextOne)
     ASSERT_TRUE(part.open(QIODevice::WriteOnly));
     part.close();
 
-    const Finished f = run();
+    const Finished f = copy();
     EXPECT_EQ(f.exitCode, 1);
     // The item already in place counts as done; a different item at the stored name is a clash.
     const QStringList failures = f.failures();
