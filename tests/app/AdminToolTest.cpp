@@ -1,3 +1,4 @@
+#include "admin/AdminContext.h"
 #include "base/PathsFile.h"
 #include "base/SettingsFiles.h"
 #include "common/TestArchive.h"
@@ -24,7 +25,8 @@ struct AdminRun
     QString err;
 };
 
-AdminRun admin(const QStringList &args, const QString &home = {})
+// The program itself, started with DOVRELLE_HOME naming the program folder.
+AdminRun adminProgram(const QStringList &args, const QString &home = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -36,6 +38,22 @@ AdminRun admin(const QStringList &args, const QString &home = {})
     if (!p.waitForFinished(60000))
         return {};
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The commands run inside the test, as the program runs them; the program folder by --home.
+AdminRun admin(const QStringList &args, const QString &home = {})
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QStringList line = QStringList{QStringLiteral("dovrelle-admin")} + args;
+    if (!home.isEmpty())
+        line << QStringLiteral("--home") << home;
+    const int status = AdminCommands::run(line, outStream, errStream);
+    outStream.flush();
+    errStream.flush();
+    return {status, out, err};
 }
 
 QByteArray fileBytes(const QString &path)
@@ -183,7 +201,7 @@ TEST_F(AdminTool, MissingDatabaseFolderGivesOneClearLine)
     PathsFile::Values v;
     v[PathsFile::DatabaseFolder] = m_home + QStringLiteral("/nowhere");
     ASSERT_TRUE(PathsFile::write(m_home, v).ok());
-    const AdminRun r = admin({QStringLiteral("class"), QStringLiteral("add"), QStringLiteral("1"), QStringLiteral("x")}, m_home);
+    const AdminRun r = adminProgram({QStringLiteral("class"), QStringLiteral("add"), QStringLiteral("1"), QStringLiteral("x")}, m_home);
     EXPECT_NE(r.exitCode, 0);
     EXPECT_TRUE(r.err.contains(QStringLiteral("مجلد قاعدة البيانات غير موجود"))) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());

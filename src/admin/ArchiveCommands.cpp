@@ -1,0 +1,232 @@
+#include "AdminContext.h"
+
+#include "app/ArchiveSetup.h"
+#include "cards/Archiver.h"
+#include "cards/CopyOutbox.h"
+#include "cards/StoredName.h"
+#include "db/CDFSet.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSet>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace AdminCommands {
+namespace {
+
+// Runs the archiving copier until its list is empty, waiting for one already at work.
+bool runCopier(const AppState &state)
+{
+    QProcess copier;
+    copier.setWorkingDirectory(state.programFolder + u"/COM"_s);
+    copier.setProcessChannelMode(QProcess::ForwardedChannels);
+    copier.start(Archiver::copierProgramIn(state.programFolder), {u"--wait"_s});
+    return copier.waitForFinished(-1) && copier.exitStatus() == QProcess::NormalExit && copier.exitCode() == 0;
+}
+
+} // namespace
+
+int init(AdminContext &context, const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption server(u"server"_s, u"Keep the databases on this PostgreSQL server."_s, u"URI"_s);
+    parser.addOption(server);
+    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin init [--home DIR] [--server URI]"_s, code))
+        return code;
+    const QString home = context.home();
+    if (Status s = createArchive(home, parser.value(server)); !s)
+        return context.fail(s.error());
+    context.out() << "archive created in " << home << Qt::endl;
+    return 0;
+}
+
+// Options of 'archive' are read in order, so that --keywords and --description belong to the
+// --file or --text before them.
+int archive(AdminContext &context, const QStringList &args)
+{
+    QString user;
+    bool wait = false;
+    CardDraft draft;
+    draft.date = QDate::currentDate();
+    enum class Last { None, File, Text } last = Last::None;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&]() -> std::optional<QString> {
+            if (i + 1 >= args.size())
+                return std::nullopt;
+            return args[++i];
+        };
+        if (a == u"--wait") {
+            wait = true;
+            continue;
+        }
+        const std::optional<QString> v = value();
+        if (!v)
+            return context.fail(u"%1 needs a value"_s.arg(a));
+        if (a == u"--user") {
+            user = *v;
+        } else if (a == u"--class") {
+            for (const QString &code : v->split(u',', Qt::SkipEmptyParts)) {
+                bool ok = false;
+                const int n = code.trimmed().toInt(&ok);
+                if (!ok || n <= 0)
+                    return context.fail(u"--class takes positive classification codes, not '%1'"_s.arg(code));
+                draft.classCodes << n;
+            }
+        } else if (a == u"--name") {
+            draft.name = *v;
+        } else if (a == u"--notes") {
+            draft.notes = *v;
+        } else if (a == u"--editor") {
+            draft.editor = *v;
+        } else if (a == u"--date") {
+            draft.date = QDate::fromString(*v, Qt::ISODate);
+            if (!draft.date.isValid())
+                return context.fail(u"--date takes YYYY-MM-DD, not '%1'"_s.arg(*v));
+        } else if (a == u"--file") {
+            if (!QFileInfo::exists(*v))
+                return context.fail(u"no such file or folder: %1"_s.arg(*v));
+            draft.files.append(FileItem::fromPath(*v));
+            last = Last::File;
+        } else if (a == u"--text") {
+            draft.texts.append({QString(), *v, false});
+            last = Last::Text;
+        } else if (a == u"--keywords" && last == Last::File) {
+            draft.files.last().keywords = *v;
+        } else if (a == u"--keywords" && last == Last::Text) {
+            draft.texts.last().keywords = *v;
+        } else if (a == u"--description" && last == Last::File) {
+            draft.files.last().description = *v;
+        } else {
+            return context.fail(u"unexpected '%1' (see 'dovrelle-admin' for the usage)"_s.arg(a));
+        }
+    }
+    if (user.isEmpty())
+        return context.fail(u"archive needs --user NAME"_s);
+
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    const Result<UserRow> row = context.user(user);
+    if (!row)
+        return context.fail(row.error());
+    if (!isGranted(row->docadd))
+        return context.fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(user));
+
+    const AppState &state = context.state();
+    Archiver archiver(Archiver::foldersOf(state), *db, row->classAccess);
+    archiver.setStartCopier(!wait);
+    const Result<qint32> card = archiver.archiveNew(draft);
+    if (!card)
+        return context.fail(card.error());
+    context.out() << *card << Qt::endl;
+    if (!archiver.warning().isEmpty())
+        context.warn(archiver.warning());
+    if (!wait)
+        return 0;
+
+    if (!runCopier(state))
+        return context.fail(u"copying the files of card %1 failed"_s.arg(*card));
+    for (const FileItem &f : draft.files) {
+        const QString stored = f.storedFolder + u'/' + StoredName::make(*card, f.itemNumber, f.name);
+        if (!QFileInfo::exists(stored))
+            return context.fail(u"not in the file store: %1"_s.arg(stored));
+    }
+    return 0;
+}
+
+int show(AdminContext &context, const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(u"card"_s, u"The card number."_s);
+    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin show N: the card's rows (n1 n2 n3 n5 n6 s5 s7 s8)"_s, code))
+        return code;
+    bool ok = false;
+    const int card = parser.positionalArguments().value(0).toInt(&ok);
+    if (!ok || card <= 0)
+        return context.fail(u"usage: dovrelle-admin show N"_s);
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    const Result<QList<DocumentRow>> rows = CDFSet(*db).cardRows(card);
+    if (!rows)
+        return context.fail(rows.error());
+    if (rows->isEmpty())
+        return context.fail(u"no card %1"_s.arg(card));
+    for (const DocumentRow &r : *rows) {
+        context.out() << r.cardNumber << '\t' << r.itemNumber << '\t' << r.kind << '\t' << r.typeCode << '\t' << r.size << '\t' << r.fileName << '\t' << r.seriesFolder
+              << '\t' << r.extension << '\n';
+    }
+    context.out().flush();
+    return 0;
+}
+
+int verify(AdminContext &context, const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption repair(u"repair"_s, u"First hand over waiting copy orders, run the copier and delete stale files."_s);
+    parser.addOption(repair);
+    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin verify [--repair]: every archived file and folder is in the file store"_s, code))
+        return code;
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    const AppState &state = context.state();
+    const Result<QList<DocumentRow>> rows =
+        CDFSet(*db).search(SqlCondition::raw(u"n3 IN (1, 2, 3) AND n1 > 0"_s));
+    if (!rows)
+        return context.fail(rows.error());
+    QSet<QString> stored;
+    for (const DocumentRow &r : *rows)
+        stored.insert(Archiver::storedPath(state.fileServerFolder, r));
+
+    const CopyOutbox outbox(*db, state.programFolder);
+    if (parser.isSet(repair)) {
+        const Result<int> delivered = outbox.deliver();
+        if (!delivered)
+            return context.fail(delivered.error());
+        context.out() << "copy orders handed to the copier: " << *delivered << '\n';
+        context.out().flush();
+        if (!runCopier(state))
+            context.warn(u"the copier reported failures (see COM/fm-errors.log)"_s);
+        const Result<QStringList> left = Archiver::deleteStaleFiles(state.databaseFolder, stored);
+        if (!left)
+            return context.fail(left.error());
+    }
+
+    int problems = 0;
+    for (const DocumentRow &r : *rows) {
+        const QString path = Archiver::storedPath(state.fileServerFolder, r);
+        if (!QFileInfo::exists(path)) {
+            context.out() << r.cardNumber << '\t' << r.itemNumber << '\t' << path << '\n';
+            ++problems;
+        }
+    }
+    const int missing = problems;
+    const Result<int> waiting = outbox.waiting();
+    if (waiting && *waiting > 0) {
+        context.out() << "copy orders not yet handed to the copier: " << *waiting << '\n';
+        ++problems;
+    }
+    const Result<QList<CopyOrder>> failed = CopyHandOff(state.programFolder, CopyHandOff::Copier::Archive).failed();
+    if (failed && !failed->isEmpty()) {
+        context.out() << "copy orders that failed and wait for the next copier: " << failed->size() << '\n';
+        ++problems;
+    }
+    for (const QString &path : Archiver::staleFiles(state.databaseFolder)) {
+        if (stored.contains(path))
+            continue;
+        context.out() << "stale\t" << path << '\n';
+        ++problems;
+    }
+    context.out().flush();
+    if (missing > 0)
+        return context.fail(u"%1 of %2 archived items are missing from the file store"_s.arg(missing).arg(rows->size()));
+    if (problems > 0)
+        return context.fail(u"the file store is not in order (run 'dovrelle-admin verify --repair')"_s);
+    return 0;
+}
+
+} // namespace AdminCommands
