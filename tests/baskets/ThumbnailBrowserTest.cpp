@@ -186,9 +186,6 @@ TEST_F(ThumbnailBrowser, OnlyExactPictureExtensionsShowThemselves)
     EXPECT_EQ(cellImage(broken.first, broken.second), Thumbnail::compose(QImage()));
     EXPECT_EQ(cellImage(upper.first, upper.second).size(), Thumbnail::kSize);
 
-    EXPECT_EQ(CFT::iconFile(u"docx"_s), u"/COM/ICONS/any.jpg"_s);
-    EXPECT_EQ(CFT::iconFile(u"Rtf"_s), u"/COM/ICONS/word.jpg"_s);
-    EXPECT_EQ(CFT::iconFile(u"ocx"_s), u"/COM/ICONS/dlb.jpg"_s);
     EXPECT_EQ(CFT::extensionOf(u"archive.tar.gz"_s), u"gz"_s);
     EXPECT_TRUE(CFT::extensionOf(u"README"_s).isEmpty());
 }

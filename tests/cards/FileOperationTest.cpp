@@ -1,4 +1,3 @@
-#include "cards/CFExeption.h"
 #include "cards/CFileOperation.h"
 
 #include <QDir>
@@ -273,18 +272,6 @@ TEST_F(FileOperation, LinksInACopiedTreeBringFilesAndStayLinksToFolders)
     EXPECT_FALSE(QFileInfo(path(u"out/A/file-link"_s)).isSymLink());
     EXPECT_EQ(read(u"out/A/file-link"_s), "real");
     EXPECT_EQ(QFileInfo(path(u"out/A/loop"_s)).symLinkTarget(), path(u"A"_s));
-}
-
-TEST(CFExeptionTest, CarriesTheSystemTextOrItsOwn)
-{
-    const CFExeption system = CFExeption::fromSystemCode(ENOENT);
-    EXPECT_EQ(system.message(), u"No such file or directory"_s);
-    EXPECT_EQ(system.code(), quint32(ENOENT));
-
-    const CFExeption text = CFExeption::fromText(u"تعذر النسخ"_s);
-    EXPECT_EQ(text.message(), u"تعذر النسخ"_s);
-    EXPECT_EQ(text.code(), 0u);
-    EXPECT_EQ(QString::fromUtf8(text.what()), text.message());
 }
 
 } // namespace

@@ -299,18 +299,6 @@ TEST_P(ReportLoading, DestroyingARunningLoaderStopsIt)
 
 DOVRELLE_ON_BOTH_ENGINES(ReportLoading);
 
-TEST(ReportIcons, ChosenByKindAndExactExtension)
-{
-    EXPECT_EQ(reportIconFile(KindFolder, u"JPG"_s), u"/COM/ICONS/FOLDER.jpg"_s);
-    EXPECT_EQ(reportIconFile(KindFile, u"DOC"_s), u"/COM/ICONS/word.jpg"_s);
-    EXPECT_EQ(reportIconFile(KindFile, u"DOCX"_s), u"/COM/ICONS/word.jpg"_s);
-    EXPECT_EQ(reportIconFile(KindFile, u"HTML"_s), u"/COM/ICONS/htm.jpg"_s);
-    EXPECT_EQ(reportIconFile(KindFile, u"DLL"_s), u"/COM/ICONS/dlb.jpg"_s);
-    EXPECT_EQ(reportIconFile(KindFile, u"doc"_s), QString());
-    EXPECT_EQ(reportIconFile(KindImage, u"JPG"_s), QString());
-    EXPECT_EQ(reportIconFile(KindFile, QString()), QString());
-}
-
 namespace {
 
 struct CountingCache

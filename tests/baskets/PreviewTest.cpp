@@ -1,7 +1,7 @@
 // The preview window, the image hand-off and the basket viewer's print command as the user meets
 // them: pictures of every archive format, the window that comes up on a double-click, and the
 // print right.
-#include "../baskets/FeedTestSupport.h"
+#include "FeedTestSupport.h"
 #include "base/Palette.h"
 #include "common/TestArchive.h"
 #include "common/TestPictures.h"
