@@ -113,14 +113,7 @@ double bestMs(const std::function<void()> &run)
     return best;
 }
 
-QList<qint32> serials(const Result<QList<DocumentRow>> &rows)
-{
-    QList<qint32> out;
-    if (rows)
-        for (const DocumentRow &r : *rows)
-            out.append(r.serial);
-    return out;
-}
+QList<qint32> serials(const Result<QList<DocumentRow>> &rows) { return rows ? serialsOf(*rows) : QList<qint32>(); }
 
 // The same search written as plain comparisons on the table's own columns: what the search runs
 // without the index.

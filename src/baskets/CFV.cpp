@@ -407,9 +407,7 @@ void CFV::onDoubleClicked(int row, int /*column*/, int gridKind)
 void CFV::onRightClicked(int row, int column, int gridKind, const QPoint &globalPos)
 {
     CGridCtrl *grid = gridKind == kPictureGridKind ? m_pictures : m_texts;
-    if (row >= 0 && column >= 0 && grid->currentRow() != row)
-        grid->setCurrentCell(row, column);
-    if (const int command = CGridCtrl::chooseCommand(contextMenu(gridKind), globalPos))
+    if (const int command = grid->chooseCommandAt(row, column, contextMenu(gridKind), globalPos))
         runCommand(command);
 }
 
@@ -480,11 +478,8 @@ void CFV::runCommand(int command)
         archiveTexts();
         break;
     case CmdTextEdit:
-        if (haveText) {
-            const Status s = writeTextHandOff(m_texts->text(textRow, TextBody));
-            if (!s)
-                MessageBox::warning(this, s.error());
-        }
+        if (haveText)
+            handTextToEditor(m_texts->text(textRow, TextBody));
         break;
     case CmdTextTransfer:
         if (haveText && FeedIndex::isPlainName(m_texts->text(textRow, TextName)))
@@ -543,4 +538,10 @@ void CFV::archiveTexts()
 Status CFV::writeTextHandOff(const QString &text) const
 {
     return ReportCopy::writeCrLfText(textHandOffPath(m_state.programFolder), text);
+}
+
+void CFV::handTextToEditor(const QString &text)
+{
+    if (const Status s = writeTextHandOff(text); !s)
+        MessageBox::warning(this, s.error());
 }

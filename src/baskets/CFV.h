@@ -124,6 +124,8 @@ private:
     // Print (32931): the selected pictures, for users with the print right.
     void printSelected();
     Status writeTextHandOff(const QString &text) const;
+    // Writes the text for the text editor; a failure is shown to the user.
+    void handTextToEditor(const QString &text);
 
     AppState &m_state;
     BasketContent m_kind = BasketContent::PicturesOrFiles;

@@ -79,12 +79,9 @@ Result<MemoItem> MemoStore::read(qint32 serial) const
 
 Status MemoStore::write(qint32 serial, const Memo &memo) const
 {
-    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
-    if (!conn)
-        return Status::failure(conn.error());
     // Read and rewrite in one transaction, so that the other columns written back are the ones
     // the row holds at that moment and the search index changes with the row.
-    ScopedTransaction tx(*conn, m_db.engine());
+    ScopedTransaction tx(m_db, DbFile::Archive);
     if (Status s = tx.begun(); !s)
         return s;
     const CDFSet set(m_db);

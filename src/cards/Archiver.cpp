@@ -315,13 +315,10 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
     if (Status s = lock->acquire(cancelled); !s)
         return Result<qint32>::failure(s.error());
 
-    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
-    if (!conn)
-        return Result<qint32>::failure(conn.error());
-    ScopedTransaction tx(*conn, m_db.engine());
+    ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return Result<qint32>::failure(tx.begun().error());
-    const Result<qint32> card = CDFSet::nextCardNumberIn(*conn);
+    const Result<qint32> card = CDFSet::nextCardNumberIn(tx.connection());
     if (!card)
         return card;
 
@@ -417,10 +414,7 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         return Status::failure(plan.error());
     const QList<DocumentRow> texts = planTextRows(planned, card);
 
-    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
-    if (!conn)
-        return Status::failure(conn.error());
-    ScopedTransaction tx(*conn, m_db.engine());
+    ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return tx.begun();
     if (Status s = applySeries(*plan); !s)
@@ -485,10 +479,7 @@ Result<int> Archiver::remove(qint32 card)
         return Result<int>::failure(noSuchCardMessage(card));
     if (Status s = permitted(card); !s)
         return Result<int>::failure(s.error());
-    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
-    if (!conn)
-        return Result<int>::failure(conn.error());
-    ScopedTransaction tx(*conn, m_db.engine());
+    ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return Result<int>::failure(tx.begun().error());
     const Result<int> removed = CDFSet(m_db).removeCard(card);

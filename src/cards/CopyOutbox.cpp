@@ -39,15 +39,12 @@ Status CopyOutbox::write(qint32 card, const QList<CopyOrder> &orders) const
 
 Result<int> CopyOutbox::deliver() const
 {
-    Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
-    if (!conn)
-        return Result<int>::failure(conn.error());
     // Two programs of one workstation delivering at once would hand the same orders over twice:
     // the second waits for the first and then finds them gone.
-    ScopedTransaction tx(*conn, m_db.engine());
+    ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return Result<int>::failure(tx.begun().error());
-    QSqlQuery q(*conn);
+    QSqlQuery q(tx.connection());
     q.setForwardOnly(true);
     const QString lock = m_db.engine() == Engine::PostgreSQL ? u" FOR UPDATE"_s : QString();
     if (!q.prepare(u"SELECT id, record FROM \"COPYOUT\" WHERE station = ? AND list = ? ORDER BY id"_s + lock))
@@ -67,7 +64,7 @@ Result<int> CopyOutbox::deliver() const
         return 0;
     if (Status s = CopyHandOff(m_programFolder, CopyHandOff::Copier::Archive).append(orders); !s)
         return Result<int>::failure(s.error());
-    QSqlQuery remove(*conn);
+    QSqlQuery remove(tx.connection());
     if (!remove.prepare(u"DELETE FROM \"COPYOUT\" WHERE id = ?"_s))
         return Result<int>::failure(databaseError(remove.lastError().text()));
     for (qint32 id : ids) {

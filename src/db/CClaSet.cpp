@@ -93,10 +93,7 @@ Result<bool> CClaSet::codeTaken(const ClassRow &row) const
 
 Result<qint32> CClaSet::insert(ClassRow row) const
 {
-    Result<QSqlDatabase> conn = m_db.connection(DbFile::Classes);
-    if (!conn)
-        return Result<qint32>::failure(conn.error());
-    ScopedTransaction tx(*conn, m_db.engine());
+    ScopedTransaction tx(m_db, DbFile::Classes);
     if (!tx.begun())
         return Result<qint32>::failure(tx.begun().error());
     row.serial = 0;

@@ -23,13 +23,10 @@ Result<qint32> advanceCounterIn(QSqlDatabase &conn, const QString &table, qint32
 Result<qint32> advanceCounter(const Database &db, DbFile file, const QString &table, qint32 serial,
                               const QString &missingRow)
 {
-    Result<QSqlDatabase> conn = db.connection(file);
-    if (!conn)
-        return Result<qint32>::failure(conn.error());
-    ScopedTransaction tx(*conn, db.engine());
+    ScopedTransaction tx(db, file);
     if (!tx.begun())
         return Result<qint32>::failure(tx.begun().error());
-    const Result<qint32> value = advanceCounterIn(*conn, table, serial, missingRow);
+    const Result<qint32> value = advanceCounterIn(tx.connection(), table, serial, missingRow);
     if (!value)
         return value;
     if (Status s = tx.commit(); !s)

@@ -48,3 +48,12 @@ const TableInfo<DocumentRow> &DocumentRow::table()
     };
     return info;
 }
+
+QList<qint32> serialsOf(const QList<DocumentRow> &rows)
+{
+    QList<qint32> serials;
+    serials.reserve(rows.size());
+    for (const DocumentRow &row : rows)
+        serials.append(row.serial);
+    return serials;
+}

@@ -3,6 +3,7 @@
 #include "RowTable.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 // One row of table FILESERVER: an item of a card (file, image, folder or text) repeating the
@@ -49,3 +50,6 @@ struct DocumentRow
 
     static const TableInfo<DocumentRow> &table();
 };
+
+// The serials of the rows, in their order: what tells two lists of hits apart.
+QList<qint32> serialsOf(const QList<DocumentRow> &rows);

@@ -17,6 +17,22 @@ Status run(QSqlDatabase &db, const QString &sql)
 
 ScopedTransaction::ScopedTransaction(QSqlDatabase db, Engine engine) : m_db(std::move(db)), m_engine(engine)
 {
+    begin();
+}
+
+ScopedTransaction::ScopedTransaction(const Database &db, DbFile file) : m_engine(db.engine())
+{
+    Result<QSqlDatabase> conn = db.connection(file);
+    if (!conn) {
+        m_begun = Status::failure(conn.error());
+        return;
+    }
+    m_db = *conn;
+    begin();
+}
+
+void ScopedTransaction::begin()
+{
     if (m_engine == Engine::SQLite) {
         m_begun = run(m_db, u"BEGIN IMMEDIATE"_s);
     } else if (!m_db.transaction()) {

@@ -245,18 +245,14 @@ void CFReport::onDoubleClicked(int row, int column, int gridKind)
         Q_EMIT previewRequested(rowPath(row), m_thumbnails->text(row, ImageKeywords),
                                 m_thumbnails->text(row, ImageDescription));
     } else if (gridKind == kTextGridKind) {
-        const Status s = writeTextHandOff(m_texts->text(row, TextBody));
-        if (!s)
-            MessageBox::warning(this, s.error());
+        handTextToEditor(m_texts->text(row, TextBody));
     }
 }
 
 void CFReport::onRightClicked(int row, int column, int gridKind, const QPoint &globalPos)
 {
     CGridCtrl *grid = gridKind == kThumbnailGridKind ? m_thumbnails : m_texts;
-    if (row >= 0 && column >= 0 && grid->currentRow() != row)
-        grid->setCurrentCell(row, column);
-    if (const int command = CGridCtrl::chooseCommand(contextMenu(gridKind), globalPos))
+    if (const int command = grid->chooseCommandAt(row, column, contextMenu(gridKind), globalPos))
         runCommand(command);
 }
 
@@ -325,11 +321,8 @@ void CFReport::runCommand(int command)
             Q_EMIT showCardRequested(rowCard(m_texts, textRow));
         break;
     case CmdTextEdit:
-        if (haveText) {
-            const Status s = writeTextHandOff(m_texts->text(textRow, TextBody));
-            if (!s)
-                MessageBox::warning(this, s.error());
-        }
+        if (haveText)
+            handTextToEditor(m_texts->text(textRow, TextBody));
         break;
     case CmdCopyToFolder:
         copyToFolder();
@@ -491,6 +484,12 @@ QString CFReport::imageHandOffPath() const { return m_state.programFolder + u"/C
 Status CFReport::writeTextHandOff(const QString &text) const
 {
     return ReportCopy::writeCrLfText(textHandOffPath(), text);
+}
+
+void CFReport::handTextToEditor(const QString &text)
+{
+    if (const Status s = writeTextHandOff(text); !s)
+        MessageBox::warning(this, s.error());
 }
 
 Status CFReport::writeImageHandOff(const QString &path) const

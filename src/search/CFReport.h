@@ -63,6 +63,8 @@ public:
     QString imageHandOffPath() const;
     // Replaces the text hand-off file by the text, every line feed written as CR LF.
     Status writeTextHandOff(const QString &text) const;
+    // Writes the text for the text editor; a failure is shown to the user.
+    void handTextToEditor(const QString &text);
     // The file decoded, resampled to 300 wide (nearest pixel) and saved as JPEG in the image
     // hand-off file.
     Status writeImageHandOff(const QString &path) const;

@@ -572,6 +572,13 @@ int CGridCtrl::chooseCommand(QMenu *menu, const QPoint &globalPos)
     return command;
 }
 
+int CGridCtrl::chooseCommandAt(int row, int column, QMenu *menu, const QPoint &globalPos)
+{
+    if (row >= 0 && column >= 0 && currentRow() != row)
+        setCurrentCell(row, column);
+    return chooseCommand(menu, globalPos);
+}
+
 void CGridCtrl::setColumns(std::span<const int> widths)
 {
     setColumnCount(int(widths.size()));

@@ -108,6 +108,8 @@ public:
     // Shows a context menu whose actions carry their command ids as data, at the point, and
     // deletes it. The chosen command; 0 when the menu was closed without a choice.
     static int chooseCommand(QMenu *menu, const QPoint &globalPos);
+    // The same for a right click on a cell: the cell becomes current first, unless it already is.
+    int chooseCommandAt(int row, int column, QMenu *menu, const QPoint &globalPos);
 
 public slots:
     void paste();

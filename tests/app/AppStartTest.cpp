@@ -3,6 +3,7 @@
 #include "cards/CCardDlg.h"
 #include "classes/CClassesDlg.h"
 #include "classes/CClassPickDlg.h"
+#include "common/AnswerLogin.h"
 #include "common/TestArchive.h"
 #include "search/CSearchDlg.h"
 #include "ui/MessageBox.h"
@@ -24,17 +25,6 @@
 
 namespace {
 
-// Answers the login form as soon as it is shown.
-void logInAs(const QString &name, const QString &password)
-{
-    QTimer::singleShot(0, [=] {
-        auto *login = qobject_cast<CLoginDlg *>(QApplication::activeModalWidget());
-        ASSERT_NE(login, nullptr);
-        login->userBox()->setText(name);
-        login->passwordBox()->setText(password);
-        login->accept();
-    });
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 #include "app/CCaptureDlg.h"
 #include "app/CMainFrame.h"
 #include "app/Profile.h"
+#include "common/MainWindowFixture.h"
 #include "common/TestArchive.h"
 #include "db/SqlCondition.h"
 #include "search/CFReport.h"
@@ -33,34 +34,19 @@
 
 namespace {
 
-class MainFrameTest : public ::testing::Test
+class MainFrameTest : public MainWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        registerCoreResources();
-        QApplication::setLayoutDirection(Qt::RightToLeft);
-        MessageBox::setTestMode(true);
-        ASSERT_TRUE(m_archive.problem().isEmpty()) << m_archive.problem().toStdString();
-        m_state = AppState::load(m_archive.home());
-        m_state.currentUser = QStringLiteral("CLERK");
-        m_profile = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
-    }
     void TearDown() override
     {
         QGuiApplication::clipboard()->clear();
-        MessageBox::setTestMode(false);
+        MainWindowFixture::TearDown();
     }
 
     std::unique_ptr<CMainFrame> frame()
     {
         return std::make_unique<CMainFrame>(m_state, m_archive.db(), *m_profile);
     }
-
-    TestArchive m_archive{Engine::SQLite};
-    QTemporaryDir m_dir;
-    AppState m_state;
-    std::unique_ptr<QSettings> m_profile;
 };
 
 QImage picture(QColor colour)

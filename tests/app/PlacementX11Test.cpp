@@ -5,6 +5,7 @@
 #include "app/ArchiveSetup.h"
 #include "app/CMainFrame.h"
 #include "app/Profile.h"
+#include "common/MainWindowFixture.h"
 #include "common/TestArchive.h"
 #include "ui/MessageBox.h"
 
@@ -139,7 +140,7 @@ private:
     QProcess m_manager;
 };
 
-class PlacementX11 : public ::testing::Test
+class PlacementX11 : public MainWindowFixture
 {
 protected:
     void SetUp() override
@@ -148,15 +149,8 @@ protected:
             std::cout << "SKIPPED: " << g_skipReason.toStdString() << std::endl;
             GTEST_SKIP() << g_skipReason.toStdString();
         }
-        registerCoreResources();
-        QApplication::setLayoutDirection(Qt::RightToLeft);
-        MessageBox::setTestMode(true);
-        ASSERT_TRUE(m_archive.problem().isEmpty()) << m_archive.problem().toStdString();
-        m_state = AppState::load(m_archive.home());
-        m_state.currentUser = QStringLiteral("CLERK");
-        m_profile = std::make_unique<QSettings>(m_dir.filePath(QStringLiteral("profile.ini")), QSettings::IniFormat);
+        MainWindowFixture::SetUp();
     }
-    void TearDown() override { MessageBox::setTestMode(false); }
 
     struct Opened
     {
@@ -195,11 +189,6 @@ protected:
             last = now;
         }
     }
-
-    TestArchive m_archive{Engine::SQLite};
-    QTemporaryDir m_dir;
-    AppState m_state;
-    std::unique_ptr<QSettings> m_profile;
 };
 
 } // namespace

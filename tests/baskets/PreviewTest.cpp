@@ -2,17 +2,17 @@
 // them: pictures of every archive format, the window that comes up on a double-click, and the
 // print right.
 #include "FeedTestSupport.h"
-#include "base/Palette.h"
-#include "common/TestArchive.h"
-#include "common/TestPictures.h"
-
 #include "app/ArchiveSetup.h"
 #include "app/CArchiveApp.h"
 #include "app/CMainFrame.h"
+#include "base/Palette.h"
 #include "baskets/CFT.h"
 #include "baskets/CFV.h"
 #include "baskets/CPreviewDlg.h"
 #include "cards/Archiver.h"
+#include "common/AnswerLogin.h"
+#include "common/TestArchive.h"
+#include "common/TestPictures.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
 #include "search/CViewPrintPreview.h"
@@ -22,6 +22,7 @@
 #include "ui/MessageBox.h"
 #include "users/CLoginDlg.h"
 #include "users/UserAdmin.h"
+
 
 #include <QAction>
 #include <QApplication>
@@ -63,16 +64,6 @@ void doubleClickCell(CGridCtrl *grid, int row, int column)
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
 }
 
-void logInAs(const QString &name, const QString &password)
-{
-    QTimer::singleShot(0, [=] {
-        auto *login = qobject_cast<CLoginDlg *>(QApplication::activeModalWidget());
-        ASSERT_NE(login, nullptr);
-        login->userBox()->setText(name);
-        login->passwordBox()->setText(password);
-        login->accept();
-    });
-}
 
 template <typename Window>
 Window *newestChild(CMainFrame *frame)

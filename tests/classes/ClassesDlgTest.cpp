@@ -23,14 +23,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Seed
-{
-    QString code;
-    QString name;
-};
-
 // In serial order; the user may see 12 and 305.
-const Seed kSeeds[] = {
+const ClassSeed kSeeds[] = {
     {u"12"_s, u"المراسلات"_s},
     {u"1"_s, u"العقود"_s},
     {u"305"_s, u"فواتير الموردين"_s},
@@ -44,11 +38,9 @@ protected:
     {
         MessageBox::setTestMode(true);
         ASSERT_TRUE(m_archive.problem().isEmpty()) << m_archive.problem().toStdString();
-        for (const Seed &s : kSeeds) {
-            const Result<qint32> serial = addClassification(db(), {s.code, s.name, {}, 0});
-            ASSERT_TRUE(serial.ok()) << serial.error().toStdString();
-            m_serials.append(*serial);
-        }
+        const Result<QList<qint32>> serials = addClassSeeds(db(), kSeeds);
+        ASSERT_TRUE(serials.ok()) << serials.error().toStdString();
+        m_serials = *serials;
         m_state = AppState::load(m_archive.home());
         m_state.classAccess = u"@12@305@"_s;
     }

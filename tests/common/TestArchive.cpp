@@ -1,6 +1,7 @@
 #include "TestArchive.h"
 
 #include "app/ArchiveSetup.h"
+#include "classes/Classifications.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -198,4 +199,16 @@ void EngineTest::TearDown()
 std::string engineName(const ::testing::TestParamInfo<Engine> &info)
 {
     return info.param == Engine::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+Result<QList<qint32>> addClassSeeds(const Database &db, std::span<const ClassSeed> seeds)
+{
+    QList<qint32> serials;
+    for (const ClassSeed &seed : seeds) {
+        const Result<qint32> serial = addClassification(db, {seed.code, seed.name, {}, 0});
+        if (!serial)
+            return Result<QList<qint32>>::failure(serial.error());
+        serials.append(*serial);
+    }
+    return serials;
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
 #include <optional>
 
 // Each test program works in a temporary folder of its own, TMPDIR/dovrelle-test-PID-XXXXXX:
@@ -20,6 +21,16 @@
 void enterTestTempFolder();
 // The folder, or empty when it could not be made (the tests then use the shared temporary folder).
 QString testTempFolder();
+
+// A classification a test adds at the top of the tree: its code and its name.
+struct ClassSeed
+{
+    QString code;
+    QString name;
+};
+
+// Adds the classifications in order; their serials, or the first failure.
+Result<QList<qint32>> addClassSeeds(const Database &db, std::span<const ClassSeed> seeds);
 
 // A fresh archive in a temporary program folder, on SQLite or on the test PostgreSQL server
 // (DOVRELLE_TEST_PG_URI names its administrative connection; each archive gets a database of its

@@ -19,14 +19,7 @@ const QStringList kPaths{
     u"@7@7@"_s,   u"@ 7@"_s,   u"@1@12@"_s, u"@2@1@"_s,
 };
 
-QList<qint32> serials(const Result<QList<DocumentRow>> &rows)
-{
-    QList<qint32> out;
-    if (rows)
-        for (const DocumentRow &r : *rows)
-            out.append(r.serial);
-    return out;
-}
+QList<qint32> serials(const Result<QList<DocumentRow>> &rows) { return rows ? serialsOf(*rows) : QList<qint32>(); }
 
 class ClassFilter : public EngineTest
 {

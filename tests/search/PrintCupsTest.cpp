@@ -2,6 +2,7 @@
 // server is the one named by DOVRELLE_TEST_CUPS_SERVER, or a private one started with
 // scripts/cups-test-server.sh; without either the test says SKIPPED with the reason.
 
+#include "common/CupsTestServer.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
@@ -27,48 +28,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kPdfWaitMs = 60000;
-
-class CupsReport : public ::testing::Test
+class CupsReport : public CupsTest
 {
 protected:
-    // Before any printer object exists: the CUPS library reads the server once.
-    static void SetUpTestSuite()
-    {
-        s_server = qEnvironmentVariable("DOVRELLE_TEST_CUPS_SERVER");
-        if (s_server.isEmpty()) {
-            s_folder = new QTemporaryDir(QDir::tempPath() + u"/dovrelle-cups-XXXXXX"_s);
-            QProcess start;
-            start.start(u"bash"_s, {QStringLiteral(DOVRELLE_SOURCE_DIR "/scripts/cups-test-server.sh"), u"start"_s,
-                                    s_folder->path()});
-            if (!start.waitForFinished(60000) || start.exitCode() != 0) {
-                s_problem = u"cupsd could not be started: "_s
-                            + QString::fromLocal8Bit(start.readAllStandardError()).trimmed();
-                start.kill();
-                start.waitForFinished();
-                return;
-            }
-            s_server = QString::fromLocal8Bit(start.readAllStandardOutput()).trimmed();
-            s_started = true;
-        }
-        qputenv("CUPS_SERVER", s_server.toLocal8Bit());
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (s_started) {
-            QProcess::execute(u"bash"_s, {QStringLiteral(DOVRELLE_SOURCE_DIR "/scripts/cups-test-server.sh"), u"stop"_s,
-                                          s_folder->path()});
-        }
-        delete s_folder;
-        s_folder = nullptr;
-        qunsetenv("CUPS_SERVER");
-    }
-
     void SetUp() override
     {
-        if (s_server.isEmpty())
-            GTEST_SKIP() << "no CUPS server: " << s_problem.toStdString();
+        CupsTest::SetUp();
+        if (IsSkipped())
+            return;
         if (!m_archive.problem().isEmpty())
             GTEST_SKIP() << m_archive.problem().toStdString();
         m_state.programFolder = m_archive.home();
@@ -99,11 +66,6 @@ protected:
         ASSERT_TRUE(picture.save(path, "JPEG"));
     }
 
-    static inline QString s_server;
-    static inline QString s_problem;
-    static inline bool s_started = false;
-    static inline QTemporaryDir *s_folder = nullptr;
-
     TestArchive m_archive{Engine::SQLite};
     AppState m_state;
 };
@@ -126,9 +88,8 @@ TEST_F(CupsReport, PrintAllReachesTheQueueAsOneJobNamedDovrelle)
     QPrinter printer(QPrinter::HighResolution);
     printer.setPrinterName(u"VirtualPDF"_s);
     ASSERT_EQ(printer.outputFormat(), QPrinter::NativeFormat);
-    ASSERT_TRUE(printer.isValid()) << "Qt does not see the VirtualPDF queue of " << s_server.toStdString();
+    ASSERT_TRUE(printer.isValid()) << "Qt does not see the VirtualPDF queue of " << CupsTestServer::server().toStdString();
 
-    const QDir pdfFolder(QDir::homePath() + u"/PDF"_s);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     w->setPrinter(&printer);
     w->runCommand(CFReport::CmdPrintAll);
@@ -136,26 +97,9 @@ TEST_F(CupsReport, PrintAllReachesTheQueueAsOneJobNamedDovrelle)
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
 
     // cups-pdf names its file after the job's title.
-    QString landed;
-    QByteArray bytes;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < kPdfWaitMs) {
-        for (const QFileInfo &info : pdfFolder.entryInfoList({u"*Dovrelle*"_s}, QDir::Files)) {
-            if (info.lastModified() >= before)
-                landed = info.filePath();
-        }
-        if (!landed.isEmpty()) {
-            QFile pdf(landed);
-            if (pdf.open(QIODevice::ReadOnly))
-                bytes = pdf.readAll();
-            if (bytes.contains("%%EOF"))
-                break;
-        }
-        QThread::msleep(200);
-    }
-    ASSERT_FALSE(landed.isEmpty()) << "no PDF named after the job in " << pdfFolder.path().toStdString();
-    ASSERT_TRUE(bytes.contains("%%EOF"));
-    EXPECT_EQ(QString::fromLatin1(bytes).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)), 2);
-    QFile::remove(landed);
+    const CupsTestServer::Pdf pdf = CupsTestServer::waitForPdf(u"*Dovrelle*"_s, before);
+    ASSERT_FALSE(pdf.path.isEmpty()) << "no PDF named after the job in ~/PDF";
+    ASSERT_TRUE(pdf.bytes.contains("%%EOF"));
+    EXPECT_EQ(QString::fromLatin1(pdf.bytes).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)), 2);
+    QFile::remove(pdf.path);
 }

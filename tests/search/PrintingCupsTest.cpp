@@ -3,6 +3,7 @@
 // one of its own with scripts/cups-test-server.sh, and says SKIPPED when that is not possible.
 
 #include "base/AppState.h"
+#include "common/CupsTestServer.h"
 #include "search/Printing.h"
 
 #include <QDateTime>
@@ -20,63 +21,22 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kPdfWaitMs = 60000;
-
-class CupsServer : public ::testing::Test
+class CupsServer : public CupsTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_server = qEnvironmentVariable("DOVRELLE_TEST_CUPS_SERVER");
-        if (!s_server.isEmpty())
-            return;
-        s_folder = new QTemporaryDir(QDir::tempPath() + u"/dovrelle-cups-XXXXXX"_s);
-        QProcess start;
-        start.start(u"bash"_s, {QStringLiteral(DOVRELLE_SOURCE_DIR "/scripts/cups-test-server.sh"), u"start"_s,
-                                s_folder->path()});
-        if (!start.waitForFinished(60000)) {
-            start.kill();
-            start.waitForFinished();
-            s_problem = u"cupsd did not start within 60 s"_s;
-            return;
-        }
-        if (start.exitCode() != 0) {
-            s_problem = u"cupsd could not be started: "_s + QString::fromLocal8Bit(start.readAllStandardError()).trimmed();
-            return;
-        }
-        s_server = QString::fromLocal8Bit(start.readAllStandardOutput()).trimmed();
-        s_started = true;
-    }
-
-    static void TearDownTestSuite()
-    {
-        if (s_started) {
-            QProcess::execute(u"bash"_s, {QStringLiteral(DOVRELLE_SOURCE_DIR "/scripts/cups-test-server.sh"), u"stop"_s,
-                                          s_folder->path()});
-        }
-        delete s_folder;
-        s_folder = nullptr;
-    }
-
     void SetUp() override
     {
-        if (s_server.isEmpty())
-            GTEST_SKIP() << "no CUPS server: " << s_problem.toStdString();
-        qputenv("CUPS_SERVER", s_server.toLocal8Bit());
+        CupsTest::SetUp();
+        if (IsSkipped())
+            return;
         // The server must answer and have its queue.
         QProcess lpstat;
         lpstat.start(u"lpstat"_s, {u"-p"_s, u"VirtualPDF"_s});
         if (!lpstat.waitForFinished(10000) || lpstat.exitCode() != 0)
-            GTEST_SKIP() << "the CUPS server " << s_server.toStdString() << " does not answer or has no VirtualPDF queue: "
+            GTEST_SKIP() << "the CUPS server " << CupsTestServer::server().toStdString() << " does not answer or has no VirtualPDF queue: "
                          << lpstat.readAllStandardError().toStdString();
     }
 
-    void TearDown() override { qunsetenv("CUPS_SERVER"); }
-
-    static inline QString s_server;
-    static inline QString s_problem;
-    static inline bool s_started = false;
-    static inline QTemporaryDir *s_folder = nullptr;
 };
 
 } // namespace
@@ -99,32 +59,11 @@ TEST_F(CupsServer, DefaultPrintCommandPrintsTheFileToTheQueue)
     ASSERT_TRUE(status.ok()) << status.error().toStdString();
 
     // The queue's backend writes the job as a PDF into the printing user's PDF folder.
-    const QDir pdfFolder(QDir::homePath() + u"/PDF"_s);
-    QString landed;
-    QElapsedTimer clock;
-    clock.start();
-    while (landed.isEmpty() && clock.elapsed() < kPdfWaitMs) {
-        const QStringList found = pdfFolder.entryList({u"*"_s + token + u"*"_s}, QDir::Files);
-        if (!found.isEmpty())
-            landed = pdfFolder.filePath(found.first());
-        else
-            QThread::msleep(200);
-    }
-    ASSERT_FALSE(landed.isEmpty()) << "no PDF for " << token.toStdString() << " in " << pdfFolder.path().toStdString()
-                                   << " after " << kPdfWaitMs / 1000 << " s";
-    // The file may still be growing for a moment after it appears.
-    QByteArray bytes;
-    for (int i = 0; i < 50; ++i) {
-        QFile pdf(landed);
-        if (pdf.open(QIODevice::ReadOnly))
-            bytes = pdf.readAll();
-        if (bytes.contains("%%EOF"))
-            break;
-        QThread::msleep(100);
-    }
-    EXPECT_TRUE(bytes.startsWith("%PDF-"));
-    EXPECT_TRUE(bytes.contains("%%EOF"));
-    QFile::remove(landed);
+    const CupsTestServer::Pdf pdf = CupsTestServer::waitForPdf(u"*"_s + token + u"*"_s);
+    ASSERT_FALSE(pdf.path.isEmpty()) << "no PDF for " << token.toStdString() << " in ~/PDF after a minute";
+    EXPECT_TRUE(pdf.bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(pdf.bytes.contains("%%EOF"));
+    QFile::remove(pdf.path);
 }
 
 TEST_F(CupsServer, UnknownQueueIsAFailureWithTheServersReason)

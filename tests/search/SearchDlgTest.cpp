@@ -27,14 +27,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Seed
-{
-    QString code;
-    QString name;
-};
-
 // In serial order; the user may see 1 and 2 only ("@12@" is not in "@1@2@").
-const Seed kSeeds[] = {
+const ClassSeed kSeeds[] = {
     {u"1"_s, u"العقود"_s},
     {u"5"_s, u"الموظفين"_s},
     {u"2"_s, u"المراسلات"_s},
@@ -56,10 +50,8 @@ protected:
         m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", m_handOff.path().toLocal8Bit());
         ASSERT_TRUE(m_archive.problem().isEmpty()) << m_archive.problem().toStdString();
-        for (const Seed &s : kSeeds) {
-            const Result<qint32> serial = addClassification(m_archive.db(), {s.code, s.name, {}, 0});
-            ASSERT_TRUE(serial.ok()) << serial.error().toStdString();
-        }
+        const Result<QList<qint32>> serials = addClassSeeds(m_archive.db(), kSeeds);
+        ASSERT_TRUE(serials.ok()) << serials.error().toStdString();
         storeStartDate(u"1/1/2006"_s);
     }
     void TearDown() override

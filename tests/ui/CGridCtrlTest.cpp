@@ -248,14 +248,24 @@ void streamRow(CGridCtrl &grid, int number)
     grid.endBatch();
 }
 
-TEST(CGridCtrlStreaming, RowsArrivingOnTopKeepTheSelectionAndWhatIsInView)
+// A shown grid of three columns that rows stream into.
+class CGridCtrlStreaming : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        grid.resize(400, 300);
+        grid.setColumnCount(3);
+        grid.setImageListSize(8);
+        grid.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    }
+
     CGridCtrl grid;
-    grid.resize(400, 300);
-    grid.setColumnCount(3);
-    grid.setImageListSize(8);
-    grid.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+};
+
+TEST_F(CGridCtrlStreaming, RowsArrivingOnTopKeepTheSelectionAndWhatIsInView)
+{
     for (int i = 0; i < 40; ++i)
         streamRow(grid, i);
     QApplication::processEvents();
@@ -297,14 +307,8 @@ TEST(CGridCtrlStreaming, RowsArrivingOnTopKeepTheSelectionAndWhatIsInView)
     EXPECT_EQ(grid.text(0, 1), u"بطاقة 539"_s);
 }
 
-TEST(CGridCtrlStreaming, AtTheTopTheNewestRowsComeIntoView)
+TEST_F(CGridCtrlStreaming, AtTheTopTheNewestRowsComeIntoView)
 {
-    CGridCtrl grid;
-    grid.resize(400, 300);
-    grid.setColumnCount(3);
-    grid.setImageListSize(8);
-    grid.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
     for (int i = 0; i < 30; ++i)
         streamRow(grid, i);
     grid.setSelectedRange(GridCellRange{2, 1, 2, 1});
