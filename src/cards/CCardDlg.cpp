@@ -743,7 +743,7 @@ void CCardDlg::archiveCard()
     CardDraft card = draft();
     // A card that would be refused is refused at once, without a wait for the lock first.
     if (const Status refused = Archiver::refusalOfNew(card); !refused) {
-        archiveEnded(Result<qint32>::failure(refused.error()));
+        archiveEnded(Result<qint32>::failure(refused.kind(), refused.error()));
         return;
     }
     waitForAllocationLock([this, card](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
@@ -765,9 +765,7 @@ void CCardDlg::archiveEnded(const Result<qint32> &number)
     if (!number) {
         // Nothing was written: the card is still being entered.
         setCardEntry(true);
-        const bool refused = number.error() == Archiver::noClassificationMessage()
-                             || number.error() == Archiver::nothingToArchiveMessage();
-        if (refused)
+        if (number.refused())
             MessageBox::information(this, number.error());
         else
             MessageBox::warning(this, number.error());
