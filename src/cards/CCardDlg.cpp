@@ -14,6 +14,7 @@
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
 #include "ui/GridModel.h"
+#include "ui/ItemIcons.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -34,8 +35,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -81,80 +80,12 @@ constexpr int kTextFontHeight = 24;
 constexpr int kArchivedMark = 0;
 constexpr int kFolderIcon = 1;
 constexpr int kSavedViewIcon = 3;
-constexpr int kIconSize = 16;
 
 // A snippet file holds at most this much of a ready-made text; an exported text at most that.
 constexpr qint64 kSnippetBytes = 1000;
 constexpr qint64 kExportBytes = 40000;
 // Busy polls of the allocation lock (200 ms each) before the wait is shown.
 constexpr int kPollsBeforeShowingWait = 3;
-
-QPixmap icon(const std::function<void(QPainter &)> &draw)
-{
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    draw(painter);
-    return pixmap;
-}
-
-// The icons of the file and text lists: 0 archived, 1 folder, 2 file, 3 page or picture saved
-// by a view.
-QList<QPixmap> itemIcons()
-{
-    return {
-        icon([](QPainter &p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(40, 140, 60));
-            p.drawEllipse(QRectF(1, 1, 14, 14));
-            p.setPen(QPen(Qt::white, 2));
-            p.drawPolyline(QPolygonF({QPointF(4.5, 8), QPointF(7, 10.5), QPointF(11.5, 5)}));
-        }),
-        icon([](QPainter &p) {
-            p.setPen(QColor(150, 110, 20));
-            p.setBrush(QColor(240, 200, 80));
-            QPainterPath path;
-            path.moveTo(1.5, 3.5);
-            path.lineTo(6, 3.5);
-            path.lineTo(7.5, 5);
-            path.lineTo(14.5, 5);
-            path.lineTo(14.5, 13.5);
-            path.lineTo(1.5, 13.5);
-            path.closeSubpath();
-            p.drawPath(path);
-        }),
-        icon([](QPainter &p) {
-            p.setPen(QColor(90, 90, 90));
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(3.5, 1.5, 9, 13));
-            p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 5.5));
-            p.drawLine(QPointF(5.5, 8.5), QPointF(10.5, 8.5));
-            p.drawLine(QPointF(5.5, 11.5), QPointF(10.5, 11.5));
-        }),
-        icon([](QPainter &p) {
-            p.setPen(QColor(40, 70, 140));
-            p.setBrush(QColor(170, 200, 240));
-            p.drawRect(QRectF(1.5, 2.5, 13, 11));
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(60, 140, 70));
-            p.drawPolygon(QPolygonF({QPointF(2, 13), QPointF(7, 7), QPointF(11, 13)}));
-            p.setBrush(QColor(250, 210, 60));
-            p.drawEllipse(QRectF(9.5, 4, 3, 3));
-        }),
-    };
-}
-
-// The icons of the classification list.
-QList<QPixmap> classIcons()
-{
-    return {icon([](QPainter &p) {
-        p.setPen(QColor(120, 70, 20));
-        p.setBrush(QColor(250, 220, 150));
-        p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(10.5, 4.5), QPointF(14.5, 8), QPointF(10.5, 11.5),
-                                 QPointF(1.5, 11.5)}));
-    })};
-}
 
 // The texts' font is given by its cell height (ascent plus descent), not by its em size.
 QFont textFont()
@@ -296,7 +227,7 @@ void CCardDlg::buildLists()
     m_classes->setDefaultRowHeight(kClassRowHeight);
     m_classes->setText(0, ClassNumber, tr("الرقم"));
     m_classes->setText(0, ClassName, tr("التصنيف"));
-    m_classes->setImageList(classIcons());
+    m_classes->setImageList(ItemIcons::classes());
     m_classes->setFixedSize(kClassListSize);
 
     m_files->setGridKind(kFileListKind);
@@ -313,7 +244,7 @@ void CCardDlg::buildLists()
         {FileName, tr("الملف")}};
     for (const auto &[column, text] : headers)
         m_files->setText(0, column, text);
-    m_files->setImageList(itemIcons());
+    m_files->setImageList(ItemIcons::items());
     m_files->setMinimumSize(kItemListSize);
 
     m_texts->setGridKind(kTextListKind);
@@ -324,7 +255,7 @@ void CCardDlg::buildLists()
     for (int c = 0; c < TextColumnCount; ++c)
         m_texts->setColumnWidth(c, kTextColumnWidths[c]);
     m_texts->setFont(textFont());
-    m_texts->setImageList(itemIcons());
+    m_texts->setImageList(ItemIcons::items());
     m_texts->setMinimumSize(kItemListSize);
     m_texts->installEventFilter(this);
 
