@@ -1,10 +1,8 @@
 #include "CCardDlg.h"
 
 #include "CFileOperation.h"
-#include "StoredName.h"
 #include "base/Commands.h"
 #include "base/Cp1256.h"
-#include "base/FilesIdentical.h"
 #include "base/HandOffFolder.h"
 #include "classes/CardClasses.h"
 #include "db/AllocationWait.h"
@@ -54,12 +52,22 @@ namespace {
 // an item already listed gets it on that item's description.
 const QColor kArchivedColour(220, 220, 255);
 const QColor kFolderColour(220, 220, 220);
+
+QColor colourOf(CardFileList::Shade shade)
+{
+    switch (shade) {
+    case CardFileList::Shade::Archived:
+    case CardFileList::Shade::SameFile: return kArchivedColour;
+    case CardFileList::Shade::Folder: return kFolderColour;
+    case CardFileList::Shade::None: break;
+    }
+    return {};
+}
 // Text cells waiting for typing.
 const QColor kTextCellColour(236, 233, 216);
 
 constexpr int kFileHeaderHeight = 25;
 constexpr int kItemRowHeight = 40;
-constexpr int kAddedRowHeight = 25;
 constexpr int kTextRowHeight = 80;
 // A text taken from an information feed.
 constexpr int kBasketTextRowHeight = 90;
@@ -75,11 +83,6 @@ const QSize kItemListSize(555, 330);
 
 const QString kTextFontFamily = u"Simplified Arabic"_s;
 constexpr int kTextFontHeight = 24;
-
-// Image indexes of the file and text lists' icon strip.
-constexpr int kArchivedMark = 0;
-constexpr int kFolderIcon = 1;
-constexpr int kSavedViewIcon = 3;
 
 // A snippet file holds at most this much of a ready-made text; an exported text at most that.
 constexpr qint64 kSnippetBytes = 1000;
@@ -138,6 +141,12 @@ CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
     setLayoutDirection(Qt::RightToLeft);
     setModal(false);
 
+    // The card's own fields go into the draft as they change, typed or set.
+    connect(m_serial, &QLineEdit::textChanged, this, [this] { m_draft.number = typedNumber(); });
+    connect(m_date, &QDateEdit::dateChanged, this, [this](QDate date) { m_draft.date = date; });
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.name = text; });
+    connect(m_notes, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.notes = text; });
+    connect(m_editor, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.editor = text; });
     m_serial->setValidator(new QIntValidator(0, std::numeric_limits<int>::max(), m_serial));
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(u"yyyy/MM/dd"_s);
@@ -269,6 +278,26 @@ void CCardDlg::buildLists()
     connect(m_texts, &CGridCtrl::cellRightClicked, this, [this](int row, int column, int, const QPoint &pos) {
         showContextMenu(m_texts, row, column, pos);
     });
+    for (CGridCtrl *grid : {m_classes, m_files, m_texts}) {
+        connect(grid, &CGridCtrl::cellEdited, this,
+                [this, grid](int row, int column) { cellEdited(grid, row, column); });
+    }
+}
+
+void CCardDlg::cellEdited(CGridCtrl *grid, int row, int column)
+{
+    // What the user typed in place goes back into the draft at once, so it never lags the grid.
+    const QString text = grid->text(row, column);
+    if (grid == m_files) {
+        m_fileList.setCellText(row - 1, column, text);
+    } else if (grid == m_texts && row >= 0 && row < m_draft.texts.size()) {
+        if (column == TextKeywords)
+            m_draft.texts[row].keywords = text;
+        else if (column == TextBody)
+            m_draft.texts[row].text = text;
+    } else if (grid == m_classes && column == ClassName && row >= 1 && row <= m_classRows.size()) {
+        m_classRows[row - 1].name = text;
+    }
 }
 
 void CCardDlg::buildLayout()
@@ -362,39 +391,78 @@ void CCardDlg::clearForNewCard()
     m_name->clear();
     m_notes->clear();
     m_editor->clear();
-    m_files->removeNonFixedRows();
-    m_classes->removeNonFixedRows();
-    m_texts->removeNonFixedRows();
+    m_draft.files.clear();
+    m_draft.texts.clear();
+    m_classRows.clear();
+    classCodesChanged();
+    drawLists();
     appendEmptyTextRow();
+}
+
+void CCardDlg::drawLists()
+{
+    for (CGridCtrl *grid : {m_classes, m_files, m_texts})
+        grid->removeNonFixedRows();
+    const GridModel::BatchScope classes(m_classes->gridModel());
+    const GridModel::BatchScope files(m_files->gridModel());
+    const GridModel::BatchScope texts(m_texts->gridModel());
+    for (int i = 0; i < m_classRows.size(); ++i)
+        drawClassRow(m_classes->appendRow());
+    for (int i = 0; i < m_fileList.count(); ++i) {
+        m_files->appendRow();
+        drawFileRow(i);
+    }
+    for (int i = 0; i < m_draft.texts.size(); ++i)
+        drawTextRow(m_texts->appendRow(), kTextRowHeight);
+}
+
+void CCardDlg::drawClassRow(int row)
+{
+    const CardClasses::Entry &entry = m_classRows.at(row - 1);
+    m_classes->setText(row, ClassCode, entry.code);
+    m_classes->setText(row, ClassName, entry.name);
+    m_classes->setRowHeight(row, kClassRowHeight);
+}
+
+void CCardDlg::drawFileRow(int index)
+{
+    const int row = index + 1;
+    for (int column = 0; column < FileColumnCount; ++column) {
+        const CardFileList::Cell cell = m_fileList.cell(index, column);
+        m_files->setText(row, column, cell.text);
+        m_files->setImage(row, column, cell.image);
+        m_files->setBackground(row, column, colourOf(cell.shade));
+    }
+}
+
+void CCardDlg::drawTextRow(int row, int height)
+{
+    const TextItem &text = m_draft.texts.at(row);
+    m_texts->setText(row, TextNumber, QString::number(text.archived ? text.itemNumber : row + 1));
+    m_texts->setText(row, TextKeywords, text.keywords);
+    m_texts->setText(row, TextBody, text.text);
+    m_texts->setImage(row, TextKeywords, text.archived ? CardFileList::ArchivedMark : CardFileList::NoIcon);
+    m_texts->setRowHeight(row, height);
+    m_texts->setBackground(row, TextKeywords, kTextCellColour);
+    m_texts->setBackground(row, TextBody, kTextCellColour);
 }
 
 void CCardDlg::appendEmptyTextRow()
 {
-    const int row = m_texts->appendRow();
-    if (row < 0)
-        return;
-    m_texts->setText(row, TextNumber, QString::number(row + 1));
-    m_texts->setRowHeight(row, kTextRowHeight);
-    m_texts->setBackground(row, TextKeywords, kTextCellColour);
-    m_texts->setBackground(row, TextBody, kTextCellColour);
+    m_draft.texts.append(TextItem());
+    drawTextRow(m_texts->appendRow(), kTextRowHeight);
 }
 
 void CCardDlg::appendText(const QString &keywords, const QString &text)
 {
     // The empty row left for typing takes the text; otherwise it goes after the others.
-    int row = m_texts->rowCount() - 1;
-    const bool lastIsEmpty = row >= 0 && m_texts->text(row, TextKeywords).isEmpty()
-                             && m_texts->text(row, TextBody).isEmpty() && m_texts->image(row, TextKeywords) != kArchivedMark;
-    if (!lastIsEmpty) {
+    const bool lastIsEmpty = !m_draft.texts.isEmpty() && !m_draft.texts.last().archived
+                             && m_draft.texts.last().keywords.isEmpty() && m_draft.texts.last().text.isEmpty();
+    if (!lastIsEmpty)
         appendEmptyTextRow();
-        row = m_texts->rowCount() - 1;
-    }
-    if (row < 0)
-        return;
-    m_texts->setText(row, TextNumber, QString::number(row + 1));
-    m_texts->setText(row, TextKeywords, keywords);
-    m_texts->setText(row, TextBody, text);
-    m_texts->setRowHeight(row, kBasketTextRowHeight);
+    m_draft.texts.last().keywords = keywords;
+    m_draft.texts.last().text = text;
+    drawTextRow(int(m_draft.texts.size()) - 1, kBasketTextRowHeight);
 }
 
 void CCardDlg::newCard()
@@ -424,16 +492,17 @@ CCardDlg::Fill CCardDlg::fillCard(qint32 number)
 
     const DocumentRow &card = rows->first();
     m_serial->setText(QString::number(number));
-    m_texts->removeNonFixedRows();
-    m_classes->removeNonFixedRows();
-    m_files->removeNonFixedRows();
+    m_draft.files.clear();
+    m_draft.texts.clear();
+    m_classRows.clear();
     // Only the codes the card shows decide whether the user may see it; one that may not sees
     // nothing of it, not even its name.
     if (!ClassPath::permits(m_state.classAccess, card.classPath)) {
         m_name->clear();
         m_notes->clear();
         m_editor->clear();
-        renumberFiles();
+        classCodesChanged();
+        drawLists();
         setListsEditable(false);
         MessageBox::information(this, noPermissionMessage());
         return Fill::Refused;
@@ -448,14 +517,14 @@ CCardDlg::Fill CCardDlg::fillCard(qint32 number)
     for (const qint32 code : ClassPath::codes(card.classPath, ClassPath::kShownCodes)) {
         if (code <= 0)
             continue;
-        const int row = m_classes->appendRow();
         const Result<QString> name = classes.nameOfCode(code);
-        m_classes->setText(row, ClassCode, QString::number(code));
-        m_classes->setText(row, ClassNumber, QString::number(code));
-        m_classes->setText(row, ClassName, name ? *name : QString());
-        m_classes->setRowHeight(row, kClassRowHeight);
+        m_classRows.append({QString::number(code), name ? *name : QString()});
     }
+    classCodesChanged();
     fillItems(*rows);
+    drawLists();
+    for (int row = 1; row < m_classes->rowCount(); ++row)
+        m_classes->setText(row, ClassNumber, m_classes->text(row, ClassCode));
     renumberFiles();
     setListsEditable(false);
     return Fill::Shown;
@@ -463,37 +532,12 @@ CCardDlg::Fill CCardDlg::fillCard(qint32 number)
 
 void CCardDlg::fillItems(const QList<DocumentRow> &rows)
 {
-    m_files->beginBatch();
-    m_texts->beginBatch();
     for (const DocumentRow &item : rows) {
-        if (item.kind == KindText) {
-            const int row = m_texts->appendRow();
-            m_texts->setRowHeight(row, kTextRowHeight);
-            m_texts->setBackground(row, TextKeywords, kTextCellColour);
-            m_texts->setBackground(row, TextBody, kTextCellColour);
-            m_texts->setText(row, TextNumber, QString::number(item.itemNumber));
-            m_texts->setText(row, TextKeywords, item.keywords);
-            m_texts->setText(row, TextBody, item.text);
-            m_texts->setImage(row, TextKeywords, kArchivedMark);
-            continue;
-        }
-        const int row = m_files->appendRow();
-        m_files->setText(row, FileNumber, QString::number(row));
-        m_files->setBackground(row, FileNumber, kArchivedColour);
-        m_files->setText(row, FileClasses, item.classPath);
-        m_files->setText(row, FileDescription, item.description);
-        m_files->setText(row, FileKeywords, item.keywords);
-        m_files->setText(row, FileSize, QString::number(item.size));
-        m_files->setText(row, FileStoredFolder, m_state.fileServerFolder + u'/' + item.seriesFolder);
-        m_files->setText(row, FileName, item.fileName);
-        m_files->setText(row, FileItemNumber, QString::number(item.itemNumber));
-        m_files->setText(row, FileSerial, QString::number(item.serial));
-        m_files->setImage(row, FileClasses, kArchivedMark);
-        if (item.kind == KindFolder)
-            m_files->setImage(row, FileNumber, kFolderIcon);
+        if (item.kind == KindText)
+            m_draft.texts.append({item.keywords, item.text, true, item.itemNumber});
+        else
+            m_draft.files.append(CardFileList::archivedItem(item, m_state.fileServerFolder));
     }
-    m_texts->endBatch();
-    m_files->endBatch();
 }
 
 bool CCardDlg::showCard(qint32 number)
@@ -585,39 +629,6 @@ void CCardDlg::showNext()
 }
 
 // --- archiving, saving, deleting --------------------------------------------------------------
-
-CardDraft CCardDlg::draft() const
-{
-    CardDraft d;
-    d.number = typedNumber();
-    d.date = m_date->date();
-    d.name = m_name->text();
-    d.notes = m_notes->text();
-    d.editor = m_editor->text();
-    for (int row = 1; row < m_classes->rowCount(); ++row)
-        d.classCodes.append(CClaSet::codeNumber(m_classes->text(row, ClassCode).trimmed()));
-    for (int row = 1; row < m_files->rowCount(); ++row) {
-        FileItem item;
-        item.description = m_files->text(row, FileDescription);
-        item.keywords = m_files->text(row, FileKeywords);
-        item.size = m_files->text(row, FileSize).toLongLong();
-        item.folder = m_files->text(row, FileSourceFolder);
-        item.name = m_files->text(row, FileName);
-        item.folderLike = m_files->image(row, FileNumber) >= 0;
-        item.archived = isArchivedRow(row);
-        item.itemNumber = m_files->text(row, FileItemNumber).toInt();
-        item.storedFolder = m_files->text(row, FileStoredFolder);
-        d.files.append(item);
-    }
-    for (int row = 0; row < m_texts->rowCount(); ++row) {
-        TextItem text;
-        text.keywords = m_texts->text(row, TextKeywords);
-        text.text = m_texts->text(row, TextBody);
-        text.archived = m_texts->image(row, TextKeywords) == kArchivedMark;
-        d.texts.append(text);
-    }
-    return d;
-}
 
 void CCardDlg::waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done)
 {
@@ -735,7 +746,7 @@ void CCardDlg::editOrSave()
     // Whatever was typed since, the card shown is the one edited.
     m_serial->setText(QString::number(m_shownNumber));
     enterMode(Mode::Editing);
-    if (m_texts->rowCount() == 0)
+    if (m_draft.texts.isEmpty())
         appendEmptyTextRow();
 }
 
@@ -809,99 +820,91 @@ void CCardDlg::deleteCard()
 void CCardDlg::addClassification(const QString &code, const QString &name)
 {
     CardClasses card;
-    for (int row = 1; row < m_classes->rowCount(); ++row)
-        card.add(m_classes->text(row, ClassCode), m_classes->text(row, ClassName));
+    for (const CardClasses::Entry &entry : std::as_const(m_classRows))
+        card.add(entry.code, entry.name);
     switch (card.add(code, name)) {
     case CardClasses::AddResult::AlreadyThere: MessageBox::information(this, CardClasses::alreadyThereMessage()); return;
     case CardClasses::AddResult::Full: return;
     case CardClasses::AddResult::Added: break;
     }
-    const int row = m_classes->appendRow();
-    m_classes->setText(row, ClassCode, code);
-    m_classes->setText(row, ClassName, name);
-    m_classes->setRowHeight(row, kClassRowHeight);
+    m_classRows.append({code, name});
+    classCodesChanged();
+    drawClassRow(m_classes->appendRow());
+}
+
+void CCardDlg::classCodesChanged()
+{
+    m_draft.classCodes.clear();
+    for (const CardClasses::Entry &entry : std::as_const(m_classRows))
+        m_draft.classCodes.append(CClaSet::codeNumber(entry.code.trimmed()));
 }
 
 void CCardDlg::classDoubleClicked(int row, int /*column*/)
 {
     if (!m_state.cardEntry)
         return;
-    if (row == 0)
+    if (row == 0) {
         emit pickerRequested();
-    else
+    } else if (row <= m_classRows.size()) {
+        m_classRows.removeAt(row - 1);
+        classCodesChanged();
         m_classes->removeRow(row);
+    }
 }
 
 void CCardDlg::applyClassFilter()
 {
     const QString filter = m_classFilter->text();
     for (int row = 1; row < m_classes->rowCount(); ++row)
-        m_classes->setRowHeight(row, m_classes->text(row, ClassName).contains(filter) ? kClassRowHeight : 0);
+        m_classes->setRowHeight(row, m_classRows.at(row - 1).name.contains(filter) ? kClassRowHeight : 0);
 }
 
 // --- file list --------------------------------------------------------------------------------
 
 bool CCardDlg::isArchivedRow(int row) const
 {
-    return m_files->image(row, FileClasses) == kArchivedMark;
+    return row >= 1 && row <= m_fileList.count() && m_fileList.at(row - 1).archived;
 }
 
 QString CCardDlg::filePathOfRow(int row) const
 {
-    if (row < 1 || row >= m_files->rowCount())
+    if (row < 1 || row > m_fileList.count())
         return {};
-    if (isArchivedRow(row))
-        return m_files->text(row, FileStoredFolder) + u'/'
-               + StoredName::make(m_shownNumber, m_files->text(row, FileItemNumber).toInt(), m_files->text(row, FileName));
-    return m_files->text(row, FileSourceFolder) + m_files->text(row, FileName);
+    return m_fileList.pathOf(row - 1, m_shownNumber);
 }
 
 void CCardDlg::renumberFiles()
 {
     const GridModel::BatchScope batch(m_files->gridModel());
     for (int row = 1; row < m_files->rowCount(); ++row) {
-        m_files->setText(row, FileNumber, QString::number(row));
+        m_files->setText(row, FileNumber, m_fileList.cell(row - 1, FileNumber).text);
         m_files->setRowHeight(row, kItemRowHeight);
     }
 }
 
-int CCardDlg::appendFileRow(const QString &folder, const QString &name, qint64 size)
-{
-    const int row = m_files->appendRow();
-    m_files->setText(row, FileName, name);
-    m_files->setText(row, FileSourceFolder, folder);
-    m_files->setRowHeight(row, kAddedRowHeight);
-    m_files->setText(row, FileSize, QString::number(size));
-    return row;
-}
-
-void CCardDlg::checkSameName(const QString &path, const QString &name)
+void CCardDlg::showSameNames(const QList<CardFileList::SameName> &found)
 {
     // Informative only: the file is added whatever is found.
-    for (int row = 1; row < m_files->rowCount(); ++row) {
-        if (m_files->text(row, FileName) != name)
+    for (const CardFileList::SameName &same : found) {
+        if (same.sameSize)
+            MessageBox::information(this, tr("%1  WITH  %2").arg(same.added, same.listed));
+        if (same.identical) {
+            m_files->setBackground(same.row, FileDescription,
+                                   colourOf(m_fileList.cell(same.row - 1, FileDescription).shade));
             continue;
-        const QString listed = filePathOfRow(row);
-        const QFileInfo added(path);
-        const QFileInfo existing(listed);
-        if (existing.exists() && added.size() == existing.size()) {
-            MessageBox::information(this, tr("%1  WITH  %2").arg(path, listed));
-            if (filesIdentical(path, listed) == kFilesIdentical) {
-                m_files->setBackground(row, FileDescription, kArchivedColour);
-                continue;
-            }
         }
         MessageBox::information(
-            this, tr("the file    %1   Has the same name of file in row %2  but it deffrent").arg(path).arg(row));
+            this, tr("the file    %1   Has the same name of file in row %2  but it deffrent").arg(same.added).arg(same.row));
     }
 }
 
 void CCardDlg::addFiles(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        const FileItem item = FileItem::fromPath(path);
-        checkSameName(item.sourcePath(), item.name);
-        appendFileRow(item.folder, item.name, item.size);
+        const QList<CardFileList::SameName> found = m_fileList.addFile(path, m_shownNumber);
+        showSameNames(found);
+        m_files->appendRow();
+        drawFileRow(m_fileList.count() - 1);
     }
     renumberFiles();
 }
@@ -910,32 +913,28 @@ void CCardDlg::addFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    const FileItem item = FileItem::fromPath(QDir::cleanPath(path));
-    QString names;
-    for (int row = 1; row < m_files->rowCount(); ++row)
-        names += u'|' + m_files->text(row, FileName);
-    const int row = appendFileRow(item.folder, item.name, item.size);
-    m_files->setBackground(row, FileNumber, kFolderColour);
-    m_files->setImage(row, FileNumber, kFolderIcon);
-    if (names.contains(item.name))
-        MessageBox::information(this, tr("  موجود  %1   ").arg(item.name));
+    const bool listed = m_fileList.addFolder(path);
+    m_files->appendRow();
+    drawFileRow(m_fileList.count() - 1);
+    if (listed)
+        MessageBox::information(this, tr("  موجود  %1   ").arg(m_fileList.at(m_fileList.count() - 1).name));
     renumberFiles();
 }
 
 void CCardDlg::appendItem(const FileItem &item)
 {
-    const int row = appendFileRow(item.folder, item.name, item.size);
-    m_files->setText(row, FileDescription, item.description);
-    m_files->setText(row, FileKeywords, item.keywords);
-    if (item.folderLike)
-        m_files->setImage(row, FileNumber, QFileInfo(item.sourcePath()).isDir() ? kFolderIcon : kSavedViewIcon);
+    m_fileList.append(item);
+    m_files->appendRow();
+    drawFileRow(m_fileList.count() - 1);
     renumberFiles();
 }
 
 void CCardDlg::setFileDescription(int row, const QString &text)
 {
-    if (row >= 1 && row < m_files->rowCount())
-        m_files->setText(row, FileDescription, text);
+    if (row < 1 || row > m_fileList.count())
+        return;
+    m_fileList.setCellText(row - 1, FileDescription, text);
+    m_files->setText(row, FileDescription, text);
 }
 
 void CCardDlg::browseFiles()
@@ -961,9 +960,10 @@ void CCardDlg::menuCommand(int command)
 
 void CCardDlg::fileDoubleClicked(int row, int column)
 {
-    if (column != FileNumber || row < 1 || !isArchivedRow(row))
+    if (column != FileNumber || !isArchivedRow(row))
         return;
-    emit memoRequested({m_files->text(row, FileSerial).toInt(), m_files->text(row, FileItemNumber).toInt(), m_shownNumber});
+    const FileItem &item = m_fileList.at(row - 1);
+    emit memoRequested({item.serial, item.itemNumber, m_shownNumber});
 }
 
 void CCardDlg::showFileList()
@@ -1009,14 +1009,15 @@ bool CCardDlg::runCommand(int command)
         return false;
     const int fileRow = m_files->currentRow();
     const int textRow = m_texts->currentRow();
-    const bool onFile = fileRow >= 1 && fileRow < m_files->rowCount();
-    const bool onText = textRow >= 0 && textRow < m_texts->rowCount();
+    const bool onFile = fileRow >= 1 && fileRow <= m_fileList.count();
+    const bool onText = textRow >= 0 && textRow < m_draft.texts.size();
     switch (command) {
     case Command::ViewFile:
         return onFile && QDesktopServices::openUrl(QUrl::fromLocalFile(filePathOfRow(fileRow)));
     case Command::DeleteFile:
         // An archived item removed here leaves the file store when the card is saved.
-        return onFile && m_files->removeRow(fileRow);
+        // The rows keep their numbers until the next renumbering.
+        return onFile && m_fileList.remove(fileRow - 1) && m_files->removeRow(fileRow);
     case Command::EnterText:
         if (!onFile)
             return false;
@@ -1025,11 +1026,14 @@ bool CCardDlg::runCommand(int command)
     case Command::ViewText:
         if (!onText)
             return false;
-        MessageBox::information(this, m_texts->text(textRow, TextBody));
+        MessageBox::information(this, m_draft.texts.at(textRow).text);
         return true;
     case Command::DeleteText:
         // An archived text goes from the table when the card is saved: saving rewrites them all.
-        return onText && m_texts->removeRow(textRow);
+        if (!onText)
+            return false;
+        m_draft.texts.removeAt(textRow);
+        return m_texts->removeRow(textRow);
     case Command::EditText: return onText && exportText(textRow);
     default: return false;
     }
@@ -1037,7 +1041,7 @@ bool CCardDlg::runCommand(int command)
 
 bool CCardDlg::exportText(int row)
 {
-    const Result<QByteArray> bytes = Cp1256::encode(m_texts->text(row, TextBody));
+    const Result<QByteArray> bytes = Cp1256::encode(m_draft.texts.at(row).text);
     if (!bytes) {
         MessageBox::warning(this, bytes.error());
         return false;
@@ -1055,7 +1059,7 @@ bool CCardDlg::exportText(int row)
 void CCardDlg::pasteSnippet(int digit)
 {
     const int row = m_texts->currentRow();
-    if (row < 0)
+    if (row < 0 || row >= m_draft.texts.size())
         return;
     QFile file(m_state.databaseFolder + u'/' + QString::number(digit) + u".txt"_s);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -1065,7 +1069,8 @@ void CCardDlg::pasteSnippet(int digit)
     QByteArray bytes = file.read(kSnippetBytes);
     if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
         bytes.truncate(end);
-    m_texts->setText(row, TextBody, Cp1256::decode(bytes));
+    m_draft.texts[row].text = Cp1256::decode(bytes);
+    m_texts->setText(row, TextBody, m_draft.texts[row].text);
 }
 
 // --- keys -------------------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include "Archiver.h"
 #include "CardDraft.h"
+#include "CardFileList.h"
+#include "classes/CardClasses.h"
 #include "base/AppState.h"
 #include "baskets/MemoStore.h"
 #include "db/Database.h"
@@ -25,8 +27,9 @@ class QRadioButton;
 
 // "بطاقة": the form on which a card is entered, archived, browsed, edited and deleted. Created
 // once, hidden, with the main window and kept for its whole life. It holds the card in its
-// controls and three lists (classifications, files, texts); archiving, saving and deleting are
-// Archiver's, the dialog only reads its controls into a CardDraft and shows what came back.
+// draft, a CardDraft, which its controls and three lists (classifications, files, texts) only
+// show: every change goes into the draft first and the list is drawn from it. Archiving, saving
+// and deleting are Archiver's, the rules of the file list CardFileList's.
 //
 // Three states decide the buttons: a new card being entered ("اضافة" on), a card shown ("حذف"
 // and "تعديل" on, lists read-only) and a card being edited ("تعديل" reads "حفظ"). The card entry
@@ -41,19 +44,8 @@ public:
     static constexpr int kTextListKind = 95;
 
     // Columns of the file list; row 0 is its header and items start at row 1.
-    enum FileColumn : int {
-        FileNumber = 0,       // row number; icon of a folder or of a page/picture saved by a view
-        FileClasses = 1,      // archived: the card's classification path; image 0 marks archived
-        FileDescription = 2,
-        FileKeywords = 3,
-        FileSize = 4,
-        FileStoredFolder = 5, // archived: the series folder
-        FileSourceFolder = 6, // to archive: the source folder, ending in "/"
-        FileName = 7,
-        FileItemNumber = 8,   // archived: n2
-        FileSerial = 10,      // archived: sn
-        FileColumnCount = 12,
-    };
+    using FileColumn = CardFileList::Column;
+    using enum CardFileList::Column;
     // Columns of the text list, which has no header: texts start at row 0.
     enum TextColumn : int { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextColumnCount = 5 };
     // Columns of the classification list; row 0 is its header.
@@ -71,8 +63,8 @@ public:
     qint32 shownNumber() const { return m_shownNumber; }
     // The dialog's archiver; tests switch its copier start off.
     Archiver &archiver() { return m_archiver; }
-    // The card as the controls hold it.
-    CardDraft draft() const;
+    // The card as the form holds it.
+    const CardDraft &draft() const { return m_draft; }
 
     // Rows added by other windows (web and image views, searches, baskets): one row at the end
     // of the file list, renumbered. A folderLike item that is a folder on disk gets the folder
@@ -170,7 +162,13 @@ private:
     void setCardEntry(bool on);
     void setListsEditable(bool editable);
     void clearForNewCard();
+    void drawLists();
+    void drawClassRow(int row);
+    void drawFileRow(int index);
+    void drawTextRow(int row, int height);
     void appendEmptyTextRow();
+    void classCodesChanged();
+    void cellEdited(CGridCtrl *grid, int row, int column);
     enum class Fill { Missing, Shown, Refused };
     Fill fillCard(qint32 number);
     void fillItems(const QList<DocumentRow> &rows);
@@ -180,8 +178,7 @@ private:
     // `done` with the lock or with why there is none (the file cannot be used, the user gave up).
     void waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done);
     void archiveEnded(const Result<qint32> &number);
-    int appendFileRow(const QString &folder, const QString &name, qint64 size);
-    void checkSameName(const QString &path, const QString &name);
+    void showSameNames(const QList<CardFileList::SameName> &found);
     void applyClassFilter();
     void classDoubleClicked(int row, int column);
     void fileDoubleClicked(int row, int column);
@@ -195,6 +192,11 @@ private:
     AppState &m_state;
     Database m_db;
     Archiver m_archiver;
+    CardDraft m_draft;
+    CardFileList m_fileList{m_draft.files};
+    // The classifications beside the draft's codes, as the list shows them: the code as the
+    // picker gave it and the name.
+    QList<CardClasses::Entry> m_classRows;
     Mode m_mode = Mode::NewCard;
     // The card the form shows: what edit, save, view and memo work on, whatever is typed.
     qint32 m_shownNumber = 0;
