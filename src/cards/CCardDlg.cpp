@@ -1,18 +1,16 @@
 #include "CCardDlg.h"
 
+#include "AllocationLockWait.h"
 #include "CFileOperation.h"
+#include "CardNavigation.h"
+#include "CardTexts.h"
 #include "base/Commands.h"
-#include "base/Cp1256.h"
-#include "base/HandOffFolder.h"
 #include "classes/CardClasses.h"
-#include "db/AllocationWait.h"
 #include "db/CClaSet.h"
 #include "db/CDFSet.h"
 #include "db/ClassPath.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
-#include "ui/GridModel.h"
-#include "ui/ItemIcons.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -24,7 +22,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -33,10 +30,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -47,60 +42,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Archived items carry this background on their number cell; an added file found identical to
-// an item already listed gets it on that item's description.
-const QColor kArchivedColour(220, 220, 255);
-const QColor kFolderColour(220, 220, 220);
-
-QColor colourOf(CardFileList::Shade shade)
-{
-    switch (shade) {
-    case CardFileList::Shade::Archived:
-    case CardFileList::Shade::SameFile: return kArchivedColour;
-    case CardFileList::Shade::Folder: return kFolderColour;
-    case CardFileList::Shade::None: break;
-    }
-    return {};
-}
-// Text cells waiting for typing.
-const QColor kTextCellColour(236, 233, 216);
-
-constexpr int kFileHeaderHeight = 25;
-constexpr int kItemRowHeight = 40;
-constexpr int kTextRowHeight = 80;
-// A text taken from an information feed.
-constexpr int kBasketTextRowHeight = 90;
-constexpr int kClassHeaderHeight = 20;
-constexpr int kClassRowHeight = 25;
-
-constexpr int kFileColumnWidths[CCardDlg::FileColumnCount] = {40, 0, 150, 140, 60, 0, 0, 140, 0, 0, 0, 0};
-constexpr int kTextColumnWidths[CCardDlg::TextColumnCount] = {40, 105, 385, 0, 0};
-constexpr int kClassColumnWidths[CCardDlg::ClassColumnCount] = {55, 0, 160};
-
-const QSize kClassListSize(240, 130);
-const QSize kItemListSize(555, 330);
-
-const QString kTextFontFamily = u"Simplified Arabic"_s;
-constexpr int kTextFontHeight = 24;
-
-// A snippet file holds at most this much of a ready-made text; an exported text at most that.
-constexpr qint64 kSnippetBytes = 1000;
-constexpr qint64 kExportBytes = 40000;
-// Busy polls of the allocation lock (200 ms each) before the wait is shown.
-constexpr int kPollsBeforeShowingWait = 3;
-
-// The texts' font is given by its cell height (ascent plus descent), not by its em size.
-QFont textFont()
-{
-    QFont font(kTextFontFamily);
-    font.setWeight(QFont::Thin);
-    font.setPixelSize(kTextFontHeight);
-    const int height = QFontMetrics(font).height();
-    if (height > kTextFontHeight)
-        font.setPixelSize(std::max(1, kTextFontHeight * kTextFontHeight / height));
-    return font;
-}
 
 class WaitCursor
 {
@@ -135,7 +76,8 @@ CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
       m_classFilter(new QLineEdit(this)), m_addToAll(new QCheckBox(tr("اضافة للكل"), this)),
       m_unusedCombo(new QComboBox(this)), m_unusedPicture(new QLabel(this)),
       m_defaultButton(new QPushButton(tr("بحث"), this)), m_cancelButton(new QPushButton(u"Cancel"_s, this)),
-      m_classes(new CGridCtrl(this)), m_files(new CGridCtrl(this)), m_texts(new CGridCtrl(this))
+      m_classes(new CGridCtrl(this)), m_files(new CGridCtrl(this)), m_texts(new CGridCtrl(this)),
+      m_grids(m_classes, m_files, m_texts)
 {
     setWindowTitle(tr("بطاقة"));
     setLayoutDirection(Qt::RightToLeft);
@@ -213,59 +155,18 @@ QString CCardDlg::noPermissionMessage()
 
 QString CCardDlg::firstCardMessage()
 {
-    return tr("هذه هي البطاقة الاولى");
+    return CardNavigation::firstCardMessage();
 }
 
 QString CCardDlg::lastCardMessage()
 {
-    return tr("هذه هي البطاقة الاخيرة");
+    return CardNavigation::lastCardMessage();
 }
 
 // --- building ---------------------------------------------------------------------------------
 
 void CCardDlg::buildLists()
 {
-    m_classes->setGridKind(kClassListKind);
-    m_classes->setColumnCount(ClassColumnCount);
-    m_classes->setRowCount(1);
-    m_classes->setFixedRowCount(1);
-    m_classes->setFixedColumnCount(1);
-    for (int c = 0; c < ClassColumnCount; ++c)
-        m_classes->setColumnWidth(c, kClassColumnWidths[c]);
-    m_classes->setRowHeight(0, kClassHeaderHeight);
-    m_classes->setDefaultRowHeight(kClassRowHeight);
-    m_classes->setText(0, ClassNumber, tr("الرقم"));
-    m_classes->setText(0, ClassName, tr("التصنيف"));
-    m_classes->setImageList(ItemIcons::classes());
-    m_classes->setFixedSize(kClassListSize);
-
-    m_files->setGridKind(kFileListKind);
-    m_files->setColumnCount(FileColumnCount);
-    m_files->setRowCount(1);
-    m_files->setFixedRowCount(1);
-    m_files->setFixedColumnCount(1);
-    for (int c = 0; c < FileColumnCount; ++c)
-        m_files->setColumnWidth(c, kFileColumnWidths[c]);
-    m_files->setRowHeight(0, kFileHeaderHeight);
-    const std::pair<FileColumn, QString> headers[] = {
-        {FileClasses, tr("التصنيفات")}, {FileDescription, tr("شرح")},  {FileKeywords, tr("كلمات مفتاحية(Kewords)")},
-        {FileSize, tr("الحجم")},        {FileStoredFolder, tr("المسار")}, {FileSourceFolder, tr("المسار")},
-        {FileName, tr("الملف")}};
-    for (const auto &[column, text] : headers)
-        m_files->setText(0, column, text);
-    m_files->setImageList(ItemIcons::items());
-    m_files->setMinimumSize(kItemListSize);
-
-    m_texts->setGridKind(kTextListKind);
-    m_texts->setColumnCount(TextColumnCount);
-    m_texts->setRowCount(0);
-    m_texts->setFixedRowCount(0);
-    m_texts->setFixedColumnCount(1);
-    for (int c = 0; c < TextColumnCount; ++c)
-        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
-    m_texts->setFont(textFont());
-    m_texts->setImageList(ItemIcons::items());
-    m_texts->setMinimumSize(kItemListSize);
     m_texts->installEventFilter(this);
 
     connect(m_classes, &CGridCtrl::cellDoubleClicked, this,
@@ -401,68 +302,23 @@ void CCardDlg::clearForNewCard()
 
 void CCardDlg::drawLists()
 {
-    for (CGridCtrl *grid : {m_classes, m_files, m_texts})
-        grid->removeNonFixedRows();
-    const GridModel::BatchScope classes(m_classes->gridModel());
-    const GridModel::BatchScope files(m_files->gridModel());
-    const GridModel::BatchScope texts(m_texts->gridModel());
-    for (int i = 0; i < m_classRows.size(); ++i)
-        drawClassRow(m_classes->appendRow());
-    for (int i = 0; i < m_fileList.count(); ++i) {
-        m_files->appendRow();
-        drawFileRow(i);
-    }
-    for (int i = 0; i < m_draft.texts.size(); ++i)
-        drawTextRow(m_texts->appendRow(), kTextRowHeight);
-}
-
-void CCardDlg::drawClassRow(int row)
-{
-    const CardClasses::Entry &entry = m_classRows.at(row - 1);
-    m_classes->setText(row, ClassCode, entry.code);
-    m_classes->setText(row, ClassName, entry.name);
-    m_classes->setRowHeight(row, kClassRowHeight);
-}
-
-void CCardDlg::drawFileRow(int index)
-{
-    const int row = index + 1;
-    for (int column = 0; column < FileColumnCount; ++column) {
-        const CardFileList::Cell cell = m_fileList.cell(index, column);
-        m_files->setText(row, column, cell.text);
-        m_files->setImage(row, column, cell.image);
-        m_files->setBackground(row, column, colourOf(cell.shade));
-    }
-}
-
-void CCardDlg::drawTextRow(int row, int height)
-{
-    const TextItem &text = m_draft.texts.at(row);
-    m_texts->setText(row, TextNumber, QString::number(text.archived ? text.itemNumber : row + 1));
-    m_texts->setText(row, TextKeywords, text.keywords);
-    m_texts->setText(row, TextBody, text.text);
-    m_texts->setImage(row, TextKeywords, text.archived ? CardFileList::ArchivedMark : CardFileList::NoIcon);
-    m_texts->setRowHeight(row, height);
-    m_texts->setBackground(row, TextKeywords, kTextCellColour);
-    m_texts->setBackground(row, TextBody, kTextCellColour);
+    m_grids.drawAll(m_classRows, m_fileList, m_draft.texts);
 }
 
 void CCardDlg::appendEmptyTextRow()
 {
     m_draft.texts.append(TextItem());
-    drawTextRow(m_texts->appendRow(), kTextRowHeight);
+    m_grids.drawTextRow(m_texts->appendRow(), m_draft.texts.last());
 }
 
 void CCardDlg::appendText(const QString &keywords, const QString &text)
 {
-    // The empty row left for typing takes the text; otherwise it goes after the others.
-    const bool lastIsEmpty = !m_draft.texts.isEmpty() && !m_draft.texts.last().archived
-                             && m_draft.texts.last().keywords.isEmpty() && m_draft.texts.last().text.isEmpty();
-    if (!lastIsEmpty)
-        appendEmptyTextRow();
-    m_draft.texts.last().keywords = keywords;
-    m_draft.texts.last().text = text;
-    drawTextRow(int(m_draft.texts.size()) - 1, kBasketTextRowHeight);
+    const int row = CardTexts::rowForHandedText(m_draft.texts);
+    if (row == m_texts->rowCount())
+        m_texts->appendRow();
+    m_draft.texts[row].keywords = keywords;
+    m_draft.texts[row].text = text;
+    m_grids.drawTextRow(row, m_draft.texts[row], true);
 }
 
 void CCardDlg::newCard()
@@ -567,116 +423,52 @@ void CCardDlg::showTyped()
 
 void CCardDlg::showFirst()
 {
-    const CDFSet rows(m_db);
-    // The counter row stands before every card; an archive without cards reaches it.
-    Result<std::optional<DocumentRow>> first = rows.firstAfter(0);
-    if (first && !first->has_value())
-        first = rows.firstInCardOrder();
-    if (!first) {
-        MessageBox::warning(this, first.error());
-        return;
-    }
-    if (first->has_value())
-        showCard((*first)->cardNumber);
+    showFound(CardNavigation(m_db).first());
 }
 
 void CCardDlg::showLast()
 {
-    const Result<std::optional<DocumentRow>> last = CDFSet(m_db).lastInCardOrder();
-    if (!last) {
-        MessageBox::warning(this, last.error());
-        return;
-    }
-    if (last->has_value())
-        showCard((*last)->cardNumber);
+    showFound(CardNavigation(m_db).last());
+}
+
+void CCardDlg::showFound(const Result<std::optional<qint32>> &card)
+{
+    if (!card)
+        MessageBox::warning(this, card.error());
+    else if (card->has_value())
+        showCard(**card);
 }
 
 void CCardDlg::showPrevious()
 {
     bool ok = false;
-    const qint32 number = typedNumber(&ok);
-    if (!ok)
-        return;
-    const Result<std::optional<DocumentRow>> before = CDFSet(m_db).lastBefore(number);
-    if (!before) {
-        MessageBox::warning(this, before.error());
-        return;
-    }
-    // Nothing below the typed number, or only the counter row: there is no earlier card.
-    if (!before->has_value() || (*before)->serial == kCounterRowSerial) {
-        MessageBox::information(this, firstCardMessage());
-        return;
-    }
-    showCard((*before)->cardNumber);
+    if (const qint32 number = typedNumber(&ok); ok)
+        showStep(CardNavigation(m_db).previous(number));
 }
 
 void CCardDlg::showNext()
 {
     bool ok = false;
-    const qint32 number = typedNumber(&ok);
-    if (!ok)
-        return;
-    const Result<std::optional<DocumentRow>> after = CDFSet(m_db).firstAfter(number);
-    if (!after) {
-        MessageBox::warning(this, after.error());
-        return;
-    }
-    if (!after->has_value()) {
-        MessageBox::information(this, lastCardMessage());
-        return;
-    }
-    showCard((*after)->cardNumber);
+    if (const qint32 number = typedNumber(&ok); ok)
+        showStep(CardNavigation(m_db).next(number));
+}
+
+void CCardDlg::showStep(const Result<qint32> &card)
+{
+    // At either end the user is told where the cards end; anything else broke.
+    if (card)
+        showCard(*card);
+    else if (card.refused())
+        MessageBox::information(this, card.error());
+    else
+        MessageBox::warning(this, card.error());
 }
 
 // --- archiving, saving, deleting --------------------------------------------------------------
 
 void CCardDlg::waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done)
 {
-    const QString folder = Archiver::foldersOf(m_state).database;
-    auto lock = std::make_shared<AllocationLock>(folder);
-    switch (lock->tryAcquire()) {
-    case AllocationLock::Attempt::Taken: done(lock); return;
-    case AllocationLock::Attempt::Failed: done(Result<std::shared_ptr<AllocationLock>>::failure(lock->error())); return;
-    case AllocationLock::Attempt::Busy: break;
-    }
-    lock.reset();
-
-    // Another workstation holds it: the wait runs on a thread of its own and, after a few polls,
-    // shows as a window the user can cancel.
-    auto *wait = new AllocationWait(folder, this);
-    auto *progress = new QProgressDialog(tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"), 0, 0, this);
-    progress->setObjectName(u"allocationWait"_s);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    // Shown by a timer of our own: the dialog's own delay starts only with its first value.
-    const int showAfterMs = kPollsBeforeShowingWait * int(AllocationLock::kPollInterval.count());
-    progress->setMinimumDuration(showAfterMs);
-    auto ended = std::make_shared<bool>(false);
-    QTimer::singleShot(showAfterMs, progress, [progress, ended] {
-        if (!*ended)
-            progress->show();
-    });
-    const auto end = [wait, progress, ended] {
-        *ended = true;
-        progress->hide();
-        progress->deleteLater();
-        wait->deleteLater();
-    };
-    connect(wait, &AllocationWait::acquired, this, [end, done](const std::shared_ptr<AllocationLock> &held) {
-        end();
-        done(held);
-    });
-    connect(wait, &AllocationWait::failed, this, [end, done](const QString &message) {
-        end();
-        done(Result<std::shared_ptr<AllocationLock>>::failure(message));
-    });
-    connect(progress, &QProgressDialog::canceled, this, [wait, end, done] {
-        wait->cancel();
-        end();
-        done(Result<std::shared_ptr<AllocationLock>>::failure(AllocationWait::cancelledMessage()));
-    });
-    wait->start();
+    AllocationLockWait::take(this, Archiver::foldersOf(m_state).database, done);
 }
 
 void CCardDlg::archiveCard()
@@ -829,7 +621,7 @@ void CCardDlg::addClassification(const QString &code, const QString &name)
     }
     m_classRows.append({code, name});
     classCodesChanged();
-    drawClassRow(m_classes->appendRow());
+    m_grids.drawClassRow(m_classes->appendRow(), m_classRows.last());
 }
 
 void CCardDlg::classCodesChanged()
@@ -854,9 +646,7 @@ void CCardDlg::classDoubleClicked(int row, int /*column*/)
 
 void CCardDlg::applyClassFilter()
 {
-    const QString filter = m_classFilter->text();
-    for (int row = 1; row < m_classes->rowCount(); ++row)
-        m_classes->setRowHeight(row, m_classRows.at(row - 1).name.contains(filter) ? kClassRowHeight : 0);
+    m_grids.filterClasses(m_classRows, m_classFilter->text());
 }
 
 // --- file list --------------------------------------------------------------------------------
@@ -875,11 +665,7 @@ QString CCardDlg::filePathOfRow(int row) const
 
 void CCardDlg::renumberFiles()
 {
-    const GridModel::BatchScope batch(m_files->gridModel());
-    for (int row = 1; row < m_files->rowCount(); ++row) {
-        m_files->setText(row, FileNumber, m_fileList.cell(row - 1, FileNumber).text);
-        m_files->setRowHeight(row, kItemRowHeight);
-    }
+    m_grids.renumberFiles(m_fileList);
 }
 
 void CCardDlg::showSameNames(const QList<CardFileList::SameName> &found)
@@ -889,8 +675,7 @@ void CCardDlg::showSameNames(const QList<CardFileList::SameName> &found)
         if (same.sameSize)
             MessageBox::information(this, tr("%1  WITH  %2").arg(same.added, same.listed));
         if (same.identical) {
-            m_files->setBackground(same.row, FileDescription,
-                                   colourOf(m_fileList.cell(same.row - 1, FileDescription).shade));
+            m_grids.drawFileShade(m_fileList, same.row - 1, FileDescription);
             continue;
         }
         MessageBox::information(
@@ -904,7 +689,7 @@ void CCardDlg::addFiles(const QStringList &paths)
         const QList<CardFileList::SameName> found = m_fileList.addFile(path, m_shownNumber);
         showSameNames(found);
         m_files->appendRow();
-        drawFileRow(m_fileList.count() - 1);
+        m_grids.drawFileRow(m_fileList, m_fileList.count() - 1);
     }
     renumberFiles();
 }
@@ -915,7 +700,7 @@ void CCardDlg::addFolder(const QString &path)
         return;
     const bool listed = m_fileList.addFolder(path);
     m_files->appendRow();
-    drawFileRow(m_fileList.count() - 1);
+    m_grids.drawFileRow(m_fileList, m_fileList.count() - 1);
     if (listed)
         MessageBox::information(this, tr("  موجود  %1   ").arg(m_fileList.at(m_fileList.count() - 1).name));
     renumberFiles();
@@ -925,7 +710,7 @@ void CCardDlg::appendItem(const FileItem &item)
 {
     m_fileList.append(item);
     m_files->appendRow();
-    drawFileRow(m_fileList.count() - 1);
+    m_grids.drawFileRow(m_fileList, m_fileList.count() - 1);
     renumberFiles();
 }
 
@@ -1041,19 +826,10 @@ bool CCardDlg::runCommand(int command)
 
 bool CCardDlg::exportText(int row)
 {
-    const Result<QByteArray> bytes = Cp1256::encode(m_draft.texts.at(row).text);
-    if (!bytes) {
-        MessageBox::warning(this, bytes.error());
-        return false;
-    }
-    const QString path = textHandOffPath(m_state.programFolder);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(bytes->left(kExportBytes)) != std::min<qint64>(bytes->size(), kExportBytes)) {
-        MessageBox::warning(this, tr("تعذر كتابة الملف %1").arg(QDir::toNativeSeparators(path)));
-        return false;
-    }
-    return true;
+    const Status written = CardTexts::exportText(m_draft.texts.at(row).text, m_state.programFolder);
+    if (!written)
+        MessageBox::warning(this, written.error());
+    return written.ok();
 }
 
 void CCardDlg::pasteSnippet(int digit)
@@ -1061,16 +837,13 @@ void CCardDlg::pasteSnippet(int digit)
     const int row = m_texts->currentRow();
     if (row < 0 || row >= m_draft.texts.size())
         return;
-    QFile file(m_state.databaseFolder + u'/' + QString::number(digit) + u".txt"_s);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MessageBox::warning(this, tr("تعذر فتح الملف %1").arg(QDir::toNativeSeparators(file.fileName())));
+    const Result<QString> snippet = CardTexts::readSnippet(m_state.databaseFolder, digit);
+    if (!snippet) {
+        MessageBox::warning(this, snippet.error());
         return;
     }
-    QByteArray bytes = file.read(kSnippetBytes);
-    if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
-        bytes.truncate(end);
-    m_draft.texts[row].text = Cp1256::decode(bytes);
-    m_texts->setText(row, TextBody, m_draft.texts[row].text);
+    m_draft.texts[row].text = *snippet;
+    m_texts->setText(row, TextBody, *snippet);
 }
 
 // --- keys -------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "Archiver.h"
 #include "CardDraft.h"
 #include "CardFileList.h"
+#include "CardGrids.h"
 #include "classes/CardClasses.h"
 #include "base/AppState.h"
 #include "baskets/MemoStore.h"
@@ -39,17 +40,19 @@ class CCardDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kClassListKind = 93;
-    static constexpr int kFileListKind = 94;
-    static constexpr int kTextListKind = 95;
+    static constexpr int kClassListKind = CardGrids::kClassListKind;
+    static constexpr int kFileListKind = CardGrids::kFileListKind;
+    static constexpr int kTextListKind = CardGrids::kTextListKind;
 
     // Columns of the file list; row 0 is its header and items start at row 1.
     using FileColumn = CardFileList::Column;
     using enum CardFileList::Column;
     // Columns of the text list, which has no header: texts start at row 0.
-    enum TextColumn : int { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextColumnCount = 5 };
+    using TextColumn = CardGrids::TextColumn;
+    using enum CardGrids::TextColumn;
     // Columns of the classification list; row 0 is its header.
-    enum ClassColumn : int { ClassCode = 0, ClassNumber = 1, ClassName = 2, ClassColumnCount = 3 };
+    using ClassColumn = CardGrids::ClassColumn;
+    using enum CardGrids::ClassColumn;
 
     // Items of the "ملفات" menu button.
     enum MenuCommand : int { BrowseFiles = 32922, AddFolder = 32923, SearchComputer = 32924, Scanner = 32825 };
@@ -163,9 +166,6 @@ private:
     void setListsEditable(bool editable);
     void clearForNewCard();
     void drawLists();
-    void drawClassRow(int row);
-    void drawFileRow(int index);
-    void drawTextRow(int row, int height);
     void appendEmptyTextRow();
     void classCodesChanged();
     void cellEdited(CGridCtrl *grid, int row, int column);
@@ -187,6 +187,8 @@ private:
     void pasteSnippet(int digit);
     bool exportText(int row);
     qint32 typedNumber(bool *ok = nullptr) const;
+    void showFound(const Result<std::optional<qint32>> &card);
+    void showStep(const Result<qint32> &card);
     bool isArchivedRow(int row) const;
 
     AppState &m_state;
@@ -230,4 +232,5 @@ private:
     CGridCtrl *m_classes;
     CGridCtrl *m_files;
     CGridCtrl *m_texts;
+    CardGrids m_grids;
 };
