@@ -2,26 +2,23 @@
 
 #include "AllocationLockWait.h"
 #include "CFileOperation.h"
+#include "CardClassList.h"
 #include "CardNavigation.h"
 #include "CardTexts.h"
+#include "ShownCard.h"
 #include "base/Commands.h"
 #include "classes/CardClasses.h"
-#include "db/CClaSet.h"
 #include "db/CDFSet.h"
-#include "db/ClassPath.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
+#include "ui/FileQuestion.h"
 #include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -35,33 +32,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <functional>
 #include <limits>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
-CFileOperation::Answer toAnswer(QMessageBox::StandardButton button)
-{
-    switch (button) {
-    case QMessageBox::Yes: return CFileOperation::Answer::Yes;
-    case QMessageBox::No: return CFileOperation::Answer::No;
-    default: return CFileOperation::Answer::Cancel;
-    }
-}
-
-} // namespace
 
 CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
     : QDialog(parent), m_state(state), m_db(db), m_archiver(Archiver::foldersOf(state), db, state.classAccess),
@@ -191,13 +165,10 @@ void CCardDlg::cellEdited(CGridCtrl *grid, int row, int column)
     const QString text = grid->text(row, column);
     if (grid == m_files) {
         m_fileList.setCellText(row - 1, column, text);
-    } else if (grid == m_texts && row >= 0 && row < m_draft.texts.size()) {
-        if (column == TextKeywords)
-            m_draft.texts[row].keywords = text;
-        else if (column == TextBody)
-            m_draft.texts[row].text = text;
-    } else if (grid == m_classes && column == ClassName && row >= 1 && row <= m_classRows.size()) {
-        m_classRows[row - 1].name = text;
+    } else if (grid == m_texts) {
+        CardTexts::setCellText(m_draft.texts, row, column, text);
+    } else if (grid == m_classes && column == ClassName) {
+        m_classList.setName(row - 1, text);
     }
 }
 
@@ -294,8 +265,7 @@ void CCardDlg::clearForNewCard()
     m_editor->clear();
     m_draft.files.clear();
     m_draft.texts.clear();
-    m_classRows.clear();
-    classCodesChanged();
+    m_classList.assign({});
     drawLists();
     appendEmptyTextRow();
 }
@@ -338,62 +308,31 @@ void CCardDlg::newCard()
 
 CCardDlg::Fill CCardDlg::fillCard(qint32 number)
 {
-    const Result<QList<DocumentRow>> rows = CDFSet(m_db).cardRows(number);
-    if (!rows) {
-        MessageBox::warning(this, rows.error());
+    const Result<ShownCard> card = ShownCard::read(m_db, number, m_state.classAccess, m_state.fileServerFolder);
+    if (!card) {
+        MessageBox::warning(this, card.error());
         return Fill::Missing;
     }
-    if (rows->isEmpty())
+    if (card->outcome == ShownCard::Outcome::Missing)
         return Fill::Missing;
-
-    const DocumentRow &card = rows->first();
     m_serial->setText(QString::number(number));
-    m_draft.files.clear();
-    m_draft.texts.clear();
-    m_classRows.clear();
-    // Only the codes the card shows decide whether the user may see it; one that may not sees
-    // nothing of it, not even its name.
-    if (!ClassPath::permits(m_state.classAccess, card.classPath)) {
-        m_name->clear();
-        m_notes->clear();
-        m_editor->clear();
-        classCodesChanged();
-        drawLists();
-        setListsEditable(false);
-        MessageBox::information(this, noPermissionMessage());
-        return Fill::Refused;
-    }
-    if (card.cardDate.isValid())
-        m_date->setDate(card.cardDate.date());
-    m_name->setText(card.cardName);
-    m_notes->setText(card.notes);
-    m_editor->setText(card.editor);
-
-    const CClaSet classes(m_db);
-    for (const qint32 code : ClassPath::codes(card.classPath, ClassPath::kShownCodes)) {
-        if (code <= 0)
-            continue;
-        const Result<QString> name = classes.nameOfCode(code);
-        m_classRows.append({QString::number(code), name ? *name : QString()});
-    }
-    classCodesChanged();
-    fillItems(*rows);
+    m_draft.files = card->draft.files;
+    m_draft.texts = card->draft.texts;
+    m_classList.assign(card->classes);
+    const bool refused = card->outcome == ShownCard::Outcome::Refused;
+    if (!refused && card->draft.date.isValid())
+        m_date->setDate(card->draft.date);
+    m_name->setText(card->draft.name);
+    m_notes->setText(card->draft.notes);
+    m_editor->setText(card->draft.editor);
     drawLists();
     for (int row = 1; row < m_classes->rowCount(); ++row)
         m_classes->setText(row, ClassNumber, m_classes->text(row, ClassCode));
     renumberFiles();
     setListsEditable(false);
-    return Fill::Shown;
-}
-
-void CCardDlg::fillItems(const QList<DocumentRow> &rows)
-{
-    for (const DocumentRow &item : rows) {
-        if (item.kind == KindText)
-            m_draft.texts.append({item.keywords, item.text, true, item.itemNumber});
-        else
-            m_draft.files.append(CardFileList::archivedItem(item, m_state.fileServerFolder));
-    }
+    if (refused)
+        MessageBox::information(this, noPermissionMessage());
+    return refused ? Fill::Refused : Fill::Shown;
 }
 
 bool CCardDlg::showCard(qint32 number)
@@ -466,11 +405,6 @@ void CCardDlg::showStep(const Result<qint32> &card)
 
 // --- archiving, saving, deleting --------------------------------------------------------------
 
-void CCardDlg::waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done)
-{
-    AllocationLockWait::take(this, Archiver::foldersOf(m_state).database, done);
-}
-
 void CCardDlg::archiveCard()
 {
     setCardEntry(false);
@@ -480,7 +414,7 @@ void CCardDlg::archiveCard()
         archiveEnded(Result<qint32>::failure(refused.kind(), refused.error()));
         return;
     }
-    waitForAllocationLock([this, card](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
+    AllocationLockWait::take(this, Archiver::foldersOf(m_state).database, [this, card](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
         if (!lock) {
             archiveEnded(Result<qint32>::failure(lock.error()));
             return;
@@ -505,26 +439,23 @@ void CCardDlg::archiveEnded(const Result<qint32> &number)
             MessageBox::warning(this, number.error());
         return;
     }
+    showWritten(*number);
+}
+
+void CCardDlg::showWritten(qint32 number)
+{
     clearForNewCard();
-    showCard(*number);
+    showCard(number);
     if (!m_archiver.warning().isEmpty())
         MessageBox::warning(this, m_archiver.warning());
 }
 
 bool CCardDlg::validCardNumber(qint32 number)
 {
-    // A number above the counter was never handed out; writing rows under it would hand it out
-    // twice later. The counter row itself (0) is no card.
-    const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
-    if (!counter) {
-        MessageBox::warning(this, counter.error());
-        return false;
-    }
-    if (number <= 0 || number > counter->lastCardNumber) {
-        MessageBox::warning(this, tr("لا توجد بطاقة بالرقم %1").arg(number));
-        return false;
-    }
-    return true;
+    const Status handedOut = CardNavigation(m_db).handedOut(number);
+    if (!handedOut)
+        MessageBox::warning(this, handedOut.error());
+    return handedOut.ok();
 }
 
 void CCardDlg::editOrSave()
@@ -559,15 +490,11 @@ void CCardDlg::save()
     card.number = number;
     m_archiver.setClassAccess(m_state.classAccess);
 
-    waitForAllocationLock([this, card, number](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
+    AllocationLockWait::take(this, Archiver::foldersOf(m_state).database, [this, card, number](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
         Status saved = lock ? Status() : Status::failure(lock.error());
         if (lock) {
             CFileOperation files;
-            files.setQuestion([this](const QString &text, const QString &title) {
-                return toAnswer(MessageBox::question(this, text, title,
-                                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                                     QMessageBox::No));
-            });
+            files.setQuestion(FileQuestion::over(this));
             const WaitCursor busy;
             saved = m_archiver.save(
                 card, [&files](const QString &path) { return files.DeleteItem(path); }, {}, *lock);
@@ -578,10 +505,7 @@ void CCardDlg::save()
             enterMode(Mode::Editing);
             return;
         }
-        clearForNewCard();
-        showCard(number);
-        if (!m_archiver.warning().isEmpty())
-            MessageBox::warning(this, m_archiver.warning());
+        showWritten(number);
     });
 }
 
@@ -611,37 +535,21 @@ void CCardDlg::deleteCard()
 
 void CCardDlg::addClassification(const QString &code, const QString &name)
 {
-    CardClasses card;
-    for (const CardClasses::Entry &entry : std::as_const(m_classRows))
-        card.add(entry.code, entry.name);
-    switch (card.add(code, name)) {
+    switch (m_classList.add(code, name)) {
     case CardClasses::AddResult::AlreadyThere: MessageBox::information(this, CardClasses::alreadyThereMessage()); return;
     case CardClasses::AddResult::Full: return;
-    case CardClasses::AddResult::Added: break;
+    case CardClasses::AddResult::Added: m_grids.drawClassRow(m_classes->appendRow(), m_classRows.last()); return;
     }
-    m_classRows.append({code, name});
-    classCodesChanged();
-    m_grids.drawClassRow(m_classes->appendRow(), m_classRows.last());
-}
-
-void CCardDlg::classCodesChanged()
-{
-    m_draft.classCodes.clear();
-    for (const CardClasses::Entry &entry : std::as_const(m_classRows))
-        m_draft.classCodes.append(CClaSet::codeNumber(entry.code.trimmed()));
 }
 
 void CCardDlg::classDoubleClicked(int row, int /*column*/)
 {
     if (!m_state.cardEntry)
         return;
-    if (row == 0) {
+    if (row == 0)
         emit pickerRequested();
-    } else if (row <= m_classRows.size()) {
-        m_classRows.removeAt(row - 1);
-        classCodesChanged();
+    else if (m_classList.removeAt(row - 1))
         m_classes->removeRow(row);
-    }
 }
 
 void CCardDlg::applyClassFilter()

@@ -2,6 +2,7 @@
 
 #include "Archiver.h"
 #include "CardDraft.h"
+#include "CardClassList.h"
 #include "CardFileList.h"
 #include "CardGrids.h"
 #include "classes/CardClasses.h"
@@ -167,17 +168,14 @@ private:
     void clearForNewCard();
     void drawLists();
     void appendEmptyTextRow();
-    void classCodesChanged();
     void cellEdited(CGridCtrl *grid, int row, int column);
     enum class Fill { Missing, Shown, Refused };
     Fill fillCard(qint32 number);
-    void fillItems(const QList<DocumentRow> &rows);
     void save();
     bool validCardNumber(qint32 number);
-    // Takes the allocation lock, waiting for it while another workstation holds it, and calls
-    // `done` with the lock or with why there is none (the file cannot be used, the user gave up).
-    void waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done);
     void archiveEnded(const Result<qint32> &number);
+    // A card just archived or saved: shown, with what went wrong after it was written.
+    void showWritten(qint32 number);
     void showSameNames(const QList<CardFileList::SameName> &found);
     void applyClassFilter();
     void classDoubleClicked(int row, int column);
@@ -199,6 +197,7 @@ private:
     // The classifications beside the draft's codes, as the list shows them: the code as the
     // picker gave it and the name.
     QList<CardClasses::Entry> m_classRows;
+    CardClassList m_classList{m_classRows, m_draft.classCodes};
     Mode m_mode = Mode::NewCard;
     // The card the form shows: what edit, save, view and memo work on, whatever is typed.
     qint32 m_shownNumber = 0;

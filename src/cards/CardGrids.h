@@ -2,6 +2,7 @@
 
 #include "CardDraft.h"
 #include "CardFileList.h"
+#include "CardTexts.h"
 #include "classes/CardClasses.h"
 
 #include <QCoreApplication>
@@ -21,8 +22,8 @@ public:
     static constexpr int kFileListKind = 94;
     static constexpr int kTextListKind = 95;
 
-    // Columns of the text list, which has no header: texts start at row 0.
-    enum TextColumn : int { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextColumnCount = 5 };
+    using TextColumn = CardTexts::TextColumn;
+    using enum CardTexts::TextColumn;
     // Columns of the classification list; row 0 is its header.
     enum ClassColumn : int { ClassCode = 0, ClassNumber = 1, ClassName = 2, ClassColumnCount = 3 };
 

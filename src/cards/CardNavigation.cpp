@@ -25,6 +25,16 @@ QString CardNavigation::lastCardMessage()
     return tr("هذه هي البطاقة الاخيرة");
 }
 
+Status CardNavigation::handedOut(qint32 number) const
+{
+    const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
+    if (!counter)
+        return Status::from(counter);
+    if (number <= 0 || number > counter->lastCardNumber)
+        return Status::refused(tr("لا توجد بطاقة بالرقم %1").arg(number));
+    return {};
+}
+
 Result<std::optional<qint32>> CardNavigation::first() const
 {
     const CDFSet rows(m_db);

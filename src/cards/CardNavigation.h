@@ -24,6 +24,11 @@ public:
     Result<qint32> previous(qint32 number) const;
     Result<qint32> next(qint32 number) const;
 
+    // Whether `number` is a card that may be written under: handed out by the counter and not
+    // the counter row itself; refused otherwise, since rows under a number above the counter
+    // would hand it out twice later.
+    Status handedOut(qint32 number) const;
+
     static QString firstCardMessage();
     static QString lastCardMessage();
 

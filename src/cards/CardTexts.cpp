@@ -25,6 +25,16 @@ int CardTexts::rowForHandedText(QList<TextItem> &texts)
     return int(texts.size()) - 1;
 }
 
+void CardTexts::setCellText(QList<TextItem> &texts, int row, int column, const QString &text)
+{
+    if (row < 0 || row >= texts.size())
+        return;
+    if (column == TextKeywords)
+        texts[row].keywords = text;
+    else if (column == TextBody)
+        texts[row].text = text;
+}
+
 Result<QString> CardTexts::readSnippet(const QString &databaseFolder, int digit)
 {
     QFile file(databaseFolder + u'/' + QString::number(digit) + u".txt"_s);
