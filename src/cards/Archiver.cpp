@@ -298,10 +298,10 @@ void Archiver::addWarning(const QString &message)
 Status Archiver::refusalOfNew(const CardDraft &draft)
 {
     if (draft.classCodes.isEmpty())
-        return Status::failure(noClassificationMessage());
+        return Status::refused(noClassificationMessage());
     // A card with nothing in it would take a number and leave no row to show it by.
     if (!draft.hasSomethingToArchive())
-        return Status::failure(nothingToArchiveMessage());
+        return Status::refused(nothingToArchiveMessage());
     return {};
 }
 
@@ -309,7 +309,7 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
 {
     m_warning.clear();
     if (Status refused = refusalOfNew(draft); !refused)
-        return Result<qint32>::failure(refused.error());
+        return Result<qint32>::failure(refused.kind(), refused.error());
 
     const std::shared_ptr<AllocationLock> lock = held ? std::move(held) : std::make_shared<AllocationLock>(m_folders.database);
     if (Status s = lock->acquire(cancelled); !s)

@@ -47,7 +47,8 @@ public:
     // committed first; only then are the stored files of the items taken out deleted.
     Status save(CardDraft &draft, const StoredItemDeleter &deleteStored, const WaitCancelled &cancelled = {},
                 std::shared_ptr<AllocationLock> held = {});
-    // Why archiveNew would refuse the draft before it waits for the lock; ok when it would not.
+    // Why archiveNew would refuse the draft before it waits for the lock (a refusal: no
+    // classification, nothing to archive); ok when it would not.
     static Status refusalOfNew(const CardDraft &draft);
     // Removes every row of the card; the stored files stay in the file store.
     Result<int> remove(qint32 card);

@@ -1,31 +1,24 @@
 #include "CCardDlg.h"
 
+#include "AllocationLockWait.h"
 #include "CFileOperation.h"
-#include "StoredName.h"
+#include "CardClassList.h"
+#include "CardNavigation.h"
+#include "CardTexts.h"
+#include "ShownCard.h"
 #include "base/Commands.h"
-#include "base/Cp1256.h"
-#include "base/FilesIdentical.h"
-#include "base/HandOffFolder.h"
 #include "classes/CardClasses.h"
-#include "db/AllocationWait.h"
-#include "db/CClaSet.h"
 #include "db/CDFSet.h"
-#include "db/ClassPath.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
-#include "ui/GridModel.h"
+#include "ui/FileQuestion.h"
 #include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFontMetrics>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -34,159 +27,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
-#include <QPainterPath>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <functional>
 #include <limits>
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// Archived items carry this background on their number cell; an added file found identical to
-// an item already listed gets it on that item's description.
-const QColor kArchivedColour(220, 220, 255);
-const QColor kFolderColour(220, 220, 220);
-// Text cells waiting for typing.
-const QColor kTextCellColour(236, 233, 216);
-
-constexpr int kFileHeaderHeight = 25;
-constexpr int kItemRowHeight = 40;
-constexpr int kAddedRowHeight = 25;
-constexpr int kTextRowHeight = 80;
-// A text taken from an information feed.
-constexpr int kBasketTextRowHeight = 90;
-constexpr int kClassHeaderHeight = 20;
-constexpr int kClassRowHeight = 25;
-
-constexpr int kFileColumnWidths[CCardDlg::FileColumnCount] = {40, 0, 150, 140, 60, 0, 0, 140, 0, 0, 0, 0};
-constexpr int kTextColumnWidths[CCardDlg::TextColumnCount] = {40, 105, 385, 0, 0};
-constexpr int kClassColumnWidths[CCardDlg::ClassColumnCount] = {55, 0, 160};
-
-const QSize kClassListSize(240, 130);
-const QSize kItemListSize(555, 330);
-
-const QString kTextFontFamily = u"Simplified Arabic"_s;
-constexpr int kTextFontHeight = 24;
-
-// Image indexes of the file and text lists' icon strip.
-constexpr int kArchivedMark = 0;
-constexpr int kFolderIcon = 1;
-constexpr int kSavedViewIcon = 3;
-constexpr int kIconSize = 16;
-
-// A snippet file holds at most this much of a ready-made text; an exported text at most that.
-constexpr qint64 kSnippetBytes = 1000;
-constexpr qint64 kExportBytes = 40000;
-// Busy polls of the allocation lock (200 ms each) before the wait is shown.
-constexpr int kPollsBeforeShowingWait = 3;
-
-QPixmap icon(const std::function<void(QPainter &)> &draw)
-{
-    QPixmap pixmap(kIconSize, kIconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    draw(painter);
-    return pixmap;
-}
-
-// The icons of the file and text lists: 0 archived, 1 folder, 2 file, 3 page or picture saved
-// by a view.
-QList<QPixmap> itemIcons()
-{
-    return {
-        icon([](QPainter &p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(40, 140, 60));
-            p.drawEllipse(QRectF(1, 1, 14, 14));
-            p.setPen(QPen(Qt::white, 2));
-            p.drawPolyline(QPolygonF({QPointF(4.5, 8), QPointF(7, 10.5), QPointF(11.5, 5)}));
-        }),
-        icon([](QPainter &p) {
-            p.setPen(QColor(150, 110, 20));
-            p.setBrush(QColor(240, 200, 80));
-            QPainterPath path;
-            path.moveTo(1.5, 3.5);
-            path.lineTo(6, 3.5);
-            path.lineTo(7.5, 5);
-            path.lineTo(14.5, 5);
-            path.lineTo(14.5, 13.5);
-            path.lineTo(1.5, 13.5);
-            path.closeSubpath();
-            p.drawPath(path);
-        }),
-        icon([](QPainter &p) {
-            p.setPen(QColor(90, 90, 90));
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(3.5, 1.5, 9, 13));
-            p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 5.5));
-            p.drawLine(QPointF(5.5, 8.5), QPointF(10.5, 8.5));
-            p.drawLine(QPointF(5.5, 11.5), QPointF(10.5, 11.5));
-        }),
-        icon([](QPainter &p) {
-            p.setPen(QColor(40, 70, 140));
-            p.setBrush(QColor(170, 200, 240));
-            p.drawRect(QRectF(1.5, 2.5, 13, 11));
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(60, 140, 70));
-            p.drawPolygon(QPolygonF({QPointF(2, 13), QPointF(7, 7), QPointF(11, 13)}));
-            p.setBrush(QColor(250, 210, 60));
-            p.drawEllipse(QRectF(9.5, 4, 3, 3));
-        }),
-    };
-}
-
-// The icons of the classification list.
-QList<QPixmap> classIcons()
-{
-    return {icon([](QPainter &p) {
-        p.setPen(QColor(120, 70, 20));
-        p.setBrush(QColor(250, 220, 150));
-        p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(10.5, 4.5), QPointF(14.5, 8), QPointF(10.5, 11.5),
-                                 QPointF(1.5, 11.5)}));
-    })};
-}
-
-// The texts' font is given by its cell height (ascent plus descent), not by its em size.
-QFont textFont()
-{
-    QFont font(kTextFontFamily);
-    font.setWeight(QFont::Thin);
-    font.setPixelSize(kTextFontHeight);
-    const int height = QFontMetrics(font).height();
-    if (height > kTextFontHeight)
-        font.setPixelSize(std::max(1, kTextFontHeight * kTextFontHeight / height));
-    return font;
-}
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
-CFileOperation::Answer toAnswer(QMessageBox::StandardButton button)
-{
-    switch (button) {
-    case QMessageBox::Yes: return CFileOperation::Answer::Yes;
-    case QMessageBox::No: return CFileOperation::Answer::No;
-    default: return CFileOperation::Answer::Cancel;
-    }
-}
-
-} // namespace
 
 CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
     : QDialog(parent), m_state(state), m_db(db), m_archiver(Archiver::foldersOf(state), db, state.classAccess),
@@ -201,12 +50,19 @@ CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
       m_classFilter(new QLineEdit(this)), m_addToAll(new QCheckBox(tr("اضافة للكل"), this)),
       m_unusedCombo(new QComboBox(this)), m_unusedPicture(new QLabel(this)),
       m_defaultButton(new QPushButton(tr("بحث"), this)), m_cancelButton(new QPushButton(u"Cancel"_s, this)),
-      m_classes(new CGridCtrl(this)), m_files(new CGridCtrl(this)), m_texts(new CGridCtrl(this))
+      m_classes(new CGridCtrl(this)), m_files(new CGridCtrl(this)), m_texts(new CGridCtrl(this)),
+      m_grids(m_classes, m_files, m_texts)
 {
     setWindowTitle(tr("بطاقة"));
     setLayoutDirection(Qt::RightToLeft);
     setModal(false);
 
+    // The card's own fields go into the draft as they change, typed or set.
+    connect(m_serial, &QLineEdit::textChanged, this, [this] { m_draft.number = typedNumber(); });
+    connect(m_date, &QDateEdit::dateChanged, this, [this](QDate date) { m_draft.date = date; });
+    connect(m_name, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.name = text; });
+    connect(m_notes, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.notes = text; });
+    connect(m_editor, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.editor = text; });
     m_serial->setValidator(new QIntValidator(0, std::numeric_limits<int>::max(), m_serial));
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(u"yyyy/MM/dd"_s);
@@ -273,59 +129,18 @@ QString CCardDlg::noPermissionMessage()
 
 QString CCardDlg::firstCardMessage()
 {
-    return tr("هذه هي البطاقة الاولى");
+    return CardNavigation::firstCardMessage();
 }
 
 QString CCardDlg::lastCardMessage()
 {
-    return tr("هذه هي البطاقة الاخيرة");
+    return CardNavigation::lastCardMessage();
 }
 
 // --- building ---------------------------------------------------------------------------------
 
 void CCardDlg::buildLists()
 {
-    m_classes->setGridKind(kClassListKind);
-    m_classes->setColumnCount(ClassColumnCount);
-    m_classes->setRowCount(1);
-    m_classes->setFixedRowCount(1);
-    m_classes->setFixedColumnCount(1);
-    for (int c = 0; c < ClassColumnCount; ++c)
-        m_classes->setColumnWidth(c, kClassColumnWidths[c]);
-    m_classes->setRowHeight(0, kClassHeaderHeight);
-    m_classes->setDefaultRowHeight(kClassRowHeight);
-    m_classes->setText(0, ClassNumber, tr("الرقم"));
-    m_classes->setText(0, ClassName, tr("التصنيف"));
-    m_classes->setImageList(classIcons());
-    m_classes->setFixedSize(kClassListSize);
-
-    m_files->setGridKind(kFileListKind);
-    m_files->setColumnCount(FileColumnCount);
-    m_files->setRowCount(1);
-    m_files->setFixedRowCount(1);
-    m_files->setFixedColumnCount(1);
-    for (int c = 0; c < FileColumnCount; ++c)
-        m_files->setColumnWidth(c, kFileColumnWidths[c]);
-    m_files->setRowHeight(0, kFileHeaderHeight);
-    const std::pair<FileColumn, QString> headers[] = {
-        {FileClasses, tr("التصنيفات")}, {FileDescription, tr("شرح")},  {FileKeywords, tr("كلمات مفتاحية(Kewords)")},
-        {FileSize, tr("الحجم")},        {FileStoredFolder, tr("المسار")}, {FileSourceFolder, tr("المسار")},
-        {FileName, tr("الملف")}};
-    for (const auto &[column, text] : headers)
-        m_files->setText(0, column, text);
-    m_files->setImageList(itemIcons());
-    m_files->setMinimumSize(kItemListSize);
-
-    m_texts->setGridKind(kTextListKind);
-    m_texts->setColumnCount(TextColumnCount);
-    m_texts->setRowCount(0);
-    m_texts->setFixedRowCount(0);
-    m_texts->setFixedColumnCount(1);
-    for (int c = 0; c < TextColumnCount; ++c)
-        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
-    m_texts->setFont(textFont());
-    m_texts->setImageList(itemIcons());
-    m_texts->setMinimumSize(kItemListSize);
     m_texts->installEventFilter(this);
 
     connect(m_classes, &CGridCtrl::cellDoubleClicked, this,
@@ -338,6 +153,23 @@ void CCardDlg::buildLists()
     connect(m_texts, &CGridCtrl::cellRightClicked, this, [this](int row, int column, int, const QPoint &pos) {
         showContextMenu(m_texts, row, column, pos);
     });
+    for (CGridCtrl *grid : {m_classes, m_files, m_texts}) {
+        connect(grid, &CGridCtrl::cellEdited, this,
+                [this, grid](int row, int column) { cellEdited(grid, row, column); });
+    }
+}
+
+void CCardDlg::cellEdited(CGridCtrl *grid, int row, int column)
+{
+    // What the user typed in place goes back into the draft at once, so it never lags the grid.
+    const QString text = grid->text(row, column);
+    if (grid == m_files) {
+        m_fileList.setCellText(row - 1, column, text);
+    } else if (grid == m_texts) {
+        CardTexts::setCellText(m_draft.texts, row, column, text);
+    } else if (grid == m_classes && column == ClassName) {
+        m_classList.setName(row - 1, text);
+    }
 }
 
 void CCardDlg::buildLayout()
@@ -431,39 +263,32 @@ void CCardDlg::clearForNewCard()
     m_name->clear();
     m_notes->clear();
     m_editor->clear();
-    m_files->removeNonFixedRows();
-    m_classes->removeNonFixedRows();
-    m_texts->removeNonFixedRows();
+    m_draft.files.clear();
+    m_draft.texts.clear();
+    m_classList.assign({});
+    drawLists();
     appendEmptyTextRow();
+}
+
+void CCardDlg::drawLists()
+{
+    m_grids.drawAll(m_classRows, m_fileList, m_draft.texts);
 }
 
 void CCardDlg::appendEmptyTextRow()
 {
-    const int row = m_texts->appendRow();
-    if (row < 0)
-        return;
-    m_texts->setText(row, TextNumber, QString::number(row + 1));
-    m_texts->setRowHeight(row, kTextRowHeight);
-    m_texts->setBackground(row, TextKeywords, kTextCellColour);
-    m_texts->setBackground(row, TextBody, kTextCellColour);
+    m_draft.texts.append(TextItem());
+    m_grids.drawTextRow(m_texts->appendRow(), m_draft.texts.last());
 }
 
 void CCardDlg::appendText(const QString &keywords, const QString &text)
 {
-    // The empty row left for typing takes the text; otherwise it goes after the others.
-    int row = m_texts->rowCount() - 1;
-    const bool lastIsEmpty = row >= 0 && m_texts->text(row, TextKeywords).isEmpty()
-                             && m_texts->text(row, TextBody).isEmpty() && m_texts->image(row, TextKeywords) != kArchivedMark;
-    if (!lastIsEmpty) {
-        appendEmptyTextRow();
-        row = m_texts->rowCount() - 1;
-    }
-    if (row < 0)
-        return;
-    m_texts->setText(row, TextNumber, QString::number(row + 1));
-    m_texts->setText(row, TextKeywords, keywords);
-    m_texts->setText(row, TextBody, text);
-    m_texts->setRowHeight(row, kBasketTextRowHeight);
+    const int row = CardTexts::rowForHandedText(m_draft.texts);
+    if (row == m_texts->rowCount())
+        m_texts->appendRow();
+    m_draft.texts[row].keywords = keywords;
+    m_draft.texts[row].text = text;
+    m_grids.drawTextRow(row, m_draft.texts[row], true);
 }
 
 void CCardDlg::newCard()
@@ -483,86 +308,31 @@ void CCardDlg::newCard()
 
 CCardDlg::Fill CCardDlg::fillCard(qint32 number)
 {
-    const Result<QList<DocumentRow>> rows = CDFSet(m_db).cardRows(number);
-    if (!rows) {
-        MessageBox::warning(this, rows.error());
+    const Result<ShownCard> card = ShownCard::read(m_db, number, m_state.classAccess, m_state.fileServerFolder);
+    if (!card) {
+        MessageBox::warning(this, card.error());
         return Fill::Missing;
     }
-    if (rows->isEmpty())
+    if (card->outcome == ShownCard::Outcome::Missing)
         return Fill::Missing;
-
-    const DocumentRow &card = rows->first();
     m_serial->setText(QString::number(number));
-    m_texts->removeNonFixedRows();
-    m_classes->removeNonFixedRows();
-    m_files->removeNonFixedRows();
-    // Only the codes the card shows decide whether the user may see it; one that may not sees
-    // nothing of it, not even its name.
-    if (!ClassPath::permits(m_state.classAccess, card.classPath)) {
-        m_name->clear();
-        m_notes->clear();
-        m_editor->clear();
-        renumberFiles();
-        setListsEditable(false);
-        MessageBox::information(this, noPermissionMessage());
-        return Fill::Refused;
-    }
-    if (card.cardDate.isValid())
-        m_date->setDate(card.cardDate.date());
-    m_name->setText(card.cardName);
-    m_notes->setText(card.notes);
-    m_editor->setText(card.editor);
-
-    const CClaSet classes(m_db);
-    for (const qint32 code : ClassPath::codes(card.classPath, ClassPath::kShownCodes)) {
-        if (code <= 0)
-            continue;
-        const int row = m_classes->appendRow();
-        const Result<QString> name = classes.nameOfCode(code);
-        m_classes->setText(row, ClassCode, QString::number(code));
-        m_classes->setText(row, ClassNumber, QString::number(code));
-        m_classes->setText(row, ClassName, name ? *name : QString());
-        m_classes->setRowHeight(row, kClassRowHeight);
-    }
-    fillItems(*rows);
+    m_draft.files = card->draft.files;
+    m_draft.texts = card->draft.texts;
+    m_classList.assign(card->classes);
+    const bool refused = card->outcome == ShownCard::Outcome::Refused;
+    if (!refused && card->draft.date.isValid())
+        m_date->setDate(card->draft.date);
+    m_name->setText(card->draft.name);
+    m_notes->setText(card->draft.notes);
+    m_editor->setText(card->draft.editor);
+    drawLists();
+    for (int row = 1; row < m_classes->rowCount(); ++row)
+        m_classes->setText(row, ClassNumber, m_classes->text(row, ClassCode));
     renumberFiles();
     setListsEditable(false);
-    return Fill::Shown;
-}
-
-void CCardDlg::fillItems(const QList<DocumentRow> &rows)
-{
-    m_files->beginBatch();
-    m_texts->beginBatch();
-    for (const DocumentRow &item : rows) {
-        if (item.kind == KindText) {
-            const int row = m_texts->appendRow();
-            m_texts->setRowHeight(row, kTextRowHeight);
-            m_texts->setBackground(row, TextKeywords, kTextCellColour);
-            m_texts->setBackground(row, TextBody, kTextCellColour);
-            m_texts->setText(row, TextNumber, QString::number(item.itemNumber));
-            m_texts->setText(row, TextKeywords, item.keywords);
-            m_texts->setText(row, TextBody, item.text);
-            m_texts->setImage(row, TextKeywords, kArchivedMark);
-            continue;
-        }
-        const int row = m_files->appendRow();
-        m_files->setText(row, FileNumber, QString::number(row));
-        m_files->setBackground(row, FileNumber, kArchivedColour);
-        m_files->setText(row, FileClasses, item.classPath);
-        m_files->setText(row, FileDescription, item.description);
-        m_files->setText(row, FileKeywords, item.keywords);
-        m_files->setText(row, FileSize, QString::number(item.size));
-        m_files->setText(row, FileStoredFolder, m_state.fileServerFolder + u'/' + item.seriesFolder);
-        m_files->setText(row, FileName, item.fileName);
-        m_files->setText(row, FileItemNumber, QString::number(item.itemNumber));
-        m_files->setText(row, FileSerial, QString::number(item.serial));
-        m_files->setImage(row, FileClasses, kArchivedMark);
-        if (item.kind == KindFolder)
-            m_files->setImage(row, FileNumber, kFolderIcon);
-    }
-    m_texts->endBatch();
-    m_files->endBatch();
+    if (refused)
+        MessageBox::information(this, noPermissionMessage());
+    return refused ? Fill::Refused : Fill::Shown;
 }
 
 bool CCardDlg::showCard(qint32 number)
@@ -592,150 +362,48 @@ void CCardDlg::showTyped()
 
 void CCardDlg::showFirst()
 {
-    const CDFSet rows(m_db);
-    // The counter row stands before every card; an archive without cards reaches it.
-    Result<std::optional<DocumentRow>> first = rows.firstAfter(0);
-    if (first && !first->has_value())
-        first = rows.firstInCardOrder();
-    if (!first) {
-        MessageBox::warning(this, first.error());
-        return;
-    }
-    if (first->has_value())
-        showCard((*first)->cardNumber);
+    showFound(CardNavigation(m_db).first());
 }
 
 void CCardDlg::showLast()
 {
-    const Result<std::optional<DocumentRow>> last = CDFSet(m_db).lastInCardOrder();
-    if (!last) {
-        MessageBox::warning(this, last.error());
-        return;
-    }
-    if (last->has_value())
-        showCard((*last)->cardNumber);
+    showFound(CardNavigation(m_db).last());
+}
+
+void CCardDlg::showFound(const Result<std::optional<qint32>> &card)
+{
+    if (!card)
+        MessageBox::warning(this, card.error());
+    else if (card->has_value())
+        showCard(**card);
 }
 
 void CCardDlg::showPrevious()
 {
     bool ok = false;
-    const qint32 number = typedNumber(&ok);
-    if (!ok)
-        return;
-    const Result<std::optional<DocumentRow>> before = CDFSet(m_db).lastBefore(number);
-    if (!before) {
-        MessageBox::warning(this, before.error());
-        return;
-    }
-    // Nothing below the typed number, or only the counter row: there is no earlier card.
-    if (!before->has_value() || (*before)->serial == kCounterRowSerial) {
-        MessageBox::information(this, firstCardMessage());
-        return;
-    }
-    showCard((*before)->cardNumber);
+    if (const qint32 number = typedNumber(&ok); ok)
+        showStep(CardNavigation(m_db).previous(number));
 }
 
 void CCardDlg::showNext()
 {
     bool ok = false;
-    const qint32 number = typedNumber(&ok);
-    if (!ok)
-        return;
-    const Result<std::optional<DocumentRow>> after = CDFSet(m_db).firstAfter(number);
-    if (!after) {
-        MessageBox::warning(this, after.error());
-        return;
-    }
-    if (!after->has_value()) {
-        MessageBox::information(this, lastCardMessage());
-        return;
-    }
-    showCard((*after)->cardNumber);
+    if (const qint32 number = typedNumber(&ok); ok)
+        showStep(CardNavigation(m_db).next(number));
+}
+
+void CCardDlg::showStep(const Result<qint32> &card)
+{
+    // At either end the user is told where the cards end; anything else broke.
+    if (card)
+        showCard(*card);
+    else if (card.refused())
+        MessageBox::information(this, card.error());
+    else
+        MessageBox::warning(this, card.error());
 }
 
 // --- archiving, saving, deleting --------------------------------------------------------------
-
-CardDraft CCardDlg::draft() const
-{
-    CardDraft d;
-    d.number = typedNumber();
-    d.date = m_date->date();
-    d.name = m_name->text();
-    d.notes = m_notes->text();
-    d.editor = m_editor->text();
-    for (int row = 1; row < m_classes->rowCount(); ++row)
-        d.classCodes.append(CClaSet::codeNumber(m_classes->text(row, ClassCode).trimmed()));
-    for (int row = 1; row < m_files->rowCount(); ++row) {
-        FileItem item;
-        item.description = m_files->text(row, FileDescription);
-        item.keywords = m_files->text(row, FileKeywords);
-        item.size = m_files->text(row, FileSize).toLongLong();
-        item.folder = m_files->text(row, FileSourceFolder);
-        item.name = m_files->text(row, FileName);
-        item.folderLike = m_files->image(row, FileNumber) >= 0;
-        item.archived = isArchivedRow(row);
-        item.itemNumber = m_files->text(row, FileItemNumber).toInt();
-        item.storedFolder = m_files->text(row, FileStoredFolder);
-        d.files.append(item);
-    }
-    for (int row = 0; row < m_texts->rowCount(); ++row) {
-        TextItem text;
-        text.keywords = m_texts->text(row, TextKeywords);
-        text.text = m_texts->text(row, TextBody);
-        text.archived = m_texts->image(row, TextKeywords) == kArchivedMark;
-        d.texts.append(text);
-    }
-    return d;
-}
-
-void CCardDlg::waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done)
-{
-    const QString folder = Archiver::foldersOf(m_state).database;
-    auto lock = std::make_shared<AllocationLock>(folder);
-    switch (lock->tryAcquire()) {
-    case AllocationLock::Attempt::Taken: done(lock); return;
-    case AllocationLock::Attempt::Failed: done(Result<std::shared_ptr<AllocationLock>>::failure(lock->error())); return;
-    case AllocationLock::Attempt::Busy: break;
-    }
-    lock.reset();
-
-    // Another workstation holds it: the wait runs on a thread of its own and, after a few polls,
-    // shows as a window the user can cancel.
-    auto *wait = new AllocationWait(folder, this);
-    auto *progress = new QProgressDialog(tr("ترقيم البطاقات مشغول في محطة اخرى، بانتظار انتهائها ..."), tr("الغاء"), 0, 0, this);
-    progress->setObjectName(u"allocationWait"_s);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    // Shown by a timer of our own: the dialog's own delay starts only with its first value.
-    const int showAfterMs = kPollsBeforeShowingWait * int(AllocationLock::kPollInterval.count());
-    progress->setMinimumDuration(showAfterMs);
-    auto ended = std::make_shared<bool>(false);
-    QTimer::singleShot(showAfterMs, progress, [progress, ended] {
-        if (!*ended)
-            progress->show();
-    });
-    const auto end = [wait, progress, ended] {
-        *ended = true;
-        progress->hide();
-        progress->deleteLater();
-        wait->deleteLater();
-    };
-    connect(wait, &AllocationWait::acquired, this, [end, done](const std::shared_ptr<AllocationLock> &held) {
-        end();
-        done(held);
-    });
-    connect(wait, &AllocationWait::failed, this, [end, done](const QString &message) {
-        end();
-        done(Result<std::shared_ptr<AllocationLock>>::failure(message));
-    });
-    connect(progress, &QProgressDialog::canceled, this, [wait, end, done] {
-        wait->cancel();
-        end();
-        done(Result<std::shared_ptr<AllocationLock>>::failure(AllocationWait::cancelledMessage()));
-    });
-    wait->start();
-}
 
 void CCardDlg::archiveCard()
 {
@@ -743,10 +411,10 @@ void CCardDlg::archiveCard()
     CardDraft card = draft();
     // A card that would be refused is refused at once, without a wait for the lock first.
     if (const Status refused = Archiver::refusalOfNew(card); !refused) {
-        archiveEnded(Result<qint32>::failure(refused.error()));
+        archiveEnded(Result<qint32>::failure(refused.kind(), refused.error()));
         return;
     }
-    waitForAllocationLock([this, card](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
+    AllocationLockWait::take(this, Archiver::foldersOf(m_state).database, [this, card](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
         if (!lock) {
             archiveEnded(Result<qint32>::failure(lock.error()));
             return;
@@ -765,34 +433,29 @@ void CCardDlg::archiveEnded(const Result<qint32> &number)
     if (!number) {
         // Nothing was written: the card is still being entered.
         setCardEntry(true);
-        const bool refused = number.error() == Archiver::noClassificationMessage()
-                             || number.error() == Archiver::nothingToArchiveMessage();
-        if (refused)
+        if (number.refused())
             MessageBox::information(this, number.error());
         else
             MessageBox::warning(this, number.error());
         return;
     }
+    showWritten(*number);
+}
+
+void CCardDlg::showWritten(qint32 number)
+{
     clearForNewCard();
-    showCard(*number);
+    showCard(number);
     if (!m_archiver.warning().isEmpty())
         MessageBox::warning(this, m_archiver.warning());
 }
 
 bool CCardDlg::validCardNumber(qint32 number)
 {
-    // A number above the counter was never handed out; writing rows under it would hand it out
-    // twice later. The counter row itself (0) is no card.
-    const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
-    if (!counter) {
-        MessageBox::warning(this, counter.error());
-        return false;
-    }
-    if (number <= 0 || number > counter->lastCardNumber) {
-        MessageBox::warning(this, tr("لا توجد بطاقة بالرقم %1").arg(number));
-        return false;
-    }
-    return true;
+    const Status handedOut = CardNavigation(m_db).handedOut(number);
+    if (!handedOut)
+        MessageBox::warning(this, handedOut.error());
+    return handedOut.ok();
 }
 
 void CCardDlg::editOrSave()
@@ -806,7 +469,7 @@ void CCardDlg::editOrSave()
     // Whatever was typed since, the card shown is the one edited.
     m_serial->setText(QString::number(m_shownNumber));
     enterMode(Mode::Editing);
-    if (m_texts->rowCount() == 0)
+    if (m_draft.texts.isEmpty())
         appendEmptyTextRow();
 }
 
@@ -827,15 +490,11 @@ void CCardDlg::save()
     card.number = number;
     m_archiver.setClassAccess(m_state.classAccess);
 
-    waitForAllocationLock([this, card, number](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
+    AllocationLockWait::take(this, Archiver::foldersOf(m_state).database, [this, card, number](const Result<std::shared_ptr<AllocationLock>> &lock) mutable {
         Status saved = lock ? Status() : Status::failure(lock.error());
         if (lock) {
             CFileOperation files;
-            files.setQuestion([this](const QString &text, const QString &title) {
-                return toAnswer(MessageBox::question(this, text, title,
-                                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                                     QMessageBox::No));
-            });
+            files.setQuestion(FileQuestion::over(this));
             const WaitCursor busy;
             saved = m_archiver.save(
                 card, [&files](const QString &path) { return files.DeleteItem(path); }, {}, *lock);
@@ -846,10 +505,7 @@ void CCardDlg::save()
             enterMode(Mode::Editing);
             return;
         }
-        clearForNewCard();
-        showCard(number);
-        if (!m_archiver.warning().isEmpty())
-            MessageBox::warning(this, m_archiver.warning());
+        showWritten(number);
     });
 }
 
@@ -879,18 +535,11 @@ void CCardDlg::deleteCard()
 
 void CCardDlg::addClassification(const QString &code, const QString &name)
 {
-    CardClasses card;
-    for (int row = 1; row < m_classes->rowCount(); ++row)
-        card.add(m_classes->text(row, ClassCode), m_classes->text(row, ClassName));
-    switch (card.add(code, name)) {
+    switch (m_classList.add(code, name)) {
     case CardClasses::AddResult::AlreadyThere: MessageBox::information(this, CardClasses::alreadyThereMessage()); return;
     case CardClasses::AddResult::Full: return;
-    case CardClasses::AddResult::Added: break;
+    case CardClasses::AddResult::Added: m_grids.drawClassRow(m_classes->appendRow(), m_classRows.last()); return;
     }
-    const int row = m_classes->appendRow();
-    m_classes->setText(row, ClassCode, code);
-    m_classes->setText(row, ClassName, name);
-    m_classes->setRowHeight(row, kClassRowHeight);
 }
 
 void CCardDlg::classDoubleClicked(int row, int /*column*/)
@@ -899,80 +548,56 @@ void CCardDlg::classDoubleClicked(int row, int /*column*/)
         return;
     if (row == 0)
         emit pickerRequested();
-    else
+    else if (m_classList.removeAt(row - 1))
         m_classes->removeRow(row);
 }
 
 void CCardDlg::applyClassFilter()
 {
-    const QString filter = m_classFilter->text();
-    for (int row = 1; row < m_classes->rowCount(); ++row)
-        m_classes->setRowHeight(row, m_classes->text(row, ClassName).contains(filter) ? kClassRowHeight : 0);
+    m_grids.filterClasses(m_classRows, m_classFilter->text());
 }
 
 // --- file list --------------------------------------------------------------------------------
 
 bool CCardDlg::isArchivedRow(int row) const
 {
-    return m_files->image(row, FileClasses) == kArchivedMark;
+    return row >= 1 && row <= m_fileList.count() && m_fileList.at(row - 1).archived;
 }
 
 QString CCardDlg::filePathOfRow(int row) const
 {
-    if (row < 1 || row >= m_files->rowCount())
+    if (row < 1 || row > m_fileList.count())
         return {};
-    if (isArchivedRow(row))
-        return m_files->text(row, FileStoredFolder) + u'/'
-               + StoredName::make(m_shownNumber, m_files->text(row, FileItemNumber).toInt(), m_files->text(row, FileName));
-    return m_files->text(row, FileSourceFolder) + m_files->text(row, FileName);
+    return m_fileList.pathOf(row - 1, m_shownNumber);
 }
 
 void CCardDlg::renumberFiles()
 {
-    const GridModel::BatchScope batch(m_files->gridModel());
-    for (int row = 1; row < m_files->rowCount(); ++row) {
-        m_files->setText(row, FileNumber, QString::number(row));
-        m_files->setRowHeight(row, kItemRowHeight);
-    }
+    m_grids.renumberFiles(m_fileList);
 }
 
-int CCardDlg::appendFileRow(const QString &folder, const QString &name, qint64 size)
-{
-    const int row = m_files->appendRow();
-    m_files->setText(row, FileName, name);
-    m_files->setText(row, FileSourceFolder, folder);
-    m_files->setRowHeight(row, kAddedRowHeight);
-    m_files->setText(row, FileSize, QString::number(size));
-    return row;
-}
-
-void CCardDlg::checkSameName(const QString &path, const QString &name)
+void CCardDlg::showSameNames(const QList<CardFileList::SameName> &found)
 {
     // Informative only: the file is added whatever is found.
-    for (int row = 1; row < m_files->rowCount(); ++row) {
-        if (m_files->text(row, FileName) != name)
+    for (const CardFileList::SameName &same : found) {
+        if (same.sameSize)
+            MessageBox::information(this, tr("%1  WITH  %2").arg(same.added, same.listed));
+        if (same.identical) {
+            m_grids.drawFileShade(m_fileList, same.row - 1, FileDescription);
             continue;
-        const QString listed = filePathOfRow(row);
-        const QFileInfo added(path);
-        const QFileInfo existing(listed);
-        if (existing.exists() && added.size() == existing.size()) {
-            MessageBox::information(this, tr("%1  WITH  %2").arg(path, listed));
-            if (filesIdentical(path, listed) == kFilesIdentical) {
-                m_files->setBackground(row, FileDescription, kArchivedColour);
-                continue;
-            }
         }
         MessageBox::information(
-            this, tr("the file    %1   Has the same name of file in row %2  but it deffrent").arg(path).arg(row));
+            this, tr("the file    %1   Has the same name of file in row %2  but it deffrent").arg(same.added).arg(same.row));
     }
 }
 
 void CCardDlg::addFiles(const QStringList &paths)
 {
     for (const QString &path : paths) {
-        const FileItem item = FileItem::fromPath(path);
-        checkSameName(item.sourcePath(), item.name);
-        appendFileRow(item.folder, item.name, item.size);
+        const QList<CardFileList::SameName> found = m_fileList.addFile(path, m_shownNumber);
+        showSameNames(found);
+        m_files->appendRow();
+        m_grids.drawFileRow(m_fileList, m_fileList.count() - 1);
     }
     renumberFiles();
 }
@@ -981,32 +606,28 @@ void CCardDlg::addFolder(const QString &path)
 {
     if (path.isEmpty())
         return;
-    const FileItem item = FileItem::fromPath(QDir::cleanPath(path));
-    QString names;
-    for (int row = 1; row < m_files->rowCount(); ++row)
-        names += u'|' + m_files->text(row, FileName);
-    const int row = appendFileRow(item.folder, item.name, item.size);
-    m_files->setBackground(row, FileNumber, kFolderColour);
-    m_files->setImage(row, FileNumber, kFolderIcon);
-    if (names.contains(item.name))
-        MessageBox::information(this, tr("  موجود  %1   ").arg(item.name));
+    const bool listed = m_fileList.addFolder(path);
+    m_files->appendRow();
+    m_grids.drawFileRow(m_fileList, m_fileList.count() - 1);
+    if (listed)
+        MessageBox::information(this, tr("  موجود  %1   ").arg(m_fileList.at(m_fileList.count() - 1).name));
     renumberFiles();
 }
 
 void CCardDlg::appendItem(const FileItem &item)
 {
-    const int row = appendFileRow(item.folder, item.name, item.size);
-    m_files->setText(row, FileDescription, item.description);
-    m_files->setText(row, FileKeywords, item.keywords);
-    if (item.folderLike)
-        m_files->setImage(row, FileNumber, QFileInfo(item.sourcePath()).isDir() ? kFolderIcon : kSavedViewIcon);
+    m_fileList.append(item);
+    m_files->appendRow();
+    m_grids.drawFileRow(m_fileList, m_fileList.count() - 1);
     renumberFiles();
 }
 
 void CCardDlg::setFileDescription(int row, const QString &text)
 {
-    if (row >= 1 && row < m_files->rowCount())
-        m_files->setText(row, FileDescription, text);
+    if (row < 1 || row > m_fileList.count())
+        return;
+    m_fileList.setCellText(row - 1, FileDescription, text);
+    m_files->setText(row, FileDescription, text);
 }
 
 void CCardDlg::browseFiles()
@@ -1032,9 +653,10 @@ void CCardDlg::menuCommand(int command)
 
 void CCardDlg::fileDoubleClicked(int row, int column)
 {
-    if (column != FileNumber || row < 1 || !isArchivedRow(row))
+    if (column != FileNumber || !isArchivedRow(row))
         return;
-    emit memoRequested({m_files->text(row, FileSerial).toInt(), m_files->text(row, FileItemNumber).toInt(), m_shownNumber});
+    const FileItem &item = m_fileList.at(row - 1);
+    emit memoRequested({item.serial, item.itemNumber, m_shownNumber});
 }
 
 void CCardDlg::showFileList()
@@ -1080,14 +702,15 @@ bool CCardDlg::runCommand(int command)
         return false;
     const int fileRow = m_files->currentRow();
     const int textRow = m_texts->currentRow();
-    const bool onFile = fileRow >= 1 && fileRow < m_files->rowCount();
-    const bool onText = textRow >= 0 && textRow < m_texts->rowCount();
+    const bool onFile = fileRow >= 1 && fileRow <= m_fileList.count();
+    const bool onText = textRow >= 0 && textRow < m_draft.texts.size();
     switch (command) {
     case Command::ViewFile:
         return onFile && QDesktopServices::openUrl(QUrl::fromLocalFile(filePathOfRow(fileRow)));
     case Command::DeleteFile:
         // An archived item removed here leaves the file store when the card is saved.
-        return onFile && m_files->removeRow(fileRow);
+        // The rows keep their numbers until the next renumbering.
+        return onFile && m_fileList.remove(fileRow - 1) && m_files->removeRow(fileRow);
     case Command::EnterText:
         if (!onFile)
             return false;
@@ -1096,11 +719,14 @@ bool CCardDlg::runCommand(int command)
     case Command::ViewText:
         if (!onText)
             return false;
-        MessageBox::information(this, m_texts->text(textRow, TextBody));
+        MessageBox::information(this, m_draft.texts.at(textRow).text);
         return true;
     case Command::DeleteText:
         // An archived text goes from the table when the card is saved: saving rewrites them all.
-        return onText && m_texts->removeRow(textRow);
+        if (!onText)
+            return false;
+        m_draft.texts.removeAt(textRow);
+        return m_texts->removeRow(textRow);
     case Command::EditText: return onText && exportText(textRow);
     default: return false;
     }
@@ -1108,35 +734,24 @@ bool CCardDlg::runCommand(int command)
 
 bool CCardDlg::exportText(int row)
 {
-    const Result<QByteArray> bytes = Cp1256::encode(m_texts->text(row, TextBody));
-    if (!bytes) {
-        MessageBox::warning(this, bytes.error());
-        return false;
-    }
-    const QString path = textHandOffPath(m_state.programFolder);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(bytes->left(kExportBytes)) != std::min<qint64>(bytes->size(), kExportBytes)) {
-        MessageBox::warning(this, tr("تعذر كتابة الملف %1").arg(QDir::toNativeSeparators(path)));
-        return false;
-    }
-    return true;
+    const Status written = CardTexts::exportText(m_draft.texts.at(row).text, m_state.programFolder);
+    if (!written)
+        MessageBox::warning(this, written.error());
+    return written.ok();
 }
 
 void CCardDlg::pasteSnippet(int digit)
 {
     const int row = m_texts->currentRow();
-    if (row < 0)
+    if (row < 0 || row >= m_draft.texts.size())
         return;
-    QFile file(m_state.databaseFolder + u'/' + QString::number(digit) + u".txt"_s);
-    if (!file.open(QIODevice::ReadOnly)) {
-        MessageBox::warning(this, tr("تعذر فتح الملف %1").arg(QDir::toNativeSeparators(file.fileName())));
+    const Result<QString> snippet = CardTexts::readSnippet(m_state.databaseFolder, digit);
+    if (!snippet) {
+        MessageBox::warning(this, snippet.error());
         return;
     }
-    QByteArray bytes = file.read(kSnippetBytes);
-    if (const qsizetype end = bytes.indexOf('\0'); end >= 0)
-        bytes.truncate(end);
-    m_texts->setText(row, TextBody, Cp1256::decode(bytes));
+    m_draft.texts[row].text = *snippet;
+    m_texts->setText(row, TextBody, *snippet);
 }
 
 // --- keys -------------------------------------------------------------------------------------

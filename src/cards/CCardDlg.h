@@ -2,6 +2,10 @@
 
 #include "Archiver.h"
 #include "CardDraft.h"
+#include "CardClassList.h"
+#include "CardFileList.h"
+#include "CardGrids.h"
+#include "classes/CardClasses.h"
 #include "base/AppState.h"
 #include "baskets/MemoStore.h"
 #include "db/Database.h"
@@ -25,8 +29,9 @@ class QRadioButton;
 
 // "بطاقة": the form on which a card is entered, archived, browsed, edited and deleted. Created
 // once, hidden, with the main window and kept for its whole life. It holds the card in its
-// controls and three lists (classifications, files, texts); archiving, saving and deleting are
-// Archiver's, the dialog only reads its controls into a CardDraft and shows what came back.
+// draft, a CardDraft, which its controls and three lists (classifications, files, texts) only
+// show: every change goes into the draft first and the list is drawn from it. Archiving, saving
+// and deleting are Archiver's, the rules of the file list CardFileList's.
 //
 // Three states decide the buttons: a new card being entered ("اضافة" on), a card shown ("حذف"
 // and "تعديل" on, lists read-only) and a card being edited ("تعديل" reads "حفظ"). The card entry
@@ -36,28 +41,19 @@ class CCardDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int kClassListKind = 93;
-    static constexpr int kFileListKind = 94;
-    static constexpr int kTextListKind = 95;
+    static constexpr int kClassListKind = CardGrids::kClassListKind;
+    static constexpr int kFileListKind = CardGrids::kFileListKind;
+    static constexpr int kTextListKind = CardGrids::kTextListKind;
 
     // Columns of the file list; row 0 is its header and items start at row 1.
-    enum FileColumn : int {
-        FileNumber = 0,       // row number; icon of a folder or of a page/picture saved by a view
-        FileClasses = 1,      // archived: the card's classification path; image 0 marks archived
-        FileDescription = 2,
-        FileKeywords = 3,
-        FileSize = 4,
-        FileStoredFolder = 5, // archived: the series folder
-        FileSourceFolder = 6, // to archive: the source folder, ending in "/"
-        FileName = 7,
-        FileItemNumber = 8,   // archived: n2
-        FileSerial = 10,      // archived: sn
-        FileColumnCount = 12,
-    };
+    using FileColumn = CardFileList::Column;
+    using enum CardFileList::Column;
     // Columns of the text list, which has no header: texts start at row 0.
-    enum TextColumn : int { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextColumnCount = 5 };
+    using TextColumn = CardGrids::TextColumn;
+    using enum CardGrids::TextColumn;
     // Columns of the classification list; row 0 is its header.
-    enum ClassColumn : int { ClassCode = 0, ClassNumber = 1, ClassName = 2, ClassColumnCount = 3 };
+    using ClassColumn = CardGrids::ClassColumn;
+    using enum CardGrids::ClassColumn;
 
     // Items of the "ملفات" menu button.
     enum MenuCommand : int { BrowseFiles = 32922, AddFolder = 32923, SearchComputer = 32924, Scanner = 32825 };
@@ -71,8 +67,8 @@ public:
     qint32 shownNumber() const { return m_shownNumber; }
     // The dialog's archiver; tests switch its copier start off.
     Archiver &archiver() { return m_archiver; }
-    // The card as the controls hold it.
-    CardDraft draft() const;
+    // The card as the form holds it.
+    const CardDraft &draft() const { return m_draft; }
 
     // Rows added by other windows (web and image views, searches, baskets): one row at the end
     // of the file list, renumbered. A folderLike item that is a folder on disk gets the folder
@@ -170,18 +166,17 @@ private:
     void setCardEntry(bool on);
     void setListsEditable(bool editable);
     void clearForNewCard();
+    void drawLists();
     void appendEmptyTextRow();
+    void cellEdited(CGridCtrl *grid, int row, int column);
     enum class Fill { Missing, Shown, Refused };
     Fill fillCard(qint32 number);
-    void fillItems(const QList<DocumentRow> &rows);
     void save();
     bool validCardNumber(qint32 number);
-    // Takes the allocation lock, waiting for it while another workstation holds it, and calls
-    // `done` with the lock or with why there is none (the file cannot be used, the user gave up).
-    void waitForAllocationLock(const std::function<void(const Result<std::shared_ptr<AllocationLock>> &)> &done);
     void archiveEnded(const Result<qint32> &number);
-    int appendFileRow(const QString &folder, const QString &name, qint64 size);
-    void checkSameName(const QString &path, const QString &name);
+    // A card just archived or saved: shown, with what went wrong after it was written.
+    void showWritten(qint32 number);
+    void showSameNames(const QList<CardFileList::SameName> &found);
     void applyClassFilter();
     void classDoubleClicked(int row, int column);
     void fileDoubleClicked(int row, int column);
@@ -190,11 +185,19 @@ private:
     void pasteSnippet(int digit);
     bool exportText(int row);
     qint32 typedNumber(bool *ok = nullptr) const;
+    void showFound(const Result<std::optional<qint32>> &card);
+    void showStep(const Result<qint32> &card);
     bool isArchivedRow(int row) const;
 
     AppState &m_state;
     Database m_db;
     Archiver m_archiver;
+    CardDraft m_draft;
+    CardFileList m_fileList{m_draft.files};
+    // The classifications beside the draft's codes, as the list shows them: the code as the
+    // picker gave it and the name.
+    QList<CardClasses::Entry> m_classRows;
+    CardClassList m_classList{m_classRows, m_draft.classCodes};
     Mode m_mode = Mode::NewCard;
     // The card the form shows: what edit, save, view and memo work on, whatever is typed.
     qint32 m_shownNumber = 0;
@@ -228,4 +231,5 @@ private:
     CGridCtrl *m_classes;
     CGridCtrl *m_files;
     CGridCtrl *m_texts;
+    CardGrids m_grids;
 };

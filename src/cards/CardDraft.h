@@ -16,6 +16,13 @@ struct FileItem
     bool archived = false;
     qint32 itemNumber = 0;  // n2 of an archived item
     QString storedFolder;   // the series folder it went to
+    qint32 serial = 0;      // sn of an archived item's row
+    QString classPath;      // an archived item's classification path, as its row holds it
+
+    // How the card's file list marks the item; none of it is archived.
+    bool isFolder = false;      // a folderLike item that is a folder, not a page or picture
+    bool addedAsFolder = false; // chosen with the folder chooser: its number cell is shaded
+    bool sameFileAdded = false; // an identical file was added after it: its description is marked
 
     QString sourcePath() const { return folder + name; }
 
@@ -30,6 +37,7 @@ struct TextItem
     QString keywords;
     QString text;
     bool archived = false;
+    qint32 itemNumber = 0; // n2 of an archived text, which its row shows as its number
 };
 
 // The card being entered or edited, as the card dialog holds it.

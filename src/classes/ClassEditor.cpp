@@ -126,10 +126,9 @@ ClassEditor::Outcome ClassEditor::add()
     fillRow(row);
     const Result<qint32> serial = CClaSet(m_db).insert(row);
     clear();
-    if (!serial) {
-        const bool duplicate = serial.error() == CClaSet::duplicateCodeMessage();
-        return {duplicate ? Outcome::Warning : Outcome::Failed, serial.error(), 0, true};
-    }
+    // A code already in use is the user's to correct; anything else broke.
+    if (!serial)
+        return {serial.refused() ? Outcome::Warning : Outcome::Failed, serial.error(), 0, true};
     return {Outcome::Done, {}, *serial, true};
 }
 
@@ -146,10 +145,8 @@ ClassEditor::Outcome ClassEditor::edit()
     ClassRow row = **found;
     fillRow(row);
     const Status s = classes.update(row);
-    if (!s) {
-        const bool duplicate = s.error() == CClaSet::duplicateCodeMessage();
-        return {duplicate ? Outcome::Warning : Outcome::Failed, s.error(), serial, true};
-    }
+    if (!s)
+        return {s.refused() ? Outcome::Warning : Outcome::Failed, s.error(), serial, true};
     return {Outcome::Done, {}, serial, true};
 }
 

@@ -101,7 +101,7 @@ Result<qint32> CClaSet::insert(ClassRow row) const
     if (!taken)
         return Result<qint32>::failure(taken.error());
     if (*taken)
-        return Result<qint32>::failure(duplicateCodeMessage());
+        return Result<qint32>::refused(duplicateCodeMessage());
     Result<qint32> serial = Table::insert(m_db, row);
     if (!serial)
         return serial;
@@ -120,7 +120,7 @@ Status CClaSet::update(const ClassRow &row) const
     if (!taken)
         return Status::failure(taken.error());
     if (*taken)
-        return Status::failure(duplicateCodeMessage());
+        return Status::refused(duplicateCodeMessage());
     return Table::update(m_db, row);
 }
 

@@ -27,8 +27,9 @@ public:
     Result<QString> nameOfCode(qint32 code) const;
 
     // Adds the row and sets its s4 to its new serial, both in one transaction. A code already in
-    // use fails with the duplicate-code message and writes nothing.
+    // use is refused with the duplicate-code message and writes nothing.
     Result<qint32> insert(ClassRow row) const;
+    // Refused the same way when the edited code belongs to another classification.
     Status update(const ClassRow &row) const;
     Result<int> removeSerial(qint32 serial) const;
 

@@ -390,7 +390,7 @@ int CGridCtrl::pasteText(const QString &text)
             const int column = startColumn + int(field);
             if (!m_model->isCellEditable(row, column))
                 continue;
-            m_model->setText(row, column, fields[field]);
+            setEditedText(row, column, fields[field]);
             ++written;
         }
     }
@@ -435,9 +435,18 @@ void CGridCtrl::cut()
     for (int row = range.minRow; range.isValid() && row <= range.maxRow; ++row) {
         for (int column = range.minColumn; column <= range.maxColumn; ++column) {
             if (isCellSelected(row, column) && m_model->isCellEditable(row, column))
-                m_model->setText(row, column, QString());
+                setEditedText(row, column, QString());
         }
     }
+}
+
+void CGridCtrl::setEditedText(int row, int column, const QString &text)
+{
+    // Pasted or cut text is the user's edit as much as typed text: the owner hears of it alike.
+    if (m_model->text(row, column) == text)
+        return;
+    m_model->setText(row, column, text);
+    emit cellEdited(row, column);
 }
 
 bool CGridCtrl::isClipboardKey(QKeyEvent *event) const

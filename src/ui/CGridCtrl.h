@@ -121,7 +121,7 @@ signals:
     void cellRightDoubleClicked(int row, int column, int gridKind);
     // A right-click (or the menu key) on a cell; globalPos is where a context menu belongs.
     void cellRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
-    // The user changed a cell's text in place.
+    // The user changed a cell's text in place: typed, pasted or cut.
     void cellEdited(int row, int column);
 
 protected:
@@ -141,6 +141,7 @@ private:
     bool headerMouseEvent(QObject *watched, QEvent *event);
     bool paintCorner();
     bool isClipboardKey(QKeyEvent *event) const;
+    void setEditedText(int row, int column, const QString &text);
 
     GridModel *m_model;
     QAbstractButton *m_corner = nullptr;

@@ -183,10 +183,15 @@ TEST_P(Archiving, RefusedCardsTakeNoNumberAndWriteNothing)
 {
     CardDraft noClass = draftWith({makeFile(QStringLiteral("a.txt"), 1)});
     noClass.classCodes.clear();
-    EXPECT_EQ(archiver().archiveNew(noClass).error(), QStringLiteral("اختر تصنيف واحد على الاقل"));
+    const Result<qint32> withoutClass = archiver().archiveNew(noClass);
+    EXPECT_EQ(withoutClass.error(), QStringLiteral("اختر تصنيف واحد على الاقل"));
+    EXPECT_TRUE(withoutClass.refused()) << "the user can correct it: a refusal, not a breakdown";
     CardDraft empty = draftWith({});
     empty.texts = {{QString(), QString(), false}};
-    EXPECT_EQ(archiver().archiveNew(empty).error(), Archiver::nothingToArchiveMessage());
+    const Result<qint32> nothing = archiver().archiveNew(empty);
+    EXPECT_EQ(nothing.error(), Archiver::nothingToArchiveMessage());
+    EXPECT_TRUE(nothing.refused());
+    EXPECT_TRUE(Archiver::refusalOfNew(empty).refused());
 
     // A path too long for a copy order is refused before the card takes a number.
     CardDraft tooLong = draftWith({makeFile(QString(150, u'n') + QStringLiteral(".txt"), 1)});

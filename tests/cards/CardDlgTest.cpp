@@ -12,6 +12,7 @@
 #include "db/CDFSet.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
+#include "ui/GridModel.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -42,6 +43,12 @@ namespace {
 
 const QColor kMarked(220, 220, 255);
 const QColor kTextCell(236, 233, 216);
+
+// Types into a cell as the cell's editor does when the user commits it.
+void typeInto(CGridCtrl *grid, int row, int column, const QString &text)
+{
+    ASSERT_TRUE(grid->gridModel()->setData(grid->gridModel()->cellIndex(row, column), text));
+}
 
 // Receives what the view command hands to the desktop.
 class OpenedUrls : public QObject
@@ -198,8 +205,8 @@ TEST_F(CardDlgTest, AddArchivesTheCardEndToEndAndShowsIt)
     dlg->editorBox()->setText(u"المدير"_s);
     dlg->dateBox()->setDate(QDate(2026, 2, 3));
     dlg->addFiles({makeFile(u"in/letter.pdf"_s, 120), makeFile(u"in/scan.png"_s, 30)});
-    dlg->fileList()->setText(1, CCardDlg::FileKeywords, u"عقد"_s);
-    dlg->textList()->setText(0, CCardDlg::TextBody, u"نص الكتاب"_s);
+    typeInto(dlg->fileList(), 1, CCardDlg::FileKeywords, u"عقد"_s);
+    typeInto(dlg->textList(), 0, CCardDlg::TextBody, u"نص الكتاب"_s);
 
     QTest::mouseClick(dlg->addButton(), Qt::LeftButton);
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
@@ -279,7 +286,7 @@ protected:
         dlg->show();
         dlg->addClassification(u"12"_s, u"المراسلات الواردة"_s);
         dlg->nameBox()->setText(u"كتاب ينتظر رقمه"_s);
-        dlg->textList()->setText(0, CCardDlg::TextBody, u"نص الكتاب"_s);
+        typeInto(dlg->textList(), 0, CCardDlg::TextBody, u"نص الكتاب"_s);
         return dlg;
     }
 
@@ -629,7 +636,7 @@ TEST_F(CardDlgTest, AFolderItemShowsTheFolderIconBesideTexts)
     ASSERT_EQ(dlg->fileList()->rowCount(), 2);
     EXPECT_EQ(dlg->fileList()->text(1, CCardDlg::FileSize), u"25"_s);
     EXPECT_EQ(dlg->fileList()->image(1, CCardDlg::FileNumber), 1);
-    dlg->textList()->setText(0, CCardDlg::TextBody, u"ملاحظة"_s);
+    typeInto(dlg->textList(), 0, CCardDlg::TextBody, u"ملاحظة"_s);
     dlg->archiveCard();
     ASSERT_EQ(dlg->fileList()->rowCount(), 2);
     EXPECT_EQ(dlg->fileList()->image(1, CCardDlg::FileNumber), 1);
@@ -724,6 +731,55 @@ TEST_F(CardDlgTest, OtherWindowsAppendItemsThatAreRenumbered)
     ASSERT_EQ(d.files.size(), 2);
     EXPECT_TRUE(d.files[0].folderLike);
     EXPECT_EQ(d.files[1].sourcePath(), m_sources.filePath(u"found.txt"_s));
+}
+
+// The lists only show the draft: after typing in a cell, pasting into one and deleting rows, the
+// draft holds what the grids show, row for row.
+TEST_F(CardDlgTest, TheGridsShowWhatTheDraftHoldsAfterEditsAndDeletes)
+{
+    auto dlg = dialog();
+    dlg->show();
+    dlg->addFiles({makeFile(u"a.txt"_s, 1), makeFile(u"b.txt"_s, 2), makeFile(u"c.txt"_s, 3)});
+    CGridCtrl *files = dlg->fileList();
+
+    // Typed in the cell's own editor and committed with Enter.
+    const QModelIndex description = files->gridModel()->cellIndex(2, CCardDlg::FileDescription);
+    files->setCurrentIndex(description);
+    files->edit(description);
+    auto *editor = files->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(u"الكتاب الثاني"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    files->setCurrentCell(3, CCardDlg::FileKeywords);
+    EXPECT_EQ(files->pasteText(u"مرفق"_s), 1);
+
+    files->setCurrentCell(1, CCardDlg::FileName);
+    ASSERT_TRUE(dlg->runCommand(Command::DeleteFile));
+    const CardDraft &d = dlg->draft();
+    ASSERT_EQ(d.files.size(), 2);
+    ASSERT_EQ(files->rowCount(), 3);
+    for (int i = 0; i < d.files.size(); ++i) {
+        EXPECT_EQ(files->text(i + 1, CCardDlg::FileName), d.files[i].name) << i;
+        EXPECT_EQ(files->text(i + 1, CCardDlg::FileDescription), d.files[i].description) << i;
+        EXPECT_EQ(files->text(i + 1, CCardDlg::FileKeywords), d.files[i].keywords) << i;
+    }
+    EXPECT_EQ(d.files[0].name, u"b.txt"_s);
+    EXPECT_EQ(d.files[0].description, u"الكتاب الثاني"_s);
+    EXPECT_EQ(d.files[1].keywords, u"مرفق"_s);
+    // The view command follows the draft: row 1 is b.txt now.
+    EXPECT_EQ(dlg->filePathOfRow(1), m_sources.filePath(u"b.txt"_s));
+
+    dlg->textsRadio()->click();
+    CGridCtrl *texts = dlg->textList();
+    typeInto(texts, 0, CCardDlg::TextBody, u"الاول"_s);
+    dlg->appendText(u"k"_s, u"الثاني"_s);
+    texts->setCurrentCell(0, CCardDlg::TextBody);
+    ASSERT_TRUE(dlg->runCommand(Command::DeleteText));
+    ASSERT_EQ(d.texts.size(), 1);
+    ASSERT_EQ(texts->rowCount(), 1);
+    EXPECT_EQ(texts->text(0, CCardDlg::TextBody), d.texts[0].text);
+    EXPECT_EQ(d.texts[0].text, u"الثاني"_s);
+    dlg->hide();
 }
 
 TEST_F(CardDlgTest, TextsFromAFeedFillTheEmptyRowThenFollowIt)
