@@ -11,7 +11,7 @@
 #include "db/CDFSet.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
-#include "ui/FileQuestion.h"
+#include "cards/FileQuestion.h"
 #include "ui/MessageBox.h"
 #include "ui/WaitCursor.h"
 

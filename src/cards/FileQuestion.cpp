@@ -1,6 +1,6 @@
 #include "FileQuestion.h"
 
-#include "MessageBox.h"
+#include "ui/MessageBox.h"
 
 #include <QPointer>
 
