@@ -93,6 +93,10 @@ bool CArchiveApp::start(const QStringList &arguments)
     // the program still works, with blank boxes, so a folder that cannot take them is only told.
     if (Status icons = installTypeIcons(m_state.programFolder); !icons)
         MessageBox::warning(nullptr, icons.error(), u"Dovrelle"_s);
+    // A copied program folder whose paths file still names the original's folders would archive
+    // into the original: the user is told whose archive this run is about to use.
+    if (const std::optional<ForeignArchive> foreign = foreignArchive(m_state))
+        MessageBox::warning(nullptr, foreignArchiveMessage(*foreign), u"Dovrelle"_s);
     // A first run asks for the settings before anything else; the running program keeps its
     // default folders until the next start.
     if (m_state.firstRun) {
