@@ -17,10 +17,12 @@
 #include "search/CFReport.h"
 #include "search/CSearchDlg.h"
 #include "search/CViewPrintPreview.h"
+#include "ui/ArabicTextStyle.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
 #include "ui/MenuStyle.h"
 #include "ui/MessageBox.h"
+#include "ui/QtArabicTexts.h"
 #include "ui/web/CWebPageView.h"
 #include "Profile.h"
 #include "db/Schema.h"
@@ -70,6 +72,11 @@ void CArchiveApp::setUpApplication(QApplication &app)
         QCoreApplication::installTranslator(qtTexts);
     else
         delete qtTexts;
+    // Installed last, so asked first: the few texts Qt's translation lacks.
+    QCoreApplication::installTranslator(new QtArabicTexts(&app));
+    // Standard dialogs and menus with their Arabic words whole.
+    if (!qobject_cast<ArabicTextStyle *>(QApplication::style()))
+        QApplication::setStyle(new ArabicTextStyle);
 }
 
 bool CArchiveApp::openDatabase()
