@@ -1,5 +1,6 @@
 #include "AdminContext.h"
 
+#include "app/ArchiveSetup.h"
 #include "db/CUserSet.h"
 #include "db/Schema.h"
 
@@ -25,6 +26,8 @@ Result<Database> AdminContext::archive()
         return Result<Database>::failure(
             u"no archive in %1 (run 'dovrelle-admin init' first)"_s.arg(state().programFolder));
     }
+    if (const std::optional<ForeignArchive> foreign = foreignArchive(state()))
+        warn(foreignArchiveMessage(*foreign));
     Result<Database> db = Database::open(state().databaseFolder);
     if (!db)
         return db;

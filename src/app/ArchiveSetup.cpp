@@ -52,7 +52,55 @@ bool holdsArchive(const QString &programFolder, const QString &dbFolder)
     return QFileInfo::exists(Database::serverConfPath(dbFolder));
 }
 
+// The nearest folder at or above `folder` that is a program folder (it has a paths file); empty
+// when there is none.
+QString programFolderAbove(const QString &folder)
+{
+    QDir dir(QDir::cleanPath(folder));
+    for (;;) {
+        if (QFileInfo::exists(PathsFile::path(dir.path())))
+            return dir.path();
+        if (dir.isRoot() || !dir.cdUp())
+            return {};
+    }
+}
+
+bool sameFolder(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    return !ca.isEmpty() ? ca == cb : QDir::cleanPath(a) == QDir::cleanPath(b);
+}
+
 } // namespace
+
+std::optional<ForeignArchive> foreignArchive(const AppState &state)
+{
+    if (state.firstRun)
+        return std::nullopt;
+    for (const QString &folder : {state.databaseFolder, state.fileServerFolder}) {
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            continue;
+        const QString owner = programFolderAbove(folder);
+        if (owner.isEmpty() || sameFolder(owner, state.programFolder))
+            continue;
+        // A program folder that never named an archive is not one somebody works in.
+        if (PathsFile::read(owner).firstRun)
+            continue;
+        return ForeignArchive{owner, state.databaseFolder, state.fileServerFolder};
+    }
+    return std::nullopt;
+}
+
+QString foreignArchiveMessage(const ForeignArchive &foreign)
+{
+    return Translate::tr("مسارات هذا البرنامج تشير إلى أرشيف مجلد برنامج آخر: %1\n"
+                         "سيعمل البرنامج على ذلك الأرشيف: قاعدة البيانات في %2 وخادم الملفات في %3، "
+                         "وكل ما يؤرشف سيكتب فيه.\n"
+                         "لاستعمال أرشيف هذا المجلد غيّر \"مخدم البيانات\" و\"خادم الملفات\" في اعدادات النظام.")
+        .arg(QDir::toNativeSeparators(foreign.programFolder), QDir::toNativeSeparators(foreign.databaseFolder),
+             QDir::toNativeSeparators(foreign.fileServerFolder));
+}
 
 QString typeIconsFolder(const QString &programFolder)
 {
@@ -102,8 +150,8 @@ Status createArchive(const QString &programFolder, const QString &serverUri)
         return Status::failure(Translate::tr("يوجد أرشيف في المجلد %1؛ لن يكتب فوقه").arg(QDir::toNativeSeparators(home)));
 
     PathsFile::Values paths;
-    paths[PathsFile::DatabaseFolder] = dbFolder;
-    paths[PathsFile::FileServerFolder] = fileServer;
+    paths[PathsFile::DatabaseFolder] = PathsFile::storedFolder(home, dbFolder);
+    paths[PathsFile::FileServerFolder] = PathsFile::storedFolder(home, fileServer);
     paths[PathsFile::StartDate] = PathsFile::formatStartDate(QDate::currentDate());
     // Checked before anything is made: a home too long for the paths file writes nothing.
     if (Result<QByteArray> composed = PathsFile::compose(paths); !composed)

@@ -17,10 +17,12 @@
 #include "search/CFReport.h"
 #include "search/CSearchDlg.h"
 #include "search/CViewPrintPreview.h"
+#include "ui/ArabicTextStyle.h"
 #include "ui/CGridCtrl.h"
 #include "ui/FileDialog.h"
 #include "ui/MenuStyle.h"
 #include "ui/MessageBox.h"
+#include "ui/QtArabicTexts.h"
 #include "ui/web/CWebPageView.h"
 #include "Profile.h"
 #include "db/Schema.h"
@@ -70,6 +72,11 @@ void CArchiveApp::setUpApplication(QApplication &app)
         QCoreApplication::installTranslator(qtTexts);
     else
         delete qtTexts;
+    // Installed last, so asked first: the few texts Qt's translation lacks.
+    QCoreApplication::installTranslator(new QtArabicTexts(&app));
+    // Standard dialogs and menus with their Arabic words whole.
+    if (!qobject_cast<ArabicTextStyle *>(QApplication::style()))
+        QApplication::setStyle(new ArabicTextStyle);
 }
 
 bool CArchiveApp::openDatabase()
@@ -93,6 +100,10 @@ bool CArchiveApp::start(const QStringList &arguments)
     // the program still works, with blank boxes, so a folder that cannot take them is only told.
     if (Status icons = installTypeIcons(m_state.programFolder); !icons)
         MessageBox::warning(nullptr, icons.error(), u"Dovrelle"_s);
+    // A copied program folder whose paths file still names the original's folders would archive
+    // into the original: the user is told whose archive this run is about to use.
+    if (const std::optional<ForeignArchive> foreign = foreignArchive(m_state))
+        MessageBox::warning(nullptr, foreignArchiveMessage(*foreign), u"Dovrelle"_s);
     // A first run asks for the settings before anything else; the running program keeps its
     // default folders until the next start.
     if (m_state.firstRun) {

@@ -36,8 +36,8 @@ Status SystemSettings::save(const QString &programFolder, const QString &db) con
         numbered[i].number = i + 1;
 
     PathsFile::Values paths;
-    paths[PathsFile::DatabaseFolder] = databaseFolder;
-    paths[PathsFile::FileServerFolder] = fileServerFolder;
+    paths[PathsFile::DatabaseFolder] = PathsFile::storedFolder(programFolder, databaseFolder);
+    paths[PathsFile::FileServerFolder] = PathsFile::storedFolder(programFolder, fileServerFolder);
     paths[PathsFile::ScannerFolder] = scannerFolder;
     paths[PathsFile::FaxFolder] = faxFolder;
     paths[PathsFile::SpareFolder] = spareFolder;

@@ -23,8 +23,8 @@ AppState AppState::load(const QString &programFolder)
         state.databaseFolder = programFolder + QStringLiteral("/DataBase");
         state.fileServerFolder = programFolder + QStringLiteral("/FileServer");
     } else {
-        state.databaseFolder = paths.values[PathsFile::DatabaseFolder];
-        state.fileServerFolder = paths.values[PathsFile::FileServerFolder];
+        state.databaseFolder = PathsFile::resolvedFolder(programFolder, paths.values[PathsFile::DatabaseFolder]);
+        state.fileServerFolder = PathsFile::resolvedFolder(programFolder, paths.values[PathsFile::FileServerFolder]);
     }
     return state;
 }

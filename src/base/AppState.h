@@ -71,7 +71,8 @@ struct AppState
     // The program folder: DOVRELLE_HOME when set, otherwise the working folder.
     static QString programFolderFromEnvironment();
 
-    // Folders from the paths file of the program folder; on a first run (the file's first byte
-    // is zero) the defaults "DataBase" and "FileServer" under the program folder.
+    // Folders from the paths file of the program folder, a relative one taken from the program
+    // folder; on a first run (the file's first byte is zero) the defaults "DataBase" and
+    // "FileServer" under the program folder.
     static AppState load(const QString &programFolder);
 };

@@ -93,6 +93,25 @@ Status PathsFile::write(const QString &programFolder, const Values &values)
     return FixedRecord::writeWhole(path(programFolder), *bytes);
 }
 
+QString PathsFile::storedFolder(const QString &programFolder, const QString &folder)
+{
+    if (folder.isEmpty() || QDir::isRelativePath(folder))
+        return folder;
+    const QString home = QDir::cleanPath(QDir(programFolder).absolutePath());
+    const QString target = QDir::cleanPath(folder);
+    if (target != home && !target.startsWith(home + u'/'))
+        return folder;
+    const QString relative = QDir(home).relativeFilePath(target);
+    return relative.isEmpty() ? QStringLiteral(".") : relative;
+}
+
+QString PathsFile::resolvedFolder(const QString &programFolder, const QString &value)
+{
+    if (value.isEmpty() || QDir::isAbsolutePath(value))
+        return value;
+    return QDir::cleanPath(QDir(programFolder).absoluteFilePath(value));
+}
+
 QString PathsFile::formatStartDate(QDate date)
 {
     return QStringLiteral("%1/%2/%3").arg(date.day()).arg(date.month()).arg(date.year());

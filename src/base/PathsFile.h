@@ -45,6 +45,14 @@ public:
     // Refuses a value that holds "*" or needs more bytes than its slot leaves, naming the slot.
     static Result<QByteArray> compose(const Values &values);
 
+    // How a folder is written into slot 0 or 1: relative to the program folder when it lies
+    // inside it ("DataBase"), so that a copied program folder works on its own copy; a folder
+    // elsewhere (a shared database folder on a server) stays absolute.
+    static QString storedFolder(const QString &programFolder, const QString &folder);
+    // The folder a slot's value names: a relative value is taken from the program folder, an
+    // absolute or empty one as it is.
+    static QString resolvedFolder(const QString &programFolder, const QString &value);
+
     // Slot 9: day/month/year in decimal without leading zeros (5/3/2006).
     static QString formatStartDate(QDate date);
     static std::optional<QDate> parseStartDate(const QString &text);

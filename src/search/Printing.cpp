@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QProcess>
@@ -146,12 +148,20 @@ QSize printedSize(QSize picture, QPointF pictureDpi, QPointF deviceDpi)
 
 QRect pageRect(QSize picture, QPointF pictureDpi, QSize page, QPointF deviceDpi)
 {
-    const QSize printed = printedSize(picture, pictureDpi, deviceDpi);
-    if (printed.isEmpty())
+    QSize printed = printedSize(picture, pictureDpi, deviceDpi);
+    if (printed.isEmpty() || page.isEmpty())
         return {};
-    const int left = printed.width() < page.width() ? (page.width() - printed.width()) / 2 : 0;
-    const int top = printed.height() < page.height() ? (page.height() - printed.height()) / 2 : 0;
-    return {QPoint(left, top), printed};
+    if (printed.width() > page.width() || printed.height() > page.height()) {
+        // A picture larger than the printable area would lose what falls off the page (a scan
+        // without a stored resolution easily covers twice an A4 page): it is reduced to fit, in
+        // proportion, from its exact physical size so that truncation does not bend the ratio.
+        const double width = double(picture.width()) * deviceDpi.x() / pictureDpi.x();
+        const double height = double(picture.height()) * deviceDpi.y() / pictureDpi.y();
+        const double scale = std::min(double(page.width()) / width, double(page.height()) / height);
+        printed = QSize(std::clamp(int(std::lround(width * scale)), 1, page.width()),
+                        std::clamp(int(std::lround(height * scale)), 1, page.height()));
+    }
+    return {QPoint((page.width() - printed.width()) / 2, (page.height() - printed.height()) / 2), printed};
 }
 
 QString tiffCopyPath(const QString &programFolder)
@@ -178,13 +188,29 @@ Picture loadPicture(const QString &path, const QString &programFolder)
     return {decoded.image, decoded.dpi};
 }
 
+QRect printableArea(const QPaintDevice &device)
+{
+    const QRect whole(0, 0, device.width(), device.height());
+    const auto *paged = dynamic_cast<const QPagedPaintDevice *>(&device);
+    if (!paged)
+        return whole;
+    // A printer drawing on the full sheet still cannot ink its margins.
+    const QPageLayout layout = paged->pageLayout();
+    if (layout.mode() != QPageLayout::FullPageMode)
+        return whole;
+    const QRect inside = whole.marginsRemoved(layout.marginsPixels(device.logicalDpiX()));
+    return inside.isEmpty() ? whole : inside;
+}
+
 QRect drawPicture(QPainter &painter, const Picture &picture)
 {
     const QPaintDevice *device = painter.device();
     if (picture.image.isNull() || !device)
         return {};
-    const QRect target = pageRect(picture.image.size(), picture.dpi, QSize(device->width(), device->height()),
-                                  QPointF(device->logicalDpiX(), device->logicalDpiY()));
+    const QRect area = printableArea(*device);
+    const QRect target = pageRect(picture.image.size(), picture.dpi, area.size(),
+                                  QPointF(device->logicalDpiX(), device->logicalDpiY()))
+                             .translated(area.topLeft());
     if (target.isEmpty())
         return {};
     painter.drawImage(target, picture.image);

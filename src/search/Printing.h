@@ -14,14 +14,16 @@
 
 #include <functional>
 
+class QPaintDevice;
 class QPainter;
 
 // Which window's pictures a print shows.
 enum class PrintSource { Report = 1, BasketViewer = 2 };
 
 // Printing of archived files from the report window and the basket viewer. Pictures are printed
-// by the program itself, one to a page at their physical size; every other file of a report is
-// handed to the print command of the application state and waited for.
+// by the program itself, one to a page at their physical size (reduced to fit a page they would
+// overflow); every other file of a report is handed to the print command of the application state
+// and waited for.
 namespace Printing {
 
 // Selection modes of a printing view.
@@ -73,9 +75,8 @@ Result<QStringList> basketPages(const Rights &rights, const QList<Row> &rows, in
 // resolution: its physical size, truncated to whole device pixels.
 QSize printedSize(QSize picture, QPointF pictureDpi, QPointF deviceDpi);
 
-// Where the picture goes on a page of this size: centred along each side it is smaller than the
-// page, at 0 along a side where it is as large or larger. A larger picture is never reduced; what
-// does not fit falls off the page.
+// Where the picture goes on a page (the printable area) of this size: at its physical size when it
+// fits, otherwise reduced in proportion until it just fits; centred either way.
 QRect pageRect(QSize picture, QPointF pictureDpi, QSize page, QPointF deviceDpi);
 
 // A picture decoded for printing: its pixels and its resolution in dots per inch (the default
@@ -93,8 +94,12 @@ QString tiffCopyPath(const QString &programFolder);
 // decoded again from there. A file that cannot be decoded gives a null image.
 Picture loadPicture(const QString &path, const QString &programFolder);
 
-// Draws the picture on the painter's device, whose whole page is the drawing area; returns the
-// rectangle it covers, empty when there is nothing to draw.
+// The part of the device a picture may cover: a printer drawing on its full sheet leaves its
+// margins free; any other device gives all of itself.
+QRect printableArea(const QPaintDevice &device);
+
+// Draws the picture on the printable area of the painter's device; returns the rectangle it
+// covers, empty when there is nothing to draw.
 QRect drawPicture(QPainter &painter, const Picture &picture);
 
 // loadPicture and drawPicture: one page of a print list. An undecodable file leaves the page

@@ -15,6 +15,10 @@ public:
     static QStringList openFiles(QWidget *parent, const QString &title, const QString &filter);
     static QString saveFile(QWidget *parent, const QString &title, const QString &filter);
 
+    // The filter as the chooser shows it: the English names the program's filters carry ("All",
+    // "All Files", "Image", "Webpage") in Arabic, the patterns as they are.
+    static QString arabicFilter(const QString &filter);
+
     // Tests: the next chooser returns this path at once (an empty path means cancel).
     static void setNextPath(const QString &path);
     static void setNextPaths(const QStringList &paths);

@@ -1,5 +1,7 @@
 #include "FlatMenuStyle.h"
 
+#include "ArabicTextStyle.h"
+
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
@@ -108,7 +110,7 @@ void FlatMenuStyle::drawMenuItem(const QStyleOption *option, QPainter *painter, 
     }
     // The base style draws check, icon, text, shortcut and arrow; as an unselected item, so that it
     // neither paints its own highlight nor switches to the highlighted text colour.
-    QStyleOptionMenuItem plain(*item);
+    QStyleOptionMenuItem plain(ArabicTextStyle::menuItemInReadingOrder(*item));
     plain.state &= ~State_Selected;
     QProxyStyle::drawControl(CE_MenuItem, &plain, painter, widget);
 }
@@ -130,7 +132,7 @@ void FlatMenuStyle::drawMenuBarItem(const QStyleOption *option, QPainter *painte
         painter->drawRect(item->rect.adjusted(0, 0, -1, -1));
         painter->restore();
     }
-    QStyleOptionMenuItem plain(*item);
+    QStyleOptionMenuItem plain(ArabicTextStyle::menuItemInReadingOrder(*item));
     plain.state &= ~(State_Selected | State_Sunken);
     // Only the label: the base style would otherwise paint its own bar background again.
     drawItemText(painter, plain.rect, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::TextSingleLine,

@@ -1,8 +1,15 @@
 #include "MessageBox.h"
 
+#include <QAbstractButton>
+#include <QFontMetrics>
+#include <QIcon>
 #include <QList>
 
+#include <algorithm>
+
 namespace {
+// Characters of room on each side of a button's word.
+constexpr int kButtonPadding = 2;
 bool g_testMode = false;
 QList<QMessageBox::StandardButton> g_answers;
 QStringList g_shown;
@@ -64,8 +71,25 @@ QMessageBox::StandardButton MessageBox::show(QWidget *parent, QMessageBox::Icon 
         g_icons.append(icon);
         return g_answers.isEmpty() ? defaultButton : g_answers.takeFirst();
     }
-    QMessageBox box(icon, title, text, buttons, parent);
-    box.setDefaultButton(defaultButton);
-    box.setLayoutDirection(Qt::RightToLeft);
-    return QMessageBox::StandardButton(box.exec());
+    const std::unique_ptr<QMessageBox> box = make(parent, icon, title, text, buttons, defaultButton);
+    return QMessageBox::StandardButton(box->exec());
+}
+
+std::unique_ptr<QMessageBox> MessageBox::make(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                              const QString &text, QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton)
+{
+    auto box = std::make_unique<QMessageBox>(icon, title, text, buttons, parent);
+    box->setDefaultButton(defaultButton);
+    box->setLayoutDirection(Qt::RightToLeft);
+    // Beside an icon the style places a right-to-left label as if it ran left to right and cuts
+    // its start ("لا", "نعم"): the buttons show their words alone, with room around them.
+    for (QAbstractButton *button : box->buttons()) {
+        button->setIcon(QIcon());
+        const QFontMetrics metrics(button->font());
+        const QString label = QString(button->text()).remove(u'&');
+        button->setMinimumWidth(std::max(button->sizeHint().width(),
+                                         metrics.horizontalAdvance(label) + 2 * metrics.averageCharWidth() * kButtonPadding));
+    }
+    return box;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // Every modal message of the program goes through here, so that tests can answer in advance and
 // read what would have been shown instead of facing a window.
 class MessageBox
@@ -24,6 +26,12 @@ public:
     static QStringList takeShown();
     // The icons of the recorded messages, in the same order; taken with them by takeShown().
     static QList<QMessageBox::Icon> shownIcons();
+
+    // The box `show` puts on screen (right to left, buttons with their whole words), for tests
+    // that look at it.
+    static std::unique_ptr<QMessageBox> make(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                             const QString &text, QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton);
 
 private:
     static QMessageBox::StandardButton show(QWidget *parent, QMessageBox::Icon icon, const QString &title,

@@ -1,4 +1,5 @@
 #include "admin/AdminContext.h"
+#include "base/AppState.h"
 #include "base/PathsFile.h"
 #include "base/SettingsFiles.h"
 #include "common/TestArchive.h"
@@ -81,8 +82,11 @@ TEST_F(AdminTool, InitLaysOutAFreshArchive)
 
     const PathsFile::Contents paths = PathsFile::read(m_home);
     EXPECT_FALSE(paths.firstRun);
-    EXPECT_EQ(paths.values[PathsFile::DatabaseFolder], db());
-    EXPECT_EQ(paths.values[PathsFile::FileServerFolder], m_home + QStringLiteral("/FileServer"));
+    // Written relative to the program folder, read back as the folders under it.
+    EXPECT_EQ(paths.values[PathsFile::DatabaseFolder], QStringLiteral("DataBase"));
+    EXPECT_EQ(paths.values[PathsFile::FileServerFolder], QStringLiteral("FileServer"));
+    EXPECT_EQ(AppState::load(m_home).databaseFolder, db());
+    EXPECT_EQ(AppState::load(m_home).fileServerFolder, m_home + QStringLiteral("/FileServer"));
     EXPECT_TRUE(PathsFile::parseStartDate(paths.values[PathsFile::StartDate]).has_value());
     EXPECT_EQ(QFileInfo(PathsFile::path(m_home)).size(), 1200);
 

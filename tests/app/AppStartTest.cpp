@@ -1,3 +1,4 @@
+#include "app/ArchiveSetup.h"
 #include "app/CArchiveApp.h"
 #include "app/CMainFrame.h"
 #include "cards/CCardDlg.h"
@@ -6,10 +7,12 @@
 #include "common/AnswerLogin.h"
 #include "common/TestArchive.h"
 #include "search/CSearchDlg.h"
+#include "base/PathsFile.h"
 #include "ui/MessageBox.h"
 #include "users/CLoginDlg.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QLineEdit>
@@ -25,8 +28,58 @@
 
 namespace {
 
+bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    if (!QDir().mkpath(to))
+        return false;
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        const QString target = to + u'/' + QDir(from).relativeFilePath(entry.filePath());
+        if (entry.isDir() ? !QDir().mkpath(target) : !QFile::copy(entry.filePath(), target))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
+
+TEST(AppStart, ACopyStillNamingTheOriginalsFoldersSaysWhichArchiveItUses)
+{
+    MessageBox::setTestMode(true);
+    TestArchive archive(Engine::SQLite);
+    ASSERT_TRUE(archive.problem().isEmpty()) << archive.problem().toStdString();
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("trial"));
+    ASSERT_TRUE(copyTree(archive.home(), copy));
+    PathsFile::Values v = PathsFile::read(copy).values;
+    v[PathsFile::DatabaseFolder] = archive.databaseFolder();
+    v[PathsFile::FileServerFolder] = archive.fileServerFolder();
+    ASSERT_TRUE(PathsFile::write(copy, v).ok());
+
+    {
+        CArchiveApp app(copy, std::make_unique<QSettings>(dir.filePath(QStringLiteral("p.ini")), QSettings::IniFormat));
+        logInAs(QStringLiteral("master"), QStringLiteral("1"));
+        ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
+        const QStringList shown = MessageBox::takeShown();
+        ASSERT_EQ(shown.size(), 1) << shown.join(u'|').toStdString();
+        EXPECT_TRUE(shown.first().contains(QStringLiteral("أرشيف مجلد برنامج آخر: ") + archive.home()))
+            << shown.first().toStdString();
+        EXPECT_TRUE(shown.first().contains(archive.databaseFolder())) << "which archive it is about to use";
+        EXPECT_EQ(app.state().databaseFolder, archive.databaseFolder());
+        app.mainFrame()->close();
+    }
+
+    // The program folder of the archive itself starts without a word.
+    {
+        CArchiveApp app(archive.home(), std::make_unique<QSettings>(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat));
+        logInAs(QStringLiteral("master"), QStringLiteral("1"));
+        ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
+        EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+        app.mainFrame()->close();
+    }
+    MessageBox::setTestMode(false);
+}
 
 TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
 {

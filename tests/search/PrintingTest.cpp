@@ -7,7 +7,9 @@
 #include <QThread>
 #include <QFile>
 #include <QImage>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <Magick++.h>
@@ -156,7 +158,7 @@ TEST(PrintingRules, OnlyTheGrantedPrintRightMayPrintFromABasket)
     EXPECT_TRUE(Printing::permitted(granted).ok());
 }
 
-TEST(PrintingRules, PrintedSizeIsThePhysicalSizeCentredAndNeverReduced)
+TEST(PrintingRules, PrintedSizeIsThePhysicalSizeCentredAndReducedOnlyToFitThePage)
 {
     // 100 x 100 at 100 dpi on a 600 dpi device: one inch, 600 device pixels.
     EXPECT_EQ(Printing::printedSize({100, 100}, {100, 100}, {600, 600}), QSize(600, 600));
@@ -165,12 +167,66 @@ TEST(PrintingRules, PrintedSizeIsThePhysicalSizeCentredAndNeverReduced)
     EXPECT_EQ(Printing::printedSize({101, 50}, {96, 200}, {600, 300}), QSize(631, 75));
     // Odd remainders go left and up by integer division.
     EXPECT_EQ(Printing::pageRect({10, 10}, {10, 10}, {101, 101}, {50, 50}), QRect(25, 25, 50, 50));
-    // Wider than the page: not reduced, at the left edge; still centred vertically.
-    EXPECT_EQ(Printing::pageRect({300, 100}, {100, 100}, {1000, 1200}, {600, 600}), QRect(0, 300, 1800, 600));
-    // Exactly as large as the page sits at 0.
+    // Exactly as large as the page keeps its size and sits at 0.
     EXPECT_EQ(Printing::pageRect({10, 12}, {60, 60}, {100, 120}, {600, 600}), QRect(0, 0, 100, 120));
+    // Three times wider than the page: reduced to the page's width, its height in proportion,
+    // centred the other way.
+    EXPECT_EQ(Printing::pageRect({300, 100}, {100, 100}, {1000, 1200}, {600, 600}), QRect(0, 433, 1000, 333));
+    // Taller than the page: reduced to its height, centred across.
+    EXPECT_EQ(Printing::pageRect({100, 400}, {100, 100}, {1000, 1200}, {600, 600}), QRect(350, 0, 300, 1200));
+    // Larger both ways: the side that overflows most decides.
+    EXPECT_EQ(Printing::pageRect({400, 300}, {100, 100}, {1000, 1200}, {600, 600}), QRect(0, 225, 1000, 750));
     EXPECT_TRUE(Printing::pageRect({0, 0}, {100, 100}, {100, 100}, {600, 600}).isEmpty());
     EXPECT_TRUE(Printing::pageRect({10, 10}, {0, 100}, {100, 100}, {600, 600}).isEmpty());
+    EXPECT_TRUE(Printing::pageRect({10, 10}, {100, 100}, {0, 0}, {600, 600}).isEmpty());
+}
+
+TEST_F(PrintingFiles, ScanWithoutResolutionLargerThanThePageIsPrintedWholeOnIt)
+{
+    // A 1240 x 1754 scan that stores no resolution: at 96 dpi it is 12.9 x 18.3 inches, far
+    // larger than an A4 page's printable area (about 7.6 x 11 inches, here at 100 dpi).
+    const QString path = file(u"scan.ppm"_s);
+    writePicture(path, 1240, 1754, 0);
+    ASSERT_DOUBLE_EQ(Printing::loadPicture(path, programFolder()).dpi.x(), Printing::kDefaultPictureDpi);
+    const QSize printable(760, 1100);
+    QImage device = page(printable, 100);
+    QPainter painter(&device);
+    const QRect drawn = Printing::drawPage(painter, path, programFolder());
+    painter.end();
+    ASSERT_FALSE(drawn.isEmpty());
+    EXPECT_TRUE(QRect(QPoint(0, 0), printable).contains(drawn)) << drawn.x() << "," << drawn.y() << " "
+                                                                << drawn.width() << "x" << drawn.height();
+    EXPECT_EQ(drawn.width(), 760) << "the narrower fit decides: the whole width of the page";
+    EXPECT_NEAR(double(drawn.height()) / drawn.width(), 1754.0 / 1240.0, 0.01) << "proportions kept";
+    EXPECT_EQ(drawn.top(), (1100 - drawn.height()) / 2) << "centred";
+    EXPECT_EQ(inkedArea(device), drawn);
+}
+
+TEST_F(PrintingFiles, OnAFullSheetTheLargePictureFitsInsideThePrintersMargins)
+{
+    const QString path = file(u"scan.ppm"_s);
+    writePicture(path, 1240, 1754, 0);
+    // An A4 sheet at 100 dpi drawn in full (827 x 1169) with 25.4 mm margins: 100 pixels each.
+    QPdfWriter pdf(file(u"out.pdf"_s));
+    pdf.setResolution(100);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(25.4, 25.4, 25.4, 25.4),
+                                  QPageLayout::Millimeter));
+    QPageLayout layout = pdf.pageLayout();
+    layout.setMode(QPageLayout::FullPageMode);
+    ASSERT_TRUE(pdf.setPageLayout(layout));
+    const QRect area = Printing::printableArea(pdf);
+    EXPECT_EQ(area, QRect(QPoint(0, 0), QSize(pdf.width(), pdf.height())).marginsRemoved(QMargins(100, 100, 100, 100)));
+
+    QPainter painter(&pdf);
+    const QRect drawn = Printing::drawPage(painter, path, programFolder());
+    painter.end();
+    EXPECT_TRUE(area.contains(drawn)) << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x" << drawn.height();
+    EXPECT_EQ(drawn.width(), area.width());
+    EXPECT_EQ(drawn.center().y(), area.center().y());
+
+    // A picture on a plain image is placed on all of it.
+    QImage plain = page({300, 200}, 100);
+    EXPECT_EQ(Printing::printableArea(plain), QRect(0, 0, 300, 200));
 }
 
 TEST_F(PrintingFiles, PictureAtOneHundredDpiCoversSixHundredPixelsOfASixHundredDpiPage)
