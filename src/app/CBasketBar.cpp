@@ -148,7 +148,11 @@ void CBasketBar::fitFeedColumns()
         }
         content.append(widest > 0 ? widest + 2 * kFeedCellPadding : kFeedMinimumWidth);
     }
-    const QList<int> widths = ColumnFit::fit(content, m_feeds->viewport()->width(), kFeedMinimumWidth);
+    // The feed's name and type stay whole the longest.
+    QList<bool> keepWhole(content.size(), false);
+    keepWhole[FeedName] = true;
+    keepWhole[FeedType] = true;
+    const QList<int> widths = ColumnFit::fit(content, m_feeds->viewport()->width(), kFeedMinimumWidth, keepWhole);
     for (int c = 0; c < int(widths.size()); ++c)
         m_feeds->setColumnWidth(c, widths[c]);
 }

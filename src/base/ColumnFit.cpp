@@ -42,4 +42,25 @@ QList<int> fit(const QList<int> &contentWidths, int available, int minimum)
     return widths;
 }
 
+QList<int> fit(const QList<int> &contentWidths, int available, int minimum, const QList<bool> &keepWhole)
+{
+    int kept = 0;
+    QList<int> others = contentWidths;
+    for (qsizetype c = 0; c < others.size(); ++c) {
+        if (keepWhole.value(c) && others[c] > 0) {
+            kept += others[c];
+            others[c] = 0;
+        }
+    }
+    QList<int> widths = fit(others, available - kept, minimum);
+    long long total = 0;
+    for (qsizetype c = 0; c < widths.size(); ++c) {
+        if (keepWhole.value(c))
+            widths[c] = std::max(0, contentWidths[c]);
+        total += widths[c];
+    }
+    // Too narrow even for that: every column gives way alike.
+    return total <= available ? widths : fit(contentWidths, available, minimum);
+}
+
 } // namespace ColumnFit

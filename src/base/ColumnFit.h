@@ -9,5 +9,7 @@
 namespace ColumnFit {
 
 QList<int> fit(const QList<int> &contentWidths, int available, int minimum);
+// The same, but the columns marked in keepWhole give way only once the others are at the minimum.
+QList<int> fit(const QList<int> &contentWidths, int available, int minimum, const QList<bool> &keepWhole);
 
 } // namespace ColumnFit

@@ -321,6 +321,9 @@ TEST_F(BasketBarTest, ReceivedFilesAreCountedAtStartAndNewOnesAnnouncedOnce)
 // cut, and each cell's whole text in its tooltip.
 TEST_F(BasketBarTest, FeedColumnsFitTheirContentWithTheWholeTextAsATooltip)
 {
+    FeedList list = SettingsFiles::readFeeds(m_state.databaseFolder);
+    list[4] = {5, FeedRecord::Images, u"الماسح الضوئي للبريد الوارد"_s, m_archive.home() + u"/feeds/scan"_s};
+    ASSERT_TRUE(SettingsFiles::writeFeeds(m_state.databaseFolder, list).ok());
     auto b = bar();
     b->setCurrentWidget(b->feedsGrid());
     QCoreApplication::processEvents();
@@ -331,7 +334,7 @@ TEST_F(BasketBarTest, FeedColumnsFitTheirContentWithTheWholeTextAsATooltip)
     for (int c = 0; c < g->columnCount(); ++c)
         total += g->columnWidth(c);
     EXPECT_LE(total, viewport) << "no column runs off the tab";
-    for (const QString &name : {u"الماسح"_s, u"الرسائل"_s, u"الفاكس"_s})
+    for (const QString &name : {u"الماسح"_s, u"الرسائل"_s, u"الفاكس"_s, u"الماسح الضوئي للبريد الوارد"_s})
         EXPECT_GE(g->columnWidth(CBasketBar::FeedName), metrics.horizontalAdvance(name)) << "the whole name shows";
     EXPECT_GE(g->columnWidth(CBasketBar::FeedType), metrics.horizontalAdvance(u"صور"_s));
     const QString folder = g->text(0, CBasketBar::FeedFolder);

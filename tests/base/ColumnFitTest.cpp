@@ -32,3 +32,15 @@ TEST(ColumnFit, TheWidestGiveWayFirstAndTheRestStayWhole)
     EXPECT_EQ(ColumnFit::fit({0, 300, 40, 60}, 50, 30), (QList<int>{0, 30, 30, 30}));
     EXPECT_EQ(ColumnFit::fit({0, 300, 10}, 50, 30), (QList<int>{0, 40, 10}));
 }
+
+// The feed names stay whole while the folder paths and index names can give way.
+TEST(ColumnFit, ColumnsKeptWholeGiveWayLast)
+{
+    const QList<bool> keepName{false, false, false, true, false};
+    EXPECT_EQ(ColumnFit::fit({0, 300, 90, 95, 30}, 275, 20, keepName), (QList<int>{0, 75, 75, 95, 30}));
+    EXPECT_EQ(ColumnFit::fit({0, 300, 90, 95, 30}, 600, 20, keepName), (QList<int>{0, 300, 90, 95, 30}));
+    // With no room for the others at their minimum, the kept column is cut as well.
+    const QList<int> narrow = ColumnFit::fit({0, 300, 90, 95, 30}, 100, 20, keepName);
+    EXPECT_EQ(narrow, ColumnFit::fit({0, 300, 90, 95, 30}, 100, 20));
+    EXPECT_LT(narrow[3], 95);
+}
