@@ -1,5 +1,6 @@
 #include "CBasketBar.h"
 
+#include "base/ColumnFit.h"
 #include "base/Palette.h"
 #include "base/SettingsFiles.h"
 #include "db/CClaSet.h"
@@ -8,12 +9,15 @@
 #include "search/QueryBuilder.h"
 #include "ui/CBalloonTip.h"
 #include "ui/CGridCtrl.h"
+#include "ui/GridModel.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBox.h"
 #include "users/UserAdmin.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
+#include <QHeaderView>
 #include <QStyle>
 #include <QTimer>
 
@@ -24,6 +28,9 @@ namespace {
 constexpr int kRowHeight = 20;
 constexpr int kFeedRows = 10;
 constexpr int kMemoColumns = 8;
+// No feed column is cut narrower than this; the text in a cell keeps this much room either side.
+constexpr int kFeedMinimumWidth = 24;
+constexpr int kFeedCellPadding = 6;
 
 // The index files of a feed folder: every visible file ending in ".idx", in listing order.
 QStringList indexFilesIn(const QString &folder)
@@ -100,6 +107,11 @@ void CBasketBar::buildFeeds()
     m_feeds->setFixedRowCount(0);
     m_feeds->setFixedColumnCount(0);
     m_feeds->setEditable(true);
+    // One line per cell, a long text cut at its end, the whole of it in the tooltip.
+    m_feeds->setWordWrap(false);
+    m_feeds->setTextElideMode(Qt::ElideRight);
+    m_feeds->gridModel()->setTextTips(true);
+    m_feeds->viewport()->installEventFilter(this);
 
     const FeedList feeds = SettingsFiles::readFeeds(m_state.databaseFolder);
     for (int i = 0; i < kFeedRows; ++i) {
@@ -114,6 +126,42 @@ void CBasketBar::buildFeeds()
         }
         m_feeds->setText(i, FeedNumber, QString::number(i));
     }
+}
+
+// Every feed column as wide as its longest text when the tab is wide enough; otherwise the longest
+// are cut, so that every column stays in view.
+void CBasketBar::fitFeedColumns()
+{
+    const QFontMetrics metrics(m_feeds->font());
+    QList<int> content;
+    for (int c = 0; c < m_feeds->columnCount(); ++c) {
+        if (c == FeedNumber) {
+            content.append(0);
+            continue;
+        }
+        int widest = 0;
+        for (int r = 0; r < m_feeds->rowCount(); ++r) {
+            QStringList texts = m_feeds->options(r, c);
+            texts.append(m_feeds->text(r, c));
+            for (const QString &text : std::as_const(texts))
+                widest = std::max(widest, metrics.horizontalAdvance(text));
+        }
+        content.append(widest > 0 ? widest + 2 * kFeedCellPadding : kFeedMinimumWidth);
+    }
+    // The feed's name and type stay whole the longest.
+    QList<bool> keepWhole(content.size(), false);
+    keepWhole[FeedName] = true;
+    keepWhole[FeedType] = true;
+    const QList<int> widths = ColumnFit::fit(content, m_feeds->viewport()->width(), kFeedMinimumWidth, keepWhole);
+    for (int c = 0; c < int(widths.size()); ++c)
+        m_feeds->setColumnWidth(c, widths[c]);
+}
+
+bool CBasketBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_feeds->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        fitFeedColumns();
+    return QTabWidget::eventFilter(watched, event);
 }
 
 void CBasketBar::buildClasses()

@@ -65,8 +65,12 @@ signals:
     void basketViewerRequested(const BasketSource &source);
     void memoRequested(const MemoTarget &target);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildFeeds();
+    void fitFeedColumns();
     void buildClasses();
     void buildMemos();
     void showLevel(const ClassLevel &level);

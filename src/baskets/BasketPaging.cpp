@@ -67,6 +67,7 @@ const Page &Pager::showNewest(int count)
 {
     m_mode = PageMode::Newest;
     m_known = std::max(0, count);
+    m_counted = m_known;
     m_page = newestPage(count);
     return m_page;
 }
@@ -74,6 +75,7 @@ const Page &Pager::showNewest(int count)
 const Page &Pager::showOldest(int count)
 {
     m_mode = PageMode::Oldest;
+    m_counted = std::max(0, count);
     m_page = oldestPage(count);
     return m_page;
 }
@@ -88,6 +90,7 @@ const Page &Pager::showOlder()
 const Page &Pager::showNewer(int count)
 {
     m_mode = PageMode::Newer;
+    m_counted = std::max(0, count);
     m_page = newerPage(m_page, count);
     return m_page;
 }
@@ -99,6 +102,7 @@ LiveUpdate Pager::update(int count)
     LiveUpdate result = liveUpdate(m_page, m_known, count);
     m_page = result.page;
     m_known = count;
+    m_counted = count;
     return result;
 }
 

@@ -79,10 +79,16 @@ public:
     // Live mode only; an update with nothing new changes nothing and has no rows.
     LiveUpdate update(int count);
 
+    // Whether ">" leads to records below the bottom row, and "<" to records above the top row
+    // among those counted when the page was made: a button that would show an empty page is off.
+    bool hasOlder() const { return m_page.first > 0; }
+    bool hasNewer() const { return m_page.end < m_counted; }
+
 private:
     PageMode m_mode = PageMode::Newest;
     Page m_page;
     int m_known = 0;
+    int m_counted = 0;
 };
 
 } // namespace BasketPaging

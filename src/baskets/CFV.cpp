@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -36,6 +37,8 @@ enum PictureColumn { PicturePath = 0, PictureNumber = 1, PictureDescription = 2 
 enum TextColumn { TextName = 1, TextBody = 3 };
 
 constexpr int kGridTop = 30;
+// The picture grid's width when the window opens; it then fills the window, and the description
+// column takes what the thumbnail and number columns leave.
 constexpr int kPictureGridRight = 450;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonHeight = 26;
@@ -80,7 +83,7 @@ CFV::CFV(AppState &state, const BasketSource &source, QWidget *parent)
     m_texts->setVisible(!pictures);
     for (QPushButton *button : {m_newest, m_older, m_newer, m_oldest})
         button->setVisible(pictures);
-    resize(pictures ? kPictureGridRight + 20 : 700, 650);
+    resize(pictures ? kPictureGridRight + 50 : 700, 650);
 }
 
 CFV::~CFV()
@@ -103,6 +106,7 @@ void CFV::createGrids()
     m_pictures->setImageListSize(BasketPaging::kThumbnailSlots);
     m_pictures->setEditable(false);
     m_pictures->setGridLineColour(QColor(Palette::kBasketGridLine));
+    m_pictures->setRowSelection(true);
 
     m_texts = new CGridCtrl(this);
     m_texts->setObjectName(u"textGrid"_s);
@@ -114,6 +118,7 @@ void CFV::createGrids()
     m_texts->setDefaultRowHeight(kTextRowHeight);
     m_texts->setEditable(false);
     m_texts->setGridLineColour(QColor(Palette::kBasketGridLine));
+    m_texts->setRowSelection(true);
 
     // Enter on a picture row does what a double-click does.
     m_pictures->installEventFilter(this);
@@ -191,8 +196,15 @@ void CFV::layoutChildren()
         button->setGeometry(x, 2, kButtonWidth, kButtonHeight);
         x += kButtonWidth + 2;
     }
-    m_pictures->setGeometry(0, kGridTop, kPictureGridRight, std::max(0, height() - kGridTop));
+    m_pictures->setGeometry(0, kGridTop, width(), std::max(0, height() - kGridTop));
     m_texts->setGeometry(0, 0, width(), height());
+    if (m_kind != BasketContent::Texts) {
+        // The description takes the rest of the width, so that every column is in view.
+        const int scrollBar = m_pictures->verticalScrollBar()->sizeHint().width();
+        const int rest = m_pictures->width() - 2 * m_pictures->frameWidth() - scrollBar
+                         - kPictureColumnWidths[PicturePath] - kPictureColumnWidths[PictureNumber];
+        m_pictures->setColumnWidth(PictureDescription, std::max(kPictureColumnWidths[PictureDescription], rest));
+    }
     if (m_started && m_kind == BasketContent::Texts) {
         const int a = width() / kTextWidthUnits;
         m_texts->setColumnWidth(0, a);
@@ -222,8 +234,13 @@ void CFV::onPaged(const BasketPaging::Pager &pager)
 {
     m_pictures->removeNonFixedRows();
     m_pager = pager;
-    if (m_pager.isLive())
-        m_older->setEnabled(true);
+    updatePageButtons();
+}
+
+void CFV::updatePageButtons()
+{
+    m_older->setEnabled(m_pager.hasOlder());
+    m_newer->setEnabled(m_pager.hasNewer());
 }
 
 void CFV::onPictureRow(const FeedItem &item)
@@ -244,6 +261,7 @@ void CFV::onLoaderFinished()
     case Loading::LivePictures:
         if (m_pager.isLive())
             m_pictureTimer->start();
+        updatePageButtons();
         m_pictures->viewport()->update();
         break;
     case Loading::Texts:
@@ -297,15 +315,12 @@ void CFV::trimPictureRows()
 void CFV::showNewest()
 {
     beginPage();
-    m_older->setEnabled(true);
     loadPage(FeedPageLoader::Move::Newest);
 }
 
 void CFV::showOldest()
 {
     beginPage();
-    m_newer->setEnabled(true);
-    m_older->setEnabled(false);
     loadPage(FeedPageLoader::Move::Oldest);
 }
 
@@ -435,19 +450,18 @@ QMenu *CFV::contextMenu(int gridKind)
 void CFV::printSelected()
 {
     QList<Printing::Row> rows;
+    const QList<int> selected = m_pictures->selectedRows();
     for (int r = 0; r < m_pictures->rowCount(); ++r) {
-        if (rowPath(r).isEmpty())
-            continue;
-        Printing::Row row{rowPath(r), 0};
-        for (int c : {PicturePath, PictureNumber}) {
-            if (m_pictures->isCellSelected(r, c))
-                row.selectedColumns |= 1u << c;
-        }
-        rows.append(row);
+        if (!rowPath(r).isEmpty())
+            rows.append({rowPath(r), selected.contains(r) ? 1u : 0u});
     }
     const Result<QStringList> pages = Printing::basketPages(m_state.rights, rows, Printing::kSelectedRows);
     if (!pages) {
         MessageBox::warning(this, pages.error());
+        return;
+    }
+    if (pages->isEmpty()) {
+        MessageBox::information(this, tr("لا توجد صور محددة للطباعة"));
         return;
     }
     Q_EMIT printRequested(*pages);
@@ -459,6 +473,8 @@ void CFV::runCommand(int command)
     const int textRow = m_texts->currentRow();
     const bool havePicture = pictureRow >= 0 && pictureRow < m_pictures->rowCount() && !rowPath(pictureRow).isEmpty();
     const bool haveText = textRow >= 0 && textRow < m_texts->rowCount();
+    // A command about one row that finds none says so.
+    const auto noRow = [this] { MessageBox::information(this, tr("لم يحدد أي سطر")); };
     switch (command) {
     case CmdArchive:
         archivePictures();
@@ -466,10 +482,14 @@ void CFV::runCommand(int command)
     case CmdView:
         if (havePicture)
             Q_EMIT viewRequested(rowPath(pictureRow));
+        else
+            noRow();
         break;
     case CmdTransfer:
         if (havePicture)
             Q_EMIT transferRequested(rowPath(pictureRow));
+        else
+            noRow();
         break;
     case CmdPrint:
         printSelected();
@@ -480,10 +500,14 @@ void CFV::runCommand(int command)
     case CmdTextEdit:
         if (haveText)
             handTextToEditor(m_texts->text(textRow, TextBody));
+        else
+            noRow();
         break;
     case CmdTextTransfer:
         if (haveText && FeedIndex::isPlainName(m_texts->text(textRow, TextName)))
             Q_EMIT transferRequested(m_feed.folder() + u'/' + m_texts->text(textRow, TextName));
+        else if (!haveText)
+            noRow();
         break;
     default:
         break;
@@ -492,14 +516,9 @@ void CFV::runCommand(int command)
 
 void CFV::archivePictures()
 {
-    const GridCellRange range = m_pictures->selectedCellRange();
-    if (!range.isValid())
-        return;
     QList<FileItem> items;
     RetryingOpener opener(m_retryBudgetMs);
-    for (int r = range.minRow; r <= range.maxRow && r < m_pictures->rowCount(); ++r) {
-        if (!m_pictures->isCellSelected(r, PictureNumber) && !m_pictures->isCellSelected(r, PictureDescription))
-            continue;
+    for (int r : m_pictures->selectedRows()) {
         const QString path = rowPath(r);
         if (path.isEmpty())
             continue;
@@ -513,25 +532,24 @@ void CFV::archivePictures()
         item.size = FeedItems::sizeOf(path, opener);
         items.append(item);
     }
-    if (!items.isEmpty())
+    if (items.isEmpty())
+        MessageBox::information(this, tr("لا توجد ملفات محددة للأرشفة"));
+    else
         Q_EMIT archiveFilesRequested(items);
 }
 
 void CFV::archiveTexts()
 {
-    const GridCellRange range = m_texts->selectedCellRange();
-    if (!range.isValid())
-        return;
     QList<TextItem> texts;
-    for (int r = range.minRow; r <= range.maxRow && r < m_texts->rowCount(); ++r) {
-        if (!m_texts->isCellSelected(r, 0) && !m_texts->isCellSelected(r, TextName) && !m_texts->isCellSelected(r, TextBody))
-            continue;
+    for (int r : m_texts->selectedRows()) {
         TextItem item;
         item.keywords = m_texts->text(r, TextName) + QString(kKeywordGap, u' ') + m_title;
         item.text = m_texts->text(r, TextBody);
         texts.append(item);
     }
-    if (!texts.isEmpty())
+    if (texts.isEmpty())
+        MessageBox::information(this, tr("لا توجد نصوص محددة للأرشفة"));
+    else
         Q_EMIT archiveTextsRequested(texts);
 }
 

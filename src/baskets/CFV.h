@@ -83,8 +83,8 @@ signals:
     void previewRequested(const QString &path, const QString &caption);
     // The caller shows the transfer dialog sending the file.
     void transferRequested(const QString &path);
-    // The pictures of the rows whose column 0 or 1 is selected, when the user may print; the
-    // caller opens their print preview.
+    // The pictures of the highlighted rows, when the user may print; the caller opens their
+    // print preview.
     void printRequested(const QStringList &paths);
     // A page of pictures has been loaded.
     void loadingFinished();
@@ -107,6 +107,8 @@ private:
 
     void loadPage(FeedPageLoader::Move move);
     void onPaged(const BasketPaging::Pager &pager);
+    // ">" and "<" lead only where there are records.
+    void updatePageButtons();
     void onPictureRow(const FeedItem &item);
     void onTextRow(const FeedItem &item);
     void onLoaderFinished();

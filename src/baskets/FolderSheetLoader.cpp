@@ -44,7 +44,7 @@ void FolderSheetLoader::start(const QString &folder)
     m_loader->start([folder, program = m_program, loader = this](const BackgroundLoader::Run &run) {
         const QStringList names = listFolderFiles(folder);
         run.deliver([loader, names] { Q_EMIT loader->listed(names); });
-        // Fillers and most other files share a few icons; each is decoded once per run.
+        // Most files that are not pictures share a few icons; each is decoded once per run.
         QHash<QString, QImage> icons;
         const auto iconThumbnail = [&](const QString &icon) {
             auto it = icons.constFind(icon);
@@ -52,15 +52,15 @@ void FolderSheetLoader::start(const QString &folder)
                 it = icons.insert(icon, Thumbnail::make(program + icon));
             return *it;
         };
-        const qsizetype pairs = (names.size() + kColumns - 1) / kColumns;
-        const qsizetype cells = std::min<qsizetype>(pairs * kColumns, kThumbnailSlots);
+        // The filler cells after the last file stand for no file and stay empty.
+        const qsizetype cells = std::min<qsizetype>(names.size(), kThumbnailSlots);
         for (qsizetype s = 0; s < cells; ++s) {
             if (run.stopRequested())
                 break;
-            const QString name = s < names.size() ? names.at(s) : QString();
+            const QString &name = names.at(s);
             const QString extension = extensionOf(name);
-            const QImage image = !name.isEmpty() && isPictureExtension(extension) ? Thumbnail::make(joined(folder, name))
-                                                                                   : iconThumbnail(iconFile(extension));
+            const QImage image = isPictureExtension(extension) ? Thumbnail::make(joined(folder, name))
+                                                               : iconThumbnail(iconFile(extension));
             run.deliver([loader, slot = int(s), image] { Q_EMIT loader->thumbnail(slot, image); });
         }
     });

@@ -8,8 +8,9 @@
 #include <QStringList>
 
 // Lists one folder and makes the thumbnails of its sheet on a thread of its own: every file as a
-// cell, four to a row, in reading order, the cells past the last file of a row as fillers. The
-// names come first, then one thumbnail per cell, to the thread that owns the loader.
+// cell, four to a row, in reading order; the cells past the last file of a row are fillers without
+// a thumbnail. The names come first, then one thumbnail per file, to the thread that owns the
+// loader.
 class FolderSheetLoader : public QObject
 {
     Q_OBJECT

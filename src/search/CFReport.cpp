@@ -23,8 +23,11 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QSaveFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
 #include <QUrl>
+#include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -39,10 +42,14 @@ constexpr int kTextColumnWidths[] = {40, 105, 385, 0, 0};
 enum ImageColumn { ImagePath = 0, ImageKeywords = 1, ImageDescription = 2, ImageCard = 3, ImageItem = 4, ImageText = 5 };
 enum TextColumn { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextCard = 3, TextItem = 4 };
 
-// The grids sit below the buttons; the thumbnail grid ends at 450, the text grid starts at 455.
+// The grids sit below the buttons, side by side in a splitter that shares the width between
+// them; the thumbnail grid starts 450 wide, the text grid 5 pixels to its right.
 constexpr int kGridTop = 30;
 constexpr int kThumbnailRight = 450;
 constexpr int kTextLeft = 455;
+constexpr int kMinimumGridWidth = 120;
+// A text hit's row grows to show up to this many lines of its text.
+constexpr int kTextHitLines = 4;
 constexpr int kButtonWidth = 70;
 constexpr int kButtonHeight = 26;
 
@@ -51,8 +58,6 @@ constexpr int kEditorImageWidth = 300;
 
 // The name of every print job of a report.
 constexpr auto kPrintJobName = u"Dovrelle";
-// The columns whose selection takes a row into "print the selected files".
-constexpr int kPrintSelectionColumns = 3;
 // A file handed to the print command shows its progress once the wait is this long.
 constexpr int kHandOverProgressDelayMs = 500;
 
@@ -103,7 +108,14 @@ CFReport::~CFReport()
 
 void CFReport::createGrids()
 {
-    m_thumbnails = new CGridCtrl(this);
+    // Physical positions: the thumbnails stay on the left whatever the layout direction.
+    m_split = new QSplitter(Qt::Horizontal, this);
+    m_split->setObjectName(u"reportSplit"_s);
+    m_split->setLayoutDirection(Qt::LeftToRight);
+    m_split->setChildrenCollapsible(false);
+    m_split->setHandleWidth(kTextLeft - kThumbnailRight);
+
+    m_thumbnails = new CGridCtrl(m_split);
     m_thumbnails->setGridKind(kThumbnailGridKind);
     m_thumbnails->setFixedRowCount(0);
     m_thumbnails->setFixedColumnCount(0);
@@ -114,7 +126,7 @@ void CFReport::createGrids()
     m_thumbnails->setEditable(false);
     m_thumbnails->setGridLineColour(QColor(Palette::kReportGridLine));
 
-    m_texts = new CGridCtrl(this);
+    m_texts = new CGridCtrl(m_split);
     m_texts->setGridKind(kTextGridKind);
     m_texts->setFixedRowCount(0);
     m_texts->setRowCount(0);
@@ -131,10 +143,17 @@ void CFReport::createGrids()
     m_texts->setFont(font);
 
     for (CGridCtrl *grid : {m_thumbnails, m_texts}) {
+        grid->setRowSelection(true);
+        grid->setMinimumWidth(kMinimumGridWidth);
         connect(grid, &CGridCtrl::cellDoubleClicked, this, &CFReport::onDoubleClicked);
         connect(grid, &CGridCtrl::cellRightClicked, this, &CFReport::onRightClicked);
         grid->installEventFilter(this);
     }
+    m_split->addWidget(m_thumbnails);
+    m_split->addWidget(m_texts);
+    // A smaller or larger window takes from and gives to both grids alike.
+    m_split->setStretchFactor(0, 1);
+    m_split->setStretchFactor(1, 1);
     installEventFilter(this);
 }
 
@@ -182,12 +201,18 @@ void CFReport::resizeEvent(QResizeEvent *event)
 
 void CFReport::layoutChildren()
 {
-    // Physical positions: the thumbnails stay on the left whatever the layout direction.
+    // Physical positions: the buttons at the top left.
     m_stop->setGeometry(2, 2, kButtonWidth, kButtonHeight);
     m_resume->setGeometry(4 + kButtonWidth, 2, kButtonWidth, kButtonHeight);
-    const int height = std::max(0, this->height() - kGridTop);
-    m_thumbnails->setGeometry(0, kGridTop, kThumbnailRight, height);
-    m_texts->setGeometry(kTextLeft, kGridTop, std::max(0, width() - kTextLeft), height);
+    m_split->setGeometry(0, kGridTop, width(), std::max(0, this->height() - kGridTop));
+    if (!m_splitPlaced && width() > 0) {
+        // The first layout: the thumbnails at their width, the texts the rest, shared alike when
+        // the window is too small for that.
+        m_splitPlaced = true;
+        const int shared = std::max(0, width() - (kTextLeft - kThumbnailRight));
+        const int thumbnails = shared >= 2 * kThumbnailRight ? kThumbnailRight : shared / 2;
+        m_split->setSizes({thumbnails, shared - thumbnails});
+    }
 }
 
 void CFReport::addImageRow(const ReportHit &hit, const QImage &thumbnail)
@@ -220,7 +245,7 @@ void CFReport::addTextRow(const ReportHit &hit)
         return;
     m_texts->beginBatch();
     m_texts->setText(row, TextNumber, QString::number(hit.number));
-    m_texts->setRowHeight(row, kTextRowHeight);
+    m_texts->setRowHeight(row, textRowHeight(hit.text));
     m_texts->setBackground(row, TextKeywords, QColor(Palette::kSheetCell));
     m_texts->setBackground(row, TextBody, QColor(Palette::kSheetCell));
     m_texts->setText(row, TextBody, hit.text);
@@ -246,7 +271,39 @@ void CFReport::onDoubleClicked(int row, int column, int gridKind)
                                 m_thumbnails->text(row, ImageDescription));
     } else if (gridKind == kTextGridKind) {
         handTextToEditor(m_texts->text(row, TextBody));
+        showHitText(row);
     }
+}
+
+int CFReport::textRowHeight(const QString &text) const
+{
+    // As many lines as the text takes in its column, up to a few; never below the usual height.
+    const QFontMetrics metrics(m_texts->font());
+    const int width = std::max(1, kTextColumnWidths[TextBody] - 2 * metrics.averageCharWidth());
+    const QRect needed = metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text);
+    const int lines = std::clamp((needed.height() + metrics.lineSpacing() - 1) / std::max(1, metrics.lineSpacing()), 1,
+                                 kTextHitLines);
+    return std::max(kTextRowHeight, lines * metrics.lineSpacing() + metrics.lineSpacing() / 2);
+}
+
+void CFReport::showHitText(int row)
+{
+    if (!m_hitText) {
+        m_hitText = new QDialog(this);
+        m_hitText->setObjectName(u"hitText"_s);
+        m_hitText->setLayoutDirection(Qt::RightToLeft);
+        auto *layout = new QVBoxLayout(m_hitText);
+        auto *view = new QPlainTextEdit(m_hitText);
+        view->setReadOnly(true);
+        view->setFont(m_texts->font());
+        layout->addWidget(view);
+        m_hitText->resize(kTextColumnWidths[TextBody] + 120, 400);
+    }
+    m_hitText->setWindowTitle(m_texts->text(row, TextKeywords));
+    m_hitText->findChild<QPlainTextEdit *>()->setPlainText(m_texts->text(row, TextBody));
+    m_hitText->show();
+    m_hitText->raise();
+    m_hitText->activateWindow();
 }
 
 void CFReport::onRightClicked(int row, int column, int gridKind, const QPoint &globalPos)
@@ -296,6 +353,13 @@ void CFReport::runCommand(int command)
     const int textRow = m_texts->currentRow();
     const bool haveImage = imageRow >= 0 && imageRow < m_thumbnails->rowCount();
     const bool haveText = textRow >= 0 && textRow < m_texts->rowCount();
+    // A command about one row that finds none says so.
+    const bool oneImage = command == CmdOpen || command == CmdView || command == CmdImageToEditor || command == CmdShowCard;
+    const bool oneText = command == CmdTextShowCard || command == CmdTextEdit;
+    if ((oneImage && !haveImage) || (oneText && !haveText)) {
+        MessageBox::information(this, tr("لم يحدد أي سطر"));
+        return;
+    }
     switch (command) {
     case CmdOpen:
         if (haveImage)
@@ -354,12 +418,10 @@ void CFReport::copyToFolder()
     const QString folder = dialog.folder();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 
+    // The highlighted rows, whichever of their cells was clicked.
     QStringList files;
-    const GridCellRange images = m_thumbnails->selectedCellRange();
-    for (int r = images.minRow; images.isValid() && r <= images.maxRow; ++r) {
-        if (m_thumbnails->isCellSelected(r, ImageKeywords))
-            files.append(rowPath(r));
-    }
+    for (int r : m_thumbnails->selectedRows())
+        files.append(rowPath(r));
     QStringList problems;
     const Result<int> waiting = ReportCopy::orderFiles(m_state.programFolder, files, folder);
     if (!waiting)
@@ -368,11 +430,8 @@ void CFReport::copyToFolder()
         problems.append(tr("تعذر تشغيل برنامج النسخ؛ الملفات بانتظار النسخ"));
 
     QList<ReportCopy::TextHit> texts;
-    const GridCellRange textRange = m_texts->selectedCellRange();
-    for (int r = textRange.minRow; textRange.isValid() && r <= textRange.maxRow; ++r) {
-        if (m_texts->isCellSelected(r, TextKeywords))
-            texts.append({r, m_texts->text(r, TextKeywords), m_texts->text(r, TextBody)});
-    }
+    for (int r : m_texts->selectedRows())
+        texts.append({r, m_texts->text(r, TextKeywords), m_texts->text(r, TextBody)});
     if (Status s = ReportCopy::writeTexts(folder, texts); !s)
         problems.append(s.error());
 
@@ -380,6 +439,8 @@ void CFReport::copyToFolder()
     m_thumbnails->viewport()->update();
     if (!problems.isEmpty())
         MessageBox::warning(this, problems.join(u'\n'));
+    else if (files.isEmpty() && texts.isEmpty())
+        MessageBox::information(this, tr("لا توجد ملفات أو نصوص محددة للنسخ"));
 }
 
 void CFReport::printDirectly()
@@ -388,6 +449,16 @@ void CFReport::printDirectly()
     // inside the first.
     if (m_printing)
         return;
+    QList<Printing::Row> rows;
+    rows.reserve(m_thumbnails->rowCount());
+    const QList<int> selected = m_thumbnails->selectedRows();
+    for (int r = 0; r < m_thumbnails->rowCount(); ++r)
+        rows.append({rowPath(r), selected.contains(r) ? 1u : 0u});
+    const Printing::ReportPlan plan = Printing::reportPlan(rows, m_printMode);
+    if (m_printMode == Printing::kSelectedRows && plan.pages.isEmpty() && plan.handedOver.isEmpty()) {
+        MessageBox::information(this, tr("لا توجد ملفات محددة للطباعة"));
+        return;
+    }
     std::unique_ptr<QPrinter> chosen;
     QPrinter *printer = m_printer;
     if (!printer) {
@@ -408,17 +479,6 @@ void CFReport::printDirectly()
     printer->setDocName(QString::fromUtf16(kPrintJobName));
     printer->setFullPage(true);
 
-    QList<Printing::Row> rows;
-    rows.reserve(m_thumbnails->rowCount());
-    for (int r = 0; r < m_thumbnails->rowCount(); ++r) {
-        Printing::Row row{rowPath(r), 0};
-        for (int c = 0; c < kPrintSelectionColumns; ++c) {
-            if (m_thumbnails->isCellSelected(r, c))
-                row.selectedColumns |= 1u << c;
-        }
-        rows.append(row);
-    }
-    const Printing::ReportPlan plan = Printing::reportPlan(rows, m_printMode);
     m_printList = plan.pages;
     m_printing = true;
     m_chosenPrinter = std::move(chosen);

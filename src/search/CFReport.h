@@ -15,7 +15,9 @@ class CGridCtrl;
 class PrintHandOver;
 class QMenu;
 class QPrinter;
+class QDialog;
 class QPushButton;
+class QSplitter;
 
 // The report of a search: the thumbnail grid of files, images and folders on the left and the
 // grid of text hits on the right, filled by a ReportLoader while the window can be used. Made as
@@ -49,6 +51,9 @@ public:
 
     CGridCtrl *thumbnailGrid() const { return m_thumbnails; }
     CGridCtrl *textGrid() const { return m_texts; }
+    QSplitter *splitter() const { return m_split; }
+    // The window a double-clicked text hit shows its text in; null before the first.
+    QDialog *hitTextWindow() const { return m_hitText; }
     ReportLoader *loader() const { return m_loader; }
     QPushButton *stopButton() const { return m_stop; }
     QPushButton *resumeButton() const { return m_resume; }
@@ -105,6 +110,10 @@ private:
     void layoutChildren();
     void addImageRow(const ReportHit &hit, const QImage &thumbnail);
     void addTextRow(const ReportHit &hit);
+    // The height that shows a few lines of a text hit.
+    int textRowHeight(const QString &text) const;
+    // The whole text of a text hit in a window of its own, its keywords as the caption.
+    void showHitText(int row);
     void onDoubleClicked(int row, int column, int gridKind);
     void onRightClicked(int row, int column, int gridKind, const QPoint &globalPos);
     void printDirectly();
@@ -118,6 +127,9 @@ private:
     ReportLoader *m_loader = nullptr;
     CGridCtrl *m_thumbnails = nullptr;
     CGridCtrl *m_texts = nullptr;
+    QSplitter *m_split = nullptr;
+    bool m_splitPlaced = false;
+    QDialog *m_hitText = nullptr;
     QPushButton *m_stop = nullptr;
     QPushButton *m_resume = nullptr;
     bool m_started = false;

@@ -30,9 +30,6 @@ struct Translate
     Q_DECLARE_TR_FUNCTIONS(Printing)
 };
 
-constexpr quint32 kReportSelectionColumns = 0b111; // columns 0, 1 and 2
-constexpr quint32 kBasketSelectionColumns = 0b011; // columns 0 and 1
-
 constexpr int kStartWaitMs = 10000;
 constexpr int kWaitSliceMs = 100;
 constexpr int kKillWaitMs = 2000;
@@ -44,9 +41,10 @@ void initialiseMagick()
     std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
 }
 
-bool taken(const Printing::Row &row, int selectionMode, quint32 columns)
+// A highlighted row is selected whichever of its cells was clicked.
+bool taken(const Printing::Row &row, int selectionMode)
 {
-    return selectionMode != Printing::kSelectedRows || (row.selectedColumns & columns) != 0;
+    return selectionMode != Printing::kSelectedRows || row.selectedColumns != 0;
 }
 
 // The TIFF copy of a decoded BMP file, with the file's resolution, written under a temporary name
@@ -108,7 +106,7 @@ ReportPlan reportPlan(const QList<Row> &rows, int selectionMode)
 {
     ReportPlan plan;
     for (const Row &row : rows) {
-        if (!taken(row, selectionMode, kReportSelectionColumns))
+        if (!taken(row, selectionMode))
             continue;
         (isPicture(row.path) ? plan.pages : plan.handedOver).append(row.path);
     }
@@ -128,7 +126,7 @@ Result<QStringList> basketPages(const Rights &rights, const QList<Row> &rows, in
         return Result<QStringList>::failure(allowed.error());
     QStringList pages;
     for (const Row &row : rows) {
-        if (taken(row, selectionMode, kBasketSelectionColumns) && isPicture(row.path))
+        if (taken(row, selectionMode) && isPicture(row.path))
             pages.append(row.path);
     }
     return pages;

@@ -60,14 +60,14 @@ struct ReportPlan
     QStringList handedOver;
 };
 
-// The report window takes a row in mode 55 when its cell 0, 1 or 2 is selected, otherwise every
+// The report window takes a row in mode 55 when any of its cells is selected, otherwise every
 // row.
 ReportPlan reportPlan(const QList<Row> &rows, int selectionMode);
 
 // Printing needs the print right (printjob granted); without it the user is told why not.
 Status permitted(const Rights &rights);
 
-// The basket viewer takes a row in mode 55 when its cell 0 or 1 is selected, otherwise every
+// The basket viewer takes a row in mode 55 when any of its cells is selected, otherwise every
 // row; files that are not pictures are left out. Refused without the print right.
 Result<QStringList> basketPages(const Rights &rights, const QList<Row> &rows, int selectionMode);
 

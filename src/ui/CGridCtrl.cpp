@@ -342,6 +342,22 @@ void CGridCtrl::setCurrentCell(int row, int column)
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
+QList<int> CGridCtrl::selectedRows() const
+{
+    QList<int> rows;
+    const int fixedRows = m_model->fixedRowCount();
+    for (const QModelIndex &index : selectionModel()->selectedIndexes())
+        rows.append(index.row() + fixedRows);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void CGridCtrl::setRowSelection(bool rows)
+{
+    setSelectionBehavior(rows ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
 // --- look -------------------------------------------------------------------------------------
 
 QColor CGridCtrl::gridLineColour() const

@@ -96,6 +96,10 @@ public:
     int currentRow() const;
     int currentColumn() const;
     void setCurrentCell(int row, int column);
+    // The rows with a selected cell, top to bottom.
+    QList<int> selectedRows() const;
+    // A click on any cell selects its whole row (off: the one cell).
+    void setRowSelection(bool rows);
 
     QColor gridLineColour() const;
     void setGridLineColour(const QColor &colour);

@@ -483,6 +483,8 @@ QVariant GridModel::cellData(int row, int column, int role) const
         return cell.background.isValid() ? QVariant(QBrush(cell.background)) : QVariant();
     case OptionsRole:
         return cell.options.isEmpty() ? QVariant() : QVariant(cell.options);
+    case Qt::ToolTipRole:
+        return m_textTips && !cell.text.isEmpty() ? QVariant(cell.text) : QVariant();
     default:
         return {};
     }

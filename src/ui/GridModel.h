@@ -95,6 +95,8 @@ public:
     // not read-only; fixed cells never are.
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable);
+    // Cells show their whole text as a tooltip (for columns too narrow for it).
+    void setTextTips(bool on) { m_textTips = on; }
     bool isCellReadOnly(int row, int column) const;
     void setCellReadOnly(int row, int column, bool readOnly);
     bool isCellEditable(int row, int column) const;
@@ -193,4 +195,5 @@ private:
     Span m_dirtyHeights;
     Span m_dirtyWidths;
     bool m_editable = false;
+    bool m_textTips = false;
 };

@@ -316,3 +316,37 @@ TEST_F(BasketBarTest, ReceivedFilesAreCountedAtStartAndNewOnesAnnouncedOnce)
     b->watchReceivedFiles();
     EXPECT_TRUE(MessageBox::takeShown().isEmpty()) << "a name comes only once";
 }
+
+// In the side bar's width every feed column is in view: the names whole, the long folder paths
+// cut, and each cell's whole text in its tooltip.
+TEST_F(BasketBarTest, FeedColumnsFitTheirContentWithTheWholeTextAsATooltip)
+{
+    FeedList list = SettingsFiles::readFeeds(m_state.databaseFolder);
+    list[4] = {5, FeedRecord::Images, u"الماسح الضوئي للبريد الوارد"_s, m_archive.home() + u"/feeds/scan"_s};
+    ASSERT_TRUE(SettingsFiles::writeFeeds(m_state.databaseFolder, list).ok());
+    auto b = bar();
+    b->setCurrentWidget(b->feedsGrid());
+    QCoreApplication::processEvents();
+    CGridCtrl *g = b->feedsGrid();
+    const QFontMetrics metrics(g->font());
+    const int viewport = g->viewport()->width();
+    int total = 0;
+    for (int c = 0; c < g->columnCount(); ++c)
+        total += g->columnWidth(c);
+    EXPECT_LE(total, viewport) << "no column runs off the tab";
+    for (const QString &name : {u"الماسح"_s, u"الرسائل"_s, u"الفاكس"_s, u"الماسح الضوئي للبريد الوارد"_s})
+        EXPECT_GE(g->columnWidth(CBasketBar::FeedName), metrics.horizontalAdvance(name)) << "the whole name shows";
+    EXPECT_GE(g->columnWidth(CBasketBar::FeedType), metrics.horizontalAdvance(u"صور"_s));
+    const QString folder = g->text(0, CBasketBar::FeedFolder);
+    EXPECT_LT(g->columnWidth(CBasketBar::FeedFolder), metrics.horizontalAdvance(folder)) << "the long path gives way";
+    EXPECT_FALSE(g->wordWrap());
+    EXPECT_EQ(g->textElideMode(), Qt::ElideRight);
+    EXPECT_EQ(g->model()->index(0, CBasketBar::FeedFolder - g->fixedColumnCount()).data(Qt::ToolTipRole).toString(), folder);
+    EXPECT_EQ(g->model()->index(1, CBasketBar::FeedName - g->fixedColumnCount()).data(Qt::ToolTipRole).toString(),
+              u"الرسائل"_s);
+
+    // A wider bar gives the path its whole width.
+    b->resize(1400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_GE(g->columnWidth(CBasketBar::FeedFolder), metrics.horizontalAdvance(folder));
+}

@@ -7,6 +7,8 @@
 #include "baskets/DescriptionReader.h"
 #include "imaging/Thumbnail.h"
 #include "ui/CGridCtrl.h"
+#include "ui/GridModel.h"
+#include "ui/MessageBox.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
@@ -90,12 +93,15 @@ protected:
         m_jpeg = FeedTest::writeJpeg(m_dir.path() + u"/scan.jpg"_s);
         m_state.programFolder = m_dir.path() + u"/program"_s;
         m_source = {u"وارد الفاكس"_s, m_feed, u"in.idx"_s, BasketContent::PicturesOrFiles};
+        MessageBox::setTestMode(true);
     }
 
     void TearDown() override
     {
         if (m_viewer)
             delete m_viewer.data();
+        MessageBox::takeShown();
+        MessageBox::setTestMode(false);
     }
 
     // count copies of the picture, described "Page <n> of the morning post".
@@ -179,27 +185,27 @@ TEST_F(BasketViewer, PicturesOpenNewestOnTopWithThumbnailsAndGoLive)
 }
 
 // The pages the buttons and the live update show, as the pager lays them out, with the buttons'
-// and the timer's states along the way.
+// and the timer's states along the way: a button that would show an empty page is off.
 TEST_F(BasketViewer, PageButtonsAndTheLiveUpdateShowThePagersPages)
 {
     feedPictures(30);
     CFV *viewer = open();
     CGridCtrl *grid = viewer->pictureGrid();
+    EXPECT_FALSE(viewer->newerButton()->isEnabled()) << "nothing is newer than the newest page";
+    EXPECT_TRUE(viewer->olderButton()->isEnabled());
     feedPictures(3);
     ASSERT_TRUE(waitUntil([grid] { return grid->text(0, 1) == u"32"_s; }, 5000));
     EXPECT_EQ(column(grid, 1), numbers(32, 21)) << "three at once come on top and twelve rows stay";
     EXPECT_EQ(viewer->pager().knownCount(), 33);
+    EXPECT_FALSE(viewer->newerButton()->isEnabled());
 
-    // Past the newest record the page is empty, and the older page from there is the newest.
-    ASSERT_TRUE(clickAndWait(viewer, viewer->newerButton()));
-    EXPECT_EQ(grid->rowCount(), 0);
-    EXPECT_FALSE(viewer->pictureTimer()->isActive());
-    ASSERT_TRUE(clickAndWait(viewer, viewer->olderButton()));
-    EXPECT_EQ(column(grid, 1), numbers(32, 21));
     ASSERT_TRUE(clickAndWait(viewer, viewer->olderButton()));
     EXPECT_EQ(column(grid, 1), numbers(20, 9));
+    EXPECT_FALSE(viewer->pictureTimer()->isActive());
+    EXPECT_TRUE(viewer->newerButton()->isEnabled());
     ASSERT_TRUE(clickAndWait(viewer, viewer->olderButton()));
     EXPECT_EQ(column(grid, 1), numbers(8, 0));
+    EXPECT_FALSE(viewer->olderButton()->isEnabled()) << "no page below position 0";
     ASSERT_TRUE(clickAndWait(viewer, viewer->oldestButton()));
     EXPECT_EQ(column(grid, 1), numbers(11, 0));
     EXPECT_FALSE(viewer->olderButton()->isEnabled());
@@ -207,9 +213,11 @@ TEST_F(BasketViewer, PageButtonsAndTheLiveUpdateShowThePagersPages)
     ASSERT_TRUE(clickAndWait(viewer, viewer->newerButton()));
     EXPECT_EQ(column(grid, 1), numbers(23, 12));
     EXPECT_EQ(grid->text(0, 2), u"Page 23 of the morning post"_s);
+    EXPECT_TRUE(viewer->olderButton()->isEnabled());
     ASSERT_TRUE(clickAndWait(viewer, viewer->newerButton()));
     EXPECT_EQ(column(grid, 1), numbers(32, 24));
-    EXPECT_FALSE(viewer->olderButton()->isEnabled()) << "only the newest page opens the older button again";
+    EXPECT_TRUE(viewer->olderButton()->isEnabled());
+    EXPECT_FALSE(viewer->newerButton()->isEnabled()) << "the last record counted is at the top";
 
     ASSERT_TRUE(clickAndWait(viewer, viewer->newestButton()));
     QCoreApplication::processEvents();
@@ -394,9 +402,63 @@ TEST_F(BasketViewer, ArchiveHandsTheSelectedRowsToTheCard)
     EXPECT_TRUE(items[1].keywords.isEmpty());
     EXPECT_EQ(items[1].description, u"Invoice 2291 from the printer"_s);
 
+    // Any cell of a row selects it; with none the user is told and nothing is handed over.
     grid->setSelectedRange(GridCellRange{2, 0, 2, 0});
     viewer->runCommand(CFV::CmdArchive);
-    EXPECT_EQ(archived.size(), 1);
+    ASSERT_EQ(archived.size(), 2);
+    EXPECT_EQ(archived[1][0].value<QList<FileItem>>().size(), 1);
+    grid->setSelectedRange({});
+    viewer->runCommand(CFV::CmdArchive);
+    EXPECT_EQ(archived.size(), 2);
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا توجد ملفات محددة للأرشفة"_s});
+}
+
+// The clerk highlights a row by clicking its description and prints it.
+TEST_F(BasketViewer, AClickOnAnyCellHighlightsTheRowThatTheCommandsTake)
+{
+    feedPictures(4);
+    CFV *viewer = open();
+    CGridCtrl *grid = viewer->pictureGrid();
+    m_state.rights.printjob = kGranted;
+    QSignalSpy prints(viewer, &CFV::printRequested);
+    const QRect description = grid->visualRect(grid->gridModel()->cellIndex(1, 2));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, description.center());
+    EXPECT_TRUE(grid->isCellSelected(1, 0)) << "the whole row is highlighted";
+    EXPECT_TRUE(grid->isCellSelected(1, 1));
+    viewer->runCommand(CFV::CmdPrint);
+    ASSERT_EQ(prints.size(), 1);
+    EXPECT_EQ(prints[0][0].toStringList(), QStringList{m_feed + u"/scan-2.jpg"_s});
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+
+    grid->setSelectedRange({});
+    viewer->runCommand(CFV::CmdPrint);
+    EXPECT_EQ(prints.size(), 1);
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا توجد صور محددة للطباعة"_s});
+}
+
+// The picture grid fills the window below the buttons, follows it when it is resized, and a click
+// on a cell leaves the columns where they are.
+TEST_F(BasketViewer, ThePictureGridFillsTheWindowAndAClickDoesNotScrollIt)
+{
+    feedPictures(14);
+    CFV *viewer = open();
+    CGridCtrl *grid = viewer->pictureGrid();
+    for (const QSize size : {viewer->size(), QSize(1200, 800), QSize(700, 500)}) {
+        viewer->resize(size);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(grid->width(), viewer->width()) << size.width();
+        EXPECT_GE(grid->geometry().bottom(), viewer->height() - 1) << size.width();
+        EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0) << "every column is in view at " << size.width();
+        for (int column : {2, 1, 0}) {
+            const QRect cell = grid->visualRect(grid->gridModel()->cellIndex(1, column));
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+            EXPECT_EQ(grid->horizontalScrollBar()->value(), 0) << size.width() << " column " << column;
+        }
+    }
+    viewer->resize(1200, 800);
+    QCoreApplication::processEvents();
+    const int described = grid->columnWidth(2);
+    EXPECT_GT(described, 270) << "the description takes the width left";
 }
 
 TEST_F(BasketViewer, ViewTransferAndPrintUseTheCurrentAndSelectedRows)
@@ -416,7 +478,7 @@ TEST_F(BasketViewer, ViewTransferAndPrintUseTheCurrentAndSelectedRows)
     EXPECT_EQ(transfers[0][0].toString(), m_feed + u"/scan-2.jpg"_s);
 
     m_state.rights.printjob = kGranted; // printing needs the print right
-    grid->setSelectedRange(GridCellRange{2, 0, 3, 0});
+    grid->setSelectedRange(GridCellRange{2, 2, 3, 2});
     viewer->runCommand(CFV::CmdPrint);
     ASSERT_EQ(prints.size(), 1);
     EXPECT_EQ(prints[0][0].toStringList(), (QStringList{m_feed + u"/scan-1.jpg"_s, m_feed + u"/scan.jpg"_s}));

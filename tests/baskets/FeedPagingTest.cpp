@@ -148,3 +148,38 @@ TEST(BasketPaging, ThumbnailSlotsOfOnePageNeverMeet)
         EXPECT_EQ(taken.size(), kPageRows) << first;
     }
 }
+
+// ">" is off on a page that ends at position 0 and "<" on one that ends at the newest record
+// counted, so neither button ever leads to an empty page; each comes back where records are.
+TEST(BasketPaging, PageButtonsAreOffAtBothEnds)
+{
+    Pager pager;
+    pager.showNewest(0);
+    EXPECT_FALSE(pager.hasOlder());
+    EXPECT_FALSE(pager.hasNewer());
+
+    pager.showNewest(30);
+    EXPECT_TRUE(pager.hasOlder());
+    EXPECT_FALSE(pager.hasNewer()) << "the newest page has nothing above it";
+    pager.showOlder(); // 17 .. 6
+    EXPECT_TRUE(pager.hasOlder());
+    EXPECT_TRUE(pager.hasNewer());
+    pager.showOlder(); // 5 .. 0
+    EXPECT_FALSE(pager.hasOlder()) << "nothing below position 0";
+    EXPECT_TRUE(pager.hasNewer());
+    pager.showNewer(30); // 17 .. 6
+    pager.showNewer(30); // 29 .. 18
+    EXPECT_FALSE(pager.hasNewer());
+    EXPECT_TRUE(pager.hasOlder());
+    pager.showOldest(30);
+    EXPECT_FALSE(pager.hasOlder());
+    EXPECT_TRUE(pager.hasNewer());
+
+    // A short feed fits on its newest page; the live update opens ">" once records fall off it.
+    Pager live;
+    live.showNewest(5);
+    EXPECT_FALSE(live.hasOlder());
+    live.update(14);
+    EXPECT_TRUE(live.hasOlder());
+    EXPECT_FALSE(live.hasNewer());
+}

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -123,7 +124,7 @@ TEST_F(ThumbnailBrowser, AnEmptyFolderGivesAnEmptyGrid)
     EXPECT_EQ(browser->windowTitle(), BasketSource::receivedFilesTitle());
 }
 
-TEST_F(ThumbnailBrowser, FiveFilesGiveTwoPairsWithThreeNamelessFillers)
+TEST_F(ThumbnailBrowser, FiveFilesGiveTwoPairsWithThreeEmptyFillers)
 {
     const QStringList files{u"a.txt"_s, u"b.pdf"_s, u"ج.doc"_s, u"d.zip"_s, u"e.dat"_s};
     for (const QString &f : files)
@@ -146,11 +147,23 @@ TEST_F(ThumbnailBrowser, FiveFilesGiveTwoPairsWithThreeNamelessFillers)
     expected.sort();
     EXPECT_EQ(shown, expected);
 
-    // The three fillers have no name and show the generic icon, like every file here whose
-    // own icon is not installed.
+    // The three fillers have no name and are drawn empty: no icon, no tile.
     for (int c = 1; c < 4; ++c) {
         EXPECT_TRUE(grid->text(3, c).isEmpty());
-        EXPECT_TRUE(near(cellCentre(2, c), kIconColour)) << c;
+        EXPECT_LT(grid->image(2, c), 0) << c;
+        EXPECT_FALSE(near(cellCentre(2, c), kIconColour)) << c;
+    }
+    // As drawn: nothing but the cell's own colour inside each filler.
+    const QImage drawn = grid->viewport()->grab().toImage();
+    for (int c = 1; c < 4; ++c) {
+        const QRect cell = grid->visualRect(grid->gridModel()->cellIndex(2, c)).adjusted(3, 3, -3, -3);
+        ASSERT_TRUE(drawn.rect().contains(cell)) << c;
+        QSet<QRgb> colours;
+        for (int y = cell.top(); y <= cell.bottom(); y += 3) {
+            for (int x = cell.left(); x <= cell.right(); x += 3)
+                colours.insert(drawn.pixel(x, y));
+        }
+        EXPECT_EQ(colours.size(), 1) << "filler " << c << " shows something";
     }
     EXPECT_TRUE(browser->fileNameAt(2, 1).isEmpty());
     // The one file of the second pair: its icon file (text.jpg, pdf.jpg, ...) is missing, so it

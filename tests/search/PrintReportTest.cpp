@@ -3,6 +3,7 @@
 #include "search/CFReport.h"
 #include "search/Printing.h"
 #include "ui/CGridCtrl.h"
+#include "ui/GridModel.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
@@ -192,7 +193,7 @@ TEST_F(ReportPrinting, PicturePrintsOneInchSquareCentredOnTheSixHundredDpiPage)
     EXPECT_NEAR(red.center().y(), pageCentre.y(), 2);
 }
 
-TEST_F(ReportPrinting, PrintSelectedTakesRowsWithColumnZeroToTwoSelected)
+TEST_F(ReportPrinting, PrintSelectedTakesTheHighlightedRowsWhicheverCellWasClicked)
 {
     add(1, KindImage, u"a.jpg"_s, u"JPG"_s);
     const QString doc = add(2, KindFile, u"letter.doc"_s, u"DOC"_s);
@@ -202,17 +203,21 @@ TEST_F(ReportPrinting, PrintSelectedTakesRowsWithColumnZeroToTwoSelected)
     CGridCtrl *grid = w->thumbnailGrid();
     ASSERT_EQ(grid->rowCount(), 3);
 
-    // Nothing selected: nothing printed, nothing handed over, no job at all.
+    // Nothing selected: the user is told, nothing printed, nothing handed over, no job at all.
     grid->setSelectedRange(GridCellRange{});
     w->runCommand(CFReport::CmdPrintSelected);
-    ASSERT_TRUE(printEnds(*w));
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا توجد ملفات محددة للطباعة"_s});
+    EXPECT_FALSE(w->isPrinting());
     EXPECT_EQ(w->printSelectionMode(), Printing::kSelectedRows);
     EXPECT_TRUE(w->printList().isEmpty());
     EXPECT_FALSE(QFile::exists(m_pdf));
     EXPECT_TRUE(handedOver().isEmpty());
 
-    // Rows 0 (card 3) and 1 (card 2) through their description column; row 2 only by a hidden column.
-    grid->setSelectedRange(GridCellRange{0, 2, 1, 2});
+    // Rows 0 (card 3) and 1 (card 2) highlighted by a click on a description and a control-click
+    // on a keywords cell; row 2 is not.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->gridModel()->cellIndex(0, 2)).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      grid->visualRect(grid->gridModel()->cellIndex(1, 1)).center());
     w->runCommand(CFReport::CmdPrintSelected);
     ASSERT_TRUE(printEnds(*w));
     EXPECT_EQ(w->printList(), QStringList{jpg3});

@@ -105,14 +105,15 @@ TEST(PrintingRules, PictureTestIsAPlainCaseExactSubstringSearch)
     EXPECT_EQ(Printing::extension(u"/x.y/archive"_s), QString());
 }
 
-TEST(PrintingRules, ReportTakesRowsWithColumnZeroToTwoSelectedAndHandsOverOthersInOrder)
+// A highlighted row counts whichever of its cells holds the selection, a hidden one as well.
+TEST(PrintingRules, ReportTakesRowsWithAnySelectedCellAndHandsOverOthersInOrder)
 {
     const QList<Printing::Row> rows{
         {u"/fs/1.jpg"_s, 0b000001}, {u"/fs/2.doc"_s, 0b000100}, {u"/fs/3.JPG"_s, 0b001000},
         {u"/fs/4.jpeg"_s, 0b000010}, {u"/fs/5.xls"_s, 0b000000}, {u"/fs/6.txt"_s, 0b000111},
     };
     const Printing::ReportPlan selected = Printing::reportPlan(rows, Printing::kSelectedRows);
-    EXPECT_EQ(selected.pages, (QStringList{u"/fs/1.jpg"_s, u"/fs/4.jpeg"_s}));
+    EXPECT_EQ(selected.pages, (QStringList{u"/fs/1.jpg"_s, u"/fs/3.JPG"_s, u"/fs/4.jpeg"_s}));
     EXPECT_EQ(selected.handedOver, (QStringList{u"/fs/2.doc"_s, u"/fs/6.txt"_s}));
 
     const Printing::ReportPlan all = Printing::reportPlan(rows, Printing::kAllRows);
@@ -121,13 +122,13 @@ TEST(PrintingRules, ReportTakesRowsWithColumnZeroToTwoSelectedAndHandsOverOthers
     // Any mode but 55 takes every row.
     EXPECT_EQ(Printing::reportPlan(rows, 0).pages.size(), 3);
 
-    const QList<Printing::Row> none{{u"/fs/1.jpg"_s, 0}, {u"/fs/2.doc"_s, 0b1000}};
+    const QList<Printing::Row> none{{u"/fs/1.jpg"_s, 0}, {u"/fs/2.doc"_s, 0}};
     const Printing::ReportPlan nothing = Printing::reportPlan(none, Printing::kSelectedRows);
     EXPECT_TRUE(nothing.pages.isEmpty());
     EXPECT_TRUE(nothing.handedOver.isEmpty());
 }
 
-TEST(PrintingRules, BasketTakesColumnZeroOrOneAndSkipsFilesThatAreNoPictures)
+TEST(PrintingRules, BasketTakesRowsWithAnySelectedCellAndSkipsFilesThatAreNoPictures)
 {
     const QList<Printing::Row> rows{
         {u"/b/1.png"_s, 0b001}, {u"/b/2.png"_s, 0b100}, {u"/b/3.doc"_s, 0b001}, {u"/b/4.tif"_s, 0b010}, {u"/b/5.bmp"_s, 0},
@@ -136,7 +137,7 @@ TEST(PrintingRules, BasketTakesColumnZeroOrOneAndSkipsFilesThatAreNoPictures)
     printer.printjob = kGranted;
     const Result<QStringList> selected = Printing::basketPages(printer, rows, Printing::kSelectedRows);
     ASSERT_TRUE(selected.ok());
-    EXPECT_EQ(*selected, (QStringList{u"/b/1.png"_s, u"/b/4.tif"_s}));
+    EXPECT_EQ(*selected, (QStringList{u"/b/1.png"_s, u"/b/2.png"_s, u"/b/4.tif"_s}));
     const Result<QStringList> all = Printing::basketPages(printer, rows, Printing::kAllRows);
     ASSERT_TRUE(all.ok());
     EXPECT_EQ(*all, (QStringList{u"/b/1.png"_s, u"/b/2.png"_s, u"/b/4.tif"_s, u"/b/5.bmp"_s}));

@@ -4,15 +4,20 @@
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
 #include "ui/CGridCtrl.h"
+#include "ui/GridModel.h"
 #include "ui/MessageBox.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QPlainTextEdit>
+#include <QSplitter>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,11 +129,17 @@ TEST_F(ReportWindow, NewestCardOnTopInBothGrids)
     EXPECT_EQ(texts->font().family(), u"Simplified Arabic"_s);
     EXPECT_EQ(texts->font().pixelSize(), 30);
 
-    // The grids beside each other below the buttons.
+    // The grids beside each other below the buttons, 5 pixels apart, the thumbnails 450 wide
+    // while the window has room for both.
+    const auto inWindow = [w](QWidget *grid) { return QRect(grid->mapTo(w, QPoint(0, 0)), grid->size()); };
+    EXPECT_EQ(inWindow(images), QRect(0, 30, 450, w->height() - 30));
+    EXPECT_EQ(inWindow(texts), QRect(455, 30, w->width() - 455, w->height() - 30));
     w->resize(900, 500);
     QApplication::processEvents();
-    EXPECT_EQ(images->geometry(), QRect(0, 30, 450, 470));
-    EXPECT_EQ(texts->geometry(), QRect(455, 30, 445, 470));
+    EXPECT_EQ(inWindow(images).topLeft(), QPoint(0, 30));
+    EXPECT_EQ(inWindow(texts).left(), inWindow(images).right() + 6);
+    EXPECT_EQ(inWindow(texts).right(), 899);
+    EXPECT_EQ(inWindow(texts).bottom(), 499);
     delete w;
 }
 
@@ -277,10 +288,17 @@ TEST_F(ReportWindow, CopyToFolderOrdersTheSelectedFilesAndWritesTheSelectedTexts
     count.close();
     EXPECT_TRUE(QDir(folder).exists()) << "the dialog makes the folder";
     EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا توجد ملفات أو نصوص محددة للنسخ"_s});
 
-    // The second image row (card 1) and the top text row (card 4) by their keywords column.
-    w->thumbnailGrid()->setSelectedRange({1, 1, 1, 1});
-    w->textGrid()->setSelectedRange({0, 1, 0, 1});
+    // The second image row (card 1) highlighted by a click on its description, the top text row
+    // (card 4) by a click on its text.
+    const auto click = [](CGridCtrl *grid, int row, int column) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->gridModel()->cellIndex(row, column)).center());
+    };
+    click(w->thumbnailGrid(), 1, 2);
+    click(w->textGrid(), 0, 2);
+    EXPECT_TRUE(w->thumbnailGrid()->isCellSelected(1, 1)) << "the whole row is highlighted";
     answerFolderDialog(folder);
     w->runCommand(CFReport::CmdCopyToFolder);
     const Result<QList<CopyOrder>> orders = CopyHandOff(m_state.programFolder, CopyHandOff::Copier::Second).pending();
@@ -291,10 +309,77 @@ TEST_F(ReportWindow, CopyToFolderOrdersTheSelectedFilesAndWritesTheSelectedTexts
     QFile text(folder + u"/مفتاح 4 0.txt"_s);
     ASSERT_TRUE(text.open(QIODevice::ReadOnly)) << "the cleaned keywords, a blank and the row";
     EXPECT_EQ(text.readAll(), QByteArray("\xE4\xD5 4"));
+    EXPECT_FALSE(MessageBox::takeShown().contains(u"لا توجد ملفات أو نصوص محددة للنسخ"_s));
 
     // Cancelled: nothing more is ordered.
     answerFolderDialog(QString());
     w->runCommand(CFReport::CmdCopyToFolder);
     EXPECT_EQ(CopyHandOff(m_state.programFolder, CopyHandOff::Copier::Second).pending()->size(), 1);
+    delete w;
+}
+
+// In a narrow window both grids keep a share of the width, each scrolling on its own; a wider
+// window gives to both.
+TEST_F(ReportWindow, TheTwoGridsShareTheWidthInASplitter)
+{
+    add(1, KindImage);
+    add(2, KindText);
+    CFReport *w = report();
+    QSignalSpy finished(w, &CFReport::loadingFinished);
+    w->resize(520, 400);
+    w->show();
+    ASSERT_TRUE(finished.wait(10000));
+    CGridCtrl *thumbnails = w->thumbnailGrid();
+    CGridCtrl *texts = w->textGrid();
+    ASSERT_NE(w->splitter(), nullptr);
+    EXPECT_GE(texts->width(), 200) << "the text grid is no sliver";
+    EXPECT_GE(thumbnails->width(), 200);
+    EXPECT_LT(thumbnails->mapTo(w, QPoint(0, 0)).x(), texts->mapTo(w, QPoint(0, 0)).x()) << "thumbnails on the left";
+    EXPECT_LE(texts->mapTo(w, QPoint(texts->width(), 0)).x(), w->width());
+    EXPECT_TRUE(texts->isVisible());
+    EXPECT_GT(texts->horizontalScrollBar()->maximum(), 0) << "the text grid scrolls its own columns";
+
+    const int before = texts->width();
+    w->resize(1100, 400);
+    QCoreApplication::processEvents();
+    EXPECT_GT(texts->width(), before);
+    EXPECT_GE(thumbnails->width(), 450);
+    EXPECT_EQ(thumbnails->width() + texts->width() + w->splitter()->handleWidth(), w->width());
+    delete w;
+}
+
+// A text hit shows a few lines of its text, and a double-click shows the whole text.
+TEST_F(ReportWindow, TextHitsShowAFewLinesAndTheirTextOnADoubleClick)
+{
+    add(1, KindText);
+    DocumentRow row;
+    row.cardNumber = 2;
+    row.itemNumber = 1;
+    row.kind = KindText;
+    row.classPath = u"@1@"_s;
+    row.keywords = u"محضر"_s;
+    row.text = u"السطر الأول من المحضر\nالسطر الثاني من المحضر\nالسطر الثالث\nالسطر الرابع\nالسطر الخامس"_s;
+    row.cardDate = QDate(2026, 1, 2).startOfDay();
+    ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
+    CFReport *w = report();
+    QSignalSpy finished(w, &CFReport::loadingFinished);
+    w->show();
+    ASSERT_TRUE(finished.wait(10000));
+    CGridCtrl *texts = w->textGrid();
+    ASSERT_EQ(texts->rowCount(), 2);
+    ASSERT_EQ(texts->text(0, 1), u"محضر"_s);
+    const QFontMetrics metrics(texts->font());
+    EXPECT_GE(texts->QTableView::rowHeight(0), 3 * metrics.lineSpacing()) << "three lines at least";
+    EXPECT_EQ(texts->rowHeight(1), 100) << "a one-line text keeps the usual height";
+
+    QTest::mouseDClick(texts->viewport(), Qt::LeftButton, {},
+                       texts->visualRect(texts->gridModel()->cellIndex(0, 2)).center());
+    QDialog *shown = w->hitTextWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(shown->windowTitle(), u"محضر"_s);
+    auto *view = shown->findChild<QPlainTextEdit *>();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->toPlainText(), row.text);
     delete w;
 }

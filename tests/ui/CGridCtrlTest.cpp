@@ -323,3 +323,25 @@ TEST_F(CGridCtrlStreaming, AtTheTopTheNewestRowsComeIntoView)
 }
 
 } // namespace
+
+// The report's and the basket viewer's grids: a click anywhere on a row highlights the row, and
+// the highlighted rows are what the commands take.
+TEST_F(CGridCtrlTest, WithRowSelectionAClickOnAnyCellSelectsItsRow)
+{
+    m_grid.setRowSelection(true);
+    QTest::mouseClick(m_grid.viewport(), Qt::LeftButton, {}, centreOf(2, 3));
+    EXPECT_EQ(m_grid.selectedRows(), QList<int>{2});
+    for (int column = 1; column < m_grid.columnCount(); ++column)
+        EXPECT_TRUE(m_grid.isCellSelected(2, column)) << column;
+    QTest::mouseClick(m_grid.viewport(), Qt::LeftButton, Qt::ControlModifier, centreOf(4, 1));
+    EXPECT_EQ(m_grid.selectedRows(), (QList<int>{2, 4}));
+
+    // Without it a click selects the one cell, and its row still counts as selected.
+    m_grid.setRowSelection(false);
+    QTest::mouseClick(m_grid.viewport(), Qt::LeftButton, {}, centreOf(3, 2));
+    EXPECT_FALSE(m_grid.isCellSelected(3, 1));
+    EXPECT_EQ(m_grid.selectedRows(), QList<int>{3});
+    m_grid.setSelectedRange({});
+    EXPECT_TRUE(m_grid.selectedRows().isEmpty());
+}
+
