@@ -28,20 +28,6 @@
 
 namespace {
 
-bool copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    if (!QDir().mkpath(to))
-        return false;
-    while (it.hasNext()) {
-        const QFileInfo entry(it.next());
-        const QString target = to + u'/' + QDir(from).relativeFilePath(entry.filePath());
-        if (entry.isDir() ? !QDir().mkpath(target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(AppStart, ACopyStillNamingTheOriginalsFoldersSaysWhichArchiveItUses)

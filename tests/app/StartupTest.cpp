@@ -28,21 +28,6 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     return path;
 }
 
-// Copies a folder with everything in it, as an office copies an archive for a trial.
-bool copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    if (!QDir().mkpath(to))
-        return false;
-    while (it.hasNext()) {
-        const QFileInfo entry(it.next());
-        const QString target = to + u'/' + QDir(from).relativeFilePath(entry.filePath());
-        if (entry.isDir() ? !QDir().mkpath(target) : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
-}
-
 // Every file under the folder with a digest of its bytes.
 QMap<QString, QByteArray> snapshot(const QString &folder)
 {

@@ -4,6 +4,10 @@
 #include "classes/Classifications.h"
 
 #include <QAtomicInt>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -211,4 +215,18 @@ Result<QList<qint32>> addClassSeeds(const Database &db, std::span<const ClassSee
         serials.append(*serial);
     }
     return serials;
+}
+
+bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    if (!QDir().mkpath(to))
+        return false;
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        const QString target = to + u'/' + QDir(from).relativeFilePath(entry.filePath());
+        if (entry.isDir() ? !QDir().mkpath(target) : !QFile::copy(entry.filePath(), target))
+            return false;
+    }
+    return true;
 }

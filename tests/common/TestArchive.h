@@ -22,6 +22,9 @@ void enterTestTempFolder();
 // The folder, or empty when it could not be made (the tests then use the shared temporary folder).
 QString testTempFolder();
 
+// Copies a folder with everything in it, as an office copies an archive for a trial.
+bool copyTree(const QString &from, const QString &to);
+
 // A classification a test adds at the top of the tree: its code and its name.
 struct ClassSeed
 {
