@@ -2,6 +2,7 @@
 #include "base/PathsFile.h"
 #include "baskets/CPreviewDlg.h"
 #include "classes/Classifications.h"
+#include "common/ShownText.h"
 #include "common/TestArchive.h"
 #include "search/CSearchDlg.h"
 #include "search/QueryBuilder.h"
@@ -294,4 +295,33 @@ TEST(PreviewDlg, ShowsThePictureCaptionAndDescriptionByMode)
     EXPECT_EQ(dlg.description(), u"نص الوصف"_s) << "another mode keeps the description";
     EXPECT_EQ(dlg.picture().pixel(150, 135), qRgb(255, 255, 255)) << "an undecodable file leaves the empty box";
     EXPECT_EQ(dlg.picture().pixel(299, 269), qRgb(192, 192, 192));
+}
+
+TEST_F(SearchDlgTest, BothDateBoxesTakeTypedDatesAndReadDayMonthYear)
+{
+    const auto dlg = makeDialog();
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    EXPECT_EQ(shownText(dlg->fromDate()).toStdString(), "01/01/2006");
+    EXPECT_EQ(shownText(dlg->toDate()).toStdString(), QDate::currentDate().toString(u"dd/MM/yyyy"_s).toStdString());
+    EXPECT_TRUE(drawnInWrittenOrder(dlg->fromDate()));
+    EXPECT_TRUE(drawnInWrittenOrder(dlg->toDate()));
+
+    const QDate to = dlg->toDate()->date();
+    // The user double-clicks the day and types the whole date over it.
+    auto typeInto = [](QDateEdit *box, const QString &text) {
+        auto *edit = box->findChild<QLineEdit *>();
+        QTest::mouseDClick(edit, Qt::LeftButton, {}, QPoint(6, edit->height() / 2));
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+    };
+    typeInto(dlg->fromDate(), u"15032026"_s);
+    EXPECT_EQ(dlg->fromDate()->date(), QDate(2026, 3, 15));
+    EXPECT_EQ(dlg->toDate()->date(), to) << "typing into the from box leaves the to box alone";
+    typeInto(dlg->toDate(), u"20042026"_s);
+    EXPECT_EQ(dlg->toDate()->date(), QDate(2026, 4, 20));
+    EXPECT_EQ(dlg->fromDate()->date(), QDate(2026, 3, 15));
+    EXPECT_EQ(dlg->request().from, QDate(2026, 3, 15));
+    EXPECT_EQ(dlg->request().to, QDate(2026, 4, 20));
 }
