@@ -127,6 +127,12 @@ bool CSearchDlg::search()
     const Status dumped = QueryBuilder::writeDump(built->jetText);
     if (!dumped)
         MessageBox::warning(this, dumped.error(), windowTitle());
+    // A report window with nothing in it says nothing; the dialog says so and stays as it is.
+    const Result<bool> hits = QueryBuilder::hasHits(m_db, *built);
+    if (hits && !*hits) {
+        MessageBox::information(this, QueryBuilder::noHitsMessage(), windowTitle());
+        return false;
+    }
     Q_EMIT searchRequested(*built);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "classes/Classifications.h"
 #include "common/ShownText.h"
 #include "common/TestArchive.h"
+#include "db/CDFSet.h"
 #include "search/CSearchDlg.h"
 #include "search/QueryBuilder.h"
 #include "ui/CGridCtrl.h"
@@ -54,6 +55,16 @@ protected:
         const Result<QList<qint32>> serials = addClassSeeds(m_archive.db(), kSeeds);
         ASSERT_TRUE(serials.ok()) << serials.error().toStdString();
         storeStartDate(u"1/1/2006"_s);
+        // One image that the keyword and the general searches below find.
+        DocumentRow row;
+        row.cardNumber = 1;
+        row.itemNumber = 1;
+        row.kind = 2;
+        row.classPath = u"@1@2@"_s;
+        row.fileName = u"عقد.jpg"_s;
+        row.keywords = u"a b"_s;
+        row.cardDate = QDate(2006, 1, 10).startOfDay();
+        ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
     }
     void TearDown() override
     {
@@ -324,4 +335,20 @@ TEST_F(SearchDlgTest, BothDateBoxesTakeTypedDatesAndReadDayMonthYear)
     EXPECT_EQ(dlg->fromDate()->date(), QDate(2026, 3, 15));
     EXPECT_EQ(dlg->request().from, QDate(2026, 3, 15));
     EXPECT_EQ(dlg->request().to, QDate(2026, 4, 20));
+}
+
+TEST_F(SearchDlgTest, ASearchThatFindsNothingSaysSoAndOpensNoReport)
+{
+    const auto dlg = makeDialog();
+    dlg->show();
+    dlg->phraseEdit()->setText(u"لا يوجد مثله"_s);
+    QTest::mouseClick(dlg->searchButton(), Qt::LeftButton);
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا توجد نتائج"_s});
+    EXPECT_TRUE(m_requested.isEmpty());
+    EXPECT_TRUE(dlg->isVisible());
+
+    dlg->phraseEdit()->setText(u"عقد"_s);
+    QTest::mouseClick(dlg->searchButton(), Qt::LeftButton);
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    EXPECT_EQ(m_requested.size(), 1);
 }
