@@ -26,6 +26,9 @@ CSearchDlg::CSearchDlg(const AppState &state, Database db, QWidget *parent)
     setWindowTitle(tr("بحث"));
     setLayoutDirection(Qt::RightToLeft);
     setModal(false);
+    // A tool window of the main window: it stays above it, whatever is clicked, printed or
+    // resized there, until it is closed.
+    setWindowFlag(Qt::Tool);
     m_class->setEditable(true);
     // Typed codes are taken as they stand; the box never adds them to its list.
     m_class->setInsertPolicy(QComboBox::NoInsert);

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -351,4 +352,24 @@ TEST_F(SearchDlgTest, ASearchThatFindsNothingSaysSoAndOpensNoReport)
     QTest::mouseClick(dlg->searchButton(), Qt::LeftButton);
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
     EXPECT_EQ(m_requested.size(), 1);
+}
+
+TEST_F(SearchDlgTest, StaysAboveTheMainWindowAndEscapeClosesItAsTheCloseBoxDoes)
+{
+    QWidget frame;
+    frame.resize(800, 600);
+    frame.show();
+    auto *dlg = new CSearchDlg(m_state, m_archive.db(), &frame);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg));
+    EXPECT_EQ(dlg->windowType(), Qt::Tool);
+    ASSERT_NE(dlg->windowHandle(), nullptr);
+    EXPECT_EQ(dlg->windowHandle()->transientParent(), frame.windowHandle()) << "kept above the main window";
+
+    dlg->phraseEdit()->setText(u"فاتورة"_s);
+    QTest::keyClick(dlg, Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    dlg->show();
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->phraseEdit()->text(), u"فاتورة"_s) << "closing keeps the values";
 }
