@@ -210,6 +210,8 @@ QWidget *CArchiveApp::makeReport(const BuiltQuery &query)
 
 void CArchiveApp::archiveFiles(const QList<FileItem> &items)
 {
+    if (!m_card->readyForHandedItems())
+        return;
     for (const FileItem &item : items)
         m_card->appendItem(item);
     m_card->show();
@@ -226,6 +228,8 @@ QWidget *CArchiveApp::makeBasketViewer(const BasketSource &source)
     auto *viewer = new CFV(m_state, source);
     connect(viewer, &CFV::archiveFilesRequested, this, &CArchiveApp::archiveFiles);
     connect(viewer, &CFV::archiveTextsRequested, this, [this](const QList<TextItem> &texts) {
+        if (!m_card->readyForHandedItems())
+            return;
         for (const TextItem &text : texts)
             m_card->appendText(text.keywords, text.text);
         m_card->show();

@@ -5,6 +5,7 @@
 #include "SystemSettings.h"
 #include "db/AllocationLock.h"
 #include "ui/CGridCtrl.h"
+#include "ui/DateBox.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -45,8 +46,7 @@ CSettingsDlg::CSettingsDlg(const AppState &state, QWidget *parent)
     m_spare->hide();
     m_marking->setEditable(true);
     m_marking->addItems({tr("بدون"), tr("بالتاريخ"), tr("برقم الوثيقة و الملف"), tr("ادخل نص اختياري")});
-    m_startDate->setCalendarPopup(true);
-    m_startDate->setDisplayFormat(u"d/M/yyyy"_s);
+    DateBox::setUp(m_startDate, DateBox::dateFormat());
 
     auto *form = new QFormLayout;
     form->addRow(tr("اسم الشركة"), m_company);

@@ -1,6 +1,7 @@
 #include "CMemoDlg.h"
 
 #include "db/CUserSet.h"
+#include "ui/DateBox.h"
 #include "ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -17,14 +18,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kDateFormat = u"yyyy/MM/dd hh:mm"_s;
-
 QDateTimeEdit *makeDatePicker(QWidget *parent, const QString &name)
 {
-    auto *picker = new QDateTimeEdit(QDateTime::currentDateTime(), parent);
+    QDateTimeEdit *picker = DateBox::dateTime(parent);
     picker->setObjectName(name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(kDateFormat);
     return picker;
 }
 
@@ -54,6 +51,8 @@ CMemoDlg::CMemoDlg(Database db, const MemoTarget &target, QWidget *parent)
     m_save = new QPushButton(tr("حفظ"), this);
     m_save->setObjectName(u"save1"_s);
     connect(m_save, &QPushButton::clicked, this, &CMemoDlg::save);
+    m_status = new QLabel(this);
+    m_status->setObjectName(u"status"_s);
 
     auto *entryLabel = new QLabel(tr("تاريخ الادخال"), this);
     entryLabel->setBuddy(m_entry);
@@ -77,6 +76,7 @@ CMemoDlg::CMemoDlg(Database db, const MemoTarget &target, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(bottom);
+    layout->addWidget(m_status);
 
     setTabOrder(m_addressee, m_notes);
     setTabOrder(m_notes, m_reminder);
@@ -86,6 +86,13 @@ CMemoDlg::CMemoDlg(Database db, const MemoTarget &target, QWidget *parent)
     fillAddressees();
     load();
     m_addressee->setFocus();
+
+    // What was saved is said until the user changes something again.
+    const auto unsaved = [this] { m_status->clear(); };
+    connect(m_addressee, &QComboBox::editTextChanged, this, unsaved);
+    connect(m_notes, &QPlainTextEdit::textChanged, this, unsaved);
+    connect(m_reminder, &QDateTimeEdit::dateTimeChanged, this, unsaved);
+    connect(m_remind, &QCheckBox::toggled, this, unsaved);
 }
 
 void CMemoDlg::fillAddressees()
@@ -140,6 +147,10 @@ void CMemoDlg::save()
         if (MessageBox::question(this, question) != QMessageBox::Yes)
             return;
     }
-    if (Status s = m_store.write(m_serial, memo); !s)
+    if (Status s = m_store.write(m_serial, memo); !s) {
+        m_status->clear();
         MessageBox::warning(this, s.error());
+        return;
+    }
+    m_status->setText(tr("تم حفظ الملاحظة"));
 }

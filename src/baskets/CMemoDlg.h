@@ -8,6 +8,7 @@
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -29,6 +30,8 @@ public:
     QPlainTextEdit *notesBox() const { return m_notes; }
     QCheckBox *remindBox() const { return m_remind; }
     QPushButton *saveButton() const { return m_save; }
+    // Says that the memo was saved, until the next change.
+    QLabel *statusLine() const { return m_status; }
 
     // Whether the dialog found its row; without one there is nothing to save.
     bool hasRow() const { return m_serial > 0; }
@@ -48,4 +51,5 @@ private:
     QPlainTextEdit *m_notes;
     QCheckBox *m_remind;
     QPushButton *m_save;
+    QLabel *m_status;
 };

@@ -10,6 +10,7 @@
 #include "classes/CardClasses.h"
 #include "db/CDFSet.h"
 #include "ui/CGridCtrl.h"
+#include "ui/DateBox.h"
 #include "ui/FileDialog.h"
 #include "cards/FileQuestion.h"
 #include "ui/MessageBox.h"
@@ -64,8 +65,7 @@ CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
     connect(m_notes, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.notes = text; });
     connect(m_editor, &QLineEdit::textChanged, this, [this](const QString &text) { m_draft.editor = text; });
     m_serial->setValidator(new QIntValidator(0, std::numeric_limits<int>::max(), m_serial));
-    m_date->setCalendarPopup(true);
-    m_date->setDisplayFormat(u"yyyy/MM/dd"_s);
+    DateBox::setUp(m_date, DateBox::dateFormat());
     m_date->setDate(QDate::currentDate());
     for (QWidget *unused : {static_cast<QWidget *>(m_classFilter), static_cast<QWidget *>(m_addToAll),
                             static_cast<QWidget *>(m_unusedCombo), static_cast<QWidget *>(m_unusedPicture),
@@ -120,21 +120,6 @@ QString CCardDlg::editCaption()
 QString CCardDlg::saveCaption()
 {
     return tr("حفظ");
-}
-
-QString CCardDlg::noPermissionMessage()
-{
-    return Archiver::noPermissionMessage();
-}
-
-QString CCardDlg::firstCardMessage()
-{
-    return CardNavigation::firstCardMessage();
-}
-
-QString CCardDlg::lastCardMessage()
-{
-    return CardNavigation::lastCardMessage();
 }
 
 // --- building ---------------------------------------------------------------------------------
@@ -218,8 +203,10 @@ void CCardDlg::buildLayout()
 void CCardDlg::applyRights()
 {
     // Hidden for good: no state of the form shows them again.
-    if (!isGranted(m_state.rights.docadd))
+    if (!isGranted(m_state.rights.docadd)) {
         m_add->hide();
+        m_new->hide();
+    }
     if (!isGranted(m_state.rights.docdel))
         m_delete->hide();
     if (!isGranted(m_state.rights.docmod))
@@ -293,6 +280,16 @@ void CCardDlg::appendText(const QString &keywords, const QString &text)
 
 void CCardDlg::newCard()
 {
+    // A card that can never be archived is not offered for typing: the form stays read-only,
+    // on the last card once it is opened.
+    if (!isGranted(m_state.rights.docadd)) {
+        m_serial->clear();
+        clearForNewCard();
+        enterMode(Mode::CardRefused);
+        if (isVisible())
+            openOnLastCard();
+        return;
+    }
     setCardEntry(true);
     // Only a preview: the number is taken when the card is archived.
     const Result<DocumentRow> counter = CDFSet(m_db).counterRow();
@@ -302,6 +299,18 @@ void CCardDlg::newCard()
         MessageBox::warning(this, counter.error());
     clearForNewCard();
     enterMode(Mode::NewCard);
+}
+
+bool CCardDlg::readyForHandedItems()
+{
+    if (m_mode == Mode::NewCard || m_mode == Mode::Editing)
+        return true;
+    if (!isGranted(m_state.rights.docadd)) {
+        MessageBox::warning(this, noPermissionMessage());
+        return false;
+    }
+    newCard();
+    return true;
 }
 
 // --- showing cards ----------------------------------------------------------------------------
@@ -680,20 +689,8 @@ void CCardDlg::showContextMenu(CGridCtrl *grid, int row, int column, const QPoin
     if (row < grid->fixedRowCount())
         return;
     grid->setCurrentCell(row, std::max(column, grid->fixedColumnCount()));
-    const bool files = grid == m_files;
-    const std::pair<int, QString> items[] = {
-        {files ? Command::ViewFile : Command::ViewText, tr("عرض")},
-        {files ? Command::DeleteFile : Command::EditText, files ? tr("حذف") : tr("تحرير")},
-        {files ? Command::EnterText : Command::DeleteText, files ? tr("ادخال النص") : tr("حذف")},
-    };
-    QMenu menu(this);
-    for (const auto &[command, text] : items) {
-        QAction *action = menu.addAction(text);
-        action->setData(command);
-        action->setEnabled(isCommandEnabled(command, m_state, {}));
-    }
-    if (QAction *chosen = menu.exec(globalPos))
-        runCommand(chosen->data().toInt());
+    if (const int command = CardGrids::chooseCommand(grid == m_files, m_state, globalPos, this))
+        runCommand(command);
 }
 
 bool CCardDlg::runCommand(int command)
@@ -765,6 +762,23 @@ void CCardDlg::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CCardDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!isGranted(m_state.rights.docadd) && m_mode == Mode::CardRefused && m_serial->text().isEmpty())
+        openOnLastCard();
+}
+
+void CCardDlg::openOnLastCard()
+{
+    const Result<std::optional<qint32>> last = CardNavigation(m_db).last();
+    // The counter row's 0 is no card: an archive without cards leaves the form empty.
+    if (!last)
+        MessageBox::warning(this, last.error());
+    else if (last->value_or(0) > 0)
+        showCard(**last);
 }
 
 bool CCardDlg::eventFilter(QObject *watched, QEvent *event)

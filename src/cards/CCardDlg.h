@@ -4,6 +4,7 @@
 #include "CardDraft.h"
 #include "CardClassList.h"
 #include "CardFileList.h"
+#include "CardNavigation.h"
 #include "CardGrids.h"
 #include "classes/CardClasses.h"
 #include "base/AppState.h"
@@ -114,11 +115,17 @@ public:
 
     static QString editCaption();
     static QString saveCaption();
-    static QString noPermissionMessage();
-    static QString firstCardMessage();
-    static QString lastCardMessage();
+    static QString noPermissionMessage() { return Archiver::noPermissionMessage(); }
+    static QString firstCardMessage() { return CardNavigation::firstCardMessage(); }
+    static QString lastCardMessage() { return CardNavigation::lastCardMessage(); }
+
+    // Files and texts handed from other windows ("أرشفة") join the card being entered; over a
+    // card on show they start a new card. False, with the reason shown, when no card may be
+    // started.
+    bool readyForHandedItems();
 
 public slots:
+    // A new card to enter; without the add right the form shows the last card instead.
     void newCard();
     // Shows card N as the navigation does; a number without rows changes nothing. True when
     // the card was shown.
@@ -156,9 +163,11 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void openOnLastCard();
     void buildLists();
     void buildLayout();
     void applyRights();

@@ -1,10 +1,13 @@
 #include "CardGrids.h"
 
+#include "base/AppState.h"
+#include "base/Commands.h"
 #include "ui/CGridCtrl.h"
 #include "ui/GridModel.h"
 #include "ui/ItemIcons.h"
 
 #include <QFontMetrics>
+#include <QMenu>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -172,4 +175,21 @@ void CardGrids::filterClasses(const QList<CardClasses::Entry> &classes, const QS
 {
     for (int row = 1; row < m_classes->rowCount() && row <= classes.size(); ++row)
         m_classes->setRowHeight(row, classes.at(row - 1).name.contains(filter) ? kClassRowHeight : 0);
+}
+
+int CardGrids::chooseCommand(bool files, const AppState &state, const QPoint &globalPos, QWidget *parent)
+{
+    const std::pair<int, QString> items[] = {
+        {files ? Command::ViewFile : Command::ViewText, tr("عرض")},
+        {files ? Command::DeleteFile : Command::EditText, files ? tr("حذف") : tr("تحرير")},
+        {files ? Command::EnterText : Command::DeleteText, files ? tr("ادخال النص") : tr("حذف")},
+    };
+    QMenu menu(parent);
+    for (const auto &[command, text] : items) {
+        QAction *action = menu.addAction(text);
+        action->setData(command);
+        action->setEnabled(isCommandEnabled(command, state, {}));
+    }
+    const QAction *chosen = menu.exec(globalPos);
+    return chosen ? chosen->data().toInt() : 0;
 }

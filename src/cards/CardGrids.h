@@ -9,6 +9,9 @@
 #include <QList>
 
 class CGridCtrl;
+class QPoint;
+class QWidget;
+struct AppState;
 
 // The card dialog's three lists (classifications, files, texts) as the user sees them: their
 // columns, headers, sizes and icons, and each row drawn from what the card holds. It keeps
@@ -41,6 +44,9 @@ public:
     void renumberFiles(const CardFileList &files);
     // Hides the classifications whose name does not hold the filter.
     void filterClasses(const QList<CardClasses::Entry> &classes, const QString &filter);
+
+    // The right-click menu of a file or text row; the command chosen, 0 when none.
+    static int chooseCommand(bool files, const AppState &state, const QPoint &globalPos, QWidget *parent);
 
 private:
     CGridCtrl *m_classes;

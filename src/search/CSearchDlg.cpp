@@ -2,6 +2,7 @@
 
 #include "base/PathsFile.h"
 #include "db/CClaSet.h"
+#include "ui/DateBox.h"
 #include "ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -16,29 +17,18 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-const auto kDateFormat = u"d/M/yyyy"_s;
-
-QDateEdit *dateBox(QWidget *parent)
-{
-    auto *box = new QDateEdit(parent);
-    box->setCalendarPopup(true);
-    box->setDisplayFormat(kDateFormat);
-    return box;
-}
-
-} // namespace
-
 CSearchDlg::CSearchDlg(const AppState &state, Database db, QWidget *parent)
     : QDialog(parent), m_state(state), m_db(std::move(db)), m_images(new QCheckBox(tr("صور"), this)),
-      m_texts(new QCheckBox(tr("نصوص"), this)), m_files(new QCheckBox(tr("ملفات"), this)), m_from(dateBox(this)),
-      m_to(dateBox(this)), m_class(new QComboBox(this)), m_keywords(new QLineEdit(this)),
+      m_texts(new QCheckBox(tr("نصوص"), this)), m_files(new QCheckBox(tr("ملفات"), this)), m_from(DateBox::date(this)),
+      m_to(DateBox::date(this)), m_class(new QComboBox(this)), m_keywords(new QLineEdit(this)),
       m_general(new QCheckBox(this)), m_phrase(new QLineEdit(this)), m_search(new QPushButton(tr("بحث"), this))
 {
     setWindowTitle(tr("بحث"));
     setLayoutDirection(Qt::RightToLeft);
     setModal(false);
+    // A tool window of the main window: it stays above it, whatever is clicked, printed or
+    // resized there, until it is closed.
+    setWindowFlag(Qt::Tool);
     m_class->setEditable(true);
     // Typed codes are taken as they stand; the box never adds them to its list.
     m_class->setInsertPolicy(QComboBox::NoInsert);
@@ -140,6 +130,12 @@ bool CSearchDlg::search()
     const Status dumped = QueryBuilder::writeDump(built->jetText);
     if (!dumped)
         MessageBox::warning(this, dumped.error(), windowTitle());
+    // A report window with nothing in it says nothing; the dialog says so and stays as it is.
+    const Result<bool> hits = QueryBuilder::hasHits(m_db, *built);
+    if (hits && !*hits) {
+        MessageBox::information(this, QueryBuilder::noHitsMessage(), windowTitle());
+        return false;
+    }
     Q_EMIT searchRequested(*built);
     return true;
 }

@@ -30,7 +30,8 @@ public:
     const PermittedClasses &permitted() const { return m_permitted; }
 
     // Builds the query of the current values, writes the dump and emits searchRequested; an empty
-    // phrase in general mode only shows the message. True when a search was requested.
+    // phrase in general mode only shows the message, and so does a search that finds nothing. True
+    // when a search was requested.
     bool search();
 
     QCheckBox *imagesBox() const { return m_images; }

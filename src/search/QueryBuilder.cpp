@@ -3,6 +3,7 @@
 #include "base/Cp1256.h"
 #include "base/FixedRecord.h"
 #include "base/HandOffFolder.h"
+#include "db/CDFSet.h"
 #include "db/SearchIndex.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -145,4 +146,17 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
     all.append(SqlCondition::raw(u"n1 > 0"_s));
     q.where = SqlCondition::allOf(all);
     return q;
+}
+
+Result<bool> QueryBuilder::hasHits(const Database &db, const BuiltQuery &query)
+{
+    const Result<QList<DocumentRow>> first = CDFSet(db).search(query.where, 1);
+    if (!first)
+        return Result<bool>::failure(first.error());
+    return !first->isEmpty();
+}
+
+QString QueryBuilder::noHitsMessage()
+{
+    return tr("لا توجد نتائج");
 }

@@ -53,7 +53,11 @@ public:
     static Status writeDump(const QString &jetText);
     static QString dumpPath();
 
+    // Whether the query finds at least one row; a search without hits opens no report.
+    static Result<bool> hasHits(const Database &db, const BuiltQuery &query);
+
     static QString allClassesText();       // "الكل"
+    static QString noHitsMessage();        // "لا توجد نتائج"
     static QString enterPhraseMessage();   // "ادخل عبارة للبحث"
     // "#month/day/year#"
     static QString jetDate(QDate date);

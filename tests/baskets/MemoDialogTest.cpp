@@ -1,4 +1,5 @@
 #include "baskets/CMemoDlg.h"
+#include "common/ShownText.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "ui/MessageBox.h"
@@ -7,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -155,4 +157,32 @@ TEST_F(MemoDialog, AReminderForANameThatIsNoUserIsSavedOnlyWhenConfirmed)
     dlg.save();
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
     EXPECT_EQ(stored().reminderUser, u"Nobody"_s);
+}
+
+TEST_F(MemoDialog, TimesReadAsWrittenAndSavingSaysSo)
+{
+    DocumentRow row = stored();
+    row.reminderTime = QDateTime(QDate(2026, 12, 9), QTime(9, 0));
+    row.archivingDate = QDateTime(QDate(2026, 5, 6), QTime(17, 21));
+    ASSERT_TRUE(CDFSet(m_archive.db()).update(row).ok());
+
+    CMemoDlg dlg(m_archive.db(), m_target);
+    dlg.resize(500, 300);
+    dlg.show();
+    EXPECT_EQ(shownText(dlg.reminderDate()).toStdString(), "09/12/2026 09:00");
+    EXPECT_EQ(shownText(dlg.entryDate()).toStdString(), "06/05/2026 17:21");
+    EXPECT_TRUE(drawnInWrittenOrder(dlg.reminderDate()));
+    EXPECT_TRUE(drawnInWrittenOrder(dlg.entryDate()));
+    EXPECT_TRUE(dlg.statusLine()->text().isEmpty());
+
+    dlg.addresseeBox()->setEditText(u"Clerk"_s);
+    QTest::mouseClick(dlg.saveButton(), Qt::LeftButton);
+    EXPECT_TRUE(dlg.isVisible()) << "saving leaves the dialog open";
+    EXPECT_EQ(dlg.statusLine()->text(), u"تم حفظ الملاحظة"_s);
+    EXPECT_TRUE(dlg.statusLine()->isVisible());
+    EXPECT_EQ(stored().reminderTime, QDateTime(QDate(2026, 12, 9), QTime(9, 0)));
+
+    // A change after the save is not saved yet: the line no longer says it is.
+    dlg.notesBox()->setPlainText(u"نص جديد"_s);
+    EXPECT_TRUE(dlg.statusLine()->text().isEmpty());
 }

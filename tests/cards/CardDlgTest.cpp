@@ -6,6 +6,7 @@
 #include "cards/CopyOrder.h"
 #include "classes/CardClasses.h"
 #include "classes/Classifications.h"
+#include "common/ShownText.h"
 #include "common/TestArchive.h"
 #include "db/AllocationLock.h"
 #include "db/AllocationWait.h"
@@ -985,3 +986,82 @@ TEST_F(CardDlgTest, ShownCardScreenshot)
 }
 
 #include "CardDlgTest.moc"
+
+TEST_F(CardDlgTest, WithoutTheAddRightTheFormOpensReadOnlyOnTheLastCardAndOffersNoNewCard)
+{
+    m_state.rights.docadd = 0;
+    archiveDirectly({12}, u"الأولى"_s);
+    const qint32 last = archiveDirectly({12}, u"الأخيرة"_s);
+    auto dlg = dialog();
+    EXPECT_FALSE(m_state.cardEntry) << "no card is being entered before the form is opened";
+    dlg->show();
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardShown);
+    EXPECT_EQ(dlg->shownNumber(), last);
+    EXPECT_EQ(dlg->serialBox()->text(), QString::number(last));
+    EXPECT_EQ(dlg->nameBox()->text(), u"الأخيرة"_s);
+    EXPECT_TRUE(dlg->newButton()->isHidden());
+    EXPECT_TRUE(dlg->addButton()->isHidden());
+    EXPECT_FALSE(dlg->fileList()->isEditable());
+    EXPECT_FALSE(dlg->textList()->isEditable());
+    EXPECT_FALSE(m_state.cardEntry);
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+
+    // Asked for a new card all the same (after a delete, say), it stays on a card it can show.
+    dlg->newCard();
+    EXPECT_EQ(dlg->shownNumber(), last);
+    EXPECT_FALSE(m_state.cardEntry);
+
+    // Nothing handed over can start a card either; the card on show keeps its rows.
+    const qsizetype rows = rowsOf(last).size();
+    EXPECT_FALSE(dlg->readyForHandedItems());
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{CCardDlg::noPermissionMessage()});
+    EXPECT_EQ(rowsOf(last).size(), rows);
+    dlg->hide();
+}
+
+TEST_F(CardDlgTest, AnEmptyArchiveWithoutTheAddRightOpensOnAnEmptyReadOnlyForm)
+{
+    m_state.rights.docadd = 0;
+    auto dlg = dialog();
+    dlg->show();
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::CardRefused);
+    EXPECT_TRUE(dlg->serialBox()->text().isEmpty());
+    EXPECT_FALSE(dlg->fileList()->isEditable());
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty()) << "the counter row is not offered as a card";
+    dlg->hide();
+}
+
+TEST_F(CardDlgTest, HandedFilesJoinTheCardBeingEnteredAndStartANewOneOverAnArchivedCard)
+{
+    const qint32 archived = archiveDirectly({12});
+    auto dlg = dialog();
+    ASSERT_TRUE(dlg->showCard(archived));
+    const qsizetype rows = rowsOf(archived).size();
+
+    // Over the archived card on show: a new card holding the file.
+    ASSERT_TRUE(dlg->readyForHandedItems());
+    dlg->appendItem(FileItem::fromPath(makeFile(u"received.pdf"_s, 5)));
+    EXPECT_EQ(dlg->mode(), CCardDlg::Mode::NewCard);
+    EXPECT_EQ(dlg->serialBox()->text(), QString::number(archived + 1));
+    ASSERT_EQ(dlg->fileList()->rowCount(), 2);
+    EXPECT_EQ(dlg->fileList()->text(1, CCardDlg::FileName), u"received.pdf"_s);
+    EXPECT_EQ(rowsOf(archived).size(), rows) << "the archived card is untouched";
+
+    // While that card is being entered, the next file joins it.
+    ASSERT_TRUE(dlg->readyForHandedItems());
+    dlg->appendItem(FileItem::fromPath(makeFile(u"second.pdf"_s, 6)));
+    ASSERT_EQ(dlg->fileList()->rowCount(), 3);
+    EXPECT_EQ(dlg->fileList()->text(1, CCardDlg::FileName), u"received.pdf"_s);
+    EXPECT_EQ(dlg->fileList()->text(2, CCardDlg::FileName), u"second.pdf"_s);
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+}
+
+TEST_F(CardDlgTest, TheDateReadsDayMonthYearAsWritten)
+{
+    auto dlg = dialog();
+    dlg->dateBox()->setDate(QDate(2026, 12, 9));
+    dlg->show();
+    EXPECT_EQ(shownText(dlg->dateBox()).toStdString(), "09/12/2026");
+    EXPECT_TRUE(drawnInWrittenOrder(dlg->dateBox()));
+    dlg->hide();
+}

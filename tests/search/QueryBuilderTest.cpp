@@ -178,3 +178,23 @@ TEST_P(SearchResults, ConditionsSelectTheRightRows)
 }
 
 DOVRELLE_ON_BOTH_ENGINES(SearchResults);
+
+TEST_P(SearchResults, HasHitsTellsASearchThatFindsNothingFromOneThatFindsARow)
+{
+    add(1, 2, QStringLiteral("@1@"), QStringLiteral("scan.jpg"), QStringLiteral("عقد ايجار"));
+    SearchRequest r = keywordSearch();
+    r.from = QDate(2026, 5, 1);
+    r.to = QDate(2026, 5, 10);
+    r.keywords = QStringLiteral("عقد");
+    const Result<BuiltQuery> found = QueryBuilder::build(r, kOneAndTwo, db().engine());
+    ASSERT_TRUE(found.ok());
+    const Result<bool> some = QueryBuilder::hasHits(db(), *found);
+    ASSERT_TRUE(some.ok()) << some.error().toStdString();
+    EXPECT_TRUE(*some);
+    r.to = QDate(2026, 5, 9);
+    const Result<BuiltQuery> none = QueryBuilder::build(r, kOneAndTwo, db().engine());
+    ASSERT_TRUE(none.ok());
+    const Result<bool> nothing = QueryBuilder::hasHits(db(), *none);
+    ASSERT_TRUE(nothing.ok()) << nothing.error().toStdString();
+    EXPECT_FALSE(*nothing);
+}

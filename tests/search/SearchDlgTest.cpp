@@ -2,7 +2,9 @@
 #include "base/PathsFile.h"
 #include "baskets/CPreviewDlg.h"
 #include "classes/Classifications.h"
+#include "common/ShownText.h"
 #include "common/TestArchive.h"
+#include "db/CDFSet.h"
 #include "search/CSearchDlg.h"
 #include "search/QueryBuilder.h"
 #include "ui/CGridCtrl.h"
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +56,16 @@ protected:
         const Result<QList<qint32>> serials = addClassSeeds(m_archive.db(), kSeeds);
         ASSERT_TRUE(serials.ok()) << serials.error().toStdString();
         storeStartDate(u"1/1/2006"_s);
+        // One image that the keyword and the general searches below find.
+        DocumentRow row;
+        row.cardNumber = 1;
+        row.itemNumber = 1;
+        row.kind = 2;
+        row.classPath = u"@1@2@"_s;
+        row.fileName = u"عقد.jpg"_s;
+        row.keywords = u"a b"_s;
+        row.cardDate = QDate(2006, 1, 10).startOfDay();
+        ASSERT_TRUE(CDFSet(m_archive.db()).insert(row).ok());
     }
     void TearDown() override
     {
@@ -294,4 +307,69 @@ TEST(PreviewDlg, ShowsThePictureCaptionAndDescriptionByMode)
     EXPECT_EQ(dlg.description(), u"نص الوصف"_s) << "another mode keeps the description";
     EXPECT_EQ(dlg.picture().pixel(150, 135), qRgb(255, 255, 255)) << "an undecodable file leaves the empty box";
     EXPECT_EQ(dlg.picture().pixel(299, 269), qRgb(192, 192, 192));
+}
+
+TEST_F(SearchDlgTest, BothDateBoxesTakeTypedDatesAndReadDayMonthYear)
+{
+    const auto dlg = makeDialog();
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    EXPECT_EQ(shownText(dlg->fromDate()).toStdString(), "01/01/2006");
+    EXPECT_EQ(shownText(dlg->toDate()).toStdString(), QDate::currentDate().toString(u"dd/MM/yyyy"_s).toStdString());
+    EXPECT_TRUE(drawnInWrittenOrder(dlg->fromDate()));
+    EXPECT_TRUE(drawnInWrittenOrder(dlg->toDate()));
+
+    const QDate to = dlg->toDate()->date();
+    // The user double-clicks the day and types the whole date over it.
+    auto typeInto = [](QDateEdit *box, const QString &text) {
+        auto *edit = box->findChild<QLineEdit *>();
+        QTest::mouseDClick(edit, Qt::LeftButton, {}, QPoint(6, edit->height() / 2));
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+    };
+    typeInto(dlg->fromDate(), u"15032026"_s);
+    EXPECT_EQ(dlg->fromDate()->date(), QDate(2026, 3, 15));
+    EXPECT_EQ(dlg->toDate()->date(), to) << "typing into the from box leaves the to box alone";
+    typeInto(dlg->toDate(), u"20042026"_s);
+    EXPECT_EQ(dlg->toDate()->date(), QDate(2026, 4, 20));
+    EXPECT_EQ(dlg->fromDate()->date(), QDate(2026, 3, 15));
+    EXPECT_EQ(dlg->request().from, QDate(2026, 3, 15));
+    EXPECT_EQ(dlg->request().to, QDate(2026, 4, 20));
+}
+
+TEST_F(SearchDlgTest, ASearchThatFindsNothingSaysSoAndOpensNoReport)
+{
+    const auto dlg = makeDialog();
+    dlg->show();
+    dlg->phraseEdit()->setText(u"لا يوجد مثله"_s);
+    QTest::mouseClick(dlg->searchButton(), Qt::LeftButton);
+    EXPECT_EQ(MessageBox::takeShown(), QStringList{u"لا توجد نتائج"_s});
+    EXPECT_TRUE(m_requested.isEmpty());
+    EXPECT_TRUE(dlg->isVisible());
+
+    dlg->phraseEdit()->setText(u"عقد"_s);
+    QTest::mouseClick(dlg->searchButton(), Qt::LeftButton);
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    EXPECT_EQ(m_requested.size(), 1);
+}
+
+TEST_F(SearchDlgTest, StaysAboveTheMainWindowAndEscapeClosesItAsTheCloseBoxDoes)
+{
+    QWidget frame;
+    frame.resize(800, 600);
+    frame.show();
+    auto *dlg = new CSearchDlg(m_state, m_archive.db(), &frame);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg));
+    EXPECT_EQ(dlg->windowType(), Qt::Tool);
+    ASSERT_NE(dlg->windowHandle(), nullptr);
+    EXPECT_EQ(dlg->windowHandle()->transientParent(), frame.windowHandle()) << "kept above the main window";
+
+    dlg->phraseEdit()->setText(u"فاتورة"_s);
+    QTest::keyClick(dlg, Qt::Key_Escape);
+    EXPECT_FALSE(dlg->isVisible());
+    dlg->show();
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->phraseEdit()->text(), u"فاتورة"_s) << "closing keeps the values";
 }
