@@ -7,7 +7,8 @@ bin=${1:?bin folder}
 home=${2:?demo folder}
 admin() { "$bin/dovrelle-admin" "$@" --home "$home" >/dev/null; }
 
-"$bin/dovrelle-admin" init --home "$home"
+# The archive starts before its first card, so that a search from the start date finds them all.
+"$bin/dovrelle-admin" init --home "$home" --start-date 2026-01-01
 admin class add 1 "المراسلات الواردة"
 admin class add 11 "كتب رسمية" --parent 1
 admin class add 12 "فواتير" --parent 1

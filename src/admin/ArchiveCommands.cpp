@@ -32,11 +32,18 @@ int init(AdminContext &context, const QStringList &args)
 {
     QCommandLineParser parser;
     const QCommandLineOption server(u"server"_s, u"Keep the databases on this PostgreSQL server."_s, u"URI"_s);
-    parser.addOption(server);
-    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin init [--home DIR] [--server URI]"_s, code))
+    const QCommandLineOption start(u"start-date"_s, u"The archive's start date (default today)."_s, u"YYYY-MM-DD"_s);
+    parser.addOptions({server, start});
+    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin init [--home DIR] [--server URI] [--start-date YYYY-MM-DD]"_s, code))
         return code;
+    QDate startDate;
+    if (parser.isSet(start)) {
+        startDate = QDate::fromString(parser.value(start), Qt::ISODate);
+        if (!startDate.isValid())
+            return context.fail(u"dates are YYYY-MM-DD, not '%1'"_s.arg(parser.value(start)));
+    }
     const QString home = context.home();
-    if (Status s = createArchive(home, parser.value(server)); !s)
+    if (Status s = createArchive(home, parser.value(server), startDate); !s)
         return context.fail(s.error());
     context.out() << "archive created in " << home << Qt::endl;
     return 0;

@@ -141,7 +141,7 @@ Status installTypeIcons(const QString &programFolder)
     return {};
 }
 
-Status createArchive(const QString &programFolder, const QString &serverUri)
+Status createArchive(const QString &programFolder, const QString &serverUri, QDate startDate)
 {
     const QString home = QDir(programFolder).absolutePath();
     const QString dbFolder = home + u"/DataBase"_s;
@@ -152,7 +152,7 @@ Status createArchive(const QString &programFolder, const QString &serverUri)
     PathsFile::Values paths;
     paths[PathsFile::DatabaseFolder] = PathsFile::storedFolder(home, dbFolder);
     paths[PathsFile::FileServerFolder] = PathsFile::storedFolder(home, fileServer);
-    paths[PathsFile::StartDate] = PathsFile::formatStartDate(QDate::currentDate());
+    paths[PathsFile::StartDate] = PathsFile::formatStartDate(startDate.isValid() ? startDate : QDate::currentDate());
     // Checked before anything is made: a home too long for the paths file writes nothing.
     if (Result<QByteArray> composed = PathsFile::compose(paths); !composed)
         return Status::failure(composed.error());

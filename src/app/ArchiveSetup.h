@@ -3,6 +3,7 @@
 #include "base/AppState.h"
 #include "base/Result.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -12,9 +13,10 @@
 // DataBase/ and FileServer/ under the same folder (relative to it, so that a copy of the whole
 // folder works on its own copy), the databases (embedded, or on the PostgreSQL
 // server named by `serverUri`), the settings files, the lock file, the MASTER user with its
-// received-files folder, and the first series folder Ser1. Refuses a folder that already holds an
-// archive, and touches nothing then.
-Status createArchive(const QString &programFolder, const QString &serverUri = {});
+// received-files folder, and the first series folder Ser1. The archive's start date, where the
+// search dialog's "from" box starts, is `startDate` (today when not given). Refuses a folder that
+// already holds an archive, and touches nothing then.
+Status createArchive(const QString &programFolder, const QString &serverUri = {}, QDate startDate = {});
 
 // The folder of the type icons: the pictures the report and the thumbnail browser show for
 // folders and for files that are not pictures (COM/ICONS under the program folder).

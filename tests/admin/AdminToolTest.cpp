@@ -113,6 +113,17 @@ TEST_F(AdminTool, InitRefusesToOverwriteAnArchive)
     EXPECT_EQ(fileBytes(db() + QStringLiteral("/Classes.sqlite")), classesBefore);
 }
 
+// The search's "from" day is the start date; an archive of older papers starts where they do.
+TEST_F(AdminTool, InitTakesTheStartDateAndRefusesOneItCannotRead)
+{
+    const AdminRun bad = admin({QStringLiteral("init"), QStringLiteral("--start-date"), QStringLiteral("1/1/2026")}, m_home);
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_FALSE(QFileInfo::exists(PathsFile::path(m_home)));
+
+    ASSERT_EQ(admin({QStringLiteral("init"), QStringLiteral("--start-date"), QStringLiteral("2026-01-05")}, m_home).exitCode, 0);
+    EXPECT_EQ(PathsFile::parseStartDate(PathsFile::read(m_home).values[PathsFile::StartDate]), QDate(2026, 1, 5));
+}
+
 TEST_F(AdminTool, ClassAndUserCommandsWriteTheirRows)
 {
     ASSERT_EQ(admin({QStringLiteral("init")}, m_home).exitCode, 0);

@@ -6,6 +6,9 @@
 #include "classes/CClassPickDlg.h"
 #include "common/AnswerLogin.h"
 #include "common/TestArchive.h"
+#include "db/CDFSet.h"
+#include "db/CUserSet.h"
+#include "search/CFReport.h"
 #include "search/CSearchDlg.h"
 #include "base/PathsFile.h"
 #include "ui/MessageBox.h"
@@ -17,6 +20,7 @@
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -75,6 +79,21 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     QTemporaryDir dir;
     auto profile = std::make_unique<QSettings>(dir.filePath(QStringLiteral("p.ini")), QSettings::IniFormat);
     profile->setValue(QStringLiteral("Options/JpegQuality"), 70);
+    // One classification MASTER may search in, and a document filed under it.
+    const ClassSeed contracts[] = {{QStringLiteral("7"), QStringLiteral("عقود")}};
+    ASSERT_TRUE(addClassSeeds(archive.db(), contracts).ok());
+    std::optional<UserRow> master = CUserSet(archive.db()).byName(QStringLiteral("MASTER")).value();
+    ASSERT_TRUE(master.has_value());
+    master->classAccess = QStringLiteral("@7@");
+    ASSERT_TRUE(CUserSet(archive.db()).update(*master).ok());
+    DocumentRow hit;
+    hit.cardNumber = 1;
+    hit.itemNumber = 1;
+    hit.kind = KindFile;
+    hit.classPath = QStringLiteral("@7@");
+    hit.fileName = QStringLiteral("عقد العمل.pdf");
+    hit.cardDate = QDate::currentDate().startOfDay();
+    ASSERT_TRUE(CDFSet(archive.db()).insert(hit).ok());
     CArchiveApp app(archive.home(), std::move(profile));
     logInAs(QStringLiteral("master"), QStringLiteral("1"));
     ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
@@ -96,16 +115,22 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     emit app.classPicker()->classificationChosen(QStringLiteral("12"), QStringLiteral("عقود"));
     emit app.classPicker()->classificationChosen(QStringLiteral("12"), QStringLiteral("عقود"));
     EXPECT_EQ(MessageBox::takeShown(), QStringList{QStringLiteral("التصنيف موجود")});
-    // The search dialog is made on first use; a search of the empty archive opens no report.
+    // The search dialog is made on first use; a search that finds nothing opens no report.
     frame->dispatch(Command::Search);
     auto *search = frame->findChild<CSearchDlg *>();
     ASSERT_NE(search, nullptr);
     EXPECT_TRUE(search->isVisible());
     const int before = int(frame->mdiArea()->subWindowList().size());
-    search->phraseEdit()->setText(QStringLiteral("عقد"));
+    search->phraseEdit()->setText(QStringLiteral("فاتورة"));
     EXPECT_FALSE(search->search());
     EXPECT_EQ(MessageBox::takeShown(), QStringList{QStringLiteral("لا توجد نتائج")});
     EXPECT_EQ(int(frame->mdiArea()->subWindowList().size()), before);
+    // A phrase with a hit opens its report in the frame.
+    search->phraseEdit()->setText(QStringLiteral("عقد"));
+    EXPECT_TRUE(search->search());
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    ASSERT_EQ(int(frame->mdiArea()->subWindowList().size()), before + 1);
+    EXPECT_NE(qobject_cast<CFReport *>(frame->mdiArea()->subWindowList().last()->widget()), nullptr);
     frame->close();
     MessageBox::setTestMode(false);
 }
