@@ -113,6 +113,8 @@ Result<Outcome> run(const Command &command, const Magick::Image &picture, const 
         return Result<Outcome>::failure(libraryText(e));
     } catch (const std::exception &e) {
         return Result<Outcome>::failure(libraryText(e));
+    } catch (...) {
+        return Result<Outcome>::failure(Translate::tr("تعذّر تنفيذ الأمر على الصورة."));
     }
 }
 
