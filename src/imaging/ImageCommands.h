@@ -93,4 +93,15 @@ Result<Outcome> run(const Command &command, const Magick::Image &picture, const 
 
 QString cancelledMessage();
 
+// A parameter's value from its text on the command line: numbers, a choice by its position or
+// its text ("Bilinear", or "bilinear"), a flag as 1/0/true/false/yes/no, a colour as #rrggbb or
+// a colour name, a point as "X,Y", a rectangle as "X,Y,W,H", four corners as "X,Y;X,Y;X,Y;X,Y",
+// a palette as colours joined by ",". Refuses text that does not fit the parameter.
+Result<QVariant> valueFromText(const Param &param, const QString &text);
+// How a value reads on the command line (the inverse of valueFromText); "" for none.
+QString textOf(const Param &param, const QVariant &value);
+// The values with every missing one given its default for this picture, each checked against
+// its range; refused naming the first one that does not fit, or a name the command does not take.
+Result<Values> resolve(const Command &command, const Magick::Image &picture, const Values &values);
+
 } // namespace ImageCommands
