@@ -6,6 +6,7 @@
 #include "CBasketBar.h"
 #include "CMainFrame.h"
 #include "CSettingsDlg.h"
+#include "ImageWindows.h"
 #include "baskets/CFT.h"
 #include "baskets/CFV.h"
 #include "baskets/CMemoDlg.h"
@@ -26,7 +27,6 @@
 #include "ui/web/CWebPageView.h"
 #include "Profile.h"
 #include "db/Schema.h"
-#include "imaging/PictureDecoder.h"
 #include "users/CLoginDlg.h"
 
 #include <QApplication>
@@ -150,12 +150,7 @@ bool CArchiveApp::start(const QStringList &arguments)
 
 void CArchiveApp::openImageFile(const QString &path)
 {
-    const PictureDecoder::Decoded picture = PictureDecoder::decode(path);
-    if (!picture.ok()) {
-        MessageBox::warning(m_frame.get(), picture.error);
-        return;
-    }
-    m_frame->openImage(picture.image, QFileInfo(path).fileName());
+    m_frame->images()->openFile(path);
 }
 
 void CArchiveApp::createDialogs()
@@ -177,6 +172,16 @@ void CArchiveApp::createDialogs()
     connect(bar, &CBasketBar::basketViewerRequested, this, &CArchiveApp::openBasketViewer);
     connect(bar, &CBasketBar::thumbnailBrowserRequested, this, &CArchiveApp::openThumbnailBrowser);
     connect(bar, &CBasketBar::memoRequested, this, &CArchiveApp::openMemo);
+    // A picture handed over by an image window joins the card's files with its saved size.
+    connect(frame->images(), &ImageWindows::pictureSaved, m_card,
+            [this](const QString &folder, const QString &fileName, qint64 size) {
+                FileItem item;
+                item.folder = folder;
+                item.name = fileName;
+                item.size = size;
+                item.folderLike = true;
+                m_card->appendItem(item);
+            });
     // A page saved from the web view joins the card's files.
     connect(this, &CArchiveApp::webPageSaved, m_card, [this](const QString &folder, const QString &fileName) {
         FileItem item = FileItem::fromPath(folder + fileName);
@@ -341,9 +346,11 @@ void CArchiveApp::wireCommands()
     };
     for (auto [command, reportCommand] : {std::pair{int(Command::Print), int(CFReport::CmdPrintAll)},
                                           std::pair{int(Command::PrintSelected), int(CFReport::CmdPrintSelected)}}) {
-        frame->setHandler(command, [activeReport, reportCommand] {
+        frame->setHandler(command, [frame, activeReport, reportCommand] {
             if (CFReport *report = activeReport())
                 report->runCommand(reportCommand);
+            else if (reportCommand == CFReport::CmdPrintAll)
+                frame->images()->print();
         });
     }
     m_menuStyle = new MenuStyle(this);

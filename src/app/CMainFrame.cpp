@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "CBasketBar.h"
 #include "CCaptureDlg.h"
+#include "ImageWindows.h"
 #include "base/HandOffFolder.h"
 #include "ui/MessageBox.h"
 #include "Profile.h"
@@ -16,6 +17,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -47,7 +50,7 @@ constexpr int kHistogramBelowTop = 80;
 // The caption of a child window without its number, and its number among the windows onto the
 // same document ("title:2").
 const char *const kBaseTitleProperty = "dovrelleBaseTitle";
-const char *const kWindowNumberProperty = kWindowNumberProperty;
+const char *const kWindowNumberProperty = "dovrelleWindowNumber";
 
 // A small toolbar picture: a symbol on a coloured tile.
 QIcon glyphIcon(const QString &symbol, QColor tile)
@@ -99,6 +102,9 @@ CMainFrame::CMainFrame(AppState &state, Database db, QSettings &profile, QWidget
     buildToolBars();
     buildStatusBar();
     buildDocks();
+    m_images = new ImageWindows(*this, m_state, m_profile);
+    // Picture files dropped on the window open as image documents.
+    setAcceptDrops(true);
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
 
     applyStoredPlacement();
@@ -405,7 +411,8 @@ void CMainFrame::updateCommandStates()
     context.webPageViewActive = m_isWebView && m_mdi->activeSubWindow() && m_isWebView(m_mdi->activeSubWindow());
     // A command nothing carries out yet is disabled rather than answering with a message.
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
-        it.value()->setEnabled(m_handlers.contains(it.key()) && isCommandEnabled(it.key(), m_state, context));
+        it.value()->setEnabled(m_handlers.contains(it.key()) && isCommandEnabled(it.key(), m_state, context)
+                               && (!m_images || m_images->rule(it.key()).value_or(true)));
 }
 
 QMdiSubWindow *CMainFrame::addChild(QWidget *widget, const QString &caption, bool maximized, WindowMaker maker)
@@ -429,24 +436,22 @@ QMdiSubWindow *CMainFrame::addChild(QWidget *widget, const QString &caption, boo
 
 QMdiSubWindow *CMainFrame::openImage(const QImage &image, const QString &caption)
 {
-    auto *label = new QLabel;
-    label->setAlignment(Qt::AlignCenter);
-    if (!image.isNull())
-        label->setPixmap(QPixmap::fromImage(image));
-    auto *scroll = new QScrollArea;
-    scroll->setWidget(label);
-    scroll->setWidgetResizable(true);
-    // A second window shows the same picture.
-    return addChild(scroll, caption, false, [this, image] {
-        auto *copy = new QLabel;
-        copy->setAlignment(Qt::AlignCenter);
-        if (!image.isNull())
-            copy->setPixmap(QPixmap::fromImage(image));
-        auto *area = new QScrollArea;
-        area->setWidget(copy);
-        area->setWidgetResizable(true);
-        return static_cast<QWidget *>(area);
-    });
+    return m_images->openPicture(image, caption);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent *event)
+{
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            m_images->openFile(url.toLocalFile());
+    }
+    event->acceptProposedAction();
 }
 
 void CMainFrame::newWindow()

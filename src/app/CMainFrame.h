@@ -12,6 +12,7 @@
 #include <memory>
 
 class CBasketBar;
+class ImageWindows;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -44,6 +45,8 @@ public:
     QToolBar *archiveToolBar() const { return m_archiveBar; }
     QAction *action(int command) const { return m_actions.value(command); }
     bool isFullScreenOn() const { return m_fullScreen; }
+    // The image documents and their commands.
+    ImageWindows *images() const { return m_images; }
 
     // What a command does; a later window registers its opener here. A command with no handler
     // is disabled.
@@ -88,6 +91,8 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     QAction *makeAction(int command, const QString &text, const QIcon &icon = {});
@@ -115,6 +120,7 @@ private:
     std::function<void(const BasketSource &)> m_openThumbnailBrowser;
     std::unique_ptr<QPrinter> m_printer;
     QHash<QMdiSubWindow *, WindowMaker> m_makers;
+    ImageWindows *m_images = nullptr;
     bool m_fullScreen = false;
     bool m_histogramPlaced = false;
 };

@@ -4,26 +4,13 @@ using namespace Qt::Literals::StringLiterals;
 
 bool isLaterCommand(int command)
 {
-    if (command >= Command::RecentFirst && command <= Command::RecentLast)
-        return true;
     switch (command) {
     case Command::Users:
     case Command::Workflow:
     case Command::FindFiles:
-    case Command::FileOpen:
     case Command::SelectSource:
     case Command::Acquire:
-    case Command::EnterText:
-    case Command::CloseAllImages:
-    case Command::Duplicate:
-    case Command::ZoomIn:
-    case Command::NormalSize:
-    case Command::ZoomOut:
-    case Command::ToolMove:
-    case Command::ToolSelect:
-    case Command::ToolTracker:
-    case Command::ToolZoom:
-    case Command::ToolText: return true;
+    case Command::EnterText: return true;
     default: return false;
     }
 }

@@ -2,6 +2,8 @@
 #include "app/CCaptureDlg.h"
 #include "app/CMainFrame.h"
 #include "app/Profile.h"
+#include "imaging/CDemoDoc.h"
+#include "imaging/CDemoView.h"
 #include "common/MainWindowFixture.h"
 #include "common/TestArchive.h"
 #include "db/SqlCondition.h"
@@ -136,11 +138,8 @@ TEST_F(MainFrameTest, CommandsOfLaterWindowsAreDisabledAndNoEnabledCommandIsANot
     m_state.cardEntry = true;
     auto f = frame();
     f->show();
-    const int later[] = {Command::Users,        Command::Workflow,     Command::FindFiles,      Command::FileOpen,
-                         Command::SelectSource, Command::Acquire,      Command::EnterText,      Command::CloseAllImages,
-                         Command::Duplicate,    Command::ZoomIn,       Command::ZoomOut,        Command::NormalSize,
-                         Command::ToolMove,     Command::ToolSelect,   Command::ToolTracker,    Command::ToolZoom,
-                         Command::ToolText};
+    const int later[] = {Command::Users, Command::Workflow, Command::FindFiles, Command::SelectSource,
+                         Command::Acquire, Command::EnterText};
     for (int command : later) {
         ASSERT_NE(f->action(command), nullptr) << command;
         EXPECT_FALSE(f->action(command)->isEnabled()) << command;
@@ -150,13 +149,12 @@ TEST_F(MainFrameTest, CommandsOfLaterWindowsAreDisabledAndNoEnabledCommandIsANot
     f->updateCommandStates();
     for (int command : later)
         EXPECT_FALSE(f->action(command)->isEnabled()) << command;
-    EXPECT_FALSE(f->acceptDrops()) << "dropped files open image windows, which come later";
+    EXPECT_TRUE(f->acceptDrops()) << "dropped files open image windows";
 
     // The menus hold no recent files yet, and no item answers with a "not available" notice.
     for (QAction *menu : f->menuBar()->actions()) {
         for (QAction *item : menu->menu()->actions()) {
             const int command = item->data().toInt();
-            EXPECT_FALSE(command >= Command::RecentFirst && command <= Command::RecentLast) << command;
             if (item->isSeparator() || item->menu())
                 continue;
             if (item->isEnabled()) {
@@ -331,9 +329,11 @@ TEST_F(MainFrameTest, NewWindowOpensASecondWindowOntoTheActiveChild)
     EXPECT_EQ(windows.at(0)->windowTitle(), QStringLiteral("صورة:1"));
     EXPECT_EQ(windows.at(1)->windowTitle(), QStringLiteral("صورة:2"));
     EXPECT_EQ(f->mdiArea()->activeSubWindow(), windows.at(1));
-    auto *label = windows.at(1)->findChild<QLabel *>();
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
+    auto *first = qobject_cast<CDemoView *>(windows.at(0)->widget());
+    auto *second = qobject_cast<CDemoView *>(windows.at(1)->widget());
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->document(), first->document()) << "a second view onto the same picture";
+    EXPECT_EQ(second->viewport()->grab().toImage().pixelColor(5, 5), QColor(Qt::red));
     EXPECT_TRUE(windows.at(1)->isVisible());
 
     // Any child window that says how to make another one: a second view of the same document.
