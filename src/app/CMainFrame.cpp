@@ -4,6 +4,8 @@
 #include "CBasketBar.h"
 #include "CCaptureDlg.h"
 #include "ImageWindows.h"
+#include "imaging/CHistogramBar.h"
+#include "imaging/ImageIcons.h"
 #include "base/HandOffFolder.h"
 #include "ui/MessageBox.h"
 #include "Profile.h"
@@ -120,6 +122,7 @@ CMainFrame::~CMainFrame()
     // not reach it.
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     disconnect(m_mdi, nullptr, this, nullptr);
+    disconnect(m_mdi, nullptr, m_images, nullptr);
     disconnect(m_histogram, nullptr, this, nullptr);
     for (QMdiSubWindow *sub : m_makers.keys())
         disconnect(sub, nullptr, this, nullptr);
@@ -127,7 +130,9 @@ CMainFrame::~CMainFrame()
 
 QAction *CMainFrame::makeAction(int command, const QString &text, const QIcon &icon)
 {
-    auto *a = new QAction(icon, text, this);
+    // The image editor's commands take their own pictures; the archive's keep their tiles.
+    const QIcon own = ImageIcons::forCommand(command);
+    auto *a = new QAction(own.isNull() ? icon : own, text, this);
     a->setData(command);
     a->setStatusTip(text);
     connect(a, &QAction::triggered, this, [this, command] { dispatch(command); });
@@ -159,6 +164,7 @@ void CMainFrame::buildActions()
         ->setShortcut(QKeySequence(u"Ctrl+S"_s));
     makeAction(Command::FileSaveAs, u"Save &As..."_s, s->standardIcon(QStyle::SP_DialogSaveButton));
     makeAction(Command::Print, u"&Print..."_s, glyphIcon(u"\u2399"_s, kImageTile))->setShortcut(QKeySequence(u"Ctrl+P"_s));
+    makeAction(Command::PrintPreview, u"Print Pre&view"_s);
     makeAction(Command::SelectSource, u"Select Source..."_s);
     makeAction(Command::Acquire, u"Acquire..."_s, glyphIcon(u"\u2398"_s, kImageTile));
     makeAction(Command::Capture, u"Capture..."_s);
@@ -227,16 +233,19 @@ void CMainFrame::buildActions()
 void CMainFrame::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(u"&File"_s);
-    file->addActions({m_actions[Command::FileNew], m_actions[Command::FileOpen]});
+    file->addActions({m_actions[Command::FileNew], m_actions[Command::FileOpen], m_actions[Command::FileSave],
+                      m_actions[Command::FileSaveAs]});
+    file->addSeparator();
+    file->addActions({m_actions[Command::Print], m_actions[Command::PrintPreview], m_actions[Command::PrintSetup]});
     file->addSeparator();
     file->addActions({m_actions[Command::SelectSource], m_actions[Command::Acquire], m_actions[Command::Capture]});
-    file->addSeparator();
-    file->addAction(m_actions[Command::PrintSetup]);
     file->addSeparator();
     file->addAction(m_actions[Command::Exit]);
 
     QMenu *edit = menuBar()->addMenu(u"&Edit"_s);
-    edit->addAction(m_actions[Command::Paste]);
+    edit->addActions({m_actions[Command::Undo], m_actions[Command::Redo]});
+    edit->addSeparator();
+    edit->addActions({m_actions[Command::Cut], m_actions[Command::Copy], m_actions[Command::Paste]});
 
     QMenu *view = menuBar()->addMenu(u"&View"_s);
     QMenu *styles = nullptr;
@@ -364,9 +373,8 @@ void CMainFrame::buildDocks()
     m_histogram->setAllowedAreas(Qt::NoDockWidgetArea);
     m_histogram->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
                              | QDockWidget::DockWidgetFloatable);
-    auto *histogramBody = new QLabel(m_histogram);
-    histogramBody->setMinimumSize(256, 120);
-    m_histogram->setWidget(histogramBody);
+    m_histogramBar = new CHistogramBar(m_histogram);
+    m_histogram->setWidget(m_histogramBar);
     m_histogram->setFloating(true);
     m_histogram->hide();
     connect(m_histogram, &QDockWidget::visibilityChanged, this,

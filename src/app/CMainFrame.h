@@ -14,6 +14,7 @@
 class CBasketBar;
 class ImageWindows;
 class QAction;
+class CHistogramBar;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
@@ -41,6 +42,7 @@ public:
     QTabWidget *basketTabs() const;
     CBasketBar *basketBar() const { return m_basketTabs; }
     QDockWidget *histogramBar() const { return m_histogram; }
+    CHistogramBar *histogram() const { return m_histogramBar; }
     QToolBar *imageToolBar() const { return m_imageBar; }
     QToolBar *archiveToolBar() const { return m_archiveBar; }
     QAction *action(int command) const { return m_actions.value(command); }
@@ -114,6 +116,7 @@ private:
     QDockWidget *m_baskets = nullptr;
     CBasketBar *m_basketTabs = nullptr;
     QDockWidget *m_histogram = nullptr;
+    CHistogramBar *m_histogramBar = nullptr;
     QHash<int, QAction *> m_actions;
     QHash<int, std::function<void()>> m_handlers;
     std::function<bool(QMdiSubWindow *)> m_isWebView;

@@ -1,6 +1,8 @@
 #include "ImageWindows.h"
 
 #include "CMainFrame.h"
+#include "ImageCommandMenu.h"
+#include "imaging/CHistogramBar.h"
 #include "RecentFiles.h"
 #include "base/Commands.h"
 #include "imaging/CDemoDoc.h"
@@ -14,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -30,17 +33,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QImage asRgba(const QImage &image)
-{
-    return image.convertToFormat(QImage::Format_RGBA8888);
-}
-
-Magick::Image fromQImage(const QImage &image)
-{
-    const QImage rgba = asRgba(image);
-    return Magick::Image(size_t(rgba.width()), size_t(rgba.height()), "RGBA", Magick::CharPixel, rgba.constBits());
-}
 
 const char *const kViewCount = "dovrelleViews";
 
@@ -64,6 +56,13 @@ ImageWindows::ImageWindows(CMainFrame &frame, AppState &state, QSettings &profil
     m_frame.setHandler(Command::Copy, [this] { copy(); });
     m_frame.setHandler(Command::Duplicate, [this] { duplicate(); });
     m_frame.setHandler(Command::CloseAllImages, [this] { closeAll(); });
+    m_frame.setHandler(Command::PrintPreview, [this] { printPreview(); });
+    // The histogram bar follows the active picture while it is shown.
+    connect(m_frame.mdiArea(), &QMdiArea::subWindowActivated, this, &ImageWindows::refreshHistogram);
+    connect(m_frame.histogramBar(), &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown)
+            refreshHistogram();
+    });
     m_frame.setHandler(Command::Undo, active([](CDemoView *v) { v->document()->undo(); }));
     m_frame.setHandler(Command::Redo, active([](CDemoView *v) { v->document()->redo(); }));
     m_frame.setHandler(Command::ZoomIn, active([](CDemoView *v) { v->zoomIn(); }));
@@ -92,50 +91,8 @@ ImageWindows::ImageWindows(CMainFrame &frame, AppState &state, QSettings &profil
     file->insertMenu(m_frame.action(Command::Exit), m_recentMenu);
     file->insertSeparator(m_frame.action(Command::Exit));
     refreshRecentMenu();
-    buildImageMenu();
-}
-
-void ImageWindows::buildImageMenu()
-{
-    const QList<ImageCommands::Command> commands = ImageCommands::all();
-    if (commands.isEmpty())
-        return;
-    QMenu *menu = new QMenu(u"&Image"_s, m_frame.menuBar());
-    m_frame.menuBar()->insertMenu(m_frame.menuBar()->actions().at(3), menu);
-    for (const ImageCommands::Command &command : commands) {
-        QAction *a = menu->addAction(command.menuText);
-        connect(a, &QAction::triggered, this, [this, command] {
-            CDemoView *view = activeView();
-            if (!view || view->document()->isBusy())
-                return;
-            CDemoDoc *doc = view->document();
-            auto work = [command](const Magick::Image &picture, ImageProgress &progress) -> Result<Magick::Image> {
-                Result<ImageCommands::Outcome> out = ImageCommands::run(command, picture, {}, {}, &progress);
-                if (!out)
-                    return Result<Magick::Image>::failure(out.kind(), out.error());
-                if (!out->picture)
-                    return Result<Magick::Image>::refused(tr("الأمر لم يغير الصورة"));
-                return *out->picture;
-            };
-            if (command.work == ImageCommands::Work::Worker && command.changesPicture) {
-                doc->runOnWorker(command.menuText, work);
-                return;
-            }
-            Result<ImageCommands::Outcome> out = ImageCommands::run(command, doc->core().picture());
-            if (!out) {
-                MessageBox::warning(&m_frame, out.error());
-                return;
-            }
-            if (out->picture)
-                doc->change(*out->picture);
-            for (const ImageCommands::NewPicture &made : out->newPictures) {
-                auto *copy = new CDemoDoc(this);
-                copy->setPicture(made.picture, doc->core().type());
-                copy->setTitle(made.titlePattern.arg(m_state.takeImageNumber()).arg(doc->title()));
-                openDocument(copy);
-            }
-        });
-    }
+    m_commands = new ImageCommandMenu(*this, m_frame, m_state);
+    m_commands->build(m_frame.menuBar()->actions().at(3));
 }
 
 void ImageWindows::refreshRecentMenu()
@@ -205,7 +162,7 @@ QMdiSubWindow *ImageWindows::openPicture(const QImage &picture, const QString &t
     auto *doc = new CDemoDoc(this);
     doc->setTitle(title);
     if (!picture.isNull())
-        doc->setPicture(fromQImage(picture), ImageTypes::kBmp);
+        doc->setPicture(ImageDocument::fromQImage(picture), ImageTypes::kBmp);
     return openDocument(doc);
 }
 
@@ -214,6 +171,7 @@ QMdiSubWindow *ImageWindows::openDocument(CDemoDoc *doc)
     doc->core().setJpegQuality(m_state.jpegQuality);
     auto make = [this, doc]() -> QWidget * {
         auto *view = new CDemoView(doc);
+        m_commands->connectView(view);
         connect(view, &CDemoView::statusText, this, &ImageWindows::setStatus);
         connect(view, &CDemoView::contextMenuWanted, this,
                 [this, view](const QPoint &at) { showContextMenu(view, at); });
@@ -227,6 +185,10 @@ QMdiSubWindow *ImageWindows::openDocument(CDemoDoc *doc)
         });
         connect(doc, &CDemoDoc::busyChanged, &m_frame, &CMainFrame::updateCommandStates);
         connect(doc, &CDemoDoc::changed, &m_frame, &CMainFrame::updateCommandStates);
+        connect(doc, &CDemoDoc::changed, this, [this](int hint) {
+            if (hint == CDemoDoc::kHintPicture)
+                refreshHistogram();
+        });
         connect(doc, &CDemoDoc::workFinished, this, [this](const QString &error) {
             if (!error.isEmpty())
                 MessageBox::warning(&m_frame, error);
@@ -281,6 +243,7 @@ std::optional<bool> ImageWindows::rule(int command) const
     case Command::ZoomOut: return image && view->zoomOutEnabled();
     case Command::NormalSize: return image && view->normalSizeEnabled();
     case Command::Print: return view ? std::optional<bool>(ready) : std::nullopt;
+    case Command::PrintPreview: return ready;
     default: break;
     }
     for (int id : kViewCommands) {
@@ -295,6 +258,14 @@ std::optional<bool> ImageWindows::rule(int command) const
         }
     }
     return std::nullopt;
+}
+
+void ImageWindows::refreshHistogram()
+{
+    if (!m_frame.histogramBar()->isVisible())
+        return;
+    CDemoView *view = activeView();
+    m_frame.histogram()->setImage(view ? view->document()->screenImage() : QImage());
 }
 
 void ImageWindows::setStatus(int pane, const QString &text)

@@ -8,6 +8,7 @@
 class CDemoDoc;
 class CDemoView;
 class CMainFrame;
+class ImageCommandMenu;
 class QImage;
 class QMdiSubWindow;
 class QMenu;
@@ -40,6 +41,9 @@ public:
     void printPreview();
     void handToCard();
     void refreshRecentMenu();
+    void refreshHistogram();
+    QSettings &profile() const { return m_profile; }
+    ImageCommandMenu *commands() const { return m_commands; }
 
 signals:
     // A picture saved for the card: its folder (ending in "/"), name and size in bytes.
@@ -53,11 +57,11 @@ private:
     void closeAll();
     void showContextMenu(CDemoView *view, const QPoint &globalPos);
     void setStatus(int pane, const QString &text);
-    void buildImageMenu();
 
     CMainFrame &m_frame;
     AppState &m_state;
     QSettings &m_profile;
     QMenu *m_recentMenu = nullptr;
+    ImageCommandMenu *m_commands = nullptr;
     QString m_lastFilter;
 };

@@ -33,7 +33,8 @@ bool isCommandEnabled(int command, const AppState &state, const CommandContext &
     case Command::PrintArchived:
     case Command::PrintSelected:
     case Command::PrintReport:
-    case Command::Print: return isGranted(state.rights.printjob);
+    case Command::Print:
+    case Command::PrintPreview: return isGranted(state.rights.printjob);
     default: return true;
     }
 }

@@ -35,6 +35,7 @@ enum Id : int {
     FileSaveAs = 57604,
     PrintSetup = 57606,
     Print = 57607,
+    PrintPreview = 57609,
     RecentFirst = 57616,
     RecentLast = 57631,
     Exit = 57665,

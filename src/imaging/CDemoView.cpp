@@ -3,6 +3,7 @@
 #include "CDemoDoc.h"
 #include "imaging/ImageTypes.h"
 #include "imaging/ImageViewRules.h"
+#include "imaging/ImageDrawing.h"
 
 #include <QKeyEvent>
 #include <QMdiSubWindow>
@@ -216,6 +217,18 @@ void CDemoView::mousePressEvent(QMouseEvent *event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    const bool inside = m_doc->hasPicture() && QRect(0, 0, int(m_doc->core().picture().columns()),
+                                                     int(m_doc->core().picture().rows())).contains(at);
+    if (m_pickTransparency && inside) {
+        m_pickTransparency = false;
+        emit transparencyPicked(at);
+        return;
+    }
+    if (m_tool == Text && inside) {
+        m_tool = NoTool;
+        emit textPlaced(at);
+        return;
+    }
     m_pressAt = event->position().toPoint();
     m_scrollAt = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
     m_dragging = true;
@@ -234,7 +247,9 @@ void CDemoView::mouseMoveEvent(QMouseEvent *event)
 {
     const QPointF at = viewToPicture(event->position().toPoint());
     if (m_doc->hasPicture())
-        emit statusText(PointerPane, ImageViewRules::pointerText(int(at.x()), int(at.y()), -1));
+        emit statusText(PointerPane,
+                        ImageViewRules::pointerText(int(at.x()), int(at.y()),
+                                                    ImageDrawing::paletteIndexAt(m_doc->core().picture(), at.toPoint())));
     if (!m_dragging)
         return;
     const QPoint moved = event->position().toPoint() - m_pressAt;

@@ -35,6 +35,9 @@ public:
     void setStretch(bool on);
     void setSmooth(bool on);
     void setTool(Tool tool) { m_tool = tool; }
+    // The next left click inside the picture picks its transparent colour instead of using the tool.
+    void pickTransparencyOnNextClick() { m_pickTransparency = true; }
+    bool picksTransparency() const { return m_pickTransparency; }
     // Whether the view's own commands may run (the zoom and view settings).
     bool zoomInEnabled() const;
     bool zoomOutEnabled() const;
@@ -49,6 +52,10 @@ public:
 signals:
     void statusText(int pane, const QString &text);
     void contextMenuWanted(const QPoint &globalPos);
+    // A left click at a picture point that picks the transparent colour, or places the text
+    // tool's text (after which no tool is chosen).
+    void transparencyPicked(QPoint at);
+    void textPlaced(QPoint at);
     // Escape while nothing runs: leave full screen.
     void escapeWithoutWork();
 
@@ -73,6 +80,7 @@ private:
     bool m_stretch = false;
     bool m_smooth = false;
     Tool m_tool = Move;
+    bool m_pickTransparency = false;
     QRect m_selection;
     QPolygon m_freehand;
     QPoint m_pressAt;

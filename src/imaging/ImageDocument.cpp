@@ -218,6 +218,12 @@ QString ImageDocument::trueColourGifWarning()
            u"programs.\nFor better compatibility, please use DecreaseBpp to 8 bits or less."_s;
 }
 
+Magick::Image ImageDocument::fromQImage(const QImage &image)
+{
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    return Magick::Image(size_t(rgba.width()), size_t(rgba.height()), "RGBA", Magick::CharPixel, rgba.constBits());
+}
+
 QImage ImageDocument::toQImage(const Magick::Image &picture)
 {
     const int w = int(picture.columns());

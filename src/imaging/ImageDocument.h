@@ -61,6 +61,8 @@ public:
     static void initialiseLibrary();
     // The picture as the screen takes it (RGBA, 8 bits a channel); null if it is too big.
     static QImage toQImage(const Magick::Image &picture);
+    // A picture made from the screen's pixels (a pasted or captured one, or drawn-on text).
+    static Magick::Image fromQImage(const QImage &image);
     // The library's message without its "Magick: " prefix.
     static QString libraryText(const char *what);
 

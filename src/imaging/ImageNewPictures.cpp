@@ -66,7 +66,7 @@ Result<Outcome> combined(const Context &c, const Magick::Image &work)
         if (int(source.columns()) != w || int(source.rows()) != h)
             return Result<Outcome>::refused(Translate::tr("الصور التي تُجمع يجب أن تكون بقياس واحد."));
         const Pixels pixels = ImageOps::pixelsOf(source);
-        const int which = c.integer(i == 0 ? u"channel1" : i == 1 ? u"channel2" : i == 2 ? u"channel3" : u"channel4");
+        const int which = c.integer(i == 0 ? u"channel-1" : i == 1 ? u"channel-2" : i == 2 ? u"channel-3" : u"channel-4");
         if (which == 0) {
             channels.push_back(ImageOps::greyLevels(pixels));
         } else {
@@ -76,7 +76,7 @@ Result<Outcome> combined(const Context &c, const Magick::Image &work)
             channels.push_back(std::move(one));
         }
     }
-    const Pixels out = ImageOps::combine(channels, w, h, spaceOf(c.integer(u"space")));
+    const Pixels out = ImageOps::combine(channels, w, h, spaceOf(c.integer(u"colour-space")));
     Outcome outcome;
     outcome.newPictures.append(titled(u"NewImage"_s, u"NewImage%1"_s, ImageOps::imageOf(out, work)));
     return outcome;
@@ -85,7 +85,7 @@ Result<Outcome> combined(const Context &c, const Magick::Image &work)
 Result<Outcome> fourier(const Context &c, const Magick::Image &work)
 {
     const Magick::Image &real = c.sources.isEmpty() ? work : c.sources.front();
-    const bool magnitude = c.flag(u"magnitude");
+    const bool magnitude = c.flag(u"compute-magnitude");
     Outcome out;
     if (c.flag(u"inverse")) {
         if (c.sources.size() < 2)
@@ -115,7 +115,7 @@ Result<Outcome> mixed(const Context &c, const Magick::Image &work)
         ImageOps::MixOp::Add,  ImageOps::MixOp::And,     ImageOps::MixOp::Xor,     ImageOps::MixOp::Or,
         ImageOps::MixOp::Screen, ImageOps::MixOp::Mask, ImageOps::MixOp::SrcCopy, ImageOps::MixOp::DstCopy,
         ImageOps::MixOp::Sub,  ImageOps::MixOp::SrcBlend};
-    ImageOps::mix(dst, src, ops[std::clamp(c.integer(u"op"), 0, 9)], c.integer(u"x"), c.integer(u"y"), c.flag(u"alpha"));
+    ImageOps::mix(dst, src, ops[std::clamp(c.integer(u"operation"), 0, 9)], c.integer(u"x-offset"), c.integer(u"y-offset"), c.flag(u"mix-alpha"));
     Outcome out;
     out.newPictures.append(titled(u"Mix"_s, u"Mix %1"_s, ImageOps::imageOf(dst, work)));
     return out;

@@ -111,6 +111,13 @@ TEST(Run, TurnsAndResizesAsAsked)
     const ImageCommands::Outcome kept = run("rotate", big, {{u"keep-size"_s, true}, {u"angle"_s, 30.0}});
     EXPECT_EQ(kept.picture->columns(), 40u);
     EXPECT_GT(run("rotate", big, {{u"angle"_s, 30.0}}).picture->columns(), 40u);
+    // A quarter turn swaps the sides exactly; 30 degrees takes the turned rectangle's box.
+    const Magick::Image quarter = *run("rotate", big, {{u"angle"_s, 90.0}}).picture;
+    EXPECT_EQ(quarter.columns(), 20u);
+    EXPECT_EQ(quarter.rows(), 40u);
+    const Magick::Image turned = *run("rotate", big, {{u"angle"_s, 30.0}}).picture;
+    EXPECT_EQ(turned.columns(), 45u); // 40 cos 30 + 20 sin 30 = 44.6
+    EXPECT_EQ(turned.rows(), 37u);    // 40 sin 30 + 20 cos 30 = 37.3
     EXPECT_EQ(run("resample", big, {{u"factor"_s, 2.0}}).picture->columns(), 80u);
     const ImageCommands::Outcome byWidth = run("resample", big, {{u"width"_s, 20}, {u"interpolation"_s, 6}});
     EXPECT_EQ(byWidth.picture->rows(), 10u);

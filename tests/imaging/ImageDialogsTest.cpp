@@ -15,6 +15,8 @@
 #include "imaging/CTextDlg.h"
 #include "imaging/CThresholdDlg.h"
 #include "imaging/ColourChooser.h"
+#include "imaging/ImageCommands.h"
+#include "imaging/ImageDocument.h"
 #include "imaging/ImageParamNames.h"
 
 #include <QAbstractButton>
@@ -119,6 +121,37 @@ TEST(ImageDialogs, EveryDialogIsLeftToRightAnswersEnterAndEscapeAndCutsNothingOf
             EXPECT_FALSE(dialog->isVisible());
             EXPECT_EQ(dialog->result(), key == Qt::Key_Return ? QDialog::Accepted : QDialog::Rejected);
         }
+    }
+}
+
+TEST(ImageDialogs, EveryValueADialogGivesIsOneItsCommandTakes)
+{
+    // A dialog and the command table spelling a name two ways would lose the user's choice
+    // silently: the command would run on its default.
+    for (const auto &[name, make] : everyDialog()) {
+        const std::string dialogName = name;
+        if (dialogName == "text") // the text tool's settings, not a command's values
+            continue;
+        SCOPED_TRACE(name);
+        const ImageCommands::Command *command =
+            ImageCommands::find(dialogName == "jpeg" ? u"jpeg-compression"_s : QString::fromStdString(dialogName));
+        ASSERT_NE(command, nullptr);
+        auto dialog = make();
+        const auto *asked = dynamic_cast<ImageCommandDlg *>(dialog.get());
+        ASSERT_NE(asked, nullptr);
+        const ImageCommands::Values values = asked->values();
+        EXPECT_FALSE(values.isEmpty());
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const auto param = std::find_if(command->params.cbegin(), command->params.cend(),
+                                            [&](const ImageCommands::Param &p) { return p.name == it.key(); });
+            ASSERT_NE(param, command->params.cend()) << it.key().toStdString();
+            if (param->kind == ImageCommands::Param::Kind::Choice) {
+                EXPECT_LT(it.value().toInt(), param->choices.size()) << it.key().toStdString();
+            }
+        }
+        ImageDocument::initialiseLibrary();
+        const Magick::Image picture(Magick::Geometry(8, 8), Magick::Color("grey"));
+        EXPECT_TRUE(ImageCommands::resolve(*command, picture, values)) << "the table takes what the dialog gives";
     }
 }
 

@@ -152,7 +152,7 @@ TEST(Mix, AddsOnlyWhereTheSourceOverlaps)
 {
     const Magick::Image dst = grey(3, 1, {100, 200, 50});
     const Magick::Image src = grey(2, 1, {100, 100});
-    const ImageCommands::Outcome out = run("mix", dst, {{u"op"_s, 0}, {u"x"_s, 1}}, {src});
+    const ImageCommands::Outcome out = run("mix", dst, {{u"operation"_s, 0}, {u"x-offset"_s, 1}}, {src});
     ASSERT_EQ(out.newPictures.size(), 1);
     EXPECT_EQ(out.newPictures[0].titlePattern, u"Mix %1"_s);
     EXPECT_EQ(levelsOf(out.newPictures[0].picture), (std::vector<int>{100, 255, 150}));
@@ -173,7 +173,7 @@ TEST(Fft, GivesMagnitudeAndPhaseAndTurnsThemBack)
     // ImageMagick without HDRI clips the transformed levels, so the way back is not exact here:
     // the test holds to the pictures and their sizes.
     const Magick::Image page = colourful(16, 16);
-    const ImageCommands::Outcome parts = run("fft", page, {{u"magnitude"_s, true}});
+    const ImageCommands::Outcome parts = run("fft", page, {{u"compute-magnitude"_s, true}});
     ASSERT_EQ(parts.newPictures.size(), 2);
     EXPECT_EQ(parts.newPictures[0].name, u"FFT Magnitude"_s);
     EXPECT_EQ(parts.newPictures[1].titlePattern, u"FFT Phase %1"_s);
@@ -181,7 +181,7 @@ TEST(Fft, GivesMagnitudeAndPhaseAndTurnsThemBack)
     const ImageCommands::Outcome real = run("fft", page);
     ASSERT_EQ(real.newPictures.size(), 2);
     EXPECT_EQ(real.newPictures[1].name, u"FFT Imag"_s);
-    const ImageCommands::Outcome back = run("fft", page, {{u"inverse"_s, true}, {u"magnitude"_s, true}},
+    const ImageCommands::Outcome back = run("fft", page, {{u"inverse"_s, true}, {u"compute-magnitude"_s, true}},
                                             {parts.newPictures[0].picture, parts.newPictures[1].picture});
     ASSERT_EQ(back.newPictures.size(), 1);
     EXPECT_EQ(back.newPictures[0].picture.rows(), 16u);
