@@ -285,8 +285,9 @@ void ImageWindows::saveAs()
     // The picture's own type comes first, so the chooser starts on it.
     if (const ImageTypes::Type *own = ImageTypes::find(type); own && filters.removeOne(ImageTypes::filterEntry(*own)))
         filters.prepend(ImageTypes::filterEntry(*own));
-    Q_UNUSED(ImageViewRules::saveAsName(doc->path(), doc->title(), ImageTypes::defaultExtension(type)))
-    const QString path = FileDialog::saveFile(&m_frame, u"Save image file"_s, filters.join(u";;"_s));
+    const QString path = FileDialog::saveFile(&m_frame, u"Save image file"_s, filters.join(u";;"_s),
+                                              ImageViewRules::saveAsName(doc->path(), doc->title(),
+                                                                         ImageTypes::defaultExtension(type)));
     if (path.isEmpty())
         return;
     if (ImageDocument::needsTrueColourGifWarning(doc->core().picture(), path))

@@ -82,10 +82,10 @@ QStringList FileDialog::openFiles(QWidget *parent, const QString &title, const Q
     return QFileDialog::getOpenFileNames(parent, title, QString(), arabicFilter(filter), nullptr, QFileDialog::ReadOnly);
 }
 
-QString FileDialog::saveFile(QWidget *parent, const QString &title, const QString &filter)
+QString FileDialog::saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &suggested)
 {
     QString path;
     if (takeNext(&path))
         return path;
-    return QFileDialog::getSaveFileName(parent, title, QString(), arabicFilter(filter));
+    return QFileDialog::getSaveFileName(parent, title, suggested, arabicFilter(filter));
 }

@@ -13,7 +13,8 @@ public:
     static QString chooseFolder(QWidget *parent, const QString &title = {});
     static QString openFile(QWidget *parent, const QString &title, const QString &filter);
     static QStringList openFiles(QWidget *parent, const QString &title, const QString &filter);
-    static QString saveFile(QWidget *parent, const QString &title, const QString &filter);
+    // `suggested`: the name (or path) the chooser starts with.
+    static QString saveFile(QWidget *parent, const QString &title, const QString &filter, const QString &suggested = {});
 
     // The filter as the chooser shows it: the English names the program's filters carry ("All",
     // "All Files", "Image", "Webpage") in Arabic, the patterns as they are.
