@@ -4,10 +4,10 @@
 // the median of 5 runs. Prints ratios; never gates anything.
 //   bench_image [RUNS]   (default 5)
 
+#include "ScannedPage.h"
 #include "imaging/ImageCommands.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -19,21 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kWidth = 2480;
-constexpr int kHeight = 3508;
-
-double medianSeconds(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(double(t.nsecsElapsed()) / 1e9);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using Bench::medianSeconds;
 
 struct Versus
 {
@@ -51,14 +37,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const std::string in = dir.filePath(u"page.jpg"_s).toStdString();
     const std::string out = dir.filePath(u"ours.jpg"_s).toStdString();
-    {
-        Magick::Image page;
-        page.size(Magick::Geometry(kWidth, kHeight));
-        page.read("gradient:#f4efe4-#8090c0");
-        page.addNoise(MagickCore::GaussianNoise);
-        page.quality(85);
-        page.write(in);
-    }
+    Bench::writeScannedPage(in);
     const QStringList k3 = {u"-define"_s, u"convolve:scale=!"_s, u"-convolve"_s};
     const QList<Versus> versus = {
         {"blur", k3 + QStringList{u"1,1,1,1,1,1,1,1,1"_s}},

@@ -31,9 +31,10 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image
+cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_search" "$rows"
 "$build/bin/bench_thumbs" "$pages"
 "$build/bin/bench_image"
+"$build/bin/bench_image_window"

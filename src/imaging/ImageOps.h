@@ -45,6 +45,8 @@ Pixels pixelsOf(const Magick::Image &image);
 Magick::Image imageOf(const Pixels &pixels, const Magick::Image &like);
 // One grey channel of `width` x `height`.
 Magick::Image greyImageOf(const std::vector<std::uint8_t> &grey, int width, int height, const Magick::Image &like);
+// A black and white picture with a palette of the two, white where `on` is set.
+Magick::Image bilevelImageOf(const std::vector<bool> &on, int width, int height, const Magick::Image &like);
 
 // Counts the rows of a long loop into the progress and tells when to stop.
 class Steps

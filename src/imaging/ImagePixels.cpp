@@ -58,6 +58,37 @@ Magick::Image greyImageOf(const std::vector<std::uint8_t> &grey, int width, int 
     return image;
 }
 
+Magick::Image bilevelImageOf(const std::vector<bool> &on, int width, int height, const Magick::Image &like)
+{
+    // A two-entry palette written index by index: asking the library for a bilevel type instead
+    // would quantize the whole page again, which costs more than the threshold itself.
+    Magick::Image image(Magick::Geometry(std::size_t(width), std::size_t(height)), Magick::Color("black"));
+    keepSettings(image, like);
+    image.modifyImage();
+    MagickCore::Image *raw = image.image();
+    MagickCore::ExceptionInfo *exception = MagickCore::AcquireExceptionInfo();
+    MagickCore::AcquireImageColormap(raw, 2);
+    MagickCore::CacheView *view = MagickCore::AcquireAuthenticCacheView(raw, exception);
+    for (int y = 0; y < height; ++y) {
+        MagickCore::PixelPacket *q = MagickCore::GetCacheViewAuthenticPixels(view, 0, y, std::size_t(width), 1, exception);
+        MagickCore::IndexPacket *index = MagickCore::GetCacheViewAuthenticIndexQueue(view);
+        if (!q || !index)
+            break;
+        const std::size_t row = std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width; ++x) {
+            const int entry = on[row + std::size_t(x)] ? 1 : 0;
+            index[x] = MagickCore::IndexPacket(entry);
+            q[x] = raw->colormap[entry];
+        }
+        MagickCore::SyncCacheViewAuthenticPixels(view, exception);
+    }
+    MagickCore::DestroyCacheView(view);
+    MagickCore::DestroyExceptionInfo(exception);
+    image.depth(1);
+    raw->type = MagickCore::BilevelType;
+    return image;
+}
+
 Steps::Steps(ImageProgress *progress, int total, int fromPercent, int toPercent)
     : m_progress(progress), m_total(std::max(total, 1)), m_from(fromPercent), m_to(toPercent)
 {

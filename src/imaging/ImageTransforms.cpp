@@ -255,12 +255,11 @@ Result<Outcome> transform(const Context &c, Magick::Image &work)
     case Ids::Dither: dither(c, work); break;
     case Ids::Threshold: {
         const int level = c.integer(u"level");
-        std::vector<std::uint8_t> grey = ImageOps::greyLevels(ImageOps::pixelsOf(work));
-        for (std::uint8_t &g : grey)
-            g = g > level ? 255 : 0;
-        Magick::Image out = ImageOps::greyImageOf(grey, int(work.columns()), int(work.rows()), work);
-        out.type(MagickCore::BilevelType);
-        return Outcome{out, {}};
+        const std::vector<std::uint8_t> grey = ImageOps::greyLevels(ImageOps::pixelsOf(work));
+        std::vector<bool> on(grey.size());
+        for (std::size_t i = 0; i < grey.size(); ++i)
+            on[i] = grey[i] > level;
+        return Outcome{ImageOps::bilevelImageOf(on, int(work.columns()), int(work.rows()), work), {}};
     }
     case Ids::Colorize:
         return onPixels(c, work, [&](Pixels &p) {

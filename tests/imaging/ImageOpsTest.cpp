@@ -54,7 +54,16 @@ TEST(Threshold, DefaultsToThePictureMean)
     const ImageCommands::Command *threshold = ImageCommands::find(u"threshold"_s);
     ASSERT_NE(threshold, nullptr);
     EXPECT_EQ(ImageCommands::defaultFor(threshold->params.front(), page).toInt(), 100);
-    EXPECT_EQ(levelsOf(*run("threshold", page).picture), (std::vector<int>{0, 0, 255, 255}));
+    const Magick::Image black = *run("threshold", page).picture;
+    EXPECT_EQ(levelsOf(black), (std::vector<int>{0, 0, 255, 255}));
+    // Black and white with a palette of the two, written as one bit a pixel.
+    EXPECT_EQ(black.classType(), MagickCore::PseudoClass);
+    EXPECT_EQ(black.colorMapSize(), 2u);
+    Magick::Blob bmp;
+    Magick::Image written = black;
+    written.magick("BMP");
+    written.write(&bmp);
+    EXPECT_EQ(Magick::Image(bmp).depth(), 1u);
     EXPECT_EQ(levelsOf(*run("threshold", page, {{u"level"_s, 200}}).picture), (std::vector<int>{0, 0, 0, 0}));
 }
 
