@@ -7,7 +7,6 @@ bool isLaterCommand(int command)
     if (command >= Command::RecentFirst && command <= Command::RecentLast)
         return true;
     switch (command) {
-    case Command::Users:
     case Command::Workflow:
     case Command::FindFiles:
     case Command::FileOpen:
