@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -72,6 +74,7 @@ CUsersDlg::CUsersDlg(Database db, QWidget *parent)
     // The stored password is a hash: the box only takes a new one and never shows what is kept.
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setPlaceholderText(tr("تبقى كلمة المرور كما هي ما لم تكتب جديدة"));
+    m_password->setMinimumWidth(m_password->fontMetrics().horizontalAdvance(m_password->placeholderText()) + 24);
     m_loaded = new QLineEdit(this);
     m_loaded->setObjectName(u"loaded1002"_s);
     m_loaded->setReadOnly(true);
@@ -82,9 +85,9 @@ CUsersDlg::CUsersDlg(Database db, QWidget *parent)
     boxes->addWidget(new QLabel(tr("كلمة المرور"), this), 0, 2);
     boxes->addWidget(m_password, 0, 3);
     boxes->addWidget(m_loaded, 0, 4);
-    boxes->setColumnStretch(1, 1);
-    boxes->setColumnStretch(3, 1);
-    boxes->setColumnStretch(4, 1);
+    boxes->setColumnStretch(1, 2);
+    boxes->setColumnStretch(3, 3);
+    boxes->setColumnStretch(4, 2);
 
     // The print-shop permissions are shown, since the print-shop dialog opens for whoever holds
     // one of them.
@@ -149,7 +152,10 @@ void CUsersDlg::buildGrids()
         m_rights->setText(i + 1, kNameColumn, rightCaption(i));
         setMark(m_rights, i + 1, false);
     }
+    // Every right in view without scrolling; the other grids stand as tall.
+    const int height = m_rights->rowHeight(0) + kRightCount * m_rights->rowHeight(1) + 2 * m_rights->frameWidth();
     for (CGridCtrl *grid : {m_users, m_classes, m_rights}) {
+        grid->setFixedHeight(std::max(grid->height(), height));
         connect(grid, &CGridCtrl::cellDoubleClicked, this, &CUsersDlg::onDoubleClick);
         grid->installEventFilter(this);
     }

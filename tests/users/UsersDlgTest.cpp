@@ -98,6 +98,9 @@ TEST_F(UsersDlgTest, OpensWithTheListsAndNothingLoaded)
     // From the right: users, classifications, rights.
     EXPECT_GT(dlg.usersGrid()->x(), dlg.classesGrid()->x());
     EXPECT_GT(dlg.classesGrid()->x(), dlg.rightsGrid()->x());
+    // Every right is in view: the last row ends inside the grid.
+    const QRect printCell = dlg.rightsGrid()->visualRect(dlg.rightsGrid()->gridModel()->cellIndex(kPrintRow, 2));
+    EXPECT_LE(printCell.bottom(), dlg.rightsGrid()->viewport()->height());
     EXPECT_FALSE(dlg.editButton()->isEnabled());
     EXPECT_TRUE(dlg.newButton()->isEnabled());
     EXPECT_TRUE(dlg.saveButton()->isDefault());
