@@ -11,13 +11,14 @@ constexpr AdminCommand kCommands[] = {
     {u"init", u"", &init},          {u"archive", u"", &archive},   {u"show", u"", &show},
     {u"verify", u"", &verify},      {u"search", u"", &search},     {u"memo", u"", &memo},
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
-    {u"feed", u"set", &feedSet},    {u"image", u"", &image},
+    {u"user", u"set", &userSet},    {u"user", u"list", &userList},  {u"feed", u"set", &feedSet},
+    {u"image", u"", &image},
 };
 
 int usage(QTextStream &out)
 {
     out << "usage: dovrelle-admin COMMAND [options]\n"
-           "  init [--home DIR] [--server URI]\n"
+           "  init [--home DIR] [--server URI] [--start-date YYYY-MM-DD] [--master-password P]\n"
            "  class add CODE NAME [--parent CODE]\n"
            "  class list\n"
            "  archive --user NAME --class C[,C...] [--name T] [--notes T] [--editor T] [--date YYYY-MM-DD]\n"
@@ -26,6 +27,8 @@ int usage(QTextStream &out)
            "  search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] [--kinds LIST] [--explain]\n"
            "  verify [--repair]\n"
            "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
+           "  user set NAME [--password P] [--rights R1,R2 | --all-rights] [--classes C1,C2] [--workflow ex1,ex5]\n"
+           "  user list\n"
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
            "  image COMMAND IN OUT [--PARAM VALUE]... [--src FILE]...   (image --list, image info FILE)\n"

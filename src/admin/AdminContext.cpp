@@ -4,7 +4,34 @@
 #include "db/CUserSet.h"
 #include "db/Schema.h"
 
+#include <iostream>
+#include <string>
+
+#include <termios.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// One line from the terminal with its echo off; the echo comes back whatever happens.
+QString readHidden()
+{
+    termios old{};
+    const bool hidden = tcgetattr(STDIN_FILENO, &old) == 0;
+    if (hidden) {
+        termios quiet = old;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string line;
+    std::getline(std::cin, line);
+    if (hidden)
+        tcsetattr(STDIN_FILENO, TCSANOW, &old);
+    return QString::fromStdString(line);
+}
+
+} // namespace
 
 AdminContext::AdminContext(QString home, QTextStream &out, QTextStream &err)
     : m_home(std::move(home)), m_out(out), m_err(err)
@@ -48,6 +75,23 @@ Result<UserRow> AdminContext::user(const QString &name)
     if (!row->has_value())
         return Result<UserRow>::failure(u"مستخدم غير موجود: %1"_s.arg(name));
     return **row;
+}
+
+std::optional<QString> AdminContext::askNewPassword(const QString &userName)
+{
+    if (!isatty(STDIN_FILENO))
+        return std::nullopt;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_err << "password for " << userName << ": " << Qt::flush;
+        const QString first = readHidden();
+        m_err << "\nthe same again: " << Qt::flush;
+        const QString second = readHidden();
+        m_err << Qt::endl;
+        if (first == second)
+            return first;
+        m_err << "the two passwords differ" << Qt::endl;
+    }
+    return QString();
 }
 
 int AdminContext::fail(const QString &message)

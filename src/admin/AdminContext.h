@@ -29,6 +29,10 @@ public:
     // The user of that name, or a failure naming the user.
     Result<UserRow> user(const QString &name);
 
+    // A new password typed twice on the terminal without echo; nothing when the input is not a
+    // terminal, and an empty text when the two did not agree three times.
+    std::optional<QString> askNewPassword(const QString &userName);
+
     QTextStream &out() { return m_out; }
     // Prints "dovrelle-admin: message" on the error stream; the exit status of a failed command.
     int fail(const QString &message);
@@ -65,6 +69,8 @@ int verify(AdminContext &context, const QStringList &args);
 int classAdd(AdminContext &context, const QStringList &args);
 int classList(AdminContext &context, const QStringList &args);
 int userAdd(AdminContext &context, const QStringList &args);
+int userSet(AdminContext &context, const QStringList &args);
+int userList(AdminContext &context, const QStringList &args);
 int search(AdminContext &context, const QStringList &args);
 int feedSet(AdminContext &context, const QStringList &args);
 int memo(AdminContext &context, const QStringList &args);

@@ -5,6 +5,7 @@
 #include "cards/CopyOutbox.h"
 #include "cards/StoredName.h"
 #include "db/CDFSet.h"
+#include "users/PasswordHash.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,8 +34,9 @@ int init(AdminContext &context, const QStringList &args)
     QCommandLineParser parser;
     const QCommandLineOption server(u"server"_s, u"Keep the databases on this PostgreSQL server."_s, u"URI"_s);
     const QCommandLineOption start(u"start-date"_s, u"The archive's start date (default today)."_s, u"YYYY-MM-DD"_s);
-    parser.addOptions({server, start});
-    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin init [--home DIR] [--server URI] [--start-date YYYY-MM-DD]"_s, code))
+    const QCommandLineOption master(u"master-password"_s, u"MASTER's password (asked for on a terminal, else made up and printed once)."_s, u"P"_s);
+    parser.addOptions({server, start, master});
+    if (int code = 0; !context.parse(parser, args, u"dovrelle-admin init [--home DIR] [--server URI] [--start-date YYYY-MM-DD] [--master-password P]"_s, code))
         return code;
     QDate startDate;
     if (parser.isSet(start)) {
@@ -42,10 +44,30 @@ int init(AdminContext &context, const QStringList &args)
         if (!startDate.isValid())
             return context.fail(u"dates are YYYY-MM-DD, not '%1'"_s.arg(parser.value(start)));
     }
+    QString password = parser.value(master);
+    bool madeUp = false;
+    if (!parser.isSet(master)) {
+        if (std::optional<QString> typed = context.askNewPassword(u"MASTER"_s)) {
+            password = *typed;
+        } else {
+            Result<QString> random = PasswordHash::random();
+            if (!random)
+                return context.fail(random.error());
+            password = *random;
+            madeUp = true;
+        }
+    }
+    if (password.isEmpty())
+        return context.fail(u"MASTER needs a password"_s);
+    if (const QString problem = masterPasswordProblem(password); !problem.isEmpty())
+        return context.fail(problem);
     const QString home = context.home();
-    if (Status s = createArchive(home, parser.value(server), startDate); !s)
+    if (Status s = createArchive(home, parser.value(server), startDate, password); !s)
         return context.fail(s.error());
     context.out() << "archive created in " << home << Qt::endl;
+    // Shown this once only: it is stored as a hash.
+    if (madeUp)
+        context.out() << "MASTER's password: " << password << Qt::endl;
     return 0;
 }
 

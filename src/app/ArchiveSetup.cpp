@@ -5,6 +5,7 @@
 #include "db/AllocationLock.h"
 #include "db/Database.h"
 #include "db/Schema.h"
+#include "users/PasswordHash.h"
 #include "users/UserAdmin.h"
 
 #include <QCoreApplication>
@@ -141,8 +142,25 @@ Status installTypeIcons(const QString &programFolder)
     return {};
 }
 
-Status createArchive(const QString &programFolder, const QString &serverUri, QDate startDate)
+QString masterPasswordProblem(const QString &password)
 {
+    if (password == QLatin1StringView(kDefaultPassword))
+        return Translate::tr("كلمة المرور %1 يعرضها نموذج الدخول على الجميع؛ اختر غيرها للمستخدم MASTER").arg(password);
+    return {};
+}
+
+Status createArchive(const QString &programFolder, const QString &serverUri, QDate startDate,
+                     const QString &masterPassword)
+{
+    if (QString problem = masterPasswordProblem(masterPassword); !problem.isEmpty())
+        return Status::refused(problem);
+    QString password = masterPassword;
+    if (password.isEmpty()) {
+        Result<QString> random = PasswordHash::random();
+        if (!random)
+            return Status::failure(random.error());
+        password = *random;
+    }
     const QString home = QDir(programFolder).absolutePath();
     const QString dbFolder = home + u"/DataBase"_s;
     const QString fileServer = home + u"/FileServer"_s;
@@ -187,7 +205,7 @@ Status createArchive(const QString &programFolder, const QString &serverUri, QDa
 
     NewUser master;
     master.name = u"MASTER"_s;
-    master.password = QString::fromLatin1(kDefaultPassword);
+    master.password = password;
     master.allRights = true;
     if (Result<qint32> id = addUser(*db, master); !id)
         return Status::failure(id.error());

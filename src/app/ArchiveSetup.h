@@ -14,9 +14,16 @@
 // folder works on its own copy), the databases (embedded, or on the PostgreSQL
 // server named by `serverUri`), the settings files, the lock file, the MASTER user with its
 // received-files folder, and the first series folder Ser1. The archive's start date, where the
-// search dialog's "from" box starts, is `startDate` (today when not given). Refuses a folder that
-// already holds an archive, and touches nothing then.
-Status createArchive(const QString &programFolder, const QString &serverUri = {}, QDate startDate = {});
+// search dialog's "from" box starts, is `startDate` (today when not given). MASTER gets every
+// right and `masterPassword`; without one it gets a random password nobody is told, so that it
+// cannot log in until someone gives it one ('dovrelle-admin user set'). The digit the login form
+// offers is refused as MASTER's password: it would open every new archive to anyone. Refuses a
+// folder that already holds an archive, and touches nothing then.
+Status createArchive(const QString &programFolder, const QString &serverUri = {}, QDate startDate = {},
+                     const QString &masterPassword = {});
+
+// Why a password cannot be MASTER's in a new archive, or empty when it can.
+QString masterPasswordProblem(const QString &password);
 
 // The folder of the type icons: the pictures the report and the thumbnail browser show for
 // folders and for files that are not pictures (COM/ICONS under the program folder).

@@ -8,6 +8,7 @@
 #include "imaging/ImageIcons.h"
 #include "base/HandOffFolder.h"
 #include "ui/MessageBox.h"
+#include "users/CUsersDlg.h"
 #include "Profile.h"
 #include "WindowPlacement.h"
 
@@ -221,6 +222,11 @@ void CMainFrame::buildActions()
     setHandler(Command::About, [this] { showAbout(); });
     setHandler(Command::TextEditor, [this] { startTextEditor(); });
     setHandler(Command::PrintSetup, [this] { printSetup(); });
+    // The rights changed there count from the user's next login.
+    setHandler(Command::Users, [this] {
+        CUsersDlg users(m_db, this);
+        users.exec();
+    });
     setHandler(Command::WindowNew, [this] { newWindow(); });
     setHandler(Command::WindowCascade, [this] { cascadeWindows(); });
     setHandler(Command::WindowTileHorz, [this] { tileWindows(Qt::Horizontal); });

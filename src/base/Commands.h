@@ -83,9 +83,8 @@ struct CommandContext
     bool webPageViewActive = false;
 };
 
-// Commands of windows this version does not have yet (users and rights, the print-shop jobs,
-// searching the computer, scanning, entering a file's text). They stay disabled whatever the
-// rights.
+// Commands of windows this version does not have yet (the print-shop jobs, searching the
+// computer, scanning, entering a file's text). They stay disabled whatever the rights.
 bool isLaterCommand(int command);
 
 // Whether the command is enabled for the logged-in user: rights hold exactly 7 to grant, the

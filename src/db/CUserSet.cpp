@@ -36,7 +36,7 @@ Result<qint32> CUserSet::insert(const UserRow &row) const
     if (!existing)
         return Result<qint32>::failure(existing.error());
     if (existing->has_value())
-        return Result<qint32>::failure(duplicateNameMessage());
+        return Result<qint32>::refused(duplicateNameMessage());
     return Table::insert(m_db, row);
 }
 
@@ -46,6 +46,6 @@ Status CUserSet::update(const UserRow &row) const
     if (!existing)
         return Status::failure(existing.error());
     if (existing->has_value() && (*existing)->id != row.id)
-        return Status::failure(duplicateNameMessage());
+        return Status::refused(duplicateNameMessage());
     return Table::update(m_db, row);
 }

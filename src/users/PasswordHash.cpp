@@ -44,4 +44,17 @@ bool matches(const QString &storedHash, const QString &password)
     return crypto_pwhash_str_verify(hash.constData(), utf8.constData(), quint64(utf8.size())) == 0;
 }
 
+Result<QString> random(int length)
+{
+    if (!sodiumReady())
+        return Result<QString>::failure(Translate::tr("تعذر تهيئة مكتبة التشفير"));
+    static constexpr char kAlphabet[] = "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
+    constexpr quint32 size = sizeof(kAlphabet) - 1;
+    QString out;
+    out.reserve(length);
+    for (int i = 0; i < length; ++i)
+        out += QLatin1Char(kAlphabet[randombytes_uniform(size)]);
+    return out;
+}
+
 } // namespace PasswordHash

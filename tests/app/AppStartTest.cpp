@@ -49,7 +49,7 @@ TEST(AppStart, ACopyStillNamingTheOriginalsFoldersSaysWhichArchiveItUses)
 
     {
         CArchiveApp app(copy, std::make_unique<QSettings>(dir.filePath(QStringLiteral("p.ini")), QSettings::IniFormat));
-        logInAs(QStringLiteral("master"), QStringLiteral("1"));
+        logInAs(QStringLiteral("master"), kTestMasterPassword);
         ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
         const QStringList shown = MessageBox::takeShown();
         ASSERT_EQ(shown.size(), 1) << shown.join(u'|').toStdString();
@@ -63,7 +63,7 @@ TEST(AppStart, ACopyStillNamingTheOriginalsFoldersSaysWhichArchiveItUses)
     // The program folder of the archive itself starts without a word.
     {
         CArchiveApp app(archive.home(), std::make_unique<QSettings>(dir.filePath(QStringLiteral("q.ini")), QSettings::IniFormat));
-        logInAs(QStringLiteral("master"), QStringLiteral("1"));
+        logInAs(QStringLiteral("master"), kTestMasterPassword);
         ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
         EXPECT_TRUE(MessageBox::takeShown().isEmpty());
         app.mainFrame()->close();
@@ -95,7 +95,7 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     hit.cardDate = QDate::currentDate().startOfDay();
     ASSERT_TRUE(CDFSet(archive.db()).insert(hit).ok());
     CArchiveApp app(archive.home(), std::move(profile));
-    logInAs(QStringLiteral("master"), QStringLiteral("1"));
+    logInAs(QStringLiteral("master"), kTestMasterPassword);
     ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
 
     CMainFrame *frame = app.mainFrame();

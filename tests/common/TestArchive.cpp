@@ -166,7 +166,7 @@ TestArchive::TestArchive(Engine engine)
         config.database = m_pgDatabase;
         m_serverUri = config.uri();
     }
-    if (Status s = createArchive(m_home, m_serverUri); !s) {
+    if (Status s = createArchive(m_home, m_serverUri, {}, kTestMasterPassword); !s) {
         m_problem = s.error();
         return;
     }

@@ -25,6 +25,9 @@ QString testTempFolder();
 // Copies a folder with everything in it, as an office copies an archive for a trial.
 bool copyTree(const QString &from, const QString &to);
 
+// MASTER's password in every test archive.
+inline const QString kTestMasterPassword = QStringLiteral("master-pw");
+
 // A classification a test adds at the top of the tree: its code and its name.
 struct ClassSeed
 {

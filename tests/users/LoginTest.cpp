@@ -59,7 +59,7 @@ TEST_P(LoginCheck, TypedNameFindsTheRowInAnyCaseAndCopiesTheRights)
     EXPECT_EQ(RememberedUser::read(m_state.programFolder), QStringLiteral("CLERK"));
 
     AppState master = AppState::load(archive().home());
-    ASSERT_EQ(Login::attempt(master, db(), QStringLiteral("MASTER"), QStringLiteral("1"), false).outcome,
+    ASSERT_EQ(Login::attempt(master, db(), QStringLiteral("MASTER"), kTestMasterPassword, false).outcome,
               Login::Outcome::Accepted);
     EXPECT_EQ(master.rights.constant, kGranted);
     EXPECT_EQ(master.rights.printjob, kGranted);
