@@ -11,7 +11,7 @@ constexpr AdminCommand kCommands[] = {
     {u"init", u"", &init},          {u"archive", u"", &archive},   {u"show", u"", &show},
     {u"verify", u"", &verify},      {u"search", u"", &search},     {u"memo", u"", &memo},
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
-    {u"feed", u"set", &feedSet},
+    {u"feed", u"set", &feedSet},    {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
 };
 
 int usage(QTextStream &out)
@@ -26,6 +26,10 @@ int usage(QTextStream &out)
            "  search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] [--kinds LIST] [--explain]\n"
            "  verify [--repair]\n"
            "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
+           "  jobs list [--status 1|2|3] [--stage 1|2|3|4] [--from N --to N] [--name T] [--ref T]\n"
+           "            [--delivered-from D --delivered-to D]\n"
+           "  jobs add --name T [--owner T] [--quantity N] [--unit T] [--delivery D] [--party T]\n"
+           "           [--printed D] [--bound D] [--stored D] [--number N]\n"
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
            "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";

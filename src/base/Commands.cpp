@@ -8,7 +8,6 @@ bool isLaterCommand(int command)
         return true;
     switch (command) {
     case Command::Users:
-    case Command::Workflow:
     case Command::FindFiles:
     case Command::FileOpen:
     case Command::SelectSource:
