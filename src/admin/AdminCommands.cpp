@@ -12,6 +12,7 @@ constexpr AdminCommand kCommands[] = {
     {u"verify", u"", &verify},      {u"search", u"", &search},     {u"memo", u"", &memo},
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
     {u"feed", u"set", &feedSet},    {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
+    {u"jobs", u"units", &jobsUnits},
 };
 
 int usage(QTextStream &out)
@@ -30,6 +31,7 @@ int usage(QTextStream &out)
            "            [--delivered-from D --delivered-to D]\n"
            "  jobs add --name T [--owner T] [--quantity N] [--unit T] [--delivery D] [--party T]\n"
            "           [--printed D] [--bound D] [--stored D] [--number N]\n"
+           "  jobs units U1,U2,...\n"
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
            "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";

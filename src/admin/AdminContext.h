@@ -67,6 +67,7 @@ int classList(AdminContext &context, const QStringList &args);
 int userAdd(AdminContext &context, const QStringList &args);
 int jobsList(AdminContext &context, const QStringList &args);
 int jobsAdd(AdminContext &context, const QStringList &args);
+int jobsUnits(AdminContext &context, const QStringList &args);
 int search(AdminContext &context, const QStringList &args);
 int feedSet(AdminContext &context, const QStringList &args);
 int memo(AdminContext &context, const QStringList &args);

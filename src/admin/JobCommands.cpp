@@ -123,4 +123,24 @@ int jobsAdd(AdminContext &context, const QStringList &args)
     return 0;
 }
 
+int jobsUnits(AdminContext &context, const QStringList &args)
+{
+    const QString usage = u"dovrelle-admin jobs units U1,U2,..."_s;
+    QCommandLineParser parser;
+    parser.addPositionalArgument(u"units"_s, u"The units offered for new jobs, in order (at most ten)."_s);
+    if (int code = 0; !context.parse(parser, args, usage, code))
+        return code;
+    if (parser.positionalArguments().size() != 1)
+        return context.fail(u"usage: "_s + usage);
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    QStringList units;
+    for (const QString &unit : parser.positionalArguments().constFirst().split(u','))
+        units << unit.trimmed();
+    if (Status s = JobBook(*db).setUnits(units); !s)
+        return context.fail(s.error());
+    return 0;
+}
+
 } // namespace AdminCommands

@@ -109,6 +109,27 @@ Result<JobBook::Settings> JobBook::settings() const
     return out;
 }
 
+Status JobBook::setUnits(const QStringList &units) const
+{
+    if (units.size() > kMaxUnits)
+        return Status::refused(Translate::tr("لا تتسع قائمة الوحدات لأكثر من %1 وحدات").arg(kMaxUnits));
+    ScopedTransaction tx(m_db, DbFile::Archive);
+    if (!tx.begun())
+        return tx.begun();
+    if (Result<bool> taken = takeSettingsRow(tx.connection()); !taken)
+        return Status::failure(taken.error());
+    QStringList sets;
+    QVariantList values;
+    for (int i = 0; i < kMaxUnits; ++i) {
+        sets << u"s%1 = ?"_s.arg(i + 1);
+        values << units.value(i);
+    }
+    values << kFlowSettingsSerial;
+    if (Result<int> n = exec(tx.connection(), u"UPDATE \"FLOW\" SET "_s + sets.join(u", "_s) + u" WHERE sn = ?"_s, values); !n)
+        return Status::failure(n.error());
+    return tx.commit();
+}
+
 Result<JobBook::Saved> JobBook::add(const QStringList &cells, const WorkflowPermissions &permissions,
                                     std::optional<qint32> offeredNumber) const
 {

@@ -34,6 +34,10 @@ public:
     // The settings row; a missing one is made (no units, no number issued yet).
     Result<Settings> settings() const;
 
+    // Writes the units of the settings row (at most ten; the rest are emptied).
+    Status setUnits(const QStringList &units) const;
+    static constexpr int kMaxUnits = 10;
+
     struct Saved
     {
         qint32 serial = 0;

@@ -256,4 +256,30 @@ TEST_P(Jobs, TheJobsListCommandPrintsWhatTheSearchFinds)
     EXPECT_TRUE(out.isEmpty());
 }
 
+TEST_P(Jobs, TheCommandLineSetsTheUnitsAndAddsJobsThroughTheSameRules)
+{
+    auto run = [this](QStringList args) {
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const int status = AdminCommands::run(QStringList{u"dovrelle-admin"_s, u"jobs"_s} + args
+                                                  + QStringList{u"--home"_s, archive().home()},
+                                              o, e);
+        o.flush();
+        e.flush();
+        return std::pair{status, out + err};
+    };
+    ASSERT_EQ(run({u"units"_s, u"نسخة,,رزمة"_s}).first, 0);
+    EXPECT_EQ(book().settings()->units, (QStringList{u"نسخة"_s, u"رزمة"_s}));
+    EXPECT_NE(run({u"units"_s, u"1,2,3,4,5,6,7,8,9,10,11"_s}).first, 0);
+    EXPECT_EQ(run({u"add"_s, u"--name"_s, u"دليل"_s, u"--printed"_s, u"3/3/2026"_s}), (std::pair{0, u"1\n"_s}));
+    EXPECT_EQ(run({u"add"_s, u"--name"_s, u"كراس"_s, u"--number"_s, u"1"_s}).first, 1) << "a used number is refused";
+    EXPECT_EQ(run({u"add"_s, u"--name"_s, u"كراس"_s, u"--bound"_s, u"30/2/2026"_s}).first, 1) << "no such day";
+    EXPECT_EQ(run({u"add"_s, u"--name"_s, u"كراس"_s}), (std::pair{0, u"2\n"_s}));
+    const QList<WorkflowJob> jobs = *book().all();
+    ASSERT_EQ(jobs.size(), 2);
+    EXPECT_TRUE(jobs[0].printingDone);
+    EXPECT_FALSE(jobs[1].printingDone);
+    EXPECT_EQ(jobs[1].printingDate, JobRules::noStageDate());
+}
+
 DOVRELLE_ON_BOTH_ENGINES(Jobs);
