@@ -27,7 +27,7 @@ using namespace JobColumns;
 namespace {
 
 constexpr QSize kImageSize(16, 16);
-constexpr QSize kDialogSize(760, 470);
+constexpr QSize kDialogSize(1000, 520);
 
 // The two marks of column 0: a red clock for an overdue job, a green tick for a finished one.
 QList<QPixmap> markImages()
@@ -149,6 +149,7 @@ void CWorkflowDlg::buildControls()
     for (CFlatButton *b : {m_new, m_save, m_edit, m_delete, m_print})
         buttons->addWidget(b);
     buttons->addStretch();
+    buttons->addWidget(m_search);
 
     auto *filters = new QHBoxLayout;
     filters->addWidget(m_status);
@@ -166,7 +167,6 @@ void CWorkflowDlg::buildControls()
     dates->addWidget(m_deliveredFrom);
     dates->addWidget(m_deliveredTo);
     dates->addStretch();
-    dates->addWidget(m_search);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(5, 5, 5, 5);
@@ -178,8 +178,12 @@ void CWorkflowDlg::buildControls()
 
 void CWorkflowDlg::applyPermissions()
 {
+    // A date column is at least as wide as the longest date, so no date is cut.
+    const int dateWidth = m_grid->fontMetrics().horizontalAdvance(u"30/12/2026"_s) + 2 * m_grid->fontMetrics().averageCharWidth();
     for (int c = 0; c < kCount; ++c) {
-        const int width = openingWidth(c, m_permissions);
+        int width = openingWidth(c, m_permissions);
+        if (width > 0 && isDateColumn(c))
+            width = std::max(width, dateWidth);
         if (width != kDefaultWidth)
             m_grid->setColumnWidth(c, width);
     }
