@@ -80,3 +80,18 @@ cp "$src/report.pdf" "$received/report.pdf"
 admin memo --card 1 --item 1 --to ARCHIVIST --text "الرد على كتاب وزارة المالية"
 admin memo --card 2 --item 1 --to ARCHIVIST --text "مراجعة الفاتورة مع المحاسبة"
 echo "demo feeds, received files and reminders ready"
+
+# A few print-shop jobs: one finished, one overdue, the others on their way.
+day() { date -d "$1" +%-d/%-m/%Y; }
+admin jobs units "نسخة,دفتر,رزمة,كراس"
+job() { "$bin/dovrelle-admin" jobs add --home "$home" "$@" >/dev/null; }
+job --name "دليل الطالب الجامعي" --owner "عمادة شؤون الطلاب" --quantity 1500 --unit "نسخة" \
+  --delivery "$(day '-20 days')" --party "حاسب" --printed "$(day '-15 days')" --bound "$(day '-10 days')" \
+  --stored "$(day '-8 days')"
+job --name "التقويم السنوي" --owner "مديرية الاعلام" --quantity 3000 --unit "نسخة" \
+  --delivery "$(day '-3 months')" --party "مونتاج" --printed "$(day '-80 days')"
+job --name "استمارة طلب اجازة" --owner "شؤون الموظفين" --quantity 40 --unit "رزمة" \
+  --delivery "$(day '+10 days')" --party "ريزو"
+job --name "مجلة الكلية الفصلية" --owner "كلية الآداب" --quantity 800 --unit "نسخة" \
+  --delivery "$(day '+1 month')" --party "رصاصي"
+echo "demo print-shop jobs ready"

@@ -12,7 +12,8 @@ constexpr AdminCommand kCommands[] = {
     {u"verify", u"", &verify},      {u"search", u"", &search},     {u"memo", u"", &memo},
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
     {u"user", u"set", &userSet},    {u"user", u"list", &userList},  {u"feed", u"set", &feedSet},
-    {u"image", u"", &image},
+    {u"image", u"", &image},        {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
+    {u"jobs", u"units", &jobsUnits},
 };
 
 int usage(QTextStream &out)
@@ -29,6 +30,11 @@ int usage(QTextStream &out)
            "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
            "  user set NAME [--password P] [--rights R1,R2 | --all-rights] [--classes C1,C2] [--workflow ex1,ex5]\n"
            "  user list\n"
+           "  jobs list [--status 1|2|3] [--stage 1|2|3|4] [--from N --to N] [--name T] [--ref T]\n"
+           "            [--delivered-from D --delivered-to D]\n"
+           "  jobs add --name T [--owner T] [--quantity N] [--unit T] [--delivery D] [--party T]\n"
+           "           [--printed D] [--bound D] [--stored D] [--number N]\n"
+           "  jobs units U1,U2,...\n"
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
            "  image COMMAND IN OUT [--PARAM VALUE]... [--src FILE]...   (image --list, image info FILE)\n"

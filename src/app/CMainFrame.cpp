@@ -9,6 +9,7 @@
 #include "base/HandOffFolder.h"
 #include "ui/MessageBox.h"
 #include "users/CUsersDlg.h"
+#include "workflow/CWorkflowDlg.h"
 #include "Profile.h"
 #include "WindowPlacement.h"
 
@@ -234,6 +235,7 @@ void CMainFrame::buildActions()
     setHandler(Command::WindowArrange, [this] { arrangeAsTabs(); });
     setHandler(Command::NextPane, [this] { m_mdi->activateNextSubWindow(); });
     setHandler(Command::PreviousPane, [this] { m_mdi->activatePreviousSubWindow(); });
+    setHandler(Command::Workflow, [this] { openWorkflow(); });
 }
 
 void CMainFrame::buildMenus()
@@ -696,4 +698,13 @@ void CMainFrame::openReceivedFiles()
 {
     if (m_openThumbnailBrowser)
         m_openThumbnailBrowser(BasketSource::receivedFiles(m_state.databaseFolder, m_state.receivedFilesUser()));
+}
+
+void CMainFrame::openWorkflow()
+{
+    // Modal to the program without a loop of its own: the dialog goes when it is closed.
+    auto *dialog = new CWorkflowDlg(m_state, m_db, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
 }

@@ -89,6 +89,8 @@ public:
     void showAbout();
     void startTextEditor();
     void openReceivedFiles();
+    // The print-shop workflow dialog.
+    void openWorkflow();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -296,3 +296,13 @@ TEST_P(Catalogue, WorkflowJobsLeaveTheSettingsRowAside)
 }
 
 DOVRELLE_ON_BOTH_ENGINES(Catalogue);
+
+TEST(StoredDates, TheStoredTextReadsBackExactlyAndOtherFormsStillRead)
+{
+    EXPECT_EQ(dateFromValue(QStringLiteral("2026-03-01 13:45:07")), QDateTime(QDate(2026, 3, 1), QTime(13, 45, 7)));
+    EXPECT_EQ(dateFromValue(dateValue(Engine::SQLite, QDate(1999, 1, 1).startOfDay())), QDate(1999, 1, 1).startOfDay());
+    EXPECT_FALSE(dateFromValue(QStringLiteral("2026-02-30 00:00:00")).isValid());
+    EXPECT_FALSE(dateFromValue(QStringLiteral("2026-0a-01 00:00:00")).isValid());
+    EXPECT_EQ(dateFromValue(QStringLiteral("2026-03-01T10:00:00")), QDateTime(QDate(2026, 3, 1), QTime(10, 0)));
+    EXPECT_FALSE(dateFromValue(QVariant()).isValid());
+}
