@@ -11,7 +11,7 @@ constexpr AdminCommand kCommands[] = {
     {u"init", u"", &init},          {u"archive", u"", &archive},   {u"show", u"", &show},
     {u"verify", u"", &verify},      {u"search", u"", &search},     {u"memo", u"", &memo},
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
-    {u"feed", u"set", &feedSet},
+    {u"feed", u"set", &feedSet},    {u"find", u"", &find},
 };
 
 int usage(QTextStream &out)
@@ -28,6 +28,7 @@ int usage(QTextStream &out)
            "  user add NAME --password P [--all-rights] [--classes C1,C2]\n"
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
+           "  find DIR [--name FRAG] [--min-kb N] [--max-kb N] [--text T] [--no-recurse]\n"
            "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
     out.flush();
     return 2;
