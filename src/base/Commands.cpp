@@ -9,7 +9,6 @@ bool isLaterCommand(int command)
     switch (command) {
     case Command::Users:
     case Command::Workflow:
-    case Command::FindFiles:
     case Command::FileOpen:
     case Command::SelectSource:
     case Command::Acquire:

@@ -26,13 +26,13 @@ public:
             sinceFlush.restart();
         };
         engine.setCallback([&](FolderSearch::Code code) {
-            if (code == FolderSearch::Found) {
+            if (code == FolderSearch::Found)
                 batch.append(engine.results().constLast());
-                if (batch.size() >= kBatch || sinceFlush.elapsed() >= kFlushMs)
-                    flush();
-            } else if (code == FolderSearch::Folder) {
+            else if (code == FolderSearch::Folder)
                 folderPending = true;
-            }
+            // Also while a long file is read, so what was found before it shows meanwhile.
+            if (batch.size() >= kBatch || (!batch.isEmpty() && sinceFlush.elapsed() >= kFlushMs))
+                flush();
             if (folderPending && sinceFolder.elapsed() >= kFolderMs) {
                 flush();
                 emit folderReached(engine.currentFolder(), int(engine.results().size()));

@@ -136,7 +136,7 @@ TEST_F(MainFrameTest, CommandsOfLaterWindowsAreDisabledAndNoEnabledCommandIsANot
     m_state.cardEntry = true;
     auto f = frame();
     f->show();
-    const int later[] = {Command::Users,        Command::Workflow,     Command::FindFiles,      Command::FileOpen,
+    const int later[] = {Command::Users,        Command::Workflow,     Command::FileOpen,
                          Command::SelectSource, Command::Acquire,      Command::EnterText,      Command::CloseAllImages,
                          Command::Duplicate,    Command::ZoomIn,       Command::ZoomOut,        Command::NormalSize,
                          Command::ToolMove,     Command::ToolSelect,   Command::ToolTracker,    Command::ToolZoom,
