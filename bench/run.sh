@@ -31,8 +31,9 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs
+cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_find
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_search" "$rows"
 "$build/bin/bench_thumbs" "$pages"
+"$build/bin/bench_find"
