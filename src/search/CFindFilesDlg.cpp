@@ -32,6 +32,11 @@ namespace {
 
 // The result list's columns and their widths in pixels.
 constexpr int kColumnWidths[] = {150, 200, 60, 120};
+// How wide a column may grow to show its longest row; a longer folder shows whole as its tooltip.
+constexpr int kColumnLimit = 480;
+constexpr int kCellMargin = 16;
+// The rows measured for it: the first screenfuls, not a list of many thousands.
+constexpr int kRowsMeasured = 200;
 // Places of the file icon in the lists' strip.
 constexpr int kFileIcon = 2;
 
@@ -88,6 +93,7 @@ CFindFilesDlg::CFindFilesDlg(CCardDlg *card, QWidget *parent)
             [this](const QList<FoundFile> &files, int total, const QString &folder) {
                 m_model.apply(m_mode, files);
                 showCount(total, folder);
+                fitColumns();
             });
     connect(&m_runner, &FolderSearchRunner::folderReached, this,
             [this](const QString &folder, int total) { showCount(total, folder); });
@@ -96,7 +102,7 @@ CFindFilesDlg::CFindFilesDlg(CCardDlg *card, QWidget *parent)
         m_status->setText(tr("%1 items found").arg(total));
         emit searchEnded(total, stopped);
     });
-    resize(620, 460);
+    resize(760, 480);
 }
 
 CFindFilesDlg::~CFindFilesDlg()
@@ -207,6 +213,23 @@ void CFindFilesDlg::startSearch()
     }
     if (m_runner.start(o))
         m_search->setText(cancelCaption());
+}
+
+void CFindFilesDlg::fitColumns()
+{
+    // Never narrower than at the start; wider as far as the shown rows need, up to a limit.
+    const QFontMetrics metrics(m_list->font());
+    const int rows = std::min(m_model.rowCount(), kRowsMeasured);
+    for (int c = 0; c < FoundFilesModel::ColumnCount; ++c) {
+        int needed = 0;
+        for (int r = 0; r < rows; ++r)
+            needed = std::max(needed, metrics.horizontalAdvance(m_model.index(r, c).data().toString()));
+        // Room for the margins, and beside the name for its icon.
+        needed += kCellMargin + (c == FoundFilesModel::NameColumn ? m_list->iconSize().width() + kCellMargin : 0);
+        const int wanted = std::min(needed, kColumnLimit);
+        if (wanted > m_list->columnWidth(c))
+            m_list->setColumnWidth(c, wanted);
+    }
 }
 
 void CFindFilesDlg::showCount(int total, const QString &folder)

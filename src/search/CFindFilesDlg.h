@@ -72,6 +72,7 @@ private:
     void buildLayout();
     void startSearch();
     void showCount(int total, const QString &folder);
+    void fitColumns();
     void openRow(const QModelIndex &index);
     void showProperties(const QPoint &pos);
 

@@ -29,7 +29,12 @@ QVariant FoundFilesModel::data(const QModelIndex &index, int role) const
         return {};
     const FoundFile &file = m_rows.at(index.row());
     switch (role) {
-    case Qt::DisplayRole: return text(file, index.column());
+    case Qt::DisplayRole: {
+        // Paths, sizes and times read left to right inside the right-to-left list, so that
+        // "38 B" does not show as "B 38".
+        const QString t = text(file, index.column());
+        return index.column() == NameColumn ? t : QChar(0x2066) + t + QChar(0x2069);
+    }
     case Qt::ToolTipRole: return index.column() == FolderColumn ? QVariant(file.path()) : QVariant();
     case Qt::DecorationRole: return index.column() == NameColumn && !m_icon.isNull() ? QVariant(m_icon) : QVariant();
     case Qt::TextAlignmentRole: return QVariant(Qt::AlignLeading | Qt::AlignVCenter);

@@ -37,7 +37,8 @@ public:
     const FoundFile &fileAt(int row) const { return m_rows.at(row); }
     const QList<FoundFile> &files() const { return m_rows; }
 
-    // The column texts of an entry, as the list shows them.
+    // The column texts of an entry, as the list shows them (the display role isolates all but the
+    // name as left-to-right text).
     static QString text(const FoundFile &file, int column);
 
 private:

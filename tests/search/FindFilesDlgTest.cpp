@@ -71,6 +71,15 @@ protected:
         return QTest::qWaitFor([&] { return !dlg.isSearching(); }, 20000);
     }
 
+    // A cell's text as read, without the marks that keep it left to right.
+    static QString shown(const QModelIndex &index)
+    {
+        QString t = index.data().toString();
+        t.remove(QChar(0x2066));
+        t.remove(QChar(0x2069));
+        return t;
+    }
+
     static QStringList shownNames(const CFindFilesDlg &dlg)
     {
         QStringList names;
@@ -158,9 +167,15 @@ TEST_F(FindFilesDlgTest, ASearchListsItsRowsAndTheModesAddAndRemoveOnTheNextOne)
     // The sub-folder's file comes first: sub-folders are searched before a folder's own files.
     ASSERT_EQ(shownNames(dlg), (QStringList{u"prepare.txt"_s, u"Report.doc"_s}));
     const QAbstractItemModel *m = dlg.resultList()->model();
-    EXPECT_EQ(m->index(0, FoundFilesModel::FolderColumn).data().toString(), m_root + u"sub/"_s);
-    EXPECT_EQ(m->index(0, FoundFilesModel::SizeColumn).data().toString(), u"10 KB"_s);
-    EXPECT_EQ(m->index(1, FoundFilesModel::SizeColumn).data().toString(), u"10239 B"_s);
+    EXPECT_EQ(shown(m->index(0, FoundFilesModel::FolderColumn)), m_root + u"sub/"_s);
+    EXPECT_EQ(shown(m->index(0, FoundFilesModel::SizeColumn)), u"10 KB"_s);
+    EXPECT_EQ(shown(m->index(1, FoundFilesModel::SizeColumn)), u"10239 B"_s);
+    // The columns grow to show their rows whole: the size and the time are not cut; the folder's
+    // whole path is its tooltip.
+    EXPECT_EQ(m->index(0, FoundFilesModel::FolderColumn).data(Qt::ToolTipRole).toString(), m_root + u"sub/prepare.txt"_s);
+    const QFontMetrics metrics(dlg.resultList()->font());
+    for (int c : {int(FoundFilesModel::SizeColumn), int(FoundFilesModel::ModifiedColumn)})
+        EXPECT_GT(dlg.resultList()->columnWidth(c), metrics.horizontalAdvance(m->index(0, c).data().toString())) << c;
     EXPECT_FALSE(m->index(0, FoundFilesModel::NameColumn).data(Qt::DecorationRole).isNull());
 
     // Add: the same search again adds nothing; a wider one adds only what is new.

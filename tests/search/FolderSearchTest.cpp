@@ -345,9 +345,11 @@ TEST(FoundFilesList, ModesReplaceAddAndRemoveWorkOnPathsWithoutRegardToCase)
     // What the columns show.
     const QModelIndex first = list.index(0, FoundFilesModel::NameColumn);
     EXPECT_EQ(list.data(first).toString(), all.at(0).name);
-    EXPECT_EQ(list.data(list.index(0, FoundFilesModel::FolderColumn)).toString(), all.at(0).folder);
-    EXPECT_EQ(list.data(list.index(0, FoundFilesModel::SizeColumn)).toString(), u"2 B"_s);
+    // All but the name read left to right inside the right-to-left list.
+    const auto ltr = [](const QString &t) { return QChar(0x2066) + t + QChar(0x2069); };
+    EXPECT_EQ(list.data(list.index(0, FoundFilesModel::FolderColumn)).toString(), ltr(all.at(0).folder));
+    EXPECT_EQ(list.data(list.index(0, FoundFilesModel::SizeColumn)).toString(), ltr(u"2 B"_s));
     EXPECT_EQ(list.data(list.index(0, FoundFilesModel::ModifiedColumn)).toString(),
-              FoundFile::modifiedText(QFileInfo(all.at(0).folder + all.at(0).name).lastModified()));
+              ltr(FoundFile::modifiedText(QFileInfo(all.at(0).folder + all.at(0).name).lastModified())));
     EXPECT_EQ(list.headerData(FoundFilesModel::FolderColumn, Qt::Horizontal).toString(), u"In Folder"_s);
 }
