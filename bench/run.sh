@@ -31,7 +31,7 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window bench_workflow
+cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window bench_workflow bench_find
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_search" "$rows"
@@ -39,3 +39,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_image"
 "$build/bin/bench_image_window"
 "$build/bin/bench_workflow"
+"$build/bin/bench_find"

@@ -13,7 +13,7 @@ constexpr AdminCommand kCommands[] = {
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
     {u"user", u"set", &userSet},    {u"user", u"list", &userList},  {u"feed", u"set", &feedSet},
     {u"image", u"", &image},        {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
-    {u"jobs", u"units", &jobsUnits},
+    {u"jobs", u"units", &jobsUnits}, {u"find", u"", &find},
 };
 
 int usage(QTextStream &out)
@@ -38,6 +38,7 @@ int usage(QTextStream &out)
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
            "  image COMMAND IN OUT [--PARAM VALUE]... [--src FILE]...   (image --list, image info FILE)\n"
+           "  find DIR [--name FRAG] [--min-kb N] [--max-kb N] [--text T] [--no-recurse]\n"
            "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
     out.flush();
     return 2;

@@ -16,6 +16,7 @@
 #include "classes/CClassesDlg.h"
 #include "classes/CClassPickDlg.h"
 #include "search/CFReport.h"
+#include "search/CFindFilesDlg.h"
 #include "search/CSearchDlg.h"
 #include "search/CViewPrintPreview.h"
 #include "ui/ArabicTextStyle.h"
@@ -166,6 +167,7 @@ void CArchiveApp::createDialogs()
     connect(m_picker, &CClassPickDlg::classificationChosen, m_card, &CCardDlg::addClassification);
     connect(m_card, &CCardDlg::cardEntryChanged, frame, &CMainFrame::updateCommandStates);
     connect(m_card, &CCardDlg::memoRequested, this, &CArchiveApp::openMemo);
+    connect(m_card, &CCardDlg::computerSearchRequested, this, [this] { openFindFiles(m_card); });
     CBasketBar *bar = frame->basketBar();
     connect(m_classes, &CClassesDlg::treeChanged, bar, &CBasketBar::refreshClassGrid);
     connect(bar, &CBasketBar::reportRequested, this, &CArchiveApp::openReportWindow);
@@ -188,6 +190,15 @@ void CArchiveApp::createDialogs()
         item.folderLike = true;
         m_card->appendItem(item);
     });
+}
+
+void CArchiveApp::openFindFiles(QWidget *over)
+{
+    // Modal over the whole program, without a nested event loop: the walk runs on its own thread.
+    auto *find = new CFindFilesDlg(m_card, over);
+    find->setAttribute(Qt::WA_DeleteOnClose);
+    find->setWindowModality(Qt::ApplicationModal);
+    find->show();
 }
 
 void CArchiveApp::openReportWindow(const BuiltQuery &query)
@@ -339,6 +350,7 @@ void CArchiveApp::wireCommands()
                         Command::DeleteText, Command::EditText})
         frame->setHandler(command, [this, command] { m_card->runCommand(command); });
     frame->setHandler(Command::SaveWebPage, [this] { saveWebPage(); });
+    frame->setHandler(Command::FindFiles, [this, frame] { openFindFiles(frame); });
     // The print commands of the frame go to the report window in front.
     auto activeReport = [frame]() -> CFReport * {
         QMdiSubWindow *sub = frame->mdiArea()->activeSubWindow();

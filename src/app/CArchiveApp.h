@@ -67,6 +67,8 @@ public:
     QWidget *makeWebPageView(const QString &address);
     // The memo dialog on the item, modal.
     void openMemo(const MemoTarget &target);
+    // The search-the-computer window, modal, over `over`; what it hands goes to the card dialog.
+    void openFindFiles(QWidget *over);
     // The transfer dialog sending the file, modal.
     void transferFile(const QString &path);
 

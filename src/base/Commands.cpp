@@ -5,7 +5,6 @@ using namespace Qt::Literals::StringLiterals;
 bool isLaterCommand(int command)
 {
     switch (command) {
-    case Command::FindFiles:
     case Command::SelectSource:
     case Command::Acquire:
     case Command::EnterText: return true;

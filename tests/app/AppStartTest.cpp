@@ -1,5 +1,6 @@
 #include "app/ArchiveSetup.h"
 #include "app/CArchiveApp.h"
+#include "search/CFindFilesDlg.h"
 #include "app/CMainFrame.h"
 #include "cards/CCardDlg.h"
 #include "classes/CClassesDlg.h"
@@ -20,6 +21,9 @@
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
@@ -131,6 +135,23 @@ TEST(AppStart, LoginThenTheFrameWithItsBarsAndDialogs)
     EXPECT_TRUE(MessageBox::takeShown().isEmpty());
     ASSERT_EQ(int(frame->mdiArea()->subWindowList().size()), before + 1);
     EXPECT_NE(qobject_cast<CFReport *>(frame->mdiArea()->subWindowList().last()->widget()), nullptr);
+    // The search of the computer, from the frame and from the card's files menu: modal, gone when closed.
+    frame->dispatch(Command::FindFiles);
+    auto *find = frame->findChild<CFindFilesDlg *>();
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_TRUE(find->isModal());
+    QPointer<CFindFilesDlg> gone(find);
+    find->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 5000));
+    for (QAction *item : app.cardDialog()->filesMenu()->actions()) {
+        if (item->text() == QStringLiteral("بحث ..."))
+            item->trigger();
+    }
+    auto *fromCard = app.cardDialog()->findChild<CFindFilesDlg *>();
+    ASSERT_NE(fromCard, nullptr);
+    EXPECT_TRUE(fromCard->isVisible());
+    fromCard->close();
     frame->close();
     MessageBox::setTestMode(false);
 }
