@@ -52,7 +52,8 @@ int main(int argc, char **argv)
         CDemoView view(&doc);
         view.resize(1000, 700);
         view.show();
-        QTest::qWaitForWindowExposed(&view);
+        if (!QTest::qWaitForWindowExposed(&view))
+            std::printf("the window did not show\n");
         view.viewport()->repaint();
     });
     if (QStandardPaths::findExecutable(u"djpeg"_s).isEmpty()) {
