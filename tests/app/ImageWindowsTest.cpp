@@ -159,7 +159,7 @@ TEST(ImageHandOver, AWorkerChangeIsUndoneAndThePictureJoinsTheOpenCard)
     ASSERT_TRUE(archive.problem().isEmpty()) << archive.problem().toStdString();
     QTemporaryDir dir;
     CArchiveApp app(archive.home(), std::make_unique<QSettings>(dir.filePath(QStringLiteral("p.ini")), QSettings::IniFormat));
-    logInAs(QStringLiteral("master"), QStringLiteral("1"));
+    logInAs(QStringLiteral("master"), kTestMasterPassword);
     ASSERT_TRUE(app.start({QStringLiteral("dovrelle")}));
     CMainFrame *f = app.mainFrame();
     app.openImageFile(writePicture(dir.filePath(QStringLiteral("page.png")), "rgb(0,0,200)", 400, 300));

@@ -139,7 +139,7 @@ protected:
 
     bool start(CArchiveApp &app)
     {
-        logInAs(u"master"_s, u"1"_s);
+        logInAs(u"master"_s, kTestMasterPassword);
         return app.start({u"dovrelle"_s});
     }
 

@@ -17,5 +17,12 @@ inline void logInAs(const QString &name, const QString &password)
         login->userBox()->setText(name);
         login->passwordBox()->setText(password);
         login->accept();
+        // A refused login keeps the form open: close it so the test fails instead of waiting.
+        QTimer::singleShot(3000, [] {
+            if (auto *still = qobject_cast<CLoginDlg *>(QApplication::activeModalWidget())) {
+                ADD_FAILURE() << "the login was refused";
+                still->reject();
+            }
+        });
     });
 }
