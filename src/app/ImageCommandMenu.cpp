@@ -93,6 +93,14 @@ std::optional<ImageCommands::Values> accepted(Dialog &dialog)
     return dialog.values();
 }
 
+// The same for a dialog made for the purpose, its parent last.
+template <typename Dialog, typename... Args>
+std::optional<ImageCommands::Values> asked(Args &&...args)
+{
+    Dialog dialog(std::forward<Args>(args)...);
+    return accepted(dialog);
+}
+
 } // namespace
 
 ImageCommandMenu::ImageCommandMenu(ImageWindows &windows, CMainFrame &frame, AppState &state)
@@ -173,49 +181,25 @@ std::optional<ImageCommandMenu::Request> ImageCommandMenu::ask(const ImageComman
         return docs[index]->core().picture();
     };
     std::optional<ImageCommands::Values> values;
+    auto takeSources = [&](const QList<int> &indexes) {
+        for (int index : indexes)
+            if (std::optional<Magick::Image> p = pictureOf(index))
+                request.sources.append(*p);
+    };
     switch (command.id) {
-    case Ids::Rotate: {
-        CRotateDlg dialog(&m_frame);
-        values = accepted(dialog);
+    case Ids::Rotate: values = asked<CRotateDlg>(&m_frame); break;
+    case Ids::Resample:
+        values = asked<CResampleDlg>(QSize(int(picture.columns()), int(picture.rows())), &m_frame);
         break;
-    }
-    case Ids::Resample: {
-        CResampleDlg dialog(QSize(int(picture.columns()), int(picture.rows())), &m_frame);
-        values = accepted(dialog);
-        break;
-    }
     case Ids::Crop: return Request{doc, {{u"rect"_s, view->selection()}}, {}};
-    case Ids::Dither: {
-        CDitherDlg dialog(&m_frame);
-        values = accepted(dialog);
+    case Ids::Dither: values = asked<CDitherDlg>(&m_frame); break;
+    case Ids::Threshold:
+        values = asked<CThresholdDlg>(ImageCommands::defaultFor(command.params.constFirst(), picture).toInt(), &m_frame);
         break;
-    }
-    case Ids::Threshold: {
-        const ImageCommands::Param &level = command.params.constFirst();
-        CThresholdDlg dialog(ImageCommands::defaultFor(level, picture).toInt(), &m_frame);
-        values = accepted(dialog);
-        break;
-    }
-    case Ids::Colorize: {
-        CColorizeDlg dialog(&m_frame);
-        values = accepted(dialog);
-        break;
-    }
-    case Ids::Gamma: {
-        CGammaDlg dialog(&m_frame);
-        values = accepted(dialog);
-        break;
-    }
-    case Ids::Repair: {
-        CRepairDlg dialog(&m_frame);
-        values = accepted(dialog);
-        break;
-    }
-    case Ids::JpegCompression: {
-        CJpegDlg dialog(&m_frame);
-        values = accepted(dialog);
-        break;
-    }
+    case Ids::Colorize: values = asked<CColorizeDlg>(&m_frame); break;
+    case Ids::Gamma: values = asked<CGammaDlg>(&m_frame); break;
+    case Ids::Repair: values = asked<CRepairDlg>(&m_frame); break;
+    case Ids::JpegCompression: values = asked<CJpegDlg>(&m_frame); break;
     case Ids::Palette: {
         CPaletteDlg dialog(ImageDrawing::paletteOf(picture), &m_frame);
         if (dialog.exec() != QDialog::Accepted || !dialog.changed())
@@ -226,19 +210,13 @@ std::optional<ImageCommandMenu::Request> ImageCommandMenu::ask(const ImageComman
     case Ids::Combine: {
         CCombineDlg dialog(titles, current, &m_frame);
         values = accepted(dialog);
-        if (values)
-            for (int index : dialog.sources())
-                if (std::optional<Magick::Image> p = pictureOf(index))
-                    request.sources.append(*p);
+        takeSources(dialog.sources());
         break;
     }
     case Ids::Fft: {
         CFFTDlg dialog(titles, current, &m_frame);
         values = accepted(dialog);
-        if (values)
-            for (int index : dialog.sources())
-                if (std::optional<Magick::Image> p = pictureOf(index))
-                    request.sources.append(*p);
+        takeSources(dialog.sources());
         break;
     }
     case Ids::Mix: {
