@@ -66,6 +66,10 @@ int main(int argc, char **argv)
         ImageCommands::Values values;
         if (command.name == u"resample")
             values = {{u"factor"_s, 0.5}, {u"interpolation"_s, 3}};
+        // The window's dialog hands the level over, as convert is given one: the picture's mean,
+        // the dialog's first value, is worked out when the dialog opens, not in the filter.
+        if (command.name == u"threshold")
+            values = {{u"level"_s, 128}};
         bool ok = true;
         const double ours = medianSeconds(runs, [&] {
             Magick::Image page(in);
