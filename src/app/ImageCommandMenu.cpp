@@ -191,7 +191,12 @@ std::optional<ImageCommandMenu::Request> ImageCommandMenu::ask(const ImageComman
     case Ids::Resample:
         values = asked<CResampleDlg>(QSize(int(picture.columns()), int(picture.rows())), &m_frame);
         break;
-    case Ids::Crop: return Request{doc, {{u"rect"_s, view->selection()}}, {}};
+    case Ids::Crop: {
+        ImageCommands::Values crop{{u"rect"_s, view->selection()}};
+        if (!view->corners().isEmpty())
+            crop.insert(u"corners"_s, view->corners());
+        return Request{doc, crop, {}};
+    }
     case Ids::Dither: values = asked<CDitherDlg>(&m_frame); break;
     case Ids::Threshold:
         values = asked<CThresholdDlg>(ImageCommands::defaultFor(command.params.constFirst(), picture).toInt(), &m_frame);

@@ -5,6 +5,7 @@
 #include "imaging/ImageViewRules.h"
 #include "imaging/ImageDrawing.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -184,8 +185,15 @@ void CDemoView::paintEvent(QPaintEvent *)
     QPen pen(Qt::white, 1, Qt::DashLine);
     pen.setDashOffset(m_outlinePhase);
     p.setPen(pen);
-    if (!m_selection.isEmpty())
+    if (!m_corners.isEmpty()) {
+        QPolygonF shown;
+        for (QPointF point : m_corners)
+            shown << QPointF(point.x() * m_zoom - horizontalScrollBar()->value(),
+                             point.y() * m_zoom - verticalScrollBar()->value());
+        p.drawPolygon(shown);
+    } else if (!m_selection.isEmpty()) {
         p.drawRect(QRect(pictureToView(m_selection.topLeft()), pictureToView(m_selection.bottomRight())));
+    }
     if (m_freehand.size() > 1) {
         QPolygon shown;
         for (QPoint point : m_freehand)
@@ -209,10 +217,18 @@ void CDemoView::mousePressEvent(QMouseEvent *event)
 {
     const QPoint at = viewToPicture(event->position().toPoint()).toPoint();
     if (event->button() == Qt::RightButton) {
-        if (m_tool == Zoom)
+        if (m_tool == Zoom) {
             zoomOut();
-        else
+        } else if (m_tool == Select && !m_selection.isEmpty()) {
+            // A drag turns the selection's four corners (moves them with Ctrl); a click is the
+            // context menu, opened on release.
+            m_rightDragging = true;
+            m_rightMoved = false;
+            m_pressAt = event->position().toPoint();
+            m_cornersAtPress = m_corners.isEmpty() ? QPolygonF(QRectF(m_selection)).mid(0, 4) : m_corners;
+        } else {
             emit contextMenuWanted(event->globalPosition().toPoint());
+        }
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -250,6 +266,16 @@ void CDemoView::mouseMoveEvent(QMouseEvent *event)
         emit statusText(PointerPane,
                         ImageViewRules::pointerText(int(at.x()), int(at.y()),
                                                     ImageDrawing::paletteIndexAt(m_doc->core().picture(), at.toPoint())));
+    if (m_rightDragging) {
+        if ((event->position().toPoint() - m_pressAt).manhattanLength() >= QApplication::startDragDistance())
+            m_rightMoved = true;
+        if (m_rightMoved) {
+            m_corners = ImageViewRules::draggedCorners(m_cornersAtPress, viewToPicture(m_pressAt), at,
+                                                       event->modifiers() & Qt::ControlModifier);
+            viewport()->update();
+        }
+        return;
+    }
     if (!m_dragging)
         return;
     const QPoint moved = event->position().toPoint() - m_pressAt;
@@ -272,8 +298,16 @@ void CDemoView::mouseMoveEvent(QMouseEvent *event)
     viewport()->update();
 }
 
-void CDemoView::mouseReleaseEvent(QMouseEvent *)
+void CDemoView::mouseReleaseEvent(QMouseEvent *event)
 {
+    if (m_rightDragging && event->button() == Qt::RightButton) {
+        m_rightDragging = false;
+        if (!m_rightMoved)
+            emit contextMenuWanted(event->globalPosition().toPoint());
+        return;
+    }
+    if (m_dragging && (m_tool == Select || m_tool == Tracker))
+        m_corners.clear();
     m_dragging = false;
     if (m_tool == Select && m_freehand.size() > 2)
         m_selection = m_freehand.boundingRect();

@@ -28,6 +28,8 @@ public:
     bool smooth() const { return m_smooth; }
     Tool tool() const { return m_tool; }
     QRect selection() const { return m_selection; }
+    // The selection turned or moved with the right button; empty while it is a plain rectangle.
+    QPolygonF corners() const { return m_corners; }
 
     void zoomIn();
     void zoomOut();
@@ -83,6 +85,10 @@ private:
     bool m_pickTransparency = false;
     QRect m_selection;
     QPolygon m_freehand;
+    QPolygonF m_corners;
+    QPolygonF m_cornersAtPress;
+    bool m_rightDragging = false;
+    bool m_rightMoved = false;
     QPoint m_pressAt;
     QPoint m_scrollAt;
     bool m_dragging = false;

@@ -1,5 +1,7 @@
 #include "ImageViewRules.h"
 
+#include <QTransform>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -110,6 +112,20 @@ QString progressText(int percent)
 QString undoText(int level)
 {
     return QString::asprintf("Undo (%d)\tCtrl+Z", level);
+}
+
+QPolygonF draggedCorners(const QPolygonF &corners, QPointF from, QPointF to, bool move)
+{
+    if (move)
+        return corners.translated(to - from);
+    const QPointF centre = corners.boundingRect().center();
+    const double swept = std::atan2(to.y() - centre.y(), to.x() - centre.x())
+                         - std::atan2(from.y() - centre.y(), from.x() - centre.x());
+    QTransform turn;
+    turn.translate(centre.x(), centre.y());
+    turn.rotateRadians(swept);
+    turn.translate(-centre.x(), -centre.y());
+    return turn.map(corners);
 }
 
 } // namespace ImageViewRules

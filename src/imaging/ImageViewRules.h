@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPolygonF>
 #include <QSize>
 #include <QString>
 
@@ -30,6 +31,10 @@ QString duplicateTitle(int number, const QString &title); // "Copy %d of %s"
 // The name Save As offers: the document's path, or its title (or "UntitledImage" when the title
 // holds one of "#%;/\") with the extension of the picture's type.
 QString saveAsName(const QString &path, const QString &title, const QString &extension);
+
+// The four-corner selection after a right-button drag from `from` to `to` (picture points): turned
+// about its centre by the angle the pointer swept, or moved with the pointer when `move` (Ctrl).
+QPolygonF draggedCorners(const QPolygonF &corners, QPointF from, QPointF to, bool move);
 
 QString sizeText(int width, int height, int bitsPerPixel); // "(%dx%dx%d)"
 QString timeText(double seconds);                           // "Time (s): %.3f"

@@ -18,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -167,5 +168,55 @@ TEST_F(ImageCommandMenuTest, TheTextToolWritesWhereTheUserClicksAndTheTransparen
     EXPECT_TRUE(doc->core().picture().matte());
     EXPECT_EQ(doc->screenImage().pixelColor(300, 150).alpha(), 0);
     EXPECT_TRUE(f->images()->commands()->enabled(Ids::RemoveTransparency));
+    f->close();
+}
+
+TEST_F(ImageCommandMenuTest, ASelectionTurnedWithTheRightButtonCropsTheTurnedRectangle)
+{
+    auto f = frame();
+    // Green above row 110, blue below: the rectangle drawn lies in the green, the turned one
+    // reaches into the blue.
+    Magick::Image page(Magick::Geometry(300, 200), Magick::Color("rgb(0,120,0)"));
+    page.fillColor(Magick::Color("rgb(0,0,200)"));
+    page.draw(Magick::DrawableRectangle(0, 110, 299, 199));
+    auto *doc = new CDemoDoc(f->images());
+    doc->setPicture(page, 0);
+    doc->setTitle(QStringLiteral("page"));
+    f->images()->openDocument(doc);
+    CDemoView *view = f->images()->activeView();
+    ASSERT_NE(view, nullptr);
+    view->setTool(CDemoView::Select);
+    QWidget *area = view->viewport();
+    // Shift and a left drag: the rectangle 40,40 - 160,100.
+    QTest::mousePress(area, Qt::LeftButton, Qt::ShiftModifier, view->pictureToView(QPoint(40, 40)));
+    QTest::mouseMove(area, view->pictureToView(QPoint(160, 100)));
+    QMouseEvent move(QEvent::MouseMove, view->pictureToView(QPoint(160, 100)), area->mapToGlobal(view->pictureToView(QPoint(160, 100))),
+                     Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(area, &move);
+    QTest::mouseRelease(area, Qt::LeftButton, Qt::ShiftModifier, view->pictureToView(QPoint(160, 100)));
+    ASSERT_EQ(view->selection(), QRect(QPoint(40, 40), QPoint(160, 100)));
+
+    // A right drag from right of the centre (100, 70) to below it turns the selection a quarter.
+    const QPoint from = view->pictureToView(QPoint(180, 70));
+    const QPoint to = view->pictureToView(QPoint(100, 150));
+    QTest::mousePress(area, Qt::RightButton, {}, from);
+    QMouseEvent drag(QEvent::MouseMove, to, area->mapToGlobal(to), Qt::NoButton, Qt::RightButton, {});
+    QApplication::sendEvent(area, &drag);
+    QTest::mouseRelease(area, Qt::RightButton, {}, to);
+    ASSERT_EQ(view->corners().size(), 4);
+    EXPECT_NEAR(view->corners().boundingRect().width(), 61, 3);
+    EXPECT_NEAR(view->corners().boundingRect().height(), 121, 3);
+
+    // The crop straightens the turned rectangle: its sides, with the blue it now covers.
+    f->images()->commands()->trigger(Ids::Crop);
+    EXPECT_EQ(doc->core().undoLevel(), 1);
+    const QImage cropped = doc->screenImage();
+    EXPECT_NEAR(double(std::max(cropped.width(), cropped.height())), 121, 3);
+    EXPECT_NEAR(double(std::min(cropped.width(), cropped.height())), 61, 3);
+    int blue = 0;
+    for (int y = 0; y < cropped.height(); ++y)
+        for (int x = 0; x < cropped.width(); ++x)
+            blue += cropped.pixelColor(x, y).blue() > 150 ? 1 : 0;
+    EXPECT_GT(blue, cropped.width() * cropped.height() / 20);
     f->close();
 }

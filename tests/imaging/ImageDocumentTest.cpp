@@ -91,6 +91,20 @@ TEST(ImageUndo, ANewChangeAfterUndoDropsTheRedoStep)
     EXPECT_EQ(mark(doc), 4);
 }
 
+TEST(ImageSelection, ARightDragTurnsTheCornersAboutTheCentreOrMovesThemWithCtrl)
+{
+    const QPolygonF corners = QPolygonF(QRectF(10, 20, 40, 20)).mid(0, 4);
+    // From straight right of the centre (30, 30) to straight below it: a quarter turn.
+    const QPolygonF turned = ImageViewRules::draggedCorners(corners, QPointF(60, 30), QPointF(30, 80), false);
+    const QRectF box = turned.boundingRect();
+    EXPECT_NEAR(box.width(), 20, 1e-9);
+    EXPECT_NEAR(box.height(), 40, 1e-9);
+    EXPECT_NEAR(box.center().x(), 30, 1e-9);
+    EXPECT_NEAR(box.center().y(), 30, 1e-9);
+    const QPolygonF moved = ImageViewRules::draggedCorners(corners, QPointF(60, 30), QPointF(65, 27), true);
+    EXPECT_EQ(moved.boundingRect(), QRectF(15, 17, 40, 20));
+}
+
 TEST(ImageZoom, StepsInAndOutAndTheirEnableRules)
 {
     std::vector<double> in;
