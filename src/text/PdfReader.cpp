@@ -17,10 +17,17 @@ namespace {
 
 constexpr int kRenderDpi = 300;
 
+// The text layer's words in their logical order; the marks that only steer how a line is drawn
+// (embeddings, overrides, isolates) carry nothing a search needs.
 QString fromUstring(const poppler::ustring &text)
 {
     const std::vector<char> utf8 = text.to_utf8();
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    QString out = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    out.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+    });
+    return out;
 }
 
 } // namespace
