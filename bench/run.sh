@@ -12,7 +12,7 @@ build=${DOVRELLE_BENCH_BUILD:-$here/build-release}
 rows=${1:-1000000}
 pages=${2:-200}
 
-packages=(libjpeg-turbo-progs libvips-tools)
+packages=(libjpeg-turbo-progs libvips-tools tesseract-ocr)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -31,7 +31,7 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window bench_workflow bench_find
+cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window bench_workflow bench_find bench_text
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_search" "$rows"
@@ -40,3 +40,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_image_window"
 "$build/bin/bench_workflow"
 "$build/bin/bench_find"
+"$build/bin/bench_text"

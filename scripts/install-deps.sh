@@ -23,6 +23,27 @@ run_packages=(
   imagemagick
   xvfb xauth
 )
+# The text converter dovrelle-mw: docx through libzip, pdf text through poppler, pictures through
+# Tesseract with its Arabic and English models, txt encodings through uchardet.
+text_packages=(
+  libzip-dev libpoppler-cpp-dev libtesseract-dev tesseract-ocr-ara tesseract-ocr-eng
+  libuchardet-dev
+)
+run_packages+=("${text_packages[@]}")
+# doc and rtf go through LibreOffice Writer. The headless Writer conflicts with the full one, so it
+# is added only when no Writer is installed: a user's LibreOffice is never replaced.
+writer_installed() {
+  local w
+  for w in libreoffice-writer libreoffice-writer-nogui; do
+    if dpkg-query -W -f='${Status}' "$w" 2>/dev/null | grep -q 'install ok installed'; then
+      return 0
+    fi
+  done
+  return 1
+}
+if ! writer_installed; then
+  run_packages+=(libreoffice-writer-nogui)
+fi
 # Finding the login window of a program started under Xvfb.
 smoke_packages=(openbox xdotool)
 # The tests: their libraries, the private PostgreSQL and CUPS servers, and the outside programs

@@ -6,8 +6,7 @@ bool isLaterCommand(int command)
 {
     switch (command) {
     case Command::SelectSource:
-    case Command::Acquire:
-    case Command::EnterText: return true;
+    case Command::Acquire: return true;
     default: return false;
     }
 }

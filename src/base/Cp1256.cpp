@@ -98,4 +98,38 @@ Result<QByteArray> encode(const QString &text)
     return out;
 }
 
+QByteArray encodeLossy(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    // Runs of writable text go through the code page whole; a character it refuses is replaced
+    // and the run starts again after it. Surrogate pairs stay together.
+    qsizetype start = 0;
+    qsizetype i = 0;
+    const auto flush = [&](qsizetype end) {
+        if (end <= start)
+            return;
+        const Result<QByteArray> part = encode(text.mid(start, end - start));
+        if (part) {
+            out.append(*part);
+            return;
+        }
+        for (qsizetype j = start; j < end; ++j) {
+            const qsizetype width = text.at(j).isHighSurrogate() && j + 1 < end ? 2 : 1;
+            const Result<QByteArray> one = encode(text.mid(j, width));
+            out.append(one ? *one : QByteArray("?"));
+            j += width - 1;
+        }
+    };
+    // Plain ASCII never fails, so the work is split at line ends to keep a refusal's cost small.
+    for (; i < text.size(); ++i) {
+        if (text.at(i) == u'\n') {
+            flush(i + 1);
+            start = i + 1;
+        }
+    }
+    flush(text.size());
+    return out;
+}
+
 } // namespace Cp1256

@@ -16,4 +16,8 @@ QString decode(const QByteArray &bytes);
 // Fails when the text holds a character that the code page cannot write, naming it.
 Result<QByteArray> encode(const QString &text);
 
+// For text taken from documents, where one foreign letter must not lose the rest: every
+// character the code page cannot write becomes '?'.
+QByteArray encodeLossy(const QString &text);
+
 } // namespace Cp1256

@@ -6,6 +6,7 @@
 #include "CardNavigation.h"
 #include "CardTexts.h"
 #include "ShownCard.h"
+#include "TextEntry.h"
 #include "base/Commands.h"
 #include "classes/CardClasses.h"
 #include "db/CDFSet.h"
@@ -30,6 +31,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -52,7 +54,8 @@ CCardDlg::CCardDlg(AppState &state, Database db, QWidget *parent)
       m_unusedCombo(new QComboBox(this)), m_unusedPicture(new QLabel(this)),
       m_defaultButton(new QPushButton(tr("بحث"), this)), m_cancelButton(new QPushButton(u"Cancel"_s, this)),
       m_classes(new CGridCtrl(this)), m_files(new CGridCtrl(this)), m_texts(new CGridCtrl(this)),
-      m_grids(m_classes, m_files, m_texts)
+      m_grids(m_classes, m_files, m_texts), m_status(new QStatusBar(this)),
+      m_textEntry(new TextEntry(this, m_status, state.programFolder, state.databaseFolder))
 {
     setWindowTitle(tr("بطاقة"));
     setLayoutDirection(Qt::RightToLeft);
@@ -135,6 +138,11 @@ void CCardDlg::buildLists()
     connect(m_files, &CGridCtrl::cellRightClicked, this, [this](int row, int column, int, const QPoint &pos) {
         showContextMenu(m_files, row, column, pos);
     });
+    // The row keeps the text only if it still holds the converted document.
+    connect(m_textEntry, &TextEntry::textReady, this, [this](int row, const QString &path, const QString &text) {
+        if (filePathOfRow(row) == path)
+            setFileDescription(row, text);
+    });
     connect(m_texts, &CGridCtrl::cellRightClicked, this, [this](int row, int column, int, const QPoint &pos) {
         showContextMenu(m_texts, row, column, pos);
     });
@@ -198,6 +206,7 @@ void CCardDlg::buildLayout()
     layout->addLayout(switches);
     layout->addLayout(lists, 1);
     layout->addLayout(commands);
+    layout->addWidget(m_status);
 }
 
 void CCardDlg::applyRights()
@@ -711,8 +720,7 @@ bool CCardDlg::runCommand(int command)
     case Command::EnterText:
         if (!onFile)
             return false;
-        emit enterTextRequested(fileRow, filePathOfRow(fileRow));
-        return true;
+        return m_textEntry->enterText(fileRow, filePathOfRow(fileRow));
     case Command::ViewText:
         if (!onText)
             return false;
@@ -724,17 +732,9 @@ bool CCardDlg::runCommand(int command)
             return false;
         m_draft.texts.removeAt(textRow);
         return m_texts->removeRow(textRow);
-    case Command::EditText: return onText && exportText(textRow);
+    case Command::EditText: return onText && m_textEntry->exportText(m_draft.texts.at(textRow).text);
     default: return false;
     }
-}
-
-bool CCardDlg::exportText(int row)
-{
-    const Status written = CardTexts::exportText(m_draft.texts.at(row).text, m_state.programFolder);
-    if (!written)
-        MessageBox::warning(this, written.error());
-    return written.ok();
 }
 
 void CCardDlg::pasteSnippet(int digit)
@@ -742,11 +742,9 @@ void CCardDlg::pasteSnippet(int digit)
     const int row = m_texts->currentRow();
     if (row < 0 || row >= m_draft.texts.size())
         return;
-    const Result<QString> snippet = CardTexts::readSnippet(m_state.databaseFolder, digit);
-    if (!snippet) {
-        MessageBox::warning(this, snippet.error());
+    const std::optional<QString> snippet = m_textEntry->snippet(digit);
+    if (!snippet)
         return;
-    }
     m_draft.texts[row].text = *snippet;
     m_texts->setText(row, TextBody, *snippet);
 }

@@ -27,6 +27,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
+class TextEntry;
 
 // "بطاقة": the form on which a card is entered, archived, browsed, edited and deleted. Created
 // once, hidden, with the main window and kept for its whole life. It holds the card in its
@@ -112,6 +114,8 @@ public:
     CGridCtrl *classList() const { return m_classes; }
     CGridCtrl *fileList() const { return m_files; }
     CGridCtrl *textList() const { return m_texts; }
+    QStatusBar *statusLine() const { return m_status; }
+    TextEntry *textEntry() const { return m_textEntry; }
 
     static QString editCaption();
     static QString saveCaption();
@@ -156,9 +160,6 @@ signals:
     void memoRequested(const MemoTarget &target);
     // "بحث ..." of the "ملفات" menu: the search-the-computer window should open.
     void computerSearchRequested();
-    // "ادخال النص" on a file-list row: its file should be converted and its text handed back
-    // through setFileDescription().
-    void enterTextRequested(int row, const QString &path);
     void cardEntryChanged(bool on);
 
 protected:
@@ -192,7 +193,6 @@ private:
     void showContextMenu(CGridCtrl *grid, int row, int column, const QPoint &globalPos);
     void menuCommand(int command);
     void pasteSnippet(int digit);
-    bool exportText(int row);
     qint32 typedNumber(bool *ok = nullptr) const;
     void showFound(const Result<std::optional<qint32>> &card);
     void showStep(const Result<qint32> &card);
@@ -241,4 +241,6 @@ private:
     CGridCtrl *m_files;
     CGridCtrl *m_texts;
     CardGrids m_grids;
+    QStatusBar *m_status;
+    TextEntry *m_textEntry;
 };

@@ -96,13 +96,13 @@ TEST(CommandRules, CommandsOfLaterWindowsStayDisabledWhateverTheRights)
     s.cardEntry = true;
     CommandContext c;
     c.clipboardHasImage = c.webPageViewActive = true;
-    for (int id : std::initializer_list<int>{Command::SelectSource, Command::Acquire, Command::EnterText}) {
+    for (int id : std::initializer_list<int>{Command::SelectSource, Command::Acquire}) {
         EXPECT_TRUE(isLaterCommand(id)) << id;
         EXPECT_FALSE(isCommandEnabled(id, s, c)) << id;
     }
     for (int id : std::initializer_list<int>{Command::PrintSetup, Command::WindowNew, Command::WindowCascade, Command::WindowTileHorz,
                    Command::WindowTileVert, Command::WindowArrange, Command::Settings, Command::Search, Command::Users, Command::Workflow, Command::FindFiles,
-                   Command::DeleteFile, Command::Paste, Command::RecentLast + 1, Command::FileOpen,
+                   Command::DeleteFile, Command::EnterText, Command::Paste, Command::RecentLast + 1, Command::FileOpen,
                    Command::CloseAllImages, Command::Duplicate, Command::ZoomIn, Command::ToolText, Command::RecentFirst}) {
         EXPECT_FALSE(isLaterCommand(id)) << id;
     }
