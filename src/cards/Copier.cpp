@@ -13,6 +13,8 @@
 
 #include <cerrno>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -77,6 +79,16 @@ void lingerForTests()
     if (ok && ms > 0 && !lingered)
         QThread::msleep(ms);
     lingered = true;
+}
+
+// Tests kill the copier at a named moment of a batch ("before-flush": every copy made, nothing on
+// the disk for sure yet; "before-journal": every copy in place, the journal not yet removed) to
+// show that a kill there loses no order.
+void dieHereForTests(const char *moment)
+{
+    static const QByteArray wanted = qgetenv("DOVRELLE_FM_DIE_AT");
+    if (!wanted.isEmpty() && wanted == moment)
+        ::kill(::getpid(), SIGKILL);
 }
 
 QString oneLine(QString text)
@@ -178,6 +190,9 @@ void Copier::run(WhenBusy whenBusy)
             if (taken->isEmpty())
                 break;
             copyAll(*taken);
+            // Only now: every copy of the batch is on the disk under its stored name, and every
+            // order that failed is in the failed list.
+            dieHereForTests("before-journal");
             QFile::remove(journalPath());
         }
         lingerForTests();
@@ -265,6 +280,7 @@ void Copier::copyAll(const QList<CopyOrder> &orders)
     // The copies reach the disk together, then take their stored names.
     if (prepared.isEmpty())
         return;
+    dieHereForTests("before-flush");
     if (Status s = StoreCopy::flush(folders); !s) {
         for (const Pending &p : prepared) {
             StoreCopy::discard(p.copy);
@@ -325,7 +341,9 @@ void Copier::keepForRetry(const CopyOrder &order)
         return;
     QFile list(failedListPath());
     // One write of a whole record: a run that dies meanwhile leaves no torn record behind.
-    if (!list.open(QIODevice::WriteOnly | QIODevice::Append) || list.write(*record) != record->size() || !list.flush()) {
+    // On the disk before the journal that holds the order goes.
+    if (!list.open(QIODevice::WriteOnly | QIODevice::Append) || list.write(*record) != record->size() || !list.flush()
+        || ::fdatasync(list.handle()) != 0) {
         QTextStream(stderr) << "dovrelle-fm: "
                             << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(failedListPath()), list.errorString())
                             << Qt::endl;

@@ -1,9 +1,12 @@
 #include "StoreCopy.h"
 
+#include "Checksum.h"
+
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -11,15 +14,18 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr size_t kChunk = 8 * 1024 * 1024;
-// The tail of a copy is read back and compared: a cheap check that catches a short or zeroed end.
-constexpr qint64 kTailCheck = 64 * 1024;
+// Small enough that the part just copied is still in the processor's cache when it is summed.
+constexpr qsizetype kChunk = 1024 * 1024;
+// The copy's checksum and size, as "crc32c-in-hex size", on the stored file.
+constexpr const char *kChecksumAttribute = "user.dovrelle.crc32c";
+std::atomic<bool> g_kernelCopy{true};
 const QString kTemporaryStart = u".dovrelle-fm-"_s;
 const QString kTemporaryEnd = u".part"_s;
 
@@ -131,12 +137,14 @@ bool sameContent(const QString &a, const QString &b)
     return true;
 }
 
-bool sameTail(int a, int b, qint64 size)
+bool sameTime(const struct timespec &a, const struct timespec &b)
 {
-    const qint64 n = std::min(size, kTailCheck);
-    QByteArray ba(n, '\0');
-    QByteArray bb(n, '\0');
-    return ::pread(a, ba.data(), n, size - n) == n && ::pread(b, bb.data(), n, size - n) == n && ba == bb;
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+QByteArray checksumRecord(quint32 sum, qint64 size)
+{
+    return QByteArray::number(sum, 16).rightJustified(8, '0') + ' ' + QByteArray::number(size);
 }
 
 } // namespace
@@ -252,10 +260,16 @@ Status StoreCopy::flush(const QStringList &folders)
 {
     // One flush for the whole batch instead of one per file: every copy is on the disk before
     // any of them takes its stored name.
+    // Folders on one file system share the one flush.
+    QList<dev_t> flushed;
     for (const QString &folder : folders) {
         Fd fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st;
+        if (fd.valid() && ::fstat(fd.get(), &st) == 0 && flushed.contains(st.st_dev))
+            continue;
         if (!fd.valid() || ::syncfs(fd.get()) != 0)
             return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), qt_error_string(errno)));
+        flushed.append(st.st_dev);
     }
     return {};
 }
@@ -318,9 +332,15 @@ Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expect
     const auto writeFailed = [&](int err) {
         return Status::failure(tr("تعذرت كتابة %1: %2").arg(shown(named), qt_error_string(err)));
     };
+    const auto readFailed = [&](int err) {
+        return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(err)));
+    };
+    // The bytes the copy carried are summed as they go by: in the kernel's copy the range just
+    // copied is summed from the source's pages, which that copy has just brought into memory.
+    Crc32c sum;
     qint64 copied = 0;
-    bool inKernel = true;
-    QByteArray buffer;
+    bool inKernel = g_kernelCopy.load();
+    QByteArray buffer(kChunk, Qt::Uninitialized);
     for (;;) {
         ssize_t n = 0;
         if (inKernel) {
@@ -331,16 +351,30 @@ Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expect
                 inKernel = false;
                 continue;
             }
-            if (n < 0 && errno != EINTR)
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
                 return writeFailed(errno);
+            }
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t r = ::pread(in.get(), buffer.data(), size_t(n - done), copied + done);
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r <= 0)
+                    return readFailed(r < 0 ? errno : EIO);
+                sum.add(buffer.constData(), size_t(r));
+                done += r;
+            }
         } else {
-            if (buffer.isEmpty())
-                buffer.resize(kChunk);
             n = ::read(in.get(), buffer.data(), buffer.size());
-            if (n < 0 && errno != EINTR)
-                return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(errno)));
-            for (ssize_t done = 0; n > 0 && done < n;) {
-                const ssize_t w = ::write(out.get(), buffer.constData() + done, n - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return readFailed(errno);
+            }
+            sum.add(buffer.constData(), size_t(n));
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::write(out.get(), buffer.constData() + done, size_t(n - done));
                 if (w < 0 && errno != EINTR)
                     return writeFailed(errno);
                 done += std::max<ssize_t>(w, 0);
@@ -348,30 +382,76 @@ Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expect
         }
         if (n == 0)
             break;
-        if (n > 0) {
-            copied += n;
-            if (m_hooks.advanced)
-                m_hooks.advanced(n);
-        }
+        // The disk starts on this part now instead of all at once at the batch's flush.
+        ::sync_file_range(out.get(), copied, n, SYNC_FILE_RANGE_WRITE);
+        copied += n;
+        if (m_hooks.advanced)
+            m_hooks.advanced(n);
     }
 
+    // A source written to while it was copied may keep its size: its times tell.
     struct stat after;
     if (::fstat(in.get(), &after) != 0 || after.st_size != before.st_size || copied != before.st_size
         || copied != expectedSize) {
         return Status::failure(tr("تغير حجم %1 اثناء النسخ: نُسخ %2 بايت والحجم %3 بايت")
                                    .arg(shown(from), QString::number(copied), QString::number(qint64(after.st_size))));
     }
+    if (!sameTime(after.st_mtim, before.st_mtim) || !sameTime(after.st_ctim, before.st_ctim))
+        return Status::failure(tr("تغير %1 اثناء النسخ").arg(shown(from)));
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     ::futimens(out.get(), times);
     struct stat written;
     if (::fstat(out.get(), &written) != 0 || written.st_size != copied)
         return Status::failure(tr("حجم النسخة %1 بايت وحجم الاصل %2 بايت")
                                    .arg(QString::number(qint64(written.st_size)), QString::number(copied)));
-    if (!sameTail(in.get(), out.get(), copied))
-        return Status::failure(tr("محتوى النسخة لا يطابق الاصل %1").arg(shown(from)));
+    // Kept with the copy, so that a later look at the stored file can tell it is what was copied.
+    const QByteArray record = checksumRecord(sum.value(), copied);
+    ::fsetxattr(out.get(), kChecksumAttribute, record.constData(), size_t(record.size()), 0);
     if (out.close() != 0)
         return writeFailed(errno);
     return {};
+}
+
+void StoreCopy::setKernelCopy(bool on)
+{
+    g_kernelCopy = on;
+}
+
+std::optional<StoreCopy::Checksum> StoreCopy::recordedChecksum(const QString &stored)
+{
+    char value[64];
+    const ssize_t n = ::getxattr(native(stored).constData(), kChecksumAttribute, value, sizeof value);
+    if (n <= 0)
+        return std::nullopt;
+    const QList<QByteArray> parts = QByteArray(value, n).split(' ');
+    bool okSum = false;
+    bool okSize = false;
+    if (parts.size() != 2)
+        return std::nullopt;
+    const uint sumValue = parts.at(0).toUInt(&okSum, 16);
+    const qint64 size = parts.at(1).toLongLong(&okSize);
+    if (!okSum || !okSize)
+        return std::nullopt;
+    return Checksum{quint32(sumValue), size};
+}
+
+std::optional<quint32> StoreCopy::checksumOf(const QString &path)
+{
+    Fd fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return std::nullopt;
+    QByteArray buffer(kChunk, Qt::Uninitialized);
+    Crc32c sum;
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return sum.value();
+        sum.add(buffer.constData(), size_t(n));
+    }
 }
 
 Status StoreCopy::copyFolderInto(const SourceTree &tree, const QString &temporary, const QString &finalTarget)
@@ -412,6 +492,22 @@ Status StoreCopy::copyFolderInto(const SourceTree &tree, const QString &temporar
     return {};
 }
 
+// A stored file that still carries the checksum of its copy and the source's modification time is
+// compared through the checksum: the source is read, the stored file is not. Any other is
+// compared byte for byte.
+bool StoreCopy::sameAsCopied(const QString &source, const QString &stored)
+{
+    struct stat s;
+    struct stat t;
+    const std::optional<Checksum> recorded = recordedChecksum(stored);
+    if (recorded && ::stat(native(source).constData(), &s) == 0 && ::stat(native(stored).constData(), &t) == 0
+        && s.st_size == t.st_size && recorded->size == t.st_size && sameTime(s.st_mtim, t.st_mtim)) {
+        const std::optional<quint32> sum = checksumOf(source);
+        return sum && *sum == recorded->sum;
+    }
+    return sameContent(source, stored);
+}
+
 bool StoreCopy::identical(const SourceTree &tree, const QString &target)
 {
     const Result<SourceTree> there = survey(target);
@@ -424,7 +520,7 @@ bool StoreCopy::identical(const SourceTree &tree, const QString &target)
             return false;
         if (a.kind == SourceTree::Kind::File) {
             const QString suffix = a.relative.isEmpty() ? QString() : u'/' + a.relative;
-            if (!sameContent(tree.source + suffix, target + suffix))
+            if (!sameAsCopied(tree.source + suffix, target + suffix))
                 return false;
         }
     }

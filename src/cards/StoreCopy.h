@@ -29,7 +29,9 @@ struct SourceTree
 };
 
 // Places one source (a file, or a folder with everything below it) at its stored name. The copy
-// is built under a hidden temporary name beside the target and checked (prepare), the file system
+// is built under a hidden temporary name beside the target and checked (prepare): the byte
+// counts of the copy, the source unchanged in size and times from start to end, and a checksum
+// of the bytes taken while they are copied, kept on the copy. The file system
 // is flushed once for a whole batch of copies (flush), and each copy is then renamed into place
 // without replacing anything (commit): the stored name either holds the complete copy, on the
 // disk, or does not exist, and an existing stored item is never touched.
@@ -77,11 +79,26 @@ public:
     // Removes the temporary copies that copier runs no longer alive left in the folder.
     static void removeStaleTemporaries(const QString &folder);
 
+    // The CRC-32C of a file's bytes as its copy carried them, and the size copied: kept on every
+    // copied file (an extended attribute; nothing where the file system has none).
+    struct Checksum
+    {
+        quint32 sum = 0;
+        qint64 size = 0;
+    };
+    static std::optional<Checksum> recordedChecksum(const QString &stored);
+    // The CRC-32C of a file's bytes as they are now.
+    static std::optional<quint32> checksumOf(const QString &path);
+    // Tests: off makes every copy go through read and write, as on a file system that cannot
+    // copy in the kernel.
+    static void setKernelCopy(bool on);
+
 private:
     // `named` is the stored name the file is meant for, used in messages instead of the temporary.
     Status copyFile(const QString &from, const QString &to, qint64 expectedSize, const QString &named);
     Status copyFolderInto(const SourceTree &tree, const QString &temporary, const QString &finalTarget);
     static bool identical(const SourceTree &tree, const QString &target);
+    static bool sameAsCopied(const QString &source, const QString &stored);
     QString temporaryName(const QString &folder);
 
     Hooks m_hooks;

@@ -2,10 +2,13 @@
 // (its arguments, two programs at once, a file size limit, a lock another process holds) the real
 // executable is started there.
 
+#include "cards/Checksum.h"
 #include "cards/Copier.h"
+#include "cards/StoreCopy.h"
 #include "cards/CopyOrder.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -23,6 +26,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -70,6 +74,12 @@ QStringList namesIn(const QString &folder)
     QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     names.sort();
     return names;
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 QByteArray contentOf(const QString &path)
@@ -527,6 +537,127 @@ TEST_F(CopierTest, RunThatDiedIsFinishedByTheNextOne)
     EXPECT_EQ(contentOf(m_store + u"/51&3&c.txt"_s), "not c");
     EXPECT_EQ(namesIn(m_store), (QStringList{u"51&1&a.txt"_s, u"51&2&b.txt"_s, u"51&3&c.txt"_s}));
     EXPECT_FALSE(QFile::exists(com() + u"/fm.taken"_s));
+}
+
+TEST_F(CopierTest, AKillBetweenCopyingAndTheFlushLeavesTheOrdersInTheJournal)
+{
+    QList<CopyOrder> orders;
+    QList<QByteArray> contents;
+    for (int i = 1; i <= 3; ++i) {
+        contents << pattern(300000 * i, i);
+        orders << order(u"71&%1&"_s.arg(i), makeFile(u"k%1.bin"_s.arg(i), contents.last()), m_store);
+    }
+    append(orders);
+    auto killed = start({}, {}, {{u"DOVRELLE_FM_DIE_AT"_s, u"before-flush"_s}});
+    ASSERT_TRUE(killed->waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(killed->exitStatus(), QProcess::CrashExit);
+
+    // Taken from the list, copied under temporary names, and still every one in the journal.
+    EXPECT_EQ(pending(), 0);
+    EXPECT_EQ(contentOf(com() + u"/fm.taken"_s).size(), 3 * CopyOrder::kSize);
+    for (const QString &name : namesIn(m_store))
+        EXPECT_TRUE(name.startsWith(u".dovrelle-fm-"_s)) << name.toStdString();
+
+    const Finished next = copy();
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(contentOf(m_store + u"/71&%1&k%1.bin"_s.arg(i)), contents.at(i - 1)) << i;
+    EXPECT_EQ(namesIn(m_store).size(), 3);
+    EXPECT_FALSE(QFile::exists(com() + u"/fm.taken"_s));
+}
+
+TEST_F(CopierTest, AKillAfterTheFlushBeforeTheJournalGoesCopiesNothingTwice)
+{
+    const QByteArray content = pattern(2500000, 7);
+    append({order(u"72&1&"_s, makeFile(u"big.bin"_s, content), m_store)});
+    auto killed = start({}, {}, {{u"DOVRELLE_FM_DIE_AT"_s, u"before-journal"_s}});
+    ASSERT_TRUE(killed->waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(killed->exitStatus(), QProcess::CrashExit);
+    const QString stored = m_store + u"/72&1&big.bin"_s;
+    EXPECT_EQ(contentOf(stored), content);
+    EXPECT_EQ(contentOf(com() + u"/fm.taken"_s).size(), CopyOrder::kSize);
+    const ino_t placed = inodeOf(stored);
+
+    const Finished next = copy();
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_TRUE(next.failures().isEmpty());
+    // Recognised through the checksum kept on it: the stored file is the one the first run placed.
+    EXPECT_EQ(inodeOf(stored), placed);
+    EXPECT_EQ(namesIn(m_store), QStringList{u"72&1&big.bin"_s});
+    EXPECT_FALSE(QFile::exists(com() + u"/fm.taken"_s));
+}
+
+TEST_F(CopierTest, EveryCopyCarriesTheChecksumOfItsBytesInTheKernelOrThePlainWay)
+{
+    for (const bool kernel : {true, false}) {
+        StoreCopy::setKernelCopy(kernel);
+        const QString tag = kernel ? u"k"_s : u"p"_s;
+        const QByteArray content = pattern(3 * 1024 * 1024 + 17, kernel ? 1 : 2);
+        const QByteArray small = pattern(5, 3);
+        append({order(u"73&1&"_s, makeFile(tag + u"-big.bin"_s, content), m_store),
+                order(u"73&2&"_s, makeFile(tag + u"-small.bin"_s, small), m_store)});
+        const Finished f = copy();
+        StoreCopy::setKernelCopy(true);
+        EXPECT_EQ(f.exitCode, 0) << f.err.toStdString();
+        const std::optional<StoreCopy::Checksum> big = StoreCopy::recordedChecksum(m_store + u"/73&1&"_s + tag + u"-big.bin"_s);
+        ASSERT_TRUE(big.has_value()) << "no checksum on the copy (" << tag.toStdString() << ")";
+        EXPECT_EQ(big->sum, Crc32c::portable(content.constData(), size_t(content.size())));
+        EXPECT_EQ(big->size, content.size());
+        const std::optional<StoreCopy::Checksum> little = StoreCopy::recordedChecksum(m_store + u"/73&2&"_s + tag + u"-small.bin"_s);
+        ASSERT_TRUE(little.has_value());
+        EXPECT_EQ(little->sum, Crc32c::portable(small.constData(), size_t(small.size())));
+    }
+}
+
+TEST_F(CopierTest, ASourceRewrittenWhileItIsCopiedIsRefusedEvenAtTheSameSize)
+{
+    const QByteArray content = pattern(4 * 1024 * 1024, 9);
+    const QString source = makeFile(u"moving.bin"_s, content);
+    // Well in the past, so that the write below moves the time even on a coarse clock.
+    {
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+    }
+    append({order(u"74&1&"_s, source, m_store)});
+    Copier copier(m_home, CopyHandOff::Copier::Archive);
+    bool rewritten = false;
+    QObject::connect(&copier, &Copier::advanced, [&](qint64) {
+        if (rewritten)
+            return;
+        rewritten = true;
+        QFile f(source);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(content.size() - 4);
+        f.write("abcd");
+    });
+    copier.run(Copier::WhenBusy::Wait);
+    ASSERT_TRUE(rewritten);
+    ASSERT_EQ(copier.failures().size(), 1);
+    EXPECT_TRUE(copier.failures().at(0).contains(u"74"_s));
+    EXPECT_TRUE(namesIn(m_store).isEmpty()) << namesIn(m_store).join(u", "_s).toStdString();
+    EXPECT_EQ(contentOf(com() + u"/fm.failed"_s).size(), CopyOrder::kSize);
+}
+
+TEST(Crc32cSum, KnownValueAndTheProcessorsInstructionAgreeWithTheTable)
+{
+    EXPECT_EQ(Crc32c::portable("123456789", 9), 0xe3069283u);
+    Crc32c empty;
+    EXPECT_EQ(empty.value(), 0u);
+    const QByteArray bytes = pattern(70001, 4);
+    for (const qsizetype length : {qsizetype(0), qsizetype(1), qsizetype(7), qsizetype(8), qsizetype(9), qsizetype(4095), bytes.size()}) {
+        Crc32c whole;
+        whole.add(bytes.constData(), size_t(length));
+        EXPECT_EQ(whole.value(), Crc32c::portable(bytes.constData(), size_t(length))) << length;
+        // In two parts split anywhere: the same sum.
+        Crc32c parts;
+        parts.add(bytes.constData(), size_t(length / 3));
+        parts.add(bytes.constData() + length / 3, size_t(length - length / 3));
+        EXPECT_EQ(parts.value(), whole.value()) << length;
+    }
+    const QByteArray changed = QByteArray(bytes).replace(500, 1, "?");
+    EXPECT_NE(Crc32c::portable(changed.constData(), size_t(changed.size())),
+              Crc32c::portable(bytes.constData(), size_t(bytes.size())));
 }
 
 TEST_F(CopierTest, StartedOutsideComWithoutHomeRefusesToGuess)
