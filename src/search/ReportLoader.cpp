@@ -8,6 +8,7 @@
 #include "imaging/Thumbnail.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
@@ -46,6 +47,10 @@ constexpr int kPageGrowth = 4;
 constexpr int kLargestPage = 1000;
 // Thumbnails made at once for every core: enough to keep the cores busy while one waits on a disk.
 constexpr int kRowsPerCore = 2;
+// Rows whose thumbnails are all stored go out in groups of at most this many.
+constexpr int kStoredPerGroup = 64;
+// Thumbnails made are written to the store in batches of this many (and at the end of a run).
+constexpr qsizetype kUnstoredAtOnce = 16;
 
 // Drawn in place of an icon file that is not installed: a folder or a page. No text is drawn, so
 // that it can be made where no fonts are loaded.
@@ -123,7 +128,7 @@ public:
     void run();
 
 private:
-    QImage thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const;
+    QString thumbnailSource(const ReportHit &hit) const;
     // The loader is only reached from the window's thread, and only while it is there.
     void imageRow(const ReportHit &hit, const QImage &thumbnail) const
     {
@@ -143,25 +148,31 @@ private:
     BackgroundLoader::Run m_run;
 };
 
-QImage ReportRun::thumbnailOf(const ReportHit &hit, const ThumbnailCache &cache) const
+// Where the thumbnail of a hit comes from: the archived file itself, or the icon standing for it.
+// Empty when the icon is not installed and the stand-in is drawn instead.
+QString ReportRun::thumbnailSource(const ReportHit &hit) const
 {
     const QString icon = reportIconFile(hit.kind, hit.extension);
     if (icon.isEmpty())
-        return cache.get(hit.path);
+        return hit.path;
     const QString iconPath = m_job.program + icon;
-    if (QFileInfo::exists(iconPath))
-        return cache.get(iconPath);
-    return Thumbnail::compose(standInIcon(hit.kind));
+    return QFileInfo::exists(iconPath) ? iconPath : QString();
 }
 
 void ReportRun::run()
 {
     ReportLoader::Shared &shared = *m_job.shared;
     const CDFSet table(m_job.db);
-    const ThumbnailCache cache(m_job.cacheFolder);
+    ThumbnailCache cache(m_job.cacheFolder, m_job.fileServer);
+    // Thumbnails made in this run wait here and are written together.
+    QList<std::pair<ThumbnailCache::Entry, QByteArray>> unstored;
+    // Most hits that are not pictures share a few icons: each is looked up once per run.
+    QHash<QString, QImage> icons;
 
     // Ends the run; `position` and `after` are where a resume goes on.
     const auto end = [&](int position, const std::optional<SearchKey> &after, bool complete) {
+        cache.store(unstored);
+        unstored.clear();
         Database::closeThreadConnections();
         if (m_run.current()) {
             QMutexLocker lock(&shared.mutex);
@@ -183,6 +194,7 @@ void ReportRun::run()
         return;
     }
 
+    const int cores = std::max(1, QThread::idealThreadCount());
     int pageSize = kFirstPage;
     for (;;) {
         if (m_run.stopRequested()) {
@@ -195,23 +207,80 @@ void ReportRun::run()
             end(j, after, false);
             return;
         }
-        // The thumbnails of a few rows at a time are made side by side, one per core, and the rows
-        // handed over in order; a stop is still seen before every row.
-        const int sideBySide = std::max(1, QThread::idealThreadCount()) * kRowsPerCore;
-        for (qsizetype first = 0; first < page->size(); first += sideBySide) {
-            const qsizetype last = std::min<qsizetype>(first + sideBySide, page->size());
-            std::vector<std::future<QImage>> thumbnails(size_t(last - first));
-            int slot = shared.imageRows.load();
-            for (qsizetype k = first; k < last; ++k) {
-                const DocumentRow &row = page->at(k);
-                if (!isImageRow(row.kind))
-                    continue;
-                if (slot++ < m_job.thumbnailLimit) {
-                    thumbnails[size_t(k - first)] = std::async(std::launch::async, [this, &cache, hit = hitOf(row, m_job.fileServer)] {
-                        return thumbnailOf(hit, cache);
-                    });
-                }
+
+        // What every row of the page shows, and the store's entries of the page in one read.
+        struct Shown
+        {
+            bool thumbnail = false;  // the row has a slot
+            QString source;          // empty: the stand-in icon
+            qsizetype entry = -1;    // into `entries`
+            bool owner = false;      // the first row of the page with this entry: it decodes it
+            QImage image;
+        };
+        std::vector<Shown> shown(size_t(page->size()));
+        QStringList lookFor;
+        QHash<QString, qsizetype> looked;
+        int slot = shared.imageRows.load();
+        for (qsizetype k = 0; k < page->size(); ++k) {
+            const DocumentRow &row = page->at(k);
+            if (!isImageRow(row.kind) || slot++ >= m_job.thumbnailLimit)
+                continue;
+            Shown &s = shown[size_t(k)];
+            s.thumbnail = true;
+            const ReportHit hit = hitOf(row, m_job.fileServer);
+            s.source = thumbnailSource(hit);
+            if (s.source.isEmpty()) {
+                s.image = Thumbnail::compose(standInIcon(hit.kind));
+                continue;
             }
+            if (const auto icon = icons.constFind(s.source); icon != icons.constEnd()) {
+                s.image = *icon;
+                continue;
+            }
+            auto at = looked.constFind(s.source);
+            if (at == looked.constEnd()) {
+                at = looked.insert(s.source, lookFor.size());
+                lookFor.append(s.source);
+                s.owner = true;
+            }
+            s.entry = *at;
+        }
+        const QList<ThumbnailCache::Entry> entries = cache.lookUp(lookFor);
+        std::vector<QImage> pictures(size_t(entries.size()));
+        std::vector<QByteArray> made(size_t(entries.size()));
+
+        // Rows go in groups: stored thumbnails decode quickly, so many at once; a group stops at
+        // a few thumbnails to make (one per core and a spare) so that the first rows show soon.
+        // The group's pictures are decoded or made side by side, one worker per core.
+        for (qsizetype first = 0; first < page->size();) {
+            qsizetype last = first;
+            int toMake = 0;
+            while (last < page->size() && last - first < kStoredPerGroup && toMake < cores * kRowsPerCore) {
+                const Shown &s = shown[size_t(last)];
+                if (s.owner && entries.at(s.entry).stored.isEmpty())
+                    ++toMake;
+                ++last;
+            }
+            std::atomic<qsizetype> next{first};
+            const auto work = [&] {
+                for (qsizetype k = next++; k < last; k = next++) {
+                    const Shown &s = shown[size_t(k)];
+                    if (!s.owner)
+                        continue;
+                    const ThumbnailCache::Entry &e = entries.at(s.entry);
+                    QImage &picture = pictures[size_t(s.entry)];
+                    picture = ThumbnailCache::decode(e.stored);
+                    if (picture.isNull())
+                        picture = cache.make(e, &made[size_t(s.entry)]);
+                }
+            };
+            std::vector<std::future<void>> helpers;
+            for (int c = 1; c < cores && c < last - first; ++c)
+                helpers.push_back(std::async(std::launch::async, work));
+            work();
+            for (std::future<void> &h : helpers)
+                h.get();
+
             for (qsizetype k = first; k < last; ++k) {
                 const DocumentRow &row = page->at(k);
                 if (m_job.hook)
@@ -220,13 +289,19 @@ void ReportRun::run()
                     end(j, after, false);
                     return;
                 }
+                Shown &s = shown[size_t(k)];
+                if (s.entry >= 0) {
+                    s.image = pictures[size_t(s.entry)];
+                    if (s.owner && !made[size_t(s.entry)].isEmpty())
+                        unstored.append({entries.at(s.entry), made[size_t(s.entry)]});
+                    if (!reportIconFile(row.kind, row.extension).isEmpty())
+                        icons.insert(s.source, s.image);
+                }
                 if (isImageRow(row.kind)) {
                     ReportHit hit = hitOf(row, m_job.fileServer);
                     const int index = shared.imageRows++;
                     hit.number = index < m_job.thumbnailLimit ? index : -1;
-                    std::future<QImage> &made = thumbnails[size_t(k - first)];
-                    const QImage thumbnail = hit.number >= 0 && made.valid() ? made.get() : QImage();
-                    imageRow(hit, thumbnail);
+                    imageRow(hit, hit.number >= 0 && s.thumbnail ? s.image : QImage());
                 } else if (row.kind == KindText) {
                     ReportHit hit = hitOf(row, m_job.fileServer);
                     hit.number = shared.textRows++;
@@ -235,6 +310,11 @@ void ReportRun::run()
                 after = SearchKey::of(row);
                 ++j;
             }
+            if (unstored.size() >= kUnstoredAtOnce) {
+                cache.store(unstored);
+                unstored.clear();
+            }
+            first = last;
         }
         if (page->size() < pageSize) {
             end(j, after, true);

@@ -2,19 +2,73 @@
 
 #include "imaging/Thumbnail.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
+#include <QVariant>
+
+#include <atomic>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
-ThumbnailCache::ThumbnailCache(QString folder, Maker maker)
+namespace {
+
+// Raised when the table changes shape; a store of another version is built anew.
+constexpr int kStoreVersion = 1;
+constexpr int kJpegQuality = 90;
+// A writer of another thread or workstation holds the store: wait this long, then go without it.
+constexpr int kBusyWaitMs = 5000;
+// SQLite's primary result codes for a damaged file and for a file that is no database.
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteNotADatabase = 26;
+
+std::atomic<quint64> g_connectionSerial{0};
+
+int codeOf(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;
+}
+
+qint64 nanoseconds(const struct timespec &t)
+{
+    return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+} // namespace
+
+ThumbnailCache::ThumbnailCache(QString folder, QString archive, Maker maker)
     : m_folder(folder.isEmpty() ? defaultFolder() : std::move(folder))
     , m_maker(maker ? std::move(maker) : Maker(&Thumbnail::make))
 {
+    const QByteArray key = QCryptographicHash::hash(QDir::cleanPath(archive).toUtf8(), QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(16);
+    m_storePath = m_folder + u"/archive-"_s + QString::fromLatin1(key) + u".sqlite"_s;
+    m_connection = u"dovrelle|thumbnails|%1|%2"_s.arg(m_storePath).arg(++g_connectionSerial);
+}
+
+ThumbnailCache::~ThumbnailCache()
+{
+    if (!m_opened)
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
 }
 
 QString ThumbnailCache::defaultFolder()
@@ -22,35 +76,253 @@ QString ThumbnailCache::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/thumbnails"_s;
 }
 
-QString ThumbnailCache::entryPath(const QString &path) const
+bool ThumbnailCache::damaged(int code) const
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {};
-    const QString key = info.absoluteFilePath() + u'\n' + QString::number(info.size()) + u'\n'
-                        + QString::number(info.lastModified().toMSecsSinceEpoch());
-    const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return m_folder + u'/' + QString::fromLatin1(hash) + u".png"_s;
+    return code == kSqliteCorrupt || code == kSqliteNotADatabase;
 }
 
-QImage ThumbnailCache::get(const QString &path) const
+bool ThumbnailCache::open()
 {
-    const QString entry = entryPath(path);
-    if (entry.isEmpty())
-        return Thumbnail::compose({});
-
-    QImage stored(entry);
-    if (stored.size() == Thumbnail::kSize)
-        return stored.convertToFormat(QImage::Format_RGB32);
-
-    QImage made = m_maker(path);
-    if (made.isNull())
-        made = Thumbnail::compose({});
-    // A cache that cannot be written only costs the next decode; the picture is still shown.
-    if (QDir().mkpath(m_folder)) {
-        QSaveFile file(entry);
-        if (file.open(QIODevice::WriteOnly) && made.save(&file, "PNG"))
-            file.commit();
+    if (m_opened)
+        return true;
+    if (m_unusable || !QDir().mkpath(m_folder))
+        return false;
+    const bool fresh = !QFileInfo::exists(m_storePath);
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
+    db.setDatabaseName(m_storePath);
+    db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(kBusyWaitMs));
+    m_opened = true;
+    if (!db.open()) {
+        m_unusable = true;
+        return false;
     }
-    return made;
+    QSqlQuery q(db);
+    // A cache: losing the last thumbnails to a power cut is cheaper than waiting for the disk at
+    // every write; a store the cut damaged is noticed and built anew.
+    bool ok = q.exec(u"PRAGMA synchronous=NORMAL"_s) && q.exec(u"PRAGMA user_version"_s) && q.next();
+    if (!ok) {
+        if (damaged(codeOf(q.lastError())))
+            return rebuild();
+        m_unusable = true;
+        return false;
+    }
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version != kStoreVersion) {
+        ok = q.exec(u"DROP TABLE IF EXISTS thumbnails"_s)
+             && q.exec(u"CREATE TABLE thumbnails (path TEXT PRIMARY KEY NOT NULL, size INTEGER NOT NULL, "
+                       "modified INTEGER NOT NULL, jpeg BLOB NOT NULL) WITHOUT ROWID"_s)
+             && q.exec(u"PRAGMA user_version=%1"_s.arg(kStoreVersion));
+        if (!ok) {
+            if (damaged(codeOf(q.lastError())))
+                return rebuild();
+            m_unusable = true;
+            return false;
+        }
+    }
+    if (fresh)
+        removeOldPictures();
+    return true;
+}
+
+// The damaged file is moved aside before it is removed, so that a connection of another thread
+// still reading it keeps its file and the new store starts from nothing.
+bool ThumbnailCache::rebuild()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connection);
+    m_opened = false;
+    if (m_rebuilt) {
+        m_unusable = true;
+        return false;
+    }
+    m_rebuilt = true;
+    const QString aside = m_storePath + u".damaged"_s;
+    QFile::remove(aside);
+    if (!QFile::rename(m_storePath, aside) && QFileInfo::exists(m_storePath)) {
+        m_unusable = true;
+        return false;
+    }
+    QFile::remove(aside);
+    QFile::remove(m_storePath + u"-journal"_s);
+    m_connection = u"dovrelle|thumbnails|%1|%2"_s.arg(m_storePath).arg(++g_connectionSerial);
+    return open();
+}
+
+void ThumbnailCache::removeOldPictures() const
+{
+    static const QRegularExpression oldEntry(u"^[0-9a-f]{40}\\.png$"_s);
+    const QStringList names = QDir(m_folder).entryList({u"*.png"_s}, QDir::Files);
+    for (const QString &name : names) {
+        if (oldEntry.match(name).hasMatch())
+            QFile::remove(m_folder + u'/' + name);
+    }
+}
+
+QList<ThumbnailCache::Entry> ThumbnailCache::lookUp(const QStringList &paths)
+{
+    QList<Entry> entries;
+    entries.reserve(paths.size());
+    bool any = false;
+    for (const QString &p : paths) {
+        Entry e;
+        e.path = QDir::cleanPath(QFileInfo(p).absoluteFilePath());
+        struct stat st;
+        if (::stat(QFile::encodeName(e.path).constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            e.present = true;
+            e.size = st.st_size;
+            e.modified = nanoseconds(st.st_mtim);
+            any = true;
+        }
+        entries.append(e);
+    }
+    if (!any || !open())
+        return entries;
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        // One read transaction for the whole page: one lock of the file instead of one per row.
+        if (!db.transaction()) {
+            if (damaged(codeOf(db.lastError())) && rebuild())
+                continue;
+            return entries;
+        }
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        bool ok = q.prepare(u"SELECT size, modified, jpeg FROM thumbnails WHERE path = ?"_s);
+        for (qsizetype i = 0; ok && i < entries.size(); ++i) {
+            Entry &e = entries[i];
+            if (!e.present)
+                continue;
+            q.bindValue(0, e.path);
+            if (!q.exec()) {
+                ok = false;
+                break;
+            }
+            if (q.next() && q.value(0).toLongLong() == e.size && q.value(1).toLongLong() == e.modified)
+                e.stored = q.value(2).toByteArray();
+            q.finish();
+        }
+        const int code = ok ? 0 : codeOf(q.lastError());
+        q.finish();
+        db.commit();
+        if (ok)
+            return entries;
+        for (Entry &e : entries)
+            e.stored.clear();
+        if (!damaged(code) || !rebuild())
+            return entries;
+    }
+    return entries;
+}
+
+QImage ThumbnailCache::decode(const QByteArray &jpeg)
+{
+    QImage image;
+    if (jpeg.isEmpty() || !image.loadFromData(jpeg, "JPEG") || image.size() != Thumbnail::kSize)
+        return {};
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QByteArray ThumbnailCache::encode(const QImage &thumbnail)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!thumbnail.save(&buffer, "JPEG", kJpegQuality))
+        return {};
+    return bytes;
+}
+
+QImage ThumbnailCache::make(const Entry &entry, QByteArray *jpeg) const
+{
+    if (jpeg)
+        jpeg->clear();
+    if (!entry.present)
+        return Thumbnail::compose({});
+    QImage made = m_maker(entry.path);
+    if (made.isNull() || made.size() != Thumbnail::kSize)
+        made = Thumbnail::compose(made);
+    const QByteArray bytes = encode(made);
+    // Shown as the store will give it back next time, so a report looks the same on every run.
+    const QImage again = decode(bytes);
+    if (again.isNull())
+        return made.convertToFormat(QImage::Format_RGB32);
+    if (jpeg)
+        *jpeg = bytes;
+    return again;
+}
+
+void ThumbnailCache::store(const QList<std::pair<Entry, QByteArray>> &made)
+{
+    bool any = false;
+    for (const auto &[entry, jpeg] : made)
+        any = any || (entry.present && !jpeg.isEmpty());
+    if (!any || !open())
+        return;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        if (!db.transaction()) {
+            if (damaged(codeOf(db.lastError())) && rebuild())
+                continue;
+            return;
+        }
+        QSqlQuery q(db);
+        bool ok = q.prepare(u"INSERT OR REPLACE INTO thumbnails (path, size, modified, jpeg) VALUES (?, ?, ?, ?)"_s);
+        for (const auto &[entry, jpeg] : made) {
+            if (!ok)
+                break;
+            if (!entry.present || jpeg.isEmpty())
+                continue;
+            q.bindValue(0, entry.path);
+            q.bindValue(1, entry.size);
+            q.bindValue(2, entry.modified);
+            q.bindValue(3, jpeg);
+            ok = q.exec();
+        }
+        const int code = ok ? 0 : codeOf(q.lastError());
+        q.finish();
+        if (ok && db.commit())
+            return;
+        const int commitCode = ok ? codeOf(db.lastError()) : code;
+        db.rollback();
+        // A store that cannot take them only costs decoding those files again next time.
+        if (!damaged(commitCode) || !rebuild())
+            return;
+    }
+}
+
+QList<QImage> ThumbnailCache::getMany(const QStringList &paths)
+{
+    const QList<Entry> entries = lookUp(paths);
+    QList<QImage> images;
+    images.reserve(entries.size());
+    QList<std::pair<Entry, QByteArray>> made;
+    // A file named twice is made once.
+    QHash<QString, QImage> madeNow;
+    for (const Entry &e : entries) {
+        QImage image = decode(e.stored);
+        if (image.isNull()) {
+            if (const auto again = madeNow.constFind(e.path); again != madeNow.constEnd()) {
+                images.append(*again);
+                continue;
+            }
+            QByteArray jpeg;
+            image = make(e, &jpeg);
+            if (!jpeg.isEmpty())
+                made.append({e, jpeg});
+            madeNow.insert(e.path, image);
+        }
+        images.append(image);
+    }
+    store(made);
+    return images;
+}
+
+QImage ThumbnailCache::get(const QString &path)
+{
+    return getMany({path}).constFirst();
 }

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -297,85 +299,45 @@ TEST_P(ReportLoading, DestroyingARunningLoaderStopsIt)
     EXPECT_LT(at, 19);
 }
 
-DOVRELLE_ON_BOTH_ENGINES(ReportLoading);
-
-namespace {
-
-struct CountingCache
+TEST_P(ReportLoading, ASecondRunTakesTheThumbnailsFromTheArchivesStore)
 {
-    QTemporaryDir dir;
-    std::atomic<int> made{0};
-    ThumbnailCache cache{dir.path() + u"/thumbs"_s, [this](const QString &path) {
-                             ++made;
-                             return Thumbnail::make(path);
-                         }};
-};
+    add(1, 1, KindImage);
+    const QString stored = archive().fileServerFolder() + u"/Ser1/1&1&page.jpg"_s;
+    writePicture(stored, 300, 100, "red");
+    const auto runOnce = [this] {
+        auto l = loader();
+        Received got;
+        got.listen(*l);
+        l->start();
+        EXPECT_TRUE(waitForRuns(*l, got.runs, 1));
+        return got.thumbnails.value(0);
+    };
+    EXPECT_GT(QColor(runOnce().pixel(75, 67)).red(), 240);
 
-} // namespace
+    // Put another picture in the store for the file as it is: the report shows what is stored.
+    const ThumbnailCache probe(m_cache.path(), archive().fileServerFolder());
+    ASSERT_TRUE(QFileInfo(probe.storePath()).isFile());
+    QImage green(Thumbnail::kSize, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"report-store"_s);
+        db.setDatabaseName(probe.storePath());
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.prepare(u"UPDATE thumbnails SET jpeg = ?"_s));
+        q.addBindValue(ThumbnailCache::encode(green));
+        ASSERT_TRUE(q.exec());
+        EXPECT_EQ(q.numRowsAffected(), 1);
+    }
+    QSqlDatabase::removeDatabase(u"report-store"_s);
+    EXPECT_GT(QColor(runOnce().pixel(75, 67)).green(), 200);
 
-TEST(ThumbnailCacheTest, SecondGetDoesNotDecodeAgain)
-{
-    QTemporaryDir files;
-    const QString picture = files.path() + u"/a.png"_s;
-    writePicture(picture, 200, 400, "green");
-    CountingCache c;
-
-    const QImage first = c.cache.get(picture);
-    EXPECT_EQ(c.made.load(), 1);
-    EXPECT_EQ(first.size(), Thumbnail::kSize);
-    EXPECT_TRUE(QFileInfo::exists(c.cache.entryPath(picture)));
-
-    const QImage second = c.cache.get(picture);
-    EXPECT_EQ(c.made.load(), 1);
-    EXPECT_EQ(second, first);
-
-    // Another cache object on the same folder (the next run) finds it as well.
-    ThumbnailCache again(c.dir.path() + u"/thumbs"_s, [](const QString &) { return QImage(); });
-    EXPECT_EQ(again.get(picture), first);
-}
-
-TEST(ThumbnailCacheTest, ChangedFileIsMadeAgain)
-{
-    QTemporaryDir files;
-    const QString picture = files.path() + u"/a.png"_s;
-    writePicture(picture, 200, 100, "green");
-    CountingCache c;
-    const QImage green = c.cache.get(picture);
-    const QString oldEntry = c.cache.entryPath(picture);
-
-    // Same size, same name, new content and a new modification time.
-    writePicture(picture, 200, 100, "blue");
-    QFile file(picture);
+    // A file changed since is made again.
+    QFile file(stored);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
     file.close();
-
-    EXPECT_NE(c.cache.entryPath(picture), oldEntry);
-    const QImage blue = c.cache.get(picture);
-    EXPECT_EQ(c.made.load(), 2);
-    EXPECT_NE(blue, green);
-    EXPECT_GT(QColor(blue.pixel(75, 67)).blue(), 200);
+    EXPECT_GT(QColor(runOnce().pixel(75, 67)).red(), 240);
 }
 
-TEST(ThumbnailCacheTest, MissingFileGivesEmptyBoxAndStoresNothing)
-{
-    CountingCache c;
-    const QImage box = c.cache.get(c.dir.path() + u"/nothing.jpg"_s);
-    EXPECT_EQ(box, Thumbnail::compose({}));
-    EXPECT_EQ(c.made.load(), 0);
-    EXPECT_FALSE(QFileInfo::exists(c.dir.path() + u"/thumbs"_s));
-}
-
-TEST(ThumbnailCacheTest, UndecodableFileIsCachedAsEmptyBox)
-{
-    QTemporaryDir files;
-    const QString broken = files.path() + u"/b.jpg"_s;
-    QFile f(broken);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a picture");
-    f.close();
-    CountingCache c;
-    EXPECT_EQ(c.cache.get(broken), Thumbnail::compose({}));
-    EXPECT_EQ(c.cache.get(broken), Thumbnail::compose({}));
-    EXPECT_EQ(c.made.load(), 1);
-}
+DOVRELLE_ON_BOTH_ENGINES(ReportLoading);
