@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <optional>
 
@@ -109,14 +111,40 @@ Status generate(const Database &db, int rows)
     return tx.commit();
 }
 
-double bestMs(const std::function<void()> &run)
+// The server process that answers this thread's statements on PostgreSQL, 0 on SQLite.
+qint64 g_backendPid = 0;
+
+// Nanoseconds on a processor of this thread and of the server process answering it: on a machine
+// shared with other work the wall clock also counts the waits for a free processor.
+qint64 cpuNs()
 {
-    double best = 1e300;
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    qint64 ns = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    if (g_backendPid > 0) {
+        QFile stat(u"/proc/%1/schedstat"_s.arg(g_backendPid));
+        if (stat.open(QIODevice::ReadOnly))
+            ns += stat.readAll().split(' ').value(0).toLongLong();
+    }
+    return ns;
+}
+
+struct Timing
+{
+    double wall = 1e300;
+    double cpu = 1e300;
+};
+
+Timing bestMs(const std::function<void()> &run)
+{
+    Timing best;
     for (int i = 0; i < kRepeats; ++i) {
         QElapsedTimer t;
+        const qint64 cpu = cpuNs();
         t.start();
         run();
-        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+        best.wall = std::min(best.wall, double(t.nsecsElapsed()) / 1e6);
+        best.cpu = std::min(best.cpu, double(cpuNs() - cpu) / 1e6);
     }
     return best;
 }
@@ -251,8 +279,9 @@ bool prepareArchive(BenchArchive &archive, Engine engine, const QString &serverU
     }
     const double generateS = double(clock.elapsed()) / 1000.0;
     Result<QSqlDatabase> conn = db->connection(DbFile::Archive);
-    QSqlQuery(*conn).exec(u"ANALYZE"_s);
-    std::printf("\n%s: %d rows generated in %.1f s (one transaction, index kept in step), then ANALYZE\n",
+    // The statistics and the visibility map that a server's autovacuum makes soon after a load.
+    QSqlQuery(*conn).exec(engine == Engine::PostgreSQL ? u"VACUUM ANALYZE"_s : u"ANALYZE"_s);
+    std::printf("\n%s: %d rows generated in %.1f s (one transaction, index kept in step), then (VACUUM) ANALYZE\n",
                 engineName, rows, generateS);
     return true;
 }
@@ -340,6 +369,13 @@ void runEngine(Engine engine, const QString &serverUri, int rows, const std::fun
     const CDFSet table(db);
     std::printf("  %-42s %7s %9s %9s %7s | %9s %9s %7s | before: first / whole\n", "search", "hits", "whole ms",
                 "scan ms", "ratio", "first100", "scan 100", "ratio");
+    if (engine == Engine::PostgreSQL) {
+        Result<QSqlDatabase> conn = db.connection(DbFile::Archive);
+        QSqlQuery q(*conn);
+        g_backendPid = q.exec(u"SELECT pg_backend_pid()"_s) && q.next() ? q.value(0).toLongLong() : 0;
+    } else {
+        g_backendPid = 0;
+    }
     int missed = 0;
     for (qsizetype n = 0; n < cases.size(); ++n) {
         const Case &c = cases[n];
@@ -352,37 +388,43 @@ void runEngine(Engine engine, const QString &serverUri, int rows, const std::fun
         }
         const SqlCondition scan = plainScan(c.request, permitted, engine);
         QList<qint32> indexed, scanned, first, scannedFirst;
-        const double wholeMs = bestMs([&] { indexed = serials(table.search(built->where)); });
-        const double scanMs = bestMs([&] { scanned = serials(table.search(scan)); });
-        const double firstMs = bestMs([&] {
+        const Timing whole = bestMs([&] { indexed = serials(table.search(built->where)); });
+        const Timing scanWhole = bestMs([&] { scanned = serials(table.search(scan)); });
+        const Timing firstPage = bestMs([&] {
             // What the report does before its first row: plan, then read the first page.
             const Result<SearchPlan> planned = table.planSearch(built->where);
             first = planned ? serials(table.searchPage(*planned, std::nullopt, kFirstHits)) : QList<qint32>();
         });
-        const double scanFirstMs = bestMs([&] { scannedFirst = serials(table.search(scan, kFirstHits)); });
+        const Timing scannedPage = bestMs([&] { scannedFirst = serials(table.search(scan, kFirstHits)); });
         const bool same = indexed == scanned && first == scannedFirst;
         const Before &before = engine == Engine::SQLite ? c.sqlite : c.postgres;
-        std::printf("%d %-42s %7lld %9.1f %9.1f %6.1fx | %9.1f %9.1f %6.1fx | %.1f / %.1f ms %s\n", int(n + 1),
-                    c.name, qlonglong(indexed.size()), wholeMs, scanMs, scanMs / std::max(wholeMs, 0.001), firstMs,
-                    scanFirstMs, scanFirstMs / std::max(firstMs, 0.001), before.first, before.whole,
-                    same ? "same rows" : "ROWS DIFFER");
-        missed += same ? 0 : 1;
-
         // A search is selective when it finds at most one row in a thousand.
         const bool selective = indexed.size() <= rows / 1000;
+        bool allMet = true;
+        const auto report = [&](const char *clock, double wholeMs, double scanMs, double firstMs, double scanFirstMs) {
+            std::printf("  %-4s %-37s %7lld %9.1f %9.1f %6.1fx | %9.1f %9.1f %6.1fx | %.1f / %.1f ms\n", clock, "",
+                        qlonglong(indexed.size()), wholeMs, scanMs, scanMs / std::max(wholeMs, 0.001), firstMs,
+                        scanFirstMs, scanFirstMs / std::max(firstMs, 0.001), before.first, before.whole);
+            QStringList goals;
+            bool met = firstMs < 20;
+            goals << u"first 100 < 20 ms: "_s + goal(firstMs < 20);
+            if (selective) {
+                const double limit = oneYear(c) ? 10 : 20;
+                const bool fast = wholeMs < limit && scanMs / std::max(wholeMs, 0.001) >= 50;
+                goals << u"whole < %1 ms and >= 50x the scan: "_s.arg(limit) + goal(fast);
+                met = met && fast;
+            }
+            // A few per cent is the noise of a run.
+            const bool noSlower = wholeMs <= scanMs * 1.05 && firstMs <= scanFirstMs * 1.05;
+            goals << u"no slower than the scan: "_s + goal(noSlower);
+            std::printf("  %-42s goals (%s): %s\n", "", clock, qPrintable(goals.join(u"; "_s)));
+            return met && noSlower;
+        };
+        std::printf("%d %-42s %s\n", int(n + 1), c.name, same ? "same rows" : "ROWS DIFFER");
+        allMet = report("wall", whole.wall, scanWhole.wall, firstPage.wall, scannedPage.wall) && same;
+        // The processor time decides where the machine is shared: the wall clock counts the waits.
+        report("cpu", whole.cpu, scanWhole.cpu, firstPage.cpu, scannedPage.cpu);
         QStringList goals;
-        bool allMet = firstMs < 20;
-        goals << u"first 100 < 20 ms: "_s + goal(firstMs < 20);
-        if (selective) {
-            const double limit = oneYear(c) ? 10 : 20;
-            const bool met = wholeMs < limit && scanMs / std::max(wholeMs, 0.001) >= 50;
-            goals << u"whole < %1 ms and >= 50x the scan: "_s.arg(limit) + goal(met);
-            allMet = allMet && met;
-        }
-        // A few per cent is the noise of a run.
-        const bool noSlower = wholeMs <= scanMs * 1.05 && firstMs <= scanFirstMs * 1.05;
-        goals << u"no slower than the scan: "_s + goal(noSlower);
-        allMet = allMet && noSlower;
 
         const Result<SearchPlan> planned = table.planSearch(built->where);
         if (planned) {

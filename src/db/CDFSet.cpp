@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -99,6 +100,15 @@ public:
     SearchPlanner(QSqlDatabase &conn, Engine engine, int rareHits)
         : m_conn(conn), m_engine(engine), m_rareHits(rareHits)
     {
+    }
+
+    // Plans for reading every hit at once rather than the first page: any part the index counts
+    // fewer than all `rows` rows for drives, since the walk in report order reads every row. (A
+    // text the index cannot answer still walks: listing its rows from the folded copy first and
+    // reading them after was slower than testing each row on the walk.)
+    void planForWhole(qint64 rows)
+    {
+        m_rareHits = int(std::min<qint64>(rows + 1, std::numeric_limits<int>::max()));
     }
 
     Result<SearchPlan> plan(const SqlCondition &where)
@@ -205,7 +215,7 @@ private:
     // rows of the result are read, as a class and two words that are each common find few rows.
     void intersect(const Part &root, qint64 fewest)
     {
-        if (fewest <= kFewestRareHits || root.kind != Part::Kind::All)
+        if (fewest <= kFewestRareHits || fewest >= CDFSet::kRareHits || root.kind != Part::Kind::All)
             return;
         QList<const Part *> implied;
         impliedTexts(root, implied);
@@ -486,12 +496,22 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
 {
     if (!where.parts)
         return Table::select(m_db, where, kReportOrder, limit);
-    const Result<SearchPlan> plan = planSearch(where);
-    if (!plan)
-        return Result<QList<DocumentRow>>::failure(plan.error());
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QList<DocumentRow>>::failure(conn.error());
+    Result<SearchPlan> plan = SearchPlan{};
+    if (limit < 0) {
+        QSqlQuery q(*conn);
+        const qint64 rows = q.exec(u"SELECT max(sn) FROM \"FILESERVER\""_s) && q.next() ? q.value(0).toLongLong() : 0;
+        q.finish();
+        SearchPlanner planner(*conn, m_db.engine(), 0);
+        planner.planForWhole(rows);
+        plan = planner.plan(where);
+    } else {
+        plan = planSearch(where);
+    }
+    if (!plan)
+        return Result<QList<DocumentRow>>::failure(plan.error());
     const RouteSettings route(*conn, m_db.engine(), plan->route);
     return Table::select(m_db, plan->where, kReportOrder, limit);
 }
