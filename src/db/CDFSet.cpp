@@ -499,16 +499,16 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QList<DocumentRow>>::failure(conn.error());
-    Result<SearchPlan> plan = SearchPlan{};
-    if (limit < 0) {
+    Result<SearchPlan> plan = planSearch(where);
+    // A part rare enough for the first page is rare enough for the whole; otherwise the index
+    // is asked again, with the whole table as the bound.
+    if (plan && limit < 0 && plan->route == SearchPlan::Route::ReportOrder) {
         QSqlQuery q(*conn);
         const qint64 rows = q.exec(u"SELECT max(sn) FROM \"FILESERVER\""_s) && q.next() ? q.value(0).toLongLong() : 0;
         q.finish();
         SearchPlanner planner(*conn, m_db.engine(), 0);
         planner.planForWhole(rows);
         plan = planner.plan(where);
-    } else {
-        plan = planSearch(where);
     }
     if (!plan)
         return Result<QList<DocumentRow>>::failure(plan.error());
