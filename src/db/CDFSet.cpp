@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
+#include <optional>
 #include <set>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,8 +38,17 @@ const QString kReportOrder = u"n1, n2, sn"_s;
 
 constexpr double kRareHitsPerRootOfRows = 23.0;
 
-const QString kMatchSql = u"sn IN (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?)"_s;
 constexpr int kFewestRareHits = 1000;
+// A part whose index hits are at most this many times those of the part that drives the search
+// is intersected with it first.
+constexpr int kIntersectShare = 8;
+
+// A sample of this many rows of the folded copy tells a common phrase on PostgreSQL (see
+// SearchPlanner::sampledCommon) when the count would be of at least kSampledFrom rows; the sample
+// must show kSampledMargin times the count for the phrase to be taken as common without counting.
+constexpr qint64 kSampleRows = 10000;
+constexpr qint64 kSampledFrom = 5000;
+constexpr double kSampledMargin = 3.0;
 
 // A date range over more than this share of the archive's dates is read without the date index.
 constexpr double kWideDateShare = 0.25;
@@ -91,13 +102,25 @@ public:
     {
     }
 
+    // Plans for reading every hit at once rather than the first page: any part the index counts
+    // fewer than all `rows` rows for drives, since the walk in report order reads every row. (A
+    // text the index cannot answer still walks: listing its rows from the folded copy first and
+    // reading them after was slower than testing each row on the walk.)
+    void planForWhole(qint64 rows)
+    {
+        m_rareHits = int(std::min<qint64>(rows + 1, std::numeric_limits<int>::max()));
+    }
+
     Result<SearchPlan> plan(const SqlCondition &where)
     {
         if (!where.parts)
             return SearchPlan{where};
         const Part &root = *where.parts;
-        if (bound(root, m_rareHits) < m_rareHits)
+        const qint64 fewest = bound(root, m_rareHits);
+        if (fewest < m_rareHits) {
             drive(root, true);
+            intersect(root, fewest);
+        }
         if (!m_error.isEmpty())
             return Result<SearchPlan>::failure(m_error);
         const SqlCondition written = where.written([this](const Part &p) {
@@ -108,11 +131,21 @@ public:
         if (!m_error.isEmpty())
             return Result<SearchPlan>::failure(m_error);
         SqlCondition planned{written.sql, written.values};
-        if (!m_jointMatch.isEmpty()) {
-            // Implied by the condition, so it changes nothing but the way the rows are found.
-            planned = SqlCondition::allOf({planned, SqlCondition{kMatchSql, {m_jointMatch}}});
+        if (!m_intersection.isEmpty()) {
+            // Implied by the condition, so it changes nothing but the way the rows are found: the
+            // serials all the parts let through, before a single row is read.
+            QStringList selects;
+            QVariantList values;
+            for (const SqlCondition::Form &rows : m_intersection) {
+                selects << rows.sql;
+                values << rows.values;
+            }
+            planned = SqlCondition::allOf(
+                {planned, SqlCondition{u"sn IN ("_s + selects.join(u" INTERSECT "_s) + u')', values}});
+        } else if (!m_jointRows.sql.isEmpty()) {
+            planned = SqlCondition::allOf({planned, SqlCondition{u"sn IN ("_s + m_jointRows.sql + u')', m_jointRows.values}});
         }
-        const bool throughIndex = !m_driving.empty() || !m_jointMatch.isEmpty();
+        const bool throughIndex = !m_driving.empty() || !m_jointRows.sql.isEmpty() || !m_intersection.isEmpty();
         return SearchPlan{planned, throughIndex ? SearchPlan::Route::ThroughIndex : SearchPlan::Route::ReportOrder};
     }
 
@@ -132,11 +165,10 @@ private:
         qint64 b = cap;
         switch (p.kind) {
         case Part::Kind::Text:
-            if (!p.probe.sql.isEmpty())
+            if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap))
                 b = std::min(count(p.probe, cap), cap);
             break;
         case Part::Kind::All: {
-            QStringList matches;
             for (const auto &child : p.children) {
                 const qint64 c = bound(*child, b);
                 if (c < b) {
@@ -146,19 +178,15 @@ private:
                 if (b == 0)
                     break;
             }
-            collectMatches(p, matches);
             // Words that are each common may be rare together, as the keywords of a search
-            // often are: the full-text index answers all of them at once.
-            if (b > 0 && matches.size() >= 2) {
-                const QString joint = matches.join(u" AND "_s);
-                const qint64 c = count({u"SELECT count(*) FROM (SELECT rowid FROM fileserver_fts WHERE "
-                                        u"fileserver_fts MATCH ? LIMIT ?)"_s,
-                                        {joint}},
-                                       b);
+            // often are: the text index answers all of them at once.
+            const std::optional<SqlCondition::Form> joint = jointRows(p);
+            if (b > 0 && joint) {
+                const qint64 c = count({u"SELECT count(*) FROM ("_s + joint->sql + u" LIMIT ?) AS probe"_s, joint->values}, b);
                 if (c < b) {
                     b = c;
                     m_fewest.erase(&p);
-                    m_joint[&p] = joint;
+                    m_joint[&p] = *joint;
                 }
             }
             break;
@@ -181,15 +209,73 @@ private:
         return b;
     }
 
-    // The full-text expressions of the parts that an All implies.
-    static void collectMatches(const Part &all, QStringList &matches)
+    // The rows that drive the search are thousands: each would be read and tested on the other
+    // parts. Where another part that the whole condition implies lets through not many more, the
+    // indexes give both sets of serials and the engine keeps those in both, so that only the
+    // rows of the result are read, as a class and two words that are each common find few rows.
+    void intersect(const Part &root, qint64 fewest)
+    {
+        if (fewest <= kFewestRareHits || fewest >= CDFSet::kRareHits || root.kind != Part::Kind::All)
+            return;
+        QList<const Part *> implied;
+        impliedTexts(root, implied);
+        SqlCondition::Form driver;
+        const Part *driving = m_driving.size() == 1 ? *m_driving.begin() : nullptr;
+        if (!m_jointRows.sql.isEmpty())
+            driver = m_jointRows;
+        else if (driving && implied.contains(driving) && !driving->rows.sql.isEmpty())
+            driver = driving->rows;
+        else
+            return;
+        const qint64 cap = std::min<qint64>(fewest * kIntersectShare, qint64(m_rareHits) * kIntersectShare / 2);
+        QList<SqlCondition::Form> others;
+        for (const Part *p : implied) {
+            if (p == driving || p->rows.sql.isEmpty() || p->probe.sql.isEmpty() || m_jointWords.contains(p))
+                continue;
+            if (count(p->probe, cap) < cap)
+                others.append(p->rows);
+        }
+        if (others.isEmpty())
+            return;
+        m_driving.clear();
+        m_jointRows = {};
+        m_intersection = QList<SqlCondition::Form>{driver} + others;
+    }
+
+    // The Text parts the condition implies: its own, and those of the All inside it.
+    static void impliedTexts(const Part &all, QList<const Part *> &out)
     {
         for (const auto &child : all.children) {
-            if (child->kind == Part::Kind::Text && !child->match.isEmpty())
-                matches << u'(' + child->match + u')';
+            if (child->kind == Part::Kind::Text)
+                out.append(child.get());
             else if (child->kind == Part::Kind::All)
-                collectMatches(*child, matches);
+                impliedTexts(*child, out);
         }
+    }
+
+    // The serials of the rows that hold every text of the All that its index answers, in one
+    // look at the index; nothing when fewer than two of its own texts are in the index.
+    std::optional<SqlCondition::Form> jointRows(const Part &all) const
+    {
+        QStringList tests;
+        QVariantList values;
+        for (const auto &t : all.children) {
+            if (t->kind != Part::Kind::Text || t->indexTest.sql.isEmpty())
+                continue;
+            tests << u'(' + t->indexTest.sql + u')';
+            values << t->indexTest.values;
+        }
+        if (tests.size() < 2)
+            return std::nullopt;
+        if (m_engine == Engine::SQLite) {
+            // One full-text expression: the tests are the expressions of the words.
+            QStringList expressions;
+            for (const QVariant &v : values)
+                expressions << u'(' + v.toString() + u')';
+            return SqlCondition::Form{u"SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?"_s,
+                                      {expressions.join(u" AND "_s)}};
+        }
+        return SqlCondition::Form{u"SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" AND "_s), values};
     }
 
     // The part lets few rows through: find them through the index, and test the rest on them.
@@ -203,8 +289,11 @@ private:
         case Part::Kind::All:
             if (const auto it = m_fewest.find(&p); it != m_fewest.end())
                 drive(*it->second, implied);
-            else if (const auto joint = m_joint.find(&p); joint != m_joint.end() && implied)
-                m_jointMatch = joint->second;
+            else if (const auto joint = m_joint.find(&p); joint != m_joint.end() && implied) {
+                m_jointRows = joint->second;
+                for (const auto &child : p.children)
+                    m_jointWords.insert(child.get());
+            }
             break;
         case Part::Kind::Any:
             for (const auto &child : p.children)
@@ -232,6 +321,37 @@ private:
             return cap;
         }
         return q.value(0).toLongLong();
+    }
+
+    // Whether a sample of the folded copy already shows that the text of the part is in at least
+    // `cap` rows. PostgreSQL's trigram index lists every hit of a common phrase before it can
+    // count the first: a few pages of the table tell the same in a fraction of the time. A
+    // phrase the sample finds in few rows is counted exactly; a common one is never taken for rare.
+    bool sampledCommon(const Part &p, qint64 cap)
+    {
+        if (m_engine != Engine::PostgreSQL || p.indexTest.sql.isEmpty() || cap < kSampledFrom)
+            return false;
+        if (m_tableRows < 0) {
+            QSqlQuery q(m_conn);
+            m_tableRows = q.exec(u"SELECT reltuples FROM pg_class WHERE relname = 'fileserver_folded'"_s) && q.next()
+                              ? qint64(q.value(0).toDouble())
+                              : 0;
+        }
+        if (m_tableRows < kSampleRows * 4)
+            return false;
+        const double percent = 100.0 * double(kSampleRows) / double(m_tableRows);
+        QSqlQuery q(m_conn);
+        // REPEATABLE: the same pages every time, so that a search is planned the same way twice.
+        if (!q.prepare(u"SELECT count(*) FROM fileserver_folded TABLESAMPLE SYSTEM (%1) REPEATABLE (7) WHERE "_s.arg(
+                           percent, 0, 'f', 4)
+                       + p.indexTest.sql))
+            return false;
+        for (const QVariant &v : p.indexTest.values)
+            q.addBindValue(v);
+        if (!q.exec() || !q.next())
+            return false;
+        const double estimate = q.value(0).toDouble() * 100.0 / percent;
+        return estimate >= double(cap) * kSampledMargin;
     }
 
     bool wide(const Part &date)
@@ -263,9 +383,12 @@ private:
     int m_rareHits;
     std::map<const Part *, std::pair<qint64, qint64>> m_bounds; // value, counted up to
     std::map<const Part *, const Part *> m_fewest;               // the child that bounds an All
-    std::map<const Part *, QString> m_joint;                     // or all its words at once
-    QString m_jointMatch;
+    std::map<const Part *, SqlCondition::Form> m_joint;          // or all its words at once
+    SqlCondition::Form m_jointRows;
+    std::set<const Part *> m_jointWords; // the parts the joint expression answers
     std::set<const Part *> m_driving;
+    QList<SqlCondition::Form> m_intersection;
+    qint64 m_tableRows = -1;
     bool m_spanRead = false;
     QDateTime m_first, m_last;
     QString m_error;
@@ -373,12 +496,22 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
 {
     if (!where.parts)
         return Table::select(m_db, where, kReportOrder, limit);
-    const Result<SearchPlan> plan = planSearch(where);
-    if (!plan)
-        return Result<QList<DocumentRow>>::failure(plan.error());
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QList<DocumentRow>>::failure(conn.error());
+    Result<SearchPlan> plan = planSearch(where);
+    // A part rare enough for the first page is rare enough for the whole; otherwise the index
+    // is asked again, with the whole table as the bound.
+    if (plan && limit < 0 && plan->route == SearchPlan::Route::ReportOrder) {
+        QSqlQuery q(*conn);
+        const qint64 rows = q.exec(u"SELECT max(sn) FROM \"FILESERVER\""_s) && q.next() ? q.value(0).toLongLong() : 0;
+        q.finish();
+        SearchPlanner planner(*conn, m_db.engine(), 0);
+        planner.planForWhole(rows);
+        plan = planner.plan(where);
+    }
+    if (!plan)
+        return Result<QList<DocumentRow>>::failure(plan.error());
     const RouteSettings route(*conn, m_db.engine(), plan->route);
     return Table::select(m_db, plan->where, kReportOrder, limit);
 }
@@ -416,6 +549,34 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
     return Table::select(m_db, page, kReportOrder, limit);
 }
 
+namespace {
+
+// A bound value written into the statement as PostgreSQL reads it: its server-side prepared
+// statements cannot be explained, so an EXPLAIN is sent with the values in its text.
+QString pgLiteral(const QVariant &v)
+{
+    if (v.isNull())
+        return u"NULL"_s;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(v.toLongLong());
+    case QMetaType::Bool:
+        return v.toBool() ? u"TRUE"_s : u"FALSE"_s;
+    case QMetaType::QDateTime:
+        return u"TIMESTAMP '"_s + v.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) + u'\'';
+    default: {
+        QString text = v.toString();
+        text.replace(u'\'', u"''"_s);
+        return u'\'' + text + u'\''; // standard strings: a backslash is itself
+    }
+    }
+}
+
+} // namespace
+
 Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) const
 {
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
@@ -423,14 +584,28 @@ Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) con
         return Result<QStringList>::failure(conn.error());
     const RouteSettings route(*conn, m_db.engine(), plan.route);
     QSqlQuery q(*conn);
-    const QString prefix = m_db.engine() == Engine::SQLite ? u"EXPLAIN QUERY PLAN "_s : u"EXPLAIN "_s;
-    if (!q.prepare(prefix + u"SELECT sn FROM \"FILESERVER\" WHERE "_s + plan.where.sql + u" ORDER BY "_s + kReportOrder
-                   + u" LIMIT "_s + QString::number(limit)))
-        return Result<QStringList>::failure(databaseError(q.lastError().text()));
-    for (const QVariant &v : plan.where.values)
-        q.addBindValue(v);
-    if (!q.exec())
-        return Result<QStringList>::failure(databaseError(q.lastError().text()));
+    const QString select = u"SELECT sn FROM \"FILESERVER\" WHERE "_s + plan.where.sql + u" ORDER BY "_s + kReportOrder
+                           + u" LIMIT "_s + QString::number(limit);
+    if (m_db.engine() == Engine::SQLite) {
+        if (!q.prepare(u"EXPLAIN QUERY PLAN "_s + select))
+            return Result<QStringList>::failure(databaseError(q.lastError().text()));
+        for (const QVariant &v : plan.where.values)
+            q.addBindValue(v);
+        if (!q.exec())
+            return Result<QStringList>::failure(databaseError(q.lastError().text()));
+    } else {
+        // The marks of the statement are its only question marks: no literal in it holds one.
+        QString inlined;
+        qsizetype next = 0;
+        for (QChar c : select) {
+            if (c == u'?' && next < plan.where.values.size())
+                inlined += pgLiteral(plan.where.values.at(next++));
+            else
+                inlined += c;
+        }
+        if (!q.exec(u"EXPLAIN "_s + inlined))
+            return Result<QStringList>::failure(databaseError(q.lastError().text()));
+    }
     QStringList lines;
     while (q.next())
         lines << q.value(q.record().count() - 1).toString();

@@ -108,9 +108,14 @@ SqlCondition containsAny(Engine engine, const QStringList &cols, const QString &
     const bool indexed = folded.size() >= kTrigram;
     QStringList tests, rowTests;
     QVariantList values;
+    // A phrase shorter than a trigram makes pg_trgm read its whole index for nothing: the
+    // column written as an expression keeps it away from the index, the rows are read instead.
+    const bool keepOffIndex = engine == Engine::PostgreSQL && !indexed;
     for (const QString &c : cols) {
-        tests << quoted(c) + u" LIKE ? ESCAPE '\\'"_s;
-        rowTests << u"f."_s + quoted(c) + u" LIKE ? ESCAPE '\\'"_s;
+        const QString column = keepOffIndex ? u'(' + quoted(c) + u" || '')"_s : quoted(c);
+        const QString rowColumn = keepOffIndex ? u"(f."_s + quoted(c) + u" || '')"_s : u"f."_s + quoted(c);
+        tests << column + u" LIKE ? ESCAPE '\\'"_s;
+        rowTests << rowColumn + u" LIKE ? ESCAPE '\\'"_s;
         values << likePattern(folded);
     }
     auto part = std::make_shared<SqlCondition::Part>();
@@ -119,17 +124,20 @@ SqlCondition containsAny(Engine engine, const QStringList &cols, const QString &
         QString quotedPhrase = folded;
         quotedPhrase.replace(u'"', u"\"\""_s);
         const QString match = u'{' + cols.join(u' ') + u"} : \""_s + quotedPhrase + u'"';
-        part->forms.append({u"sn IN (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?)"_s, {match}});
-        part->match = match;
+        part->rows = {u"SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?"_s, {match}};
+        part->forms.append({u"sn IN ("_s + part->rows.sql + u')', {match}});
+        part->indexTest = {u"?"_s, {match}};
         part->probe = {u"SELECT count(*) FROM (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ? LIMIT ?)"_s,
                        {match}};
     } else {
-        part->forms.append({u"sn IN (SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s) + u')', values});
+        part->rows = {u"SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s), values};
+        part->forms.append({u"sn IN ("_s + part->rows.sql + u')', values});
         // pg_trgm makes its trigrams of the letters and digits alone: a phrase with other
         // characters ("@12@") tells the index little and is not worth counting.
         const bool wordsOnly = std::all_of(folded.begin(), folded.end(),
                                            [](QChar c) { return c.isLetterOrNumber() || c == u' '; });
         if (indexed && wordsOnly) {
+            part->indexTest = {tests.join(u" OR "_s), values};
             part->probe = {u"SELECT count(*) FROM (SELECT 1 FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s)
                                + u" LIMIT ?) AS probe"_s,
                            values};

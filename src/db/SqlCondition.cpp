@@ -238,15 +238,33 @@ SqlCondition SqlCondition::equals(const QString &column, const QVariant &value)
     return {quoted(column) + u" = ?"_s, {value}};
 }
 
-SqlCondition SqlCondition::filedUnder(Engine, int code)
+SqlCondition SqlCondition::filedUnder(Engine engine, int code)
 {
+    return filedUnderAny(engine, {code});
+}
+
+SqlCondition SqlCondition::filedUnderAny(Engine, const QList<int> &codes)
+{
+    if (codes.isEmpty())
+        return raw(u"1 = 0"_s);
     // The classification filter holds a pair for every "@" + code + "@" in a row's path: the same
     // rows as s1 LIKE '%@code@%' ("@5@" holds 5 but neither 15 nor 55), found through an index.
+    QStringList marks;
+    QVariantList values;
+    for (int code : codes) {
+        marks << u"?"_s;
+        values << code;
+    }
+    const QString test = codes.size() == 1 ? u"code = ?"_s : u"code IN ("_s + marks.join(u", "_s) + u')';
     auto part = std::make_shared<Part>();
     part->kind = Part::Kind::Text;
-    part->forms = {{u"sn IN (SELECT sn FROM fileserver_class WHERE code = ?)"_s, {code}},
-                   {u"EXISTS (SELECT 1 FROM fileserver_class c WHERE c.code = ? AND c.sn = \"FILESERVER\".sn)"_s, {code}}};
-    part->probe = {u"SELECT count(*) FROM (SELECT 1 FROM fileserver_class WHERE code = ? LIMIT ?) AS probe"_s, {code}};
+    part->rows = {u"SELECT sn FROM fileserver_class WHERE "_s + test, values};
+    part->forms = {{u"sn IN ("_s + part->rows.sql + u')', values},
+                   {u"EXISTS (SELECT 1 FROM fileserver_class c WHERE c.sn = \"FILESERVER\".sn AND c."_s + test + u')',
+                    values}};
+    // A row under two of the codes counts twice: the count only bounds the rows from above.
+    part->probe = {u"SELECT count(*) FROM (SELECT 1 FROM fileserver_class WHERE "_s + test + u" LIMIT ?) AS probe"_s,
+                   values};
     return ofTree(std::move(part));
 }
 

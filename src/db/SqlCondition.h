@@ -33,8 +33,11 @@ struct SqlCondition
         // Date: [0] may use the column's index, [1] may not.
         QList<Form> forms = {};
         Form probe = {};       // Text: counts index hits, LIMIT ? bound last; empty: no index
+        Form rows = {};        // Text: the serials of the index hits, a SELECT of one column
         Form rowTest = {};     // Text: forms[1]'s test on the folded copy "f" of the row
-        QString match = {};    // Text on SQLite: the full-text expression of forms[0]
+        // Text: the test on the index that ANDs with the other parts' tests on it, for one look
+        // at the index for all of them (SQLite: "?" bound to the full-text expression).
+        Form indexTest = {};
         QVariant from = {};    // Date: the bounds as stored
         QVariant until = {};
     };
@@ -63,6 +66,8 @@ struct SqlCondition
     // The row's classification path holds "@" + code + "@" (answered by the classification
     // filter, which the archive's schema keeps with the rows).
     static SqlCondition filedUnder(Engine engine, int code);
+    // The path holds at least one of the codes; no codes: no row at all.
+    static SqlCondition filedUnderAny(Engine engine, const QList<int> &codes);
     // from <= column < until (an inclusive range of days ends at the next day).
     static SqlCondition dateRange(Engine engine, const QString &column, const QDateTime &from,
                                   const QDateTime &until);

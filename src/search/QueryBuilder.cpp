@@ -18,10 +18,17 @@ SqlCondition nothing()
 
 SqlCondition permittedCondition(const PermittedClasses &permitted, Engine engine)
 {
-    QList<SqlCondition> any;
-    for (const QString &code : permitted.codes)
-        any.append(SearchIndex::containsAny(engine, {u"s1"_s}, u'@' + code + u'@'));
-    return any.isEmpty() ? nothing() : SqlCondition::anyOf(any);
+    // A path holds each code as a plain number, so a code typed with a leading zero ("012") or
+    // anything else that is not written the way a number is can stand in no path: it permits
+    // nothing, exactly as its "@012@" occurs in no path.
+    QList<int> codes;
+    for (const QString &text : permitted.codes) {
+        bool ok = false;
+        const int code = text.toInt(&ok);
+        if (ok && QString::number(code) == text && !codes.contains(code))
+            codes.append(code);
+    }
+    return codes.isEmpty() ? nothing() : SqlCondition::filedUnderAny(engine, codes);
 }
 
 } // namespace
@@ -107,7 +114,7 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
         const qint64 n = leadingNumber(r.classText);
         if (n != 0) {
             q.jetText += u" AND ( "_s + u" s1 LIKE '*@"_s + QString::number(n) + u"@*' "_s + u" ) "_s;
-            all.append(SearchIndex::containsAny(engine, {u"s1"_s}, u'@' + QString::number(n) + u'@'));
+            all.append(SqlCondition::filedUnder(engine, int(n)));
         }
         // A chosen or typed classification is searched only within the ones the user may open.
         q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
