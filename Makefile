@@ -1,5 +1,5 @@
 # The README's two commands, for those who have make: the same as ./run and ./test.
-.PHONY: run smoke test clean
+.PHONY: run smoke test fuzz mutate clean
 
 run:
 	bash scripts/run.sh
@@ -10,5 +10,13 @@ smoke:
 test:
 	bash scripts/test.sh
 
+# Each fuzz program for FUZZ_SECONDS (default 60), in build-fuzz with clang.
+fuzz:
+	bash scripts/fuzz.sh
+
+# One-line changes to the rules of core, each of which some test must catch.
+mutate:
+	bash scripts/mutate.sh
+
 clean:
-	rm -rf build build-run build-test
+	rm -rf build build-run build-test build-fuzz build-mutate

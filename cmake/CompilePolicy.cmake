@@ -17,3 +17,12 @@ if(DOVRELLE_SANITIZE)
                          -fno-sanitize-recover=undefined)
   target_link_options(dovrelle_policy INTERFACE -fsanitize=address,undefined)
 endif()
+if(DOVRELLE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "The fuzz build needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # Every object counts its edges for the fuzzer; the fuzz programs link the fuzzer's main.
+  target_compile_options(dovrelle_policy INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                         -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(dovrelle_policy INTERFACE -fsanitize=address,undefined)
+endif()

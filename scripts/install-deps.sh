@@ -46,14 +46,15 @@ if ! writer_installed; then
 fi
 # Finding the login window of a program started under Xvfb.
 smoke_packages=(openbox xdotool)
-# The tests: their libraries, the private PostgreSQL and CUPS servers, and the outside programs
-# some tests render or scan with.
+# The tests: their libraries, the private PostgreSQL and CUPS servers, the outside programs
+# some tests render or scan with, and clang with libFuzzer for the fuzz programs (make fuzz).
 test_packages=(
   "${smoke_packages[@]}"
   libgtest-dev libgmock-dev
   postgresql
   cups printer-driver-cups-pdf ghostscript
   sane-utils x11-apps
+  clang libclang-rt-14-dev
 )
 
 case "$set_name" in

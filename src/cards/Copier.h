@@ -51,6 +51,8 @@ public:
     // The card an order belongs to, from its name prefix "card&item&"; a web page's companion
     // folder (empty prefix) belongs to the page ordered just before it. 0 when there is none.
     static qint32 cardOf(const CopyOrder &order, const CopyOrder *previous);
+    // The whole records of a journal or failed list, in order; a part record at the end is left.
+    static Result<QList<CopyOrder>> readOrders(const QString &path, bool missingIsEmpty = false);
 
 signals:
     void planned(qint64 files, qint64 bytes);
@@ -65,7 +67,6 @@ private:
     void report(qint32 card, const CopyOrder &order, const QString &reason);
     void reportRunProblem(const QString &reason);
     void keepForRetry(const CopyOrder &order);
-    static Result<QList<CopyOrder>> readOrders(const QString &path, bool missingIsEmpty = false);
 
     QString m_com;
     CopyHandOff m_handOff;

@@ -66,6 +66,13 @@ qint64 readCount(const QString &path)
     return ok && n > 0 ? n : 0;
 }
 
+// The whole records a count names in a list: never more than the list holds, so that a damaged
+// count cannot overflow into taking nothing and emptying the list.
+QByteArray countedRecords(const QByteArray &list, qint64 count)
+{
+    return list.left(std::min<qint64>(count, list.size() / CopyOrder::kSize) * CopyOrder::kSize);
+}
+
 } // namespace
 
 QString CopyOrder::target() const
@@ -149,7 +156,7 @@ Status CopyHandOff::append(const QList<CopyOrder> &orders) const
     if (!lock.locked())
         return Status::failure(Translate::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
     const qint64 waiting = readCount(countPath());
-    QByteArray list = readAll(listPath()).left(waiting * CopyOrder::kSize);
+    QByteArray list = countedRecords(readAll(listPath()), waiting);
     list.append(fresh);
     const qint64 total = list.size() / CopyOrder::kSize;
     // The list goes first: a copier that finds the new count always finds the orders it counts.
@@ -164,7 +171,7 @@ Result<QList<CopyOrder>> CopyHandOff::take(const QString &journalPath) const
     if (!lock.locked())
         return Result<QList<CopyOrder>>::failure(Translate::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
     const qint64 count = readCount(countPath());
-    const QByteArray list = readAll(listPath()).left(count * CopyOrder::kSize);
+    const QByteArray list = countedRecords(readAll(listPath()), count);
     const QList<CopyOrder> orders = parseList(list, count);
     if (!journalPath.isEmpty() && !orders.isEmpty()) {
         if (Status s = FixedRecord::writeWhole(journalPath, list); !s)

@@ -34,7 +34,9 @@ Status write(const QString &programFolder, const QString &name)
 {
     QByteArray record(kRecordSize, '\0');
     const Result<QByteArray> encoded = FixedRecord::encodeField(name, kMaxNameBytes, Translate::tr("المستخدم"));
-    if (encoded) {
+    // The name is read back up to the first zero byte and the first "***": one that holds either,
+    // or ends in "*" and runs into the "***" behind it, would be offered shorter next time.
+    if (encoded && !name.contains(QChar(0)) && (name + u"***"_s).indexOf(u"***"_s) == name.size()) {
         const QByteArray text = *encoded + "***";
         std::copy(text.cbegin(), text.cend(), record.begin());
     }
@@ -61,8 +63,12 @@ Login::Answer Login::attempt(AppState &state, const Database &db, const QString 
     const Result<std::optional<UserRow>> found = CUserSet(db).byName(typedName);
     if (!found)
         return {Outcome::Failed, found.error()};
-    if (!found->has_value())
+    if (!found->has_value()) {
+        // The check a wrong password costs, so that the time of a refusal tells nothing the
+        // message does not.
+        PasswordHash::matchesNobody(password);
         return {Outcome::UnknownUser, unknownUserMessage()};
+    }
     const UserRow &row = **found;
     if (!PasswordHash::matches(row.password, password))
         return {Outcome::WrongPassword, wrongPasswordMessage()};

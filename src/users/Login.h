@@ -17,8 +17,9 @@ QString path(const QString &programFolder);
 // The name up to the first zero byte, cut at the first "***". A missing or short file reads as
 // zeros, so it offers an empty name; a record without "***" offers its text as it stands.
 QString read(const QString &programFolder);
-// A name the record cannot hold (longer than 46 bytes, or with a character the code page lacks)
-// is not remembered: the record is written empty, so the next start offers no wrong name.
+// A name the record cannot hold (longer than 46 bytes, holding "***" or ending in "*", or with a
+// character the code page lacks) is not remembered: the record is written empty, so the
+// next start offers no wrong name.
 Status write(const QString &programFolder, const QString &name);
 
 } // namespace RememberedUser

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -54,7 +55,11 @@ Status checkName(const QString &name)
 {
     if (name.isEmpty())
         return Status::refused(Translate::tr("اسم المستخدم فارغ"));
-    if (name.contains(u'/') || name == u"." || name == u"..")
+    // The name becomes the user's received-files folder: no "/", no zero character, not "." or
+    // "..", and no longer than a folder name may be.
+    constexpr qsizetype kLongestFolderName = 255;
+    if (name.contains(u'/') || name.contains(QChar(0)) || name == u"." || name == u".."
+        || QFile::encodeName(name).size() > kLongestFolderName)
         return Status::refused(Translate::tr("اسم المستخدم لا يصلح اسما لمجلد: %1").arg(name));
     return {};
 }
