@@ -58,6 +58,7 @@ TEST_F(ScanDialogs, SelectSourceListsTheDevicesWithMakerAndModelAndStartsOnTheCu
     // A double click on the other device chooses it and closes the dialog.
     QTreeWidgetItem *first = list->topLevelItem(0);
     const QRect at = list->visualItemRect(first);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at.center());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.chosen(), u"test:0"_s);
