@@ -54,7 +54,7 @@ CScanOptionsDlg::CScanOptionsDlg(CTwain &scanner, QWidget *parent)
     , m_device(new QLabel(this))
     , m_basicPage(new QWidget(this))
     , m_basic(new QFormLayout(m_basicPage))
-    , m_advanced(new QGroupBox(tr("خيارات متقدمة"), this))
+    , m_advanced(new QGroupBox(this))
     , m_advancedForm(nullptr)
     , m_showAdvanced(new QToolButton(this))
 {
