@@ -31,7 +31,7 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window bench_workflow bench_find bench_text
+cmake --build "$build" -j"${DOVRELLE_BENCH_JOBS:-2}" --target bench_search bench_thumbs bench_image bench_image_window bench_workflow bench_find bench_text bench_scan
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_search" "$rows"
@@ -41,3 +41,4 @@ export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 "$build/bin/bench_workflow"
 "$build/bin/bench_find"
 "$build/bin/bench_text"
+"$build/bin/bench_scan"

@@ -10,7 +10,8 @@ set -euo pipefail
 
 set_name=${1:-test}
 
-# Building and running the program, and making the demo archive.
+# Building and running the program, and making the demo archive. sane-airscan makes the office's
+# network scanners (eSCL and WSD) appear beside the local ones with no driver of their own.
 run_packages=(
   ca-certificates make cmake ninja-build ccache g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
@@ -18,6 +19,7 @@ run_packages=(
   qt6-webengine-dev
   libmagick++-dev libmagickcore-6.q16-6-extra
   libsane-dev libsodium-dev libxcb1-dev
+  sane-airscan
   fonts-noto-core fonts-dejavu-core
   cups-client
   imagemagick

@@ -13,7 +13,7 @@ constexpr AdminCommand kCommands[] = {
     {u"class", u"add", &classAdd},  {u"class", u"list", &classList}, {u"user", u"add", &userAdd},
     {u"user", u"set", &userSet},    {u"user", u"list", &userList},  {u"feed", u"set", &feedSet},
     {u"image", u"", &image},        {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
-    {u"jobs", u"units", &jobsUnits}, {u"find", u"", &find},
+    {u"jobs", u"units", &jobsUnits}, {u"find", u"", &find},       {u"scan", u"", &scan},
 };
 
 int usage(QTextStream &out)
@@ -39,6 +39,8 @@ int usage(QTextStream &out)
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
            "  image COMMAND IN OUT [--PARAM VALUE]... [--src FILE]...   (image --list, image info FILE)\n"
            "  find DIR [--name FRAG] [--min-kb N] [--max-kb N] [--text T] [--no-recurse]\n"
+           "  scan [--device NAME] [--source flatbed|feeder] [--mode gray|color|lineart] [--resolution DPI] --out DIR\n"
+           "  scan --list\n"
            "Every command takes --home DIR (else DOVRELLE_HOME, else the working folder).\n";
     out.flush();
     return 2;

@@ -79,6 +79,7 @@ int feedSet(AdminContext &context, const QStringList &args);
 int memo(AdminContext &context, const QStringList &args);
 int image(AdminContext &context, const QStringList &args);
 int find(AdminContext &context, const QStringList &args);
+int scan(AdminContext &context, const QStringList &args);
 
 // Runs one command line, the program name first; the exit status (2 for a bad usage).
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);

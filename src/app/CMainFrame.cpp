@@ -4,6 +4,7 @@
 #include "CBasketBar.h"
 #include "CCaptureDlg.h"
 #include "ImageWindows.h"
+#include "ScanCommands.h"
 #include "imaging/CHistogramBar.h"
 #include "imaging/ImageIcons.h"
 #include "base/HandOffFolder.h"
@@ -107,6 +108,8 @@ CMainFrame::CMainFrame(AppState &state, Database db, QSettings &profile, QWidget
     buildStatusBar();
     buildDocks();
     m_images = new ImageWindows(*this, m_state, m_profile);
+    // The scanner library opens with the window and closes with it.
+    m_scanning = new ScanCommands(*this, m_state, m_profile);
     // Picture files dropped on the window open as image documents.
     setAcceptDrops(true);
     setDockOptions(dockOptions() | QMainWindow::AllowTabbedDocks);
@@ -121,7 +124,8 @@ CMainFrame::CMainFrame(AppState &state, Database db, QSettings &profile, QWidget
 CMainFrame::~CMainFrame()
 {
     // The children go after this object has stopped being a CMainFrame: their last signals must
-    // not reach it.
+    // not reach it, and no page may still be on its way to it.
+    m_scanning->release();
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     disconnect(m_mdi, nullptr, this, nullptr);
     disconnect(m_mdi, nullptr, m_images, nullptr);
@@ -617,6 +621,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    m_scanning->release();
     event->accept();
 }
 

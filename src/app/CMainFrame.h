@@ -13,6 +13,7 @@
 
 class CBasketBar;
 class ImageWindows;
+class ScanCommands;
 class QAction;
 class CHistogramBar;
 class QDockWidget;
@@ -49,6 +50,8 @@ public:
     bool isFullScreenOn() const { return m_fullScreen; }
     // The image documents and their commands.
     ImageWindows *images() const { return m_images; }
+    // Select Source and Acquire.
+    ScanCommands *scanning() const { return m_scanning; }
 
     // What a command does; a later window registers its opener here. A command with no handler
     // is disabled.
@@ -126,6 +129,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QHash<QMdiSubWindow *, WindowMaker> m_makers;
     ImageWindows *m_images = nullptr;
+    ScanCommands *m_scanning = nullptr;
     bool m_fullScreen = false;
     bool m_histogramPlaced = false;
 };

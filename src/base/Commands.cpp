@@ -2,19 +2,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-bool isLaterCommand(int command)
-{
-    switch (command) {
-    case Command::SelectSource:
-    case Command::Acquire: return true;
-    default: return false;
-    }
-}
-
 bool isCommandEnabled(int command, const AppState &state, const CommandContext &context)
 {
-    if (isLaterCommand(command))
-        return false;
     switch (command) {
     case Command::Settings: return isGranted(state.rights.constant);
     case Command::Classes: return isGranted(state.rights.classes);
@@ -51,4 +40,9 @@ QString clipboardImageCaption(int number)
 QString capturedImageCaption(int number)
 {
     return u"Captured Image %1"_s.arg(number);
+}
+
+QString acquiredImageCaption(int number)
+{
+    return u"Acquired Image %1"_s.arg(number);
 }

@@ -83,13 +83,9 @@ struct CommandContext
     bool webPageViewActive = false;
 };
 
-// Commands of windows this version does not have yet (the print-shop jobs, searching the
-// computer, scanning, entering a file's text). They stay disabled whatever the rights.
-bool isLaterCommand(int command);
-
 // Whether the command is enabled for the logged-in user: rights hold exactly 7 to grant, the
 // card dialog's delete command needs the card entry flag, paste needs a picture on the
-// clipboard, and the commands of later windows are never enabled.
+// clipboard.
 bool isCommandEnabled(int command, const AppState &state, const CommandContext &context);
 
 // The web address for a chosen file: a path holding "www." after its first character opens as
@@ -98,3 +94,4 @@ QString webAddressForPath(const QString &path);
 
 QString clipboardImageCaption(int number); // "Clipboard Image %d"
 QString capturedImageCaption(int number);  // "Captured Image %d"
+QString acquiredImageCaption(int number);  // "Acquired Image %d"

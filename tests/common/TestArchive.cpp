@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -120,6 +121,15 @@ void enterTestTempFolder()
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
         return;
+    }
+    // Scanning starts with every main window: without a configuration of its own a test would
+    // start the workstation's scanner backends. An empty backend list gives no scanner; the scan
+    // tests name SANE's test backend in their own folder before the library first starts.
+    const std::string sane = folder + "/sane";
+    if (!std::getenv("SANE_CONFIG_DIR") && ::mkdir(sane.c_str(), 0700) == 0) {
+        if (FILE *dll = std::fopen((sane + "/dll.conf").c_str(), "w"))
+            std::fclose(dll);
+        ::setenv("SANE_CONFIG_DIR", sane.c_str(), 1);
     }
     g_tempFolder = folder;
     std::atexit(removeTestTempFolder);

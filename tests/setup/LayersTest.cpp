@@ -16,6 +16,7 @@ namespace {
 const QHash<QString, int> kLayer = {
     {u"base"_s, 0},    {u"db"_s, 1},      {u"ui"_s, 1},      {u"text"_s, 1},    {u"imaging"_s, 2},
     {u"users"_s, 2},   {u"classes"_s, 2}, {u"cards"_s, 2},   {u"baskets"_s, 2}, {u"search"_s, 2}, {u"workflow"_s, 2},
+    {u"scan"_s, 2},
     {u"app"_s, 3},     {u"admin"_s, 4},
 };
 constexpr int kSharedLayer = 2;
