@@ -240,8 +240,9 @@ TEST_P(SearchRoutes, RarePhraseGoesThroughTheIndexCommonAndShortOnesInReportOrde
     const auto [rareRoute, rarePlan] = planOf(u"زمردية"_s);
     EXPECT_EQ(rareRoute, SearchPlan::Route::ThroughIndex) << rarePlan.toStdString();
     EXPECT_TRUE(rarePlan.contains(pg ? u"fileserver_folded_trgm"_s : u"fileserver_fts"_s)) << rarePlan.toStdString();
-    if (pg)
+    if (pg) {
         EXPECT_FALSE(rarePlan.contains(u"Seq Scan"_s)) << rarePlan.toStdString();
+    }
 
     // Half of the rows hold the common one: its first page comes in report order, unsorted.
     const auto [commonRoute, commonPlan] = planOf(u"ايجار"_s);
