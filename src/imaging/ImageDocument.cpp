@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
@@ -220,8 +221,25 @@ QString ImageDocument::trueColourGifWarning()
 
 Magick::Image ImageDocument::fromQImage(const QImage &image)
 {
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    return Magick::Image(size_t(rgba.width()), size_t(rgba.height()), "RGBA", Magick::CharPixel, rgba.constBits());
+    // A scanned, pasted or captured picture keeps the depth it came with: a grey page stays 8
+    // bits and an opaque colour one 24, only a picture with transparency gets its alpha channel.
+    // Rows are padded to 4 bytes in QImage, so they are handed over one by one.
+    const auto import = [](const QImage &pixels, const char *map, int bytesPerPixel) {
+        const int w = pixels.width();
+        QByteArray packed(qsizetype(w) * bytesPerPixel * pixels.height(), Qt::Uninitialized);
+        for (int y = 0; y < pixels.height(); ++y)
+            std::memcpy(packed.data() + qsizetype(y) * w * bytesPerPixel, pixels.constScanLine(y), size_t(w) * bytesPerPixel);
+        return Magick::Image(size_t(w), size_t(pixels.height()), map, Magick::CharPixel, packed.constData());
+    };
+    if (image.hasAlphaChannel())
+        return import(image.convertToFormat(QImage::Format_RGBA8888), "RGBA", 4);
+    if (image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_Mono
+        || image.format() == QImage::Format_MonoLSB || (image.format() == QImage::Format_Indexed8 && image.isGrayscale())) {
+        Magick::Image grey = import(image.convertToFormat(QImage::Format_Grayscale8), "I", 1);
+        grey.type(MagickCore::GrayscaleType);
+        return grey;
+    }
+    return import(image.convertToFormat(QImage::Format_RGB888), "RGB", 3);
 }
 
 QImage ImageDocument::toQImage(const Magick::Image &picture)

@@ -178,6 +178,25 @@ TEST(ImageTypeTable, NamesFiltersAndStatusText)
     Magick::Image palette = solid("red");
     palette.type(MagickCore::PaletteType);
     EXPECT_LE(ImageTypes::bitsPerPixel(palette), 8);
+
+    // Pictures handed over by Qt (scans, the clipboard) keep their depth and their pixels; the
+    // odd width makes QImage pad its rows.
+    QImage colour(5, 3, QImage::Format_RGB32);
+    colour.fill(QColor(200, 40, 10));
+    colour.setPixelColor(4, 2, QColor(1, 2, 3));
+    const Magick::Image fromColour = ImageDocument::fromQImage(colour);
+    EXPECT_EQ(ImageTypes::bitsPerPixel(fromColour), 24);
+    EXPECT_EQ(ImageDocument::toQImage(fromColour).pixelColor(4, 2), QColor(1, 2, 3));
+    EXPECT_EQ(ImageDocument::toQImage(fromColour).pixelColor(0, 0), QColor(200, 40, 10));
+    QImage page(5, 3, QImage::Format_Grayscale8);
+    page.fill(QColor(90, 90, 90));
+    page.setPixelColor(3, 1, QColor(7, 7, 7));
+    const Magick::Image fromGrey = ImageDocument::fromQImage(page);
+    EXPECT_EQ(ImageTypes::bitsPerPixel(fromGrey), 8);
+    EXPECT_EQ(ImageDocument::toQImage(fromGrey).pixelColor(3, 1), QColor(7, 7, 7));
+    QImage clear(5, 3, QImage::Format_ARGB32);
+    clear.fill(QColor(0, 0, 255, 100));
+    EXPECT_EQ(ImageTypes::bitsPerPixel(ImageDocument::fromQImage(clear)), 32);
 }
 
 TEST(ImageFiles, EveryWritableTypeRoundTrips)
