@@ -27,7 +27,7 @@ jobs=${DOVRELLE_JOBS:-$(nproc)}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDOVRELLE_SANITIZE=OFF \
   -DDOVRELLE_TESTS=OFF -DDOVRELLE_BENCH=OFF >/dev/null
 start=$(date +%s)
-cmake --build "$build" -j "$jobs" --target dovrelle dovrelle-admin dovrelle-fm dovrelle-feed
+cmake --build "$build" -j "$jobs" --target dovrelle dovrelle-admin dovrelle-fm dovrelle-feed dovrelle-scan
 echo "run: program built in $(( $(date +%s) - start )) s in $build/bin"
 bin="$root/$build/bin"
 

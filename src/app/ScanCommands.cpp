@@ -14,41 +14,18 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
-#include <QThread>
+#include <QCoreApplication>
 
 using namespace Qt::Literals::StringLiterals;
 
-// The client as the frame uses it: decisions asked of the frame, pages and progress handed to the
-// window's thread.
-class ScanCommands::FrameScanner : public CTwain
-{
-public:
-    FrameScanner(ScanCommands &owner, const QString &libraryFile) : CTwain(libraryFile), m_owner(owner) {}
-
-protected:
-    int DecideTransfer(const ScanPageInfo &info) override
-    {
-        QMetaObject::invokeMethod(&m_owner, [o = &m_owner, info] { o->pageStarted(info); }, Qt::QueuedConnection);
-        return m_owner.m_decide ? m_owner.m_decide(info) : TransferImage;
-    }
-    void TakeImage(const QImage &image, const ScanPageInfo &info) override
-    {
-        QMetaObject::invokeMethod(&m_owner, [o = &m_owner, image, info] { o->takeImage(image, info); },
-                                  Qt::QueuedConnection);
-    }
-    void PageProgress(const ScanPageInfo &info, qint64 bytesRead) override
-    {
-        QMetaObject::invokeMethod(&m_owner, [o = &m_owner, info, bytesRead] { o->pageProgress(info, bytesRead); },
-                                  Qt::QueuedConnection);
-    }
-
-private:
-    ScanCommands &m_owner;
-};
-
 ScanCommands::ScanCommands(CMainFrame &frame, AppState &state, QSettings &profile, const QString &libraryFile)
-    : QObject(&frame), m_frame(frame), m_state(state), m_profile(profile)
+    : QObject(&frame), m_frame(frame), m_state(state), m_profile(profile),
+      m_program(QCoreApplication::applicationDirPath() + u"/dovrelle-scan"_s)
 {
+    connect(&m_process, &ScanProcess::pageStarted, this, &ScanCommands::pageStarted);
+    connect(&m_process, &ScanProcess::pageProgress, this, &ScanCommands::pageProgress);
+    connect(&m_process, &ScanProcess::pageArrived, this, &ScanCommands::takeImage);
+    connect(&m_process, &ScanProcess::ended, this, &ScanCommands::readingEnded);
     useLibrary(libraryFile);
     m_frame.setHandler(Command::SelectSource, [this] { selectSource(); });
     m_frame.setHandler(Command::Acquire, [this] { acquire(); });
@@ -63,19 +40,16 @@ void ScanCommands::useLibrary(const QString &libraryFile)
 {
     release();
     m_closing = false;
-    m_client = std::make_unique<FrameScanner>(*this, libraryFile);
+    m_library = libraryFile;
+    m_client = std::make_unique<CTwain>(libraryFile);
     m_client->Initialise();
 }
 
 void ScanCommands::release()
 {
     m_closing = true;
-    if (m_thread) {
-        m_client->cancel();
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-    }
+    m_process.stop();
+    m_reading = false;
     delete m_progress;
     if (m_client)
         m_client->Release();
@@ -93,7 +67,7 @@ CTwain &ScanCommands::client()
 
 void ScanCommands::setTransferDecision(std::function<int(const ScanPageInfo &)> decide)
 {
-    m_decide = std::move(decide);
+    m_process.setDecision(std::move(decide));
 }
 
 void ScanCommands::note(const QString &text)
@@ -175,7 +149,16 @@ void ScanCommands::startReading()
 {
     m_opened = 0;
     m_progressPage = 0;
-    m_outcome = {};
+    // The scanning program opens the device itself: this side lets it go first, and opens it
+    // again, with the values remembered now, for the next Acquire.
+    const ScanProcess::Job job{m_program, m_library, m_client->source(), m_client->currentValues()};
+    m_client->CloseSource();
+    if (Status s = m_process.start(job); !s.ok()) {
+        note(tr("تعذر المسح الضوئي"));
+        MessageBox::critical(&m_frame, s.error());
+        return;
+    }
+    m_reading = true;
     m_progress = new QProgressDialog(&m_frame);
     m_progress->setObjectName(u"scanProgress"_s);
     m_progress->setWindowTitle(tr("المسح الضوئي"));
@@ -191,18 +174,12 @@ void ScanCommands::startReading()
     m_progress->setRange(0, 0);
     m_progress->setMinimumWidth(360);
     connect(m_progress, &QProgressDialog::canceled, this, [this] {
-        if (m_thread)
-            m_client->cancel();
+        m_process.cancel();
         if (m_progress)
             m_progress->setLabelText(tr("جار ايقاف المسح الضوئي..."));
     });
     m_progress->show();
     note(tr("جار المسح الضوئي من %1").arg(m_client->source()));
-
-    FrameScanner *client = m_client.get();
-    m_thread = QThread::create([this, client] { m_outcome = client->Acquire(); });
-    connect(m_thread, &QThread::finished, this, &ScanCommands::readingEnded);
-    m_thread->start();
 }
 
 void ScanCommands::pageStarted(const ScanPageInfo &info)
@@ -246,23 +223,19 @@ void ScanCommands::takeImage(const QImage &image, const ScanPageInfo &info)
              .arg(qRound(info.resolution)));
 }
 
-void ScanCommands::readingEnded()
+void ScanCommands::readingEnded(const ScanOutcome &outcome)
 {
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-    }
+    m_reading = false;
     delete m_progress;
     if (m_closing)
         return;
-    switch (m_outcome.end) {
+    switch (outcome.end) {
     case ScanOutcome::End::Failed:
         note(tr("تعذر المسح الضوئي"));
-        MessageBox::critical(&m_frame, m_outcome.message);
+        MessageBox::critical(&m_frame, outcome.message);
         break;
-    case ScanOutcome::End::Cancelled: note(tr("ألغي المسح الضوئي بعد %1 صفحة").arg(m_outcome.pages)); break;
-    case ScanOutcome::End::Finished: note(tr("انتهى المسح الضوئي: %1 صفحة").arg(m_outcome.pages)); break;
+    case ScanOutcome::End::Cancelled: note(tr("ألغي المسح الضوئي بعد %1 صفحة").arg(outcome.pages)); break;
+    case ScanOutcome::End::Finished: note(tr("انتهى المسح الضوئي: %1 صفحة").arg(outcome.pages)); break;
     }
     emit acquisitionEnded(m_opened);
 }

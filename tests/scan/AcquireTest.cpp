@@ -42,6 +42,7 @@ protected:
     std::unique_ptr<CMainFrame> frame()
     {
         auto f = std::make_unique<CMainFrame>(m_state, m_archive.db(), *m_profile);
+        f->scanning()->setScanProgram(qEnvironmentVariable("DOVRELLE_BIN") + u"/dovrelle-scan"_s);
         f->show();
         return f;
     }
@@ -140,7 +141,7 @@ TEST_F(AcquireTest, TheDeviceChosenInSelectSourceIsUsedAndRemembered)
     EXPECT_EQ(ScanMemory::lastDevice(*m_profile), u"test:1"_s);
     f->scanning()->setOptionsAnswer(true);
     acquire(*f);
-    EXPECT_TRUE(f->scanning()->client().isSourceOpen());
+    EXPECT_EQ(f->scanning()->client().source(), u"test:1"_s);
     EXPECT_EQ(titles(*f), QStringList{u"Acquired Image 1"_s});
 
     // A new window starts on the remembered device.

@@ -1,0 +1,12 @@
+// dovrelle-scan: reads the pages of one acquisition for the window that starts it.
+
+#include "scan/ScanServer.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dovrelle-scan"));
+    ScanServer::run(QCoreApplication::arguments());
+}
