@@ -294,13 +294,18 @@ int main(int argc, char *argv[])
         clock.start();
         // As the report reads them: a page at a time, one thread.
         int found = 0;
+        qint64 lookingUp = 0;
         for (qsizetype at = 0; at < stored.size(); at += 1000) {
-            for (const ThumbnailCache::Entry &e : thumbnails.lookUp(stored.mid(at, 1000)))
+            QElapsedTimer look;
+            look.start();
+            const QList<ThumbnailCache::Entry> entries = thumbnails.lookUp(stored.mid(at, 1000));
+            lookingUp += look.nsecsElapsed();
+            for (const ThumbnailCache::Entry &e : entries)
                 found += ThumbnailCache::decode(e.stored).isNull() ? 0 : 1;
         }
         std::printf("    of which: %d cached thumbnails read from the store (one thread): %6.0f ms  (%d found; "
-                    "%.0f ms from PNG files)\n",
-                    kReportHits, double(clock.nsecsElapsed()) / 1e6, found, kCacheReadBeforeMs);
+                    "%.0f ms from PNG files; %.0f ms of it finding them in the store, the rest decoding)\n",
+                    kReportHits, double(clock.nsecsElapsed()) / 1e6, found, kCacheReadBeforeMs, double(lookingUp) / 1e6);
         std::printf("    the store: %s, %.1f MB\n", qPrintable(QFileInfo(thumbnails.storePath()).fileName()),
                     double(QFileInfo(thumbnails.storePath()).size()) / 1e6);
         ReportLoader loader(*db, SqlCondition::raw(u"n1 > 0"_s), state.fileServerFolder, state.programFolder);

@@ -1,14 +1,16 @@
 #include "PictureDecoder.h"
 
+#include "ImageDocument.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include <Magick++.h>
 
 #include <cmath>
-#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,10 +23,12 @@ struct Translate
 
 constexpr double kCentimetresPerInch = 2.54;
 
+// The program's own limits on what one picture may take (memory, size, area), whatever the
+// system's policy allows: a report or a feed that meets a decompression bomb refuses that picture
+// and goes on.
 void initialiseMagick()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
+    ImageDocument::initialiseLibrary();
 }
 
 double inchResolution(double value, Magick::ResolutionType units)
@@ -47,6 +51,22 @@ QString failure(const QString &path, const char *what)
     if (reason.startsWith(u"Magick"_s) && colon > 0)
         reason = reason.mid(colon + 2);
     return Translate::tr("تعذر فتح الصورة %1: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString tooLarge(const QString &path, qint64 width, qint64 height)
+{
+    return Translate::tr("الصورة %1 أكبر من أن تفتح (%2 × %3)")
+        .arg(QDir::toNativeSeparators(path), QString::number(width), QString::number(height));
+}
+
+bool overLimits(QSize size)
+{
+    if (!size.isValid() || size.isEmpty())
+        return false;
+    const auto w = MagickCore::MagickSizeType(size.width());
+    const auto h = MagickCore::MagickSizeType(size.height());
+    return w > Magick::ResourceLimits::width() || h > Magick::ResourceLimits::height()
+           || w * h > Magick::ResourceLimits::area();
 }
 
 } // namespace
@@ -73,14 +93,25 @@ Decoded decode(const QString &path, QSize sizeHint)
             const std::string size = std::to_string(sizeHint.width()) + 'x' + std::to_string(sizeHint.height());
             image.defineValue("jpeg", "size", size);
         }
+        std::string warning;
         try {
             // An absolute path is never taken for a "format:" prefix.
             image.read(QFile::encodeName(info.absoluteFilePath()).toStdString());
-        } catch (const Magick::Warning &) {
-            // A damaged tail still gives the picture it has.
+        } catch (const Magick::Warning &w) {
+            // A damaged tail still gives the picture it has; a picture over the limits gives
+            // nothing but this warning, which then is the reason.
+            warning = w.what();
         }
         if (image.columns() == 0 || image.rows() == 0) {
-            out.error = Translate::tr("تعذر فتح الصورة %1").arg(QDir::toNativeSeparators(path));
+            // The library refuses a picture over its limits without saying so; the file's own
+            // header tells the size it asked for.
+            const QSize declared = QImageReader(path).size();
+            if (overLimits(declared)) {
+                out.error = tooLarge(path, declared.width(), declared.height());
+            } else {
+                out.error = warning.empty() ? Translate::tr("تعذر فتح الصورة %1").arg(QDir::toNativeSeparators(path))
+                                            : failure(path, warning.c_str());
+            }
             return out;
         }
         const Magick::ResolutionType units = image.resolutionUnits();
@@ -101,8 +132,7 @@ Decoded decode(const QString &path, QSize sizeHint)
         const int h = int(image.rows());
         QImage pixels(w, h, QImage::Format_RGBA8888);
         if (pixels.isNull()) {
-            out.error = Translate::tr("الصورة %1 أكبر من أن تفتح (%2 × %3)")
-                            .arg(QDir::toNativeSeparators(path), QString::number(w), QString::number(h));
+            out.error = tooLarge(path, w, h);
             return out;
         }
         // Rows of RGBA8888 are never padded, so the library may fill the buffer in one go.

@@ -1,3 +1,4 @@
+#include "common/PictureBombs.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "imaging/Thumbnail.h"
@@ -261,6 +262,33 @@ TEST_P(ReportLoading, PicturesFromTheFileIconsForOtherTypes)
     EXPECT_NE(got.thumbnails[2], empty);
     EXPECT_NE(got.thumbnails[3], empty);
     EXPECT_NE(got.thumbnails[2], got.thumbnails[3]);
+}
+
+TEST_P(ReportLoading, ADecompressionBombAmongTheHitsKeepsAnEmptyCellAndTheReportGoesOn)
+{
+    for (qint32 card = 1; card <= 3; ++card)
+        add(card, 1, KindImage);
+    writePicture(archive().fileServerFolder() + u"/Ser1/1&1&page.jpg"_s, 300, 100, "red");
+    // Card 2's page is a 50,000 x 50,000 PNG under a JPEG's name, as a feed may bring one.
+    ASSERT_TRUE(PictureBombs::writePng(archive().fileServerFolder() + u"/Ser1/2&1&page.jpg"_s, 50000));
+    writePicture(archive().fileServerFolder() + u"/Ser1/3&1&page.jpg"_s, 300, 100, "red");
+
+    auto l = loader();
+    Received got;
+    got.listen(*l);
+    QElapsedTimer t;
+    t.start();
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    EXPECT_LT(t.elapsed(), 10000);
+    ASSERT_EQ(got.images.size(), 3);
+    // The empty framed cell (as the store gives it back: through JPEG, so only near its colours).
+    ASSERT_EQ(got.thumbnails[1].size(), Thumbnail::kSize);
+    const QColor middle = got.thumbnails[1].pixelColor(75, 67);
+    EXPECT_GT(std::min({middle.red(), middle.green(), middle.blue()}), 240) << "white, not a picture";
+    for (int i : {0, 2})
+        EXPECT_GT(QColor(got.thumbnails[i].pixel(75, 67)).red(), 240) << "card " << i + 1;
+    EXPECT_TRUE(got.failures.isEmpty());
 }
 
 TEST_P(ReportLoading, RejectedQueryIsReported)
