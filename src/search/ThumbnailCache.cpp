@@ -27,6 +27,8 @@ namespace {
 // Raised when the table changes shape; a store of another version is built anew.
 constexpr int kStoreVersion = 1;
 constexpr int kJpegQuality = 90;
+// Paths looked up in one statement (well under the engine's limit of bound values).
+constexpr qsizetype kPathsPerLookUp = 500;
 // A writer of another thread or workstation holds the store: wait this long, then go without it.
 constexpr int kBusyWaitMs = 5000;
 // SQLite's primary result codes for a damaged file and for a file that is no database.
@@ -192,18 +194,37 @@ QList<ThumbnailCache::Entry> ThumbnailCache::lookUp(const QStringList &paths)
         }
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        bool ok = q.prepare(u"SELECT size, modified, jpeg FROM thumbnails WHERE path = ?"_s);
-        for (qsizetype i = 0; ok && i < entries.size(); ++i) {
-            Entry &e = entries[i];
-            if (!e.present)
-                continue;
-            q.bindValue(0, e.path);
-            if (!q.exec()) {
-                ok = false;
-                break;
+        // A batch of paths in one statement: the engine looks them up in its index itself, a
+        // round trip through the driver per path took most of a cached report's time.
+        QHash<QString, QList<qsizetype>> wanted; // a path may stand twice in a page
+        bool ok = true;
+        for (qsizetype from = 0; ok && from < entries.size();) {
+            wanted.clear();
+            for (; from < entries.size() && wanted.size() < kPathsPerLookUp; ++from) {
+                if (entries[from].present)
+                    wanted[entries[from].path].append(from);
             }
-            if (q.next() && q.value(0).toLongLong() == e.size && q.value(1).toLongLong() == e.modified)
-                e.stored = q.value(2).toByteArray();
+            if (wanted.isEmpty())
+                break;
+            QString marks(wanted.size() * 2 - 1, u',');
+            for (qsizetype m = 0; m < marks.size(); m += 2)
+                marks[m] = u'?';
+            ok = q.prepare(u"SELECT path, size, modified, jpeg FROM thumbnails WHERE path IN ("_s + marks + u')');
+            int bound = 0;
+            for (auto it = wanted.cbegin(); ok && it != wanted.cend(); ++it)
+                q.bindValue(bound++, it.key());
+            ok = ok && q.exec();
+            while (ok && q.next()) {
+                const auto found = wanted.constFind(q.value(0).toString());
+                if (found == wanted.cend())
+                    continue;
+                const QByteArray jpeg = q.value(3).toByteArray();
+                for (qsizetype at : *found) {
+                    Entry &e = entries[at];
+                    if (q.value(1).toLongLong() == e.size && q.value(2).toLongLong() == e.modified)
+                        e.stored = jpeg;
+                }
+            }
             q.finish();
         }
         const int code = ok ? 0 : codeOf(q.lastError());

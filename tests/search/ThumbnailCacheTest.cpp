@@ -191,6 +191,17 @@ TEST_F(ThumbnailStore, ManyFilesAreReadInOneGoInTheirOrder)
     const QList<QImage> again = cache.getMany(paths);
     EXPECT_EQ(again, first);
     EXPECT_EQ(c.made.load(), 30);
+
+    // A long page naming each file many times over: every place gets its own file's thumbnail,
+    // across the batches the store is asked in, and nothing is made again.
+    QStringList many;
+    for (int i = 0; i < 1100; ++i)
+        many << paths.at(i % paths.size());
+    const QList<QImage> repeated = cache.getMany(many);
+    ASSERT_EQ(repeated.size(), many.size());
+    for (int i = 0; i < many.size(); ++i)
+        ASSERT_EQ(repeated.at(i), first.at(i % paths.size())) << "place " << i;
+    EXPECT_EQ(c.made.load(), 30);
 }
 
 TEST_F(ThumbnailStore, ADamagedStoreIsBuiltAnew)
