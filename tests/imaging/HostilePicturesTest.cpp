@@ -63,28 +63,27 @@ void resetPeakMemory()
         refs.write("5");
 }
 
-qint64 peakMemoryMiB()
+// A memory figure of this process from the kernel ("VmHWM:" the peak, "VmRSS:" what is resident).
+qint64 memoryMiB(const QByteArray &field)
 {
     QFile status(u"/proc/self/status"_s);
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').constFirst().toLongLong() / 1024;
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').constFirst().toLongLong() / 1024;
     }
     return -1;
 }
 
+qint64 peakMemoryMiB()
+{
+    return memoryMiB("VmHWM:");
+}
+
 qint64 residentMiB()
 {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').constFirst().toLongLong() / 1024;
-    }
-    return -1;
+    return memoryMiB("VmRSS:");
 }
 
 // What reading one of these may cost over what the process held before.
