@@ -5,6 +5,7 @@
 #include "baskets/FeedIndex.h"
 #include "baskets/FeedWriter.h"
 #include "baskets/Transfer.h"
+#include "common/FilesUnder.h"
 #include "users/UserAdmin.h"
 
 #include <QDir>
@@ -33,16 +34,6 @@ QByteArray rawRecord(qint32 sequence, const QByteArray &name)
     r[0] = char(sequence);
     r.replace(FeedIndex::kNameOffset, name.size(), name);
     return r.left(FeedIndex::kRecordSize);
-}
-
-QStringList filesUnder(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 } // namespace

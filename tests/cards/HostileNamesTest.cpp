@@ -3,6 +3,7 @@
 // inside its destination folder or not at all.
 #include "cards/Copier.h"
 #include "cards/CopyOrder.h"
+#include "common/FilesUnder.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -27,16 +28,6 @@ QByteArray bytesOf(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList filesUnder(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 } // namespace
