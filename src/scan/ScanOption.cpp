@@ -1,5 +1,7 @@
 #include "ScanOption.h"
 
+#include <utility>
+
 #include <sane/sane.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -26,20 +28,16 @@ QString ScanOption::unitText() const
 
 ScanOption::Role ScanOption::roleOf(const QString &name)
 {
-    if (name == u"source"_s)
-        return Role::Source;
-    if (name == u"mode"_s)
-        return Role::Mode;
-    if (name == u"resolution"_s)
-        return Role::Resolution;
-    if (name == u"tl-x"_s)
-        return Role::TopLeftX;
-    if (name == u"tl-y"_s)
-        return Role::TopLeftY;
-    if (name == u"br-x"_s)
-        return Role::BottomRightX;
-    if (name == u"br-y"_s)
-        return Role::BottomRightY;
+    // SANE's well-known option names.
+    static const std::pair<QStringView, Role> known[] = {
+        {u"source", Role::Source},     {u"mode", Role::Mode},          {u"resolution", Role::Resolution},
+        {u"tl-x", Role::TopLeftX},     {u"tl-y", Role::TopLeftY},      {u"br-x", Role::BottomRightX},
+        {u"br-y", Role::BottomRightY},
+    };
+    for (const auto &[optionName, role] : known) {
+        if (name == optionName)
+            return role;
+    }
     return Role::Advanced;
 }
 
