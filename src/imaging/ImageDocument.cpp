@@ -1,6 +1,7 @@
 #include "ImageDocument.h"
 
 #include "ImageTypes.h"
+#include "PixelMemory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,6 +46,7 @@ void ImageDocument::initialiseLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        PixelMemory::installForLibrary();
         Magick::InitializeMagick(nullptr);
         Magick::ResourceLimits::memory(kMemory);
         Magick::ResourceLimits::map(kMap);
@@ -246,7 +248,7 @@ QImage ImageDocument::toQImage(const Magick::Image &picture)
 {
     const int w = int(picture.columns());
     const int h = int(picture.rows());
-    QImage pixels(w, h, QImage::Format_RGBA8888);
+    QImage pixels = PixelMemory::image(w, h, QImage::Format_RGBA8888);
     if (pixels.isNull())
         return {};
     Magick::Image rgb = picture;

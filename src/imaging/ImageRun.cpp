@@ -1,6 +1,7 @@
 #include "imaging/ImageRun.h"
 
 #include "imaging/ImageCommandIds.h"
+#include "imaging/PixelMemory.h"
 
 #include <QCoreApplication>
 
@@ -76,7 +77,10 @@ Result<Outcome> run(const Command &command, const Magick::Image &picture, const 
                     const QList<Magick::Image> &sources, ImageProgress *progress)
 {
     static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
+    std::call_once(once, [] {
+        PixelMemory::installForLibrary();
+        Magick::InitializeMagick(nullptr);
+    });
     if (!picture.isValid() || picture.columns() == 0 || picture.rows() == 0)
         return Result<Outcome>::refused(Translate::tr("لا توجد صورة يعمل عليها الأمر."));
     if (sources.size() < sourcesNeeded(command))

@@ -1,5 +1,7 @@
 #include "PictureDecoder.h"
 
+#include "PixelMemory.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -24,7 +26,10 @@ constexpr double kCentimetresPerInch = 2.54;
 void initialiseMagick()
 {
     static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
+    std::call_once(once, [] {
+        PixelMemory::installForLibrary();
+        Magick::InitializeMagick(nullptr);
+    });
 }
 
 double inchResolution(double value, Magick::ResolutionType units)
