@@ -1,6 +1,8 @@
 // The image window on a scanned colour page of 2480 x 3508: opening the JPEG into a shown,
-// painted window against djpeg decoding the same file, then the peak memory after nine filters
-// with the eight undo steps held. Times are the median of 5 runs. Prints ratios; gates nothing.
+// painted window as File Open does, against djpeg decoding the same file; the time until the
+// window's picture can be edited (its background read done); then the peak memory after nine
+// filters with the eight undo steps held. Times are the median of 5 runs, wall clock and CPU
+// (djpeg's counted from its process). Prints ratios; gates nothing.
 //   bench_image_window [RUNS]   (default 5)
 
 #include "ScannedPage.h"
@@ -10,13 +12,17 @@
 #include "imaging/ImageDocument.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,29 +51,53 @@ int main(int argc, char **argv)
     const QString in = dir.filePath(u"page.jpg"_s);
     Bench::writeScannedPage(in.toStdString());
 
-    const double ours = Bench::medianSeconds(runs, [&] {
-        CDemoDoc doc;
-        if (!doc.load(in, 0))
+    // Until the window is painted (timed), and then on until the picture can be edited. The
+    // document goes at the end of each run, as a window closed at once would.
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    std::vector<double> editable;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer since;
+        const double cpu = Bench::cpuSeconds();
+        since.start();
+        auto doc = std::make_unique<CDemoDoc>();
+        if (!doc->open(in, 0))
             std::printf("the page did not open\n");
-        CDemoView view(&doc);
+        CDemoView view(doc.get());
         view.resize(1000, 700);
         view.show();
         if (!QTest::qWaitForWindowExposed(&view))
             std::printf("the window did not show\n");
         view.viewport()->repaint();
-    });
+        walls.push_back(double(since.nsecsElapsed()) / 1e9);
+        cpus.push_back(Bench::cpuSeconds() - cpu);
+        if (!QTest::qWaitFor([&] { return !doc->isBusy(); }, 60000))
+            std::printf("the picture was not read within a minute\n");
+        editable.push_back(double(since.nsecsElapsed()) / 1e9);
+        if (!doc->hasPicture())
+            std::printf("the picture was not read\n");
+    }
+    std::sort(walls.begin(), walls.end());
+    std::sort(cpus.begin(), cpus.end());
+    const Bench::Timing ours{walls[walls.size() / 2], cpus[cpus.size() / 2]};
+    std::sort(editable.begin(), editable.end());
     if (QStandardPaths::findExecutable(u"djpeg"_s).isEmpty()) {
-        std::printf("open into a window   %8.3f s   djpeg SKIPPED: not installed (libjpeg-turbo-progs)\n", ours);
+        std::printf("open into a window   %8.3f s (cpu %.3f s)   djpeg SKIPPED: not installed (libjpeg-turbo-progs)\n",
+                    ours.wall, ours.cpu);
     } else {
-        const double theirs = Bench::medianSeconds(runs, [&] {
+        const Bench::Timing theirs = Bench::medianTiming(runs, [&] {
             QProcess p;
             p.setStandardOutputFile(QProcess::nullDevice());
             p.start(u"djpeg"_s, {u"-bmp"_s, in});
             p.waitForFinished(60000);
         });
-        std::printf("open into a window   %8.3f s   djpeg %8.3f s   ratio %5.2fx (goal <= 1.50x)\n", ours, theirs,
-                    ours / theirs);
+        std::printf("open into a window   %8.3f s   djpeg %8.3f s   ratio %5.2fx (goal <= 1.50x)\n", ours.wall,
+                    theirs.wall, ours.wall / theirs.wall);
+        std::printf("              cpu    %8.3f s   djpeg %8.3f s   ratio %5.2fx\n", ours.cpu, theirs.cpu,
+                    ours.cpu / theirs.cpu);
     }
+    std::printf("editable picture     %8.3f s after File Open (background read done)\n",
+                editable[editable.size() / 2]);
 
     // Nine filters on one document: the eight undo steps each hold a whole page.
     const double before = peakMiB();

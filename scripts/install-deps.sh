@@ -49,7 +49,8 @@ fi
 # Finding the login window of a program started under Xvfb.
 smoke_packages=(openbox xdotool)
 # The tests: their libraries, the private PostgreSQL and CUPS servers, the outside programs
-# some tests render or scan with, and clang with libFuzzer for the fuzz programs (make fuzz).
+# some tests render or scan with, clang with libFuzzer for the fuzz programs (make fuzz), and
+# djpeg, the baseline the image benchmarks measure opening a page against.
 test_packages=(
   "${smoke_packages[@]}"
   libgtest-dev libgmock-dev
@@ -57,6 +58,7 @@ test_packages=(
   cups printer-driver-cups-pdf ghostscript
   sane-utils x11-apps
   clang libclang-rt-14-dev
+  libjpeg-turbo-progs
 )
 
 case "$set_name" in

@@ -126,7 +126,7 @@ void ImageWindows::openChosenFile()
 void ImageWindows::openFile(const QString &path)
 {
     auto *doc = new CDemoDoc(this);
-    const Status loaded = doc->load(path, 0);
+    const Status loaded = doc->open(path, 0);
     if (!loaded) {
         delete doc;
         MessageBox::warning(&m_frame, loaded.error());
@@ -135,6 +135,14 @@ void ImageWindows::openFile(const QString &path)
     const QString name = QFileInfo(path).fileName();
     doc->setTitle(name);
     doc->core().setJpegQuality(m_state.jpegQuality);
+    // A page shown before its picture was read closes again when the read fails or is cancelled.
+    connect(doc, &CDemoDoc::readFailed, this, [this, doc](const QString &error) {
+        for (QMdiSubWindow *sub : m_frame.mdiArea()->subWindowList())
+            if (auto *view = qobject_cast<CDemoView *>(sub->widget()); view && view->document() == doc)
+                sub->close();
+        if (!error.isEmpty())
+            MessageBox::warning(&m_frame, error);
+    });
     openDocument(doc);
     RecentFiles(m_profile).add(path);
     refreshRecentMenu();

@@ -1,6 +1,7 @@
 #include "CDemoDoc.h"
 
 #include "imaging/ImageTypes.h"
+#include "imaging/QuickJpeg.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -64,6 +65,73 @@ Status CDemoDoc::load(const QString &path, int frame)
     return {};
 }
 
+Status CDemoDoc::open(const QString &path, int frame)
+{
+    if (frame != 0 || isBusy() || hasPicture())
+        return load(path, frame);
+    QElapsedTimer timer;
+    timer.start();
+    QImage quick = ImageTypes::typeOfName(path) == ImageTypes::kJpeg ? QuickJpeg::decode(path) : QImage();
+    if (quick.isNull())
+        return load(path, frame);
+    m_screen = quick;
+    m_path = QFileInfo(path).absoluteFilePath();
+    m_progress.reset();
+    const qint64 quickNs = timer.nsecsElapsed();
+    m_worker = QThread::create([this, path, quick, quickNs] {
+        QElapsedTimer reading;
+        reading.start();
+        ImageDocument read;
+        const Status status = read.load(path, 0, &m_progress);
+        QImage screen = quick;
+        if (status && !m_progress.cancelled && !QuickJpeg::matches(quick, read.picture()))
+            screen = ImageDocument::toQImage(read.picture());
+        if (status)
+            read.setSeconds(double(quickNs + reading.nsecsElapsed()) / 1e9);
+        m_progress.percent = 100;
+        QMetaObject::invokeMethod(this, [this, status, read, screen] { finishRead(status, read, screen); },
+                                  Qt::QueuedConnection);
+    });
+    m_worker->start();
+    startPolling();
+    emit changed(kHintPicture);
+    return {};
+}
+
+void CDemoDoc::finishRead(const Status &read, const ImageDocument &picture, const QImage &screen)
+{
+    endWorker();
+    const bool cancelled = m_progress.cancelled;
+    if (read && !cancelled) {
+        m_core.setPicture(picture.picture(), picture.type());
+        m_core.setSeconds(picture.seconds());
+        m_screen = screen;
+    } else {
+        m_screen = QImage();
+        m_path.clear();
+    }
+    emit progressed(100);
+    emit busyChanged(false);
+    emit changed(kHintPicture);
+    if (!read || cancelled)
+        emit readFailed(cancelled ? QString() : read.error());
+}
+
+void CDemoDoc::startPolling()
+{
+    m_poll.start();
+    emit busyChanged(true);
+    emit progressed(0);
+}
+
+void CDemoDoc::endWorker()
+{
+    m_worker->wait();
+    delete m_worker;
+    m_worker = nullptr;
+    m_poll.stop();
+}
+
 Status CDemoDoc::saveAs(const QString &path)
 {
     const Status saved = m_core.save(path);
@@ -112,9 +180,7 @@ bool CDemoDoc::runOnWorker(const QString &name, Operation operation)
                                   Qt::QueuedConnection);
     });
     m_worker->start();
-    m_poll.start();
-    emit busyChanged(true);
-    emit progressed(0);
+    startPolling();
     return true;
 }
 
@@ -126,10 +192,7 @@ void CDemoDoc::cancel()
 
 void CDemoDoc::finish(const Result<Magick::Image> &result, const QImage &screen, double seconds)
 {
-    m_worker->wait();
-    delete m_worker;
-    m_worker = nullptr;
-    m_poll.stop();
+    endWorker();
     QString error;
     // A cancelled run leaves the picture as it was and no undo step behind.
     if (!m_progress.cancelled) {

@@ -44,7 +44,14 @@ public:
     void setPicture(const Magick::Image &picture, int type);
     // Every change made on the window's own thread: an undo step, then the new picture.
     void change(const Magick::Image &picture);
+    // Reads the file at once (tests, the command line, further frames).
     Status load(const QString &path, int frame);
+    // Opens the file for a window. A plain JPEG page shows at once from Qt's decoder while the
+    // library reads the picture that is edited on the worker; the document is busy until then,
+    // and the screen image is checked against that picture (and replaced should it differ).
+    // Every other file reads as load() does. Escape during the read cancels it: the document then
+    // has no picture and emits readFailed with an empty message, and its windows close.
+    Status open(const QString &path, int frame);
     Status saveAs(const QString &path);
     bool undo();
     bool redo();
@@ -63,9 +70,15 @@ signals:
     void progressed(int percent);
     // The worker ended; an empty message when it changed the picture or was cancelled.
     void workFinished(const QString &error);
+    // The background read of open() failed (its message) or was cancelled (empty): the document
+    // has no picture to edit.
+    void readFailed(const QString &error);
 
 private:
     void finish(const Result<Magick::Image> &result, const QImage &screen, double seconds);
+    void finishRead(const Status &read, const ImageDocument &picture, const QImage &screen);
+    void startPolling();
+    void endWorker();
 
     ImageDocument m_core;
     QImage m_screen;

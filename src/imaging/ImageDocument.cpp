@@ -1,6 +1,7 @@
 #include "ImageDocument.h"
 
 #include "ImageTypes.h"
+#include "PixelMemory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,12 +40,23 @@ std::string localPath(const QString &path)
     return QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
 }
 
+// The library's progress of a read into ours; returning false stops the read.
+MagickCore::MagickBooleanType readMonitor(const char *, const MagickCore::MagickOffsetType offset,
+                                          const MagickCore::MagickSizeType span, void *data)
+{
+    auto *progress = static_cast<ImageProgress *>(data);
+    if (span > 0)
+        progress->percent = int(std::clamp<double>(100.0 * double(offset) / double(span), 0, 99));
+    return progress->cancelled ? MagickCore::MagickFalse : MagickCore::MagickTrue;
+}
+
 } // namespace
 
 void ImageDocument::initialiseLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        PixelMemory::installForLibrary();
         Magick::InitializeMagick(nullptr);
         Magick::ResourceLimits::memory(kMemory);
         Magick::ResourceLimits::map(kMap);
@@ -132,7 +144,7 @@ Result<int> ImageDocument::frameCount(const QString &path)
     return count;
 }
 
-Status ImageDocument::load(const QString &path, int frame)
+Status ImageDocument::load(const QString &path, int frame, ImageProgress *progress)
 {
     initialiseLibrary();
     m_picture.reset();
@@ -145,6 +157,16 @@ Status ImageDocument::load(const QString &path, int frame)
     QElapsedTimer timer;
     timer.start();
     Magick::Image picture;
+    if (progress)
+        MagickCore::SetImageInfoProgressMonitor(picture.imageInfo(), readMonitor, progress);
+    // The picture outlives this read: it must not keep reporting into `progress`.
+    const auto unwatch = [&picture, progress] {
+        if (progress) {
+            MagickCore::SetImageInfoProgressMonitor(picture.imageInfo(), nullptr, nullptr);
+            if (picture.isValid())
+                MagickCore::SetImageProgressMonitor(picture.image(), nullptr, nullptr);
+        }
+    };
     try {
         try {
             picture.read(localPath(path) + '[' + std::to_string(frame) + ']');
@@ -152,8 +174,14 @@ Status ImageDocument::load(const QString &path, int frame)
             // A damaged tail still gives the picture it has.
         }
     } catch (const std::exception &e) {
+        unwatch();
+        if (progress && progress->cancelled)
+            return Status::failure(Translate::tr("توقفت قراءة الصورة %1").arg(shown));
         return Status::failure(Translate::tr("تعذر فتح الصورة %1: %2").arg(shown, libraryText(e.what())));
     }
+    unwatch();
+    if (progress && progress->cancelled)
+        return Status::failure(Translate::tr("توقفت قراءة الصورة %1").arg(shown));
     if (picture.columns() == 0 || picture.rows() == 0)
         return Status::failure(Translate::tr("تعذر فتح الصورة %1").arg(shown));
     m_seconds = double(timer.nsecsElapsed()) / 1e9;
@@ -246,7 +274,7 @@ QImage ImageDocument::toQImage(const Magick::Image &picture)
 {
     const int w = int(picture.columns());
     const int h = int(picture.rows());
-    QImage pixels(w, h, QImage::Format_RGBA8888);
+    QImage pixels = PixelMemory::image(w, h, QImage::Format_RGBA8888);
     if (pixels.isNull())
         return {};
     Magick::Image rgb = picture;

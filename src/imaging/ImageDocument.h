@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Result.h"
+#include "imaging/ImageProgress.h"
 
 #include <QImage>
 #include <QString>
@@ -39,7 +40,8 @@ public:
     // How many frames (pages) the file holds; fails with the library's words.
     static Result<int> frameCount(const QString &path);
     // Reads frame `frame` of the file (0 the first); on failure the document keeps no picture.
-    Status load(const QString &path, int frame = 0);
+    // With `progress` the read reports how far it got and stops when it is cancelled.
+    Status load(const QString &path, int frame = 0, ImageProgress *progress = nullptr);
     // Writes the picture in the type of the name's extension. The file is written under a
     // temporary name in the same folder and renamed over the target only once complete, so a
     // failed save leaves an existing file as it was.

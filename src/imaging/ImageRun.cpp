@@ -1,11 +1,11 @@
 #include "imaging/ImageRun.h"
 
 #include "imaging/ImageCommandIds.h"
+#include "imaging/ImageDocument.h"
 
 #include <QCoreApplication>
 
 #include <exception>
-#include <mutex>
 
 namespace ImageCommands {
 namespace {
@@ -75,8 +75,8 @@ int sourcesNeeded(const Command &command)
 Result<Outcome> run(const Command &command, const Magick::Image &picture, const Values &values,
                     const QList<Magick::Image> &sources, ImageProgress *progress)
 {
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
+    // The library as every reader of pictures sets it up: the program's limits and its allocator.
+    ImageDocument::initialiseLibrary();
     if (!picture.isValid() || picture.columns() == 0 || picture.rows() == 0)
         return Result<Outcome>::refused(Translate::tr("لا توجد صورة يعمل عليها الأمر."));
     if (sources.size() < sourcesNeeded(command))

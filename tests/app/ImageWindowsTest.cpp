@@ -113,6 +113,41 @@ TEST_F(ImageWindowsTest, AThreePageTiffOpensThreeWindowsAndTheFileJoinsTheRecent
     EXPECT_TRUE(f->mdiArea()->subWindowList().isEmpty());
 }
 
+// A JPEG page from File Open shows before the library has read it; Save As and Duplicate wait for
+// that read, and Escape during it closes the window again without a message.
+TEST_F(ImageWindowsTest, AJpegWindowWaitsForItsPictureAndEscapeDuringTheReadClosesIt)
+{
+    auto f = frame();
+    ImageDocument::initialiseLibrary();
+    Magick::Image page(Magick::Geometry(1600, 1200), Magick::Color("rgb(200,120,40)"));
+    page.quality(90);
+    const QString jpeg = m_dir.filePath(QStringLiteral("page.jpg"));
+    page.write(QFile::encodeName(jpeg).toStdString());
+
+    FileDialog::setNextPath(jpeg);
+    f->dispatch(Command::FileOpen);
+    ASSERT_EQ(f->mdiArea()->subWindowList().size(), 1);
+    CDemoDoc *doc = activeView(*f)->document();
+    ASSERT_TRUE(doc->isBusy());
+    f->updateCommandStates();
+    EXPECT_FALSE(f->action(Command::FileSaveAs)->isEnabled());
+    EXPECT_FALSE(f->action(Command::Duplicate)->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([doc] { return !doc->isBusy(); }, 10000));
+    EXPECT_TRUE(f->action(Command::FileSaveAs)->isEnabled()) << "enabled again once the picture is read";
+    EXPECT_TRUE(f->action(Command::Duplicate)->isEnabled());
+    EXPECT_EQ(f->statusBar()->findChild<QLabel *>(QStringLiteral("pane4"))->text(), QStringLiteral("(1600x1200x24)"));
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+
+    FileDialog::setNextPath(jpeg);
+    f->dispatch(Command::FileOpen);
+    ASSERT_EQ(f->mdiArea()->subWindowList().size(), 2);
+    CDemoView *reading = activeView(*f);
+    ASSERT_TRUE(reading->document()->isBusy());
+    QTest::keyClick(reading, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&f] { return f->mdiArea()->subWindowList().size() == 1; }, 10000));
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty()) << "a cancelled read says nothing";
+}
+
 TEST_F(ImageWindowsTest, DuplicateNewWindowZoomAndAGifSavedAfterItsWarning)
 {
     auto f = frame();

@@ -1,3 +1,5 @@
+#include "ImageTestPictures.h"
+
 #include "imaging/CDemoDoc.h"
 #include "imaging/CDemoView.h"
 #include "imaging/ImageTypes.h"
@@ -5,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <Magick++.h>
@@ -123,4 +126,124 @@ TEST(ImageViewZoom, AZoomedA4PageScrollsOverItsZoomedSizeAndDrawsOnlyWhatShows)
     view.setStretch(true);
     EXPECT_FALSE(view.zoomInEnabled()) << "zoom is off while stretched";
     EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
+}
+
+namespace {
+
+using ImageTestPictures::Jpeg;
+
+QImage rgba(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_RGBA8888);
+}
+
+} // namespace
+
+// File Open of a plain JPEG: the page shows at once and the document stays busy, every command
+// refused, until the library has read the picture it edits; then the screen shows that picture
+// and a filter runs on it.
+TEST(ImageOpen, APlainJpegShowsAtOnceAndIsEditableOnceTheLibraryReadIt)
+{
+    ImageDocument::initialiseLibrary();
+    QTemporaryDir dir;
+    for (const Jpeg kind : {Jpeg::Colour, Jpeg::Grey, Jpeg::Turned}) {
+        const QString path = ImageTestPictures::writeJpeg(dir.filePath(QStringLiteral("page.jpg")), kind, 640, 480);
+        CDemoDoc doc;
+        QSignalSpy busy(&doc, &CDemoDoc::busyChanged);
+        QSignalSpy failed(&doc, &CDemoDoc::readFailed);
+        ASSERT_TRUE(doc.open(path, 0));
+        CDemoView view(&doc);
+        view.resize(300, 200);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        EXPECT_TRUE(doc.isBusy());
+        EXPECT_FALSE(doc.hasPicture()) << "nothing to edit before the library's read";
+        EXPECT_EQ(doc.screenImage().size(), QSize(640, 480));
+        EXPECT_FALSE(doc.runOnWorker(QStringLiteral("red"), slowRed())) << "busy: commands wait";
+        EXPECT_FALSE(doc.undo());
+        ASSERT_TRUE(waitIdle(doc));
+        EXPECT_EQ(failed.count(), 0);
+        ASSERT_EQ(busy.count(), 2);
+        EXPECT_TRUE(busy.at(0).at(0).toBool());
+        EXPECT_FALSE(busy.at(1).at(0).toBool());
+        ASSERT_TRUE(doc.hasPicture());
+        EXPECT_EQ(doc.core().type(), ImageTypes::kJpeg);
+        EXPECT_EQ(doc.core().undoLevel(), 0);
+        EXPECT_EQ(doc.path(), QFileInfo(path).absoluteFilePath());
+
+        // What shows is what the synchronous read gives.
+        CDemoDoc loaded;
+        ASSERT_TRUE(loaded.load(path, 0));
+        EXPECT_EQ(rgba(doc.screenImage()), rgba(loaded.screenImage()));
+        EXPECT_EQ(rgba(doc.screenImage()), rgba(ImageDocument::toQImage(doc.core().picture())));
+        EXPECT_EQ(doc.core().picture().colorSpace(), loaded.core().picture().colorSpace());
+
+        const ImageCommands::Command &negative = *ImageCommands::find(QStringLiteral("negative"));
+        ASSERT_TRUE(doc.runOnWorker(negative.name, [&negative](const Magick::Image &picture, ImageProgress &progress) {
+            const Result<ImageCommands::Outcome> r = ImageCommands::run(negative, picture, {}, {}, &progress);
+            return r ? Result<Magick::Image>(*r->picture) : Result<Magick::Image>::failure(r.error());
+        }));
+        ASSERT_TRUE(waitIdle(doc));
+        const QColor before = loaded.screenImage().pixelColor(33, 44);
+        const QColor after = doc.screenImage().pixelColor(33, 44);
+        EXPECT_EQ(after, QColor(255 - before.red(), 255 - before.green(), 255 - before.blue()));
+        EXPECT_EQ(doc.core().undoLevel(), 1);
+    }
+}
+
+// Files Qt would decode otherwise, or not at all, read through the library alone and at once.
+TEST(ImageOpen, CmykJpegsAndOtherFormatsReadAtOnceThroughTheLibrary)
+{
+    ImageDocument::initialiseLibrary();
+    QTemporaryDir dir;
+    const QString cmyk = ImageTestPictures::writeJpeg(dir.filePath(QStringLiteral("cmyk.jpg")), Jpeg::Cmyk);
+    Magick::Image deep = ImageTestPictures::colourful(50, 40);
+    deep.depth(16);
+    // A level no 8-bit sample can hold, so the file keeps its 16 bits.
+    deep.pixelColor(3, 3, Magick::Color(MagickCore::Quantum(1000), MagickCore::Quantum(2000), MagickCore::Quantum(3000)));
+    const QString png = dir.filePath(QStringLiteral("deep.png"));
+    deep.write(QFile::encodeName(png).toStdString());
+    std::vector<Magick::Image> pages{ImageTestPictures::colourful(30, 20), ImageTestPictures::colourful(20, 30)};
+    const QString tiff = dir.filePath(QStringLiteral("pages.tif"));
+    Magick::writeImages(pages.begin(), pages.end(), QFile::encodeName(tiff).toStdString());
+    for (const QString &path : {cmyk, png, tiff}) {
+        CDemoDoc doc;
+        ASSERT_TRUE(doc.open(path, 0)) << path.toStdString();
+        EXPECT_FALSE(doc.isBusy()) << path.toStdString();
+        ASSERT_TRUE(doc.hasPicture());
+        EXPECT_EQ(rgba(doc.screenImage()), rgba(ImageDocument::toQImage(doc.core().picture())));
+    }
+    CDemoDoc cmykDoc;
+    ASSERT_TRUE(cmykDoc.open(cmyk, 0));
+    EXPECT_EQ(cmykDoc.core().picture().colorSpace(), MagickCore::CMYKColorspace) << "edited as the library read it";
+    CDemoDoc deepDoc;
+    ASSERT_TRUE(deepDoc.open(png, 0));
+    EXPECT_EQ(deepDoc.core().picture().depth(), 16u);
+    CDemoDoc second;
+    ASSERT_TRUE(second.open(tiff, 1));
+    EXPECT_EQ(second.screenImage().size(), QSize(20, 30)) << "the second page";
+}
+
+// Escape while the library still reads the page cancels the read: the document is left without
+// a picture and says so (its windows then close), and nothing runs on.
+TEST(ImageOpen, EscapeDuringTheReadCancelsItAndTheDocumentAsksToClose)
+{
+    ImageDocument::initialiseLibrary();
+    QTemporaryDir dir;
+    const QString path = ImageTestPictures::writeJpeg(dir.filePath(QStringLiteral("page.jpg")), Jpeg::Colour, 2480, 1754);
+    CDemoDoc doc;
+    QSignalSpy failed(&doc, &CDemoDoc::readFailed);
+    ASSERT_TRUE(doc.open(path, 0));
+    CDemoView view(&doc);
+    QSignalSpy leaveFullScreen(&view, &CDemoView::escapeWithoutWork);
+    view.show();
+    ASSERT_TRUE(doc.isBusy());
+    QTest::keyClick(&view, Qt::Key_Escape);
+    ASSERT_TRUE(waitIdle(doc));
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.at(0).at(0).toString().isEmpty()) << "cancelled, not failed: no message";
+    EXPECT_EQ(leaveFullScreen.count(), 0);
+    EXPECT_FALSE(doc.hasPicture());
+    EXPECT_TRUE(doc.screenImage().isNull());
+    EXPECT_FALSE(doc.runOnWorker(QStringLiteral("red"), slowRed()));
 }
