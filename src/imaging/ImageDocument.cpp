@@ -40,16 +40,6 @@ std::string localPath(const QString &path)
     return QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
 }
 
-// The library's progress of a read into ours; returning false stops the read.
-MagickCore::MagickBooleanType readMonitor(const char *, const MagickCore::MagickOffsetType offset,
-                                          const MagickCore::MagickSizeType span, void *data)
-{
-    auto *progress = static_cast<ImageProgress *>(data);
-    if (span > 0)
-        progress->percent = int(std::clamp<double>(100.0 * double(offset) / double(span), 0, 99));
-    return progress->cancelled ? MagickCore::MagickFalse : MagickCore::MagickTrue;
-}
-
 } // namespace
 
 void ImageDocument::initialiseLibrary()
@@ -65,6 +55,15 @@ void ImageDocument::initialiseLibrary()
         Magick::ResourceLimits::width(kSide);
         Magick::ResourceLimits::height(kSide);
     });
+}
+
+MagickCore::MagickBooleanType ImageDocument::libraryProgress(const char *, const MagickCore::MagickOffsetType offset,
+                                                             const MagickCore::MagickSizeType span, void *data)
+{
+    auto *progress = static_cast<ImageProgress *>(data);
+    if (span > 0)
+        progress->percent = int(std::clamp<double>(100.0 * double(offset) / double(span), 0, 99));
+    return progress->cancelled ? MagickCore::MagickFalse : MagickCore::MagickTrue;
 }
 
 QString ImageDocument::libraryText(const char *what)
@@ -158,7 +157,7 @@ Status ImageDocument::load(const QString &path, int frame, ImageProgress *progre
     timer.start();
     Magick::Image picture;
     if (progress)
-        MagickCore::SetImageInfoProgressMonitor(picture.imageInfo(), readMonitor, progress);
+        MagickCore::SetImageInfoProgressMonitor(picture.imageInfo(), libraryProgress, progress);
     // The picture outlives this read: it must not keep reporting into `progress`.
     const auto unwatch = [&picture, progress] {
         if (progress) {

@@ -67,6 +67,10 @@ public:
     static Magick::Image fromQImage(const QImage &image);
     // The library's message without its "Magick: " prefix.
     static QString libraryText(const char *what);
+    // The library's progress monitor for a read or an operation, with an ImageProgress as its
+    // data: the percentage goes into it, and its cancel makes the library stop.
+    static MagickCore::MagickBooleanType libraryProgress(const char *, MagickCore::MagickOffsetType offset,
+                                                         MagickCore::MagickSizeType span, void *data);
 
 private:
     std::optional<Magick::Image> m_picture;

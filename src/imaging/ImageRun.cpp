@@ -15,16 +15,6 @@ struct Translate
     Q_DECLARE_TR_FUNCTIONS(ImageCommands)
 };
 
-// The library's progress into ours; returning false makes the running operation stop.
-MagickCore::MagickBooleanType monitor(const char *, const MagickCore::MagickOffsetType offset,
-                                      const MagickCore::MagickSizeType span, void *data)
-{
-    auto *progress = static_cast<ImageProgress *>(data);
-    if (span > 0)
-        progress->percent = int(std::clamp<double>(100.0 * double(offset) / double(span), 0, 99));
-    return progress->cancelled ? MagickCore::MagickFalse : MagickCore::MagickTrue;
-}
-
 // Watches one working copy, and takes the watch off every result again so no picture that
 // leaves keeps pointing at this run's progress.
 class MonitorScope
@@ -33,7 +23,7 @@ public:
     MonitorScope(Magick::Image &work, ImageProgress *progress) : m_work(work)
     {
         if (progress)
-            MagickCore::SetImageProgressMonitor(m_work.image(), monitor, progress);
+            MagickCore::SetImageProgressMonitor(m_work.image(), ImageDocument::libraryProgress, progress);
     }
     ~MonitorScope() { release(m_work); }
     static void release(Magick::Image &image)
