@@ -14,6 +14,14 @@ namespace {
 // How long a cancelled program has to let the device go before it is ended.
 constexpr int kCancelGraceMs = 5000;
 
+// Where the pages cross: a memory file system when there is one (a page is written once and
+// mapped at once, and must never wait for a disk), else the temporary folder.
+QString handOffBase()
+{
+    const QFileInfo shm(u"/dev/shm"_s);
+    return shm.isDir() && shm.isWritable() ? shm.absoluteFilePath() : QDir::tempPath();
+}
+
 } // namespace
 
 ScanProcess::ScanProcess(QObject *parent) : QObject(parent)
@@ -41,7 +49,7 @@ Status ScanProcess::start(const Job &job)
 {
     if (isRunning())
         return Status::failure(tr("المسح الضوئي جار بالفعل"));
-    m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/dovrelle-scan-XXXXXX"_s);
+    m_folder = std::make_unique<QTemporaryDir>(handOffBase() + u"/dovrelle-scan-XXXXXX"_s);
     if (!m_folder->isValid())
         return Status::failure(tr("تعذر انشاء مجلد مؤقت للصفحات الممسوحة: %1").arg(m_folder->errorString()));
     m_program = job.program;

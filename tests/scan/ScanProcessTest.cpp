@@ -76,9 +76,15 @@ protected:
         return path;
     }
 
+    // The pages' folders, in the memory file system and in the temporary folder.
     static QStringList scanFolders()
     {
-        return QDir(QDir::tempPath()).entryList({u"dovrelle-scan-*"_s}, QDir::Dirs);
+        QStringList found;
+        for (const QString &base : {u"/dev/shm"_s, QDir::tempPath()}) {
+            for (const QString &name : QDir(base).entryList({u"dovrelle-scan-*"_s}, QDir::Dirs))
+                found << base + u'/' + name;
+        }
+        return found;
     }
 
     ScanProcess m_process;
@@ -97,6 +103,7 @@ TEST_F(ScanProcessTest, FeederPagesArriveWholeAndTheFolderGoesWithTheEnd)
     const QStringList before = scanFolders();
     m_process.setDecision([](const ScanPageInfo &info) { return info.page == 4 ? CTwain::CancelAll : CTwain::TransferImage; });
     ASSERT_TRUE(m_process.start({scanProgram(), QString::fromLatin1(SaneLibrary::kDefaultFile), u"test:0"_s, kFeederColour}).ok());
+    EXPECT_EQ(scanFolders().size(), before.size() + 1) << "the pages cross in a folder of their own";
     ASSERT_TRUE(waitForEnd(60000));
     EXPECT_EQ(m_seen.outcome->end, ScanOutcome::End::Finished) << m_seen.outcome->message.toStdString();
     EXPECT_EQ(m_seen.outcome->pages, 3);
