@@ -74,6 +74,24 @@ protected:
 
 } // namespace
 
+TEST_P(Archiving, ASeriesFilledExactlyToItsBudgetTakesTheLastFileAndOnlyTheNextByteRollsOver)
+{
+    ASSERT_TRUE(SettingsFiles::writeSeriesBudget(m_folders.database, 100).ok());
+    // 60 + 40: the series holds exactly its budget, which is not more than it.
+    CardDraft full = draftWith({makeFile(QStringLiteral("a.pdf"), 60), makeFile(QStringLiteral("b.pdf"), 40)});
+    ASSERT_TRUE(archiver().archiveNew(full).ok());
+    const QList<DocumentRow> first = rowsOf(1);
+    ASSERT_EQ(first.size(), 2);
+    EXPECT_EQ(first[1].seriesFolder, QStringLiteral("Ser1"));
+    EXPECT_EQ(SettingsFiles::readSeriesNumber(m_folders.database), 1);
+
+    CardDraft over = draftWith({makeFile(QStringLiteral("c.pdf"), 1)});
+    ASSERT_TRUE(archiver().archiveNew(over).ok());
+    const QList<DocumentRow> second = rowsOf(2);
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_EQ(second[0].seriesFolder, QStringLiteral("Ser2"));
+}
+
 TEST_P(Archiving, SeriesRollsOverWhereTheBudgetIsExceeded)
 {
     ASSERT_TRUE(SettingsFiles::writeSeriesBudget(m_folders.database, 100).ok());
