@@ -1,6 +1,7 @@
 #include "FeedWriter.h"
 
 #include "base/Cp1256.h"
+#include "base/WriteAll.h"
 #include "baskets/DescriptionReader.h"
 #include "baskets/FeedIndex.h"
 
@@ -81,20 +82,6 @@ public:
 private:
     int m_fd;
 };
-
-bool writeAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(std::min<qint64>(size, kCopyChunk)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
 
 // Fills the buffer as far as the file goes; -1 on a read error.
 qint64 readUpTo(int fd, char *data, qint64 size)

@@ -2,6 +2,7 @@
 
 #include "CTwain.h"
 #include "ScanHandOff.h"
+#include "base/WriteAll.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -90,16 +91,7 @@ private:
 
 bool say(const QByteArray &line)
 {
-    qsizetype done = 0;
-    while (done < line.size()) {
-        const ssize_t n = ::write(STDOUT_FILENO, line.constData() + done, size_t(line.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    return writeAll(STDOUT_FILENO, line.constData(), line.size());
 }
 
 class ServedScanner : public CTwain
