@@ -13,7 +13,7 @@ set_name=${1:-test}
 # Building and running the program, and making the demo archive. sane-airscan makes the office's
 # network scanners (eSCL and WSD) appear beside the local ones with no driver of their own.
 run_packages=(
-  ca-certificates make cmake ninja-build ccache g++ pkg-config
+  ca-certificates make cmake ninja-build ccache g++ lld pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
   qt6-webengine-dev

@@ -27,7 +27,7 @@ void registerCoreResources()
 
 namespace {
 
-struct Translate
+struct ArchiveSetupTr
 {
     Q_DECLARE_TR_FUNCTIONS(ArchiveSetup)
 };
@@ -38,7 +38,7 @@ constexpr auto kTypeIconResources = u":/icons/types";
 Status makeFolder(const QString &path)
 {
     if (!QDir().mkpath(path))
-        return Status::failure(Translate::tr("تعذر انشاء المجلد %1").arg(QDir::toNativeSeparators(path)));
+        return Status::failure(ArchiveSetupTr::tr("تعذر انشاء المجلد %1").arg(QDir::toNativeSeparators(path)));
     return {};
 }
 
@@ -95,7 +95,7 @@ std::optional<ForeignArchive> foreignArchive(const AppState &state)
 
 QString foreignArchiveMessage(const ForeignArchive &foreign)
 {
-    return Translate::tr("مسارات هذا البرنامج تشير إلى أرشيف مجلد برنامج آخر: %1\n"
+    return ArchiveSetupTr::tr("مسارات هذا البرنامج تشير إلى أرشيف مجلد برنامج آخر: %1\n"
                          "سيعمل البرنامج على ذلك الأرشيف: قاعدة البيانات في %2 وخادم الملفات في %3، "
                          "وكل ما يؤرشف سيكتب فيه.\n"
                          "لاستعمال أرشيف هذا المجلد غيّر \"مخدم البيانات\" و\"خادم الملفات\" في اعدادات النظام.")
@@ -129,14 +129,14 @@ Status installTypeIcons(const QString &programFolder)
         QFile::remove(partial);
         if (!QFile::copy(source, partial)) {
             QFile::remove(partial);
-            return Status::failure(Translate::tr("تعذر نسخ الأيقونة %1").arg(QDir::toNativeSeparators(dest)));
+            return Status::failure(ArchiveSetupTr::tr("تعذر نسخ الأيقونة %1").arg(QDir::toNativeSeparators(dest)));
         }
         // Resource files come out read-only; the archive's copies belong to the office.
         QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                                            | QFileDevice::ReadOther);
         if (!QFile::rename(partial, dest)) {
             QFile::remove(partial);
-            return Status::failure(Translate::tr("تعذر نسخ الأيقونة %1").arg(QDir::toNativeSeparators(dest)));
+            return Status::failure(ArchiveSetupTr::tr("تعذر نسخ الأيقونة %1").arg(QDir::toNativeSeparators(dest)));
         }
     }
     return {};
@@ -145,7 +145,7 @@ Status installTypeIcons(const QString &programFolder)
 QString masterPasswordProblem(const QString &password)
 {
     if (password == QLatin1StringView(kDefaultPassword))
-        return Translate::tr("كلمة المرور %1 يعرضها نموذج الدخول على الجميع؛ اختر غيرها للمستخدم MASTER").arg(password);
+        return ArchiveSetupTr::tr("كلمة المرور %1 يعرضها نموذج الدخول على الجميع؛ اختر غيرها للمستخدم MASTER").arg(password);
     return {};
 }
 
@@ -165,7 +165,7 @@ Status createArchive(const QString &programFolder, const QString &serverUri, QDa
     const QString dbFolder = home + u"/DataBase"_s;
     const QString fileServer = home + u"/FileServer"_s;
     if (holdsArchive(home, dbFolder))
-        return Status::failure(Translate::tr("يوجد أرشيف في المجلد %1؛ لن يكتب فوقه").arg(QDir::toNativeSeparators(home)));
+        return Status::failure(ArchiveSetupTr::tr("يوجد أرشيف في المجلد %1؛ لن يكتب فوقه").arg(QDir::toNativeSeparators(home)));
 
     PathsFile::Values paths;
     paths[PathsFile::DatabaseFolder] = PathsFile::storedFolder(home, dbFolder);
@@ -185,7 +185,7 @@ Status createArchive(const QString &programFolder, const QString &serverUri, QDa
             return Status::failure(config.error());
         QFile conf(Database::serverConfPath(dbFolder));
         if (!conf.open(QIODevice::WriteOnly) || conf.write(serverUri.toUtf8() + '\n') < 0)
-            return Status::failure(Translate::tr("تعذرت كتابة الملف server.conf"));
+            return Status::failure(ArchiveSetupTr::tr("تعذرت كتابة الملف server.conf"));
         conf.close();
         conf.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
@@ -198,7 +198,7 @@ Status createArchive(const QString &programFolder, const QString &serverUri, QDa
         if (!existing)
             return Status::failure(existing.error());
         if (*existing > 0)
-            return Status::failure(Translate::tr("قاعدة البيانات على الخادم تحوي أرشيفا؛ لن يكتب فوقه"));
+            return Status::failure(ArchiveSetupTr::tr("قاعدة البيانات على الخادم تحوي أرشيفا؛ لن يكتب فوقه"));
     }
     if (Status s = Schema::upgrade(*db); !s)
         return s;

@@ -26,7 +26,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int kRowHeight = 20;
-constexpr int kFeedRows = 10;
 constexpr int kMemoColumns = 8;
 // No feed column is cut narrower than this; the text in a cell keeps this much room either side.
 constexpr int kFeedMinimumWidth = 24;
@@ -103,7 +102,7 @@ void CBasketBar::buildFeeds()
 {
     constexpr int widths[] = {0, 150, 100, 115, 600};
     m_feeds->setColumns(widths);
-    m_feeds->setRowCount(kFeedRows);
+    m_feeds->setRowCount(SettingsFiles::kFeedCount);
     m_feeds->setFixedRowCount(0);
     m_feeds->setFixedColumnCount(0);
     m_feeds->setEditable(true);
@@ -114,7 +113,7 @@ void CBasketBar::buildFeeds()
     m_feeds->viewport()->installEventFilter(this);
 
     const FeedList feeds = SettingsFiles::readFeeds(m_state.databaseFolder);
-    for (int i = 0; i < kFeedRows; ++i) {
+    for (int i = 0; i < SettingsFiles::kFeedCount; ++i) {
         const FeedRecord &feed = feeds[size_t(i)];
         m_feeds->setText(i, FeedName, feed.name);
         m_feeds->setText(i, FeedFolder, feed.folder);

@@ -23,7 +23,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kFeedRows = 10;
 const int kFeedColumnWidths[] = {30, 80, 60, 50};
 
 QToolButton *browseButton(QWidget *parent)
@@ -100,7 +99,7 @@ void CSettingsDlg::buildFeedsGrid()
 {
     m_feeds->setGridKind(kFeedsGridKind);
     m_feeds->setColumnCount(4);
-    m_feeds->setRowCount(kFeedRows + 1);
+    m_feeds->setRowCount(SettingsFiles::kFeedCount + 1);
     m_feeds->setFixedRowCount(1);
     m_feeds->setFixedColumnCount(1);
     m_feeds->setEditable(true);
@@ -111,7 +110,7 @@ void CSettingsDlg::buildFeedsGrid()
     m_feeds->setText(0, 3, tr(" النوع"));
     const QStringList types{SettingsFiles::feedTypeText(FeedRecord::File), SettingsFiles::feedTypeText(FeedRecord::Images),
                             SettingsFiles::feedTypeText(FeedRecord::Text)};
-    for (int row = 1; row <= kFeedRows; ++row) {
+    for (int row = 1; row <= SettingsFiles::kFeedCount; ++row) {
         m_feeds->setText(row, 0, QString::number(row));
         m_feeds->setOptions(row, 3, types);
     }
@@ -151,7 +150,7 @@ QLineEdit *CSettingsDlg::field(int id) const
 void CSettingsDlg::load()
 {
     const SystemSettings s = SystemSettings::load(m_state.programFolder, m_state.databaseFolder);
-    for (int i = 0; i < kFeedRows; ++i) {
+    for (int i = 0; i < SettingsFiles::kFeedCount; ++i) {
         m_feeds->setText(i + 1, 0, QString::number(i + 1));
         m_feeds->setText(i + 1, 1, s.feeds[i].folder);
         m_feeds->setText(i + 1, 2, s.feeds[i].name);
@@ -173,7 +172,7 @@ void CSettingsDlg::load()
 bool CSettingsDlg::save()
 {
     SystemSettings s;
-    for (int i = 0; i < kFeedRows; ++i) {
+    for (int i = 0; i < SettingsFiles::kFeedCount; ++i) {
         s.feeds[i].folder = m_feeds->text(i + 1, 1);
         s.feeds[i].name = m_feeds->text(i + 1, 2);
         s.feeds[i].type = SettingsFiles::feedTypeFromText(m_feeds->text(i + 1, 3));

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 namespace {
-struct Translate
+struct SystemSettingsTr
 {
     Q_DECLARE_TR_FUNCTIONS(SystemSettings)
 };
@@ -54,10 +54,10 @@ Status SystemSettings::save(const QString &programFolder, const QString &db) con
     const Result<QByteArray> pathBytes = PathsFile::compose(paths);
     if (!pathBytes)
         return Status::failure(pathBytes.error());
-    const Result<qint32> budget = FixedRecord::parseInt32(seriesBudget, Translate::tr("حجم المعلومات لكل قرص"));
+    const Result<qint32> budget = FixedRecord::parseInt32(seriesBudget, SystemSettingsTr::tr("حجم المعلومات لكل قرص"));
     if (!budget)
         return Status::failure(budget.error());
-    const Result<qint32> series = FixedRecord::parseInt32(seriesNumber, Translate::tr("رقم القرص الحالي"));
+    const Result<qint32> series = FixedRecord::parseInt32(seriesNumber, SystemSettingsTr::tr("رقم القرص الحالي"));
     if (!series)
         return Status::failure(series.error());
 

@@ -28,7 +28,7 @@ private:
     iconv_t m_cd;
 };
 
-struct Translate
+struct Cp1256Tr
 {
     Q_DECLARE_TR_FUNCTIONS(Cp1256)
 };
@@ -68,7 +68,7 @@ Result<QByteArray> encode(const QString &text)
 {
     Iconv cd("CP1256", "UTF-8");
     if (!cd.valid())
-        return Result<QByteArray>::failure(Translate::tr("تعذر تحويل النص الى الترميز العربي 1256"));
+        return Result<QByteArray>::failure(Cp1256Tr::tr("تعذر تحويل النص الى الترميز العربي 1256"));
 
     QByteArray utf8 = text.toUtf8();
     char *in = utf8.data();
@@ -92,7 +92,7 @@ Result<QByteArray> encode(const QString &text)
         const QString rest = QString::fromUtf8(utf8.constData() + offset, utf8.size() - offset);
         const QString bad = rest.isEmpty() ? QString() : QString(rest.at(0));
         return Result<QByteArray>::failure(
-            Translate::tr("النص يحوي حرفا لا يكتب بالترميز العربي 1256: %1").arg(bad));
+            Cp1256Tr::tr("النص يحوي حرفا لا يكتب بالترميز العربي 1256: %1").arg(bad));
     }
     out.resize(outPtr - out.data());
     return out;

@@ -11,7 +11,7 @@
 #include <limits>
 
 namespace {
-struct Translate
+struct FixedRecordTr
 {
     Q_DECLARE_TR_FUNCTIONS(FixedRecord)
 };
@@ -34,7 +34,7 @@ Status writeWhole(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        return Status::failure(Translate::tr("تعذرت كتابة الملف %1: %2")
+        return Status::failure(FixedRecordTr::tr("تعذرت كتابة الملف %1: %2")
                                    .arg(QFileInfo(path).fileName(), file.errorString()));
     }
     return {};
@@ -70,7 +70,7 @@ Result<QByteArray> encodeField(const QString &text, qsizetype maxBytes, const QS
         return Result<QByteArray>::failure(QStringLiteral("%1: %2").arg(fieldName, encoded.error()));
     if (encoded->size() > maxBytes) {
         return Result<QByteArray>::failure(
-            Translate::tr("النص في \"%1\" أطول من المسموح: %2 بايت والحد %3 بايت")
+            FixedRecordTr::tr("النص في \"%1\" أطول من المسموح: %2 بايت والحد %3 بايت")
                 .arg(fieldName)
                 .arg(encoded->size())
                 .arg(maxBytes));
@@ -116,7 +116,7 @@ Result<qint32> parseInt32(const QString &text, const QString &fieldName)
         value = -value;
     if (value > std::numeric_limits<qint32>::max() || value < std::numeric_limits<qint32>::min()) {
         return Result<qint32>::failure(
-            Translate::tr("القيمة في \"%1\" خارج الحدود المسموحة (حتى %2)")
+            FixedRecordTr::tr("القيمة في \"%1\" خارج الحدود المسموحة (حتى %2)")
                 .arg(fieldName)
                 .arg(std::numeric_limits<qint32>::max()));
     }

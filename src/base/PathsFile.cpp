@@ -8,7 +8,7 @@
 
 namespace {
 
-struct Translate
+struct PathsFileTr
 {
     Q_DECLARE_TR_FUNCTIONS(PathsFile)
 };
@@ -21,13 +21,13 @@ QByteArray terminatorOf(int slot)
 QString slotCaption(int slot)
 {
     switch (slot) {
-    case PathsFile::DatabaseFolder: return Translate::tr("مخدم البيانات");
-    case PathsFile::FileServerFolder: return Translate::tr("خادم الملفات");
-    case PathsFile::ScannerFolder: return Translate::tr("مجلد السكانر");
-    case PathsFile::FaxFolder: return Translate::tr("مجلد الفاكسات");
-    case PathsFile::MarkingMode: return Translate::tr("تأشير الملفات المؤرشفة");
-    case PathsFile::StartDate: return Translate::tr("تاريخ بداية الارشيف");
-    default: return Translate::tr("الحقل %1").arg(slot);
+    case PathsFile::DatabaseFolder: return PathsFileTr::tr("مخدم البيانات");
+    case PathsFile::FileServerFolder: return PathsFileTr::tr("خادم الملفات");
+    case PathsFile::ScannerFolder: return PathsFileTr::tr("مجلد السكانر");
+    case PathsFile::FaxFolder: return PathsFileTr::tr("مجلد الفاكسات");
+    case PathsFile::MarkingMode: return PathsFileTr::tr("تأشير الملفات المؤرشفة");
+    case PathsFile::StartDate: return PathsFileTr::tr("تاريخ بداية الارشيف");
+    default: return PathsFileTr::tr("الحقل %1").arg(slot);
     }
 }
 
@@ -68,7 +68,7 @@ Result<QByteArray> PathsFile::compose(const Values &values)
         const QString &value = values[slot];
         if (value.contains(u'*')) {
             return Result<QByteArray>::failure(
-                Translate::tr("لا يجوز أن يحوي \"%1\" الحرف *").arg(slotCaption(slot)));
+                PathsFileTr::tr("لا يجوز أن يحوي \"%1\" الحرف *").arg(slotCaption(slot)));
         }
         Result<QByteArray> encoded = FixedRecord::encodeField(value, maxValueBytes(slot), slotCaption(slot));
         if (!encoded)

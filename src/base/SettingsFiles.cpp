@@ -7,14 +7,14 @@
 
 namespace {
 
-struct Translate
+struct SettingsFilesTr
 {
     Q_DECLARE_TR_FUNCTIONS(SettingsFiles)
 };
 
-QString typeFile() { return Translate::tr("ملف"); }
-QString typeImages() { return Translate::tr("صور"); }
-QString typeText() { return Translate::tr("نص"); }
+QString typeFile() { return SettingsFilesTr::tr("ملف"); }
+QString typeImages() { return SettingsFilesTr::tr("صور"); }
+QString typeText() { return SettingsFilesTr::tr("نص"); }
 
 Status writeInt32File(const QString &path, qint32 value)
 {
@@ -68,12 +68,12 @@ Result<QByteArray> composeFeeds(const FeedList &feeds)
         QByteArray record(kFeedRecordSize, '\0');
         FixedRecord::putInt32(record, 0, feed.number);
         FixedRecord::putInt32(record, 4, feed.type);
-        const QString row = Translate::tr("المصدر %1").arg(i + 1);
+        const QString row = SettingsFilesTr::tr("المصدر %1").arg(i + 1);
         Status s = FixedRecord::putText(record, kFeedNameOffset, kFeedNameSize, feed.name,
-                                        row + Translate::tr(" - الاسم"));
+                                        row + SettingsFilesTr::tr(" - الاسم"));
         if (s)
             s = FixedRecord::putText(record, kFeedFolderOffset, kFeedFolderSize, feed.folder,
-                                     row + Translate::tr(" - المجلد"));
+                                     row + SettingsFilesTr::tr(" - المجلد"));
         if (!s)
             return Result<QByteArray>::failure(s.error());
         bytes.append(record);
@@ -103,7 +103,7 @@ QString readCompanyName(const QString &db)
 Result<QByteArray> composeCompanyName(const QString &name)
 {
     QByteArray bytes(kCompanyFileSize, '\0');
-    Status s = FixedRecord::putText(bytes, 0, kCompanyFileSize, name, Translate::tr("اسم الشركة"));
+    Status s = FixedRecord::putText(bytes, 0, kCompanyFileSize, name, SettingsFilesTr::tr("اسم الشركة"));
     if (!s)
         return Result<QByteArray>::failure(s.error());
     return bytes;

@@ -15,7 +15,7 @@ namespace {
 
 // The grid's first two columns are kept at width 0: only the names show.
 constexpr int kColumnWidths[] = {0, 0, 180};
-constexpr QSize kGridSize{195, 245};
+constexpr QSize kTransferGridSize{195, 245};
 
 } // namespace
 
@@ -41,7 +41,7 @@ CTransferDlg::CTransferDlg(AppState &state, Database db, const QString &file, QW
     m_users->setText(0, 1, u" "_s);
     m_users->setText(0, kUserColumn, tr("المستخدم"));
     m_users->setEditable(false);
-    m_users->setFixedSize(kGridSize);
+    m_users->setFixedSize(kTransferGridSize);
 
     m_transfer = new QPushButton(tr("تحويل"), this);
     m_transfer->setObjectName(u"transfer1052"_s);

@@ -13,7 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct FeedIndexTr
 {
     Q_DECLARE_TR_FUNCTIONS(FeedIndex)
 };
@@ -93,13 +93,13 @@ std::optional<IndexRecord> FeedIndex::record(int position, RetryingOpener &opene
 Result<QByteArray> FeedIndex::composeRecord(qint32 sequence, const QString &name)
 {
     if (!isPlainName(name))
-        return Result<QByteArray>::failure(Translate::tr("اسم الملف \"%1\" غير صالح لسجل الفهرس").arg(name));
+        return Result<QByteArray>::failure(FeedIndexTr::tr("اسم الملف \"%1\" غير صالح لسجل الفهرس").arg(name));
     const Result<QByteArray> encoded = Cp1256::encode(name);
     if (!encoded.ok())
         return Result<QByteArray>::failure(encoded.error());
     if (encoded->contains('\0') || encoded->size() > kNameCapacity - 1)
         return Result<QByteArray>::failure(
-            Translate::tr("اسم الملف \"%1\" أطول من أن يتسع له سجل الفهرس (%2 حرفاً على الأكثر)")
+            FeedIndexTr::tr("اسم الملف \"%1\" أطول من أن يتسع له سجل الفهرس (%2 حرفاً على الأكثر)")
                 .arg(name)
                 .arg(kNameCapacity - 1));
     QByteArray record(kRecordSize, '\0');
@@ -141,7 +141,7 @@ Result<QString> readText(const QString &path, RetryingOpener &opener)
 {
     const std::unique_ptr<QFile> file = opener.open(path);
     if (!file)
-        return Result<QString>::failure(Translate::tr("تعذر فتح الملف %1").arg(path));
+        return Result<QString>::failure(FeedIndexTr::tr("تعذر فتح الملف %1").arg(path));
     return Cp1256::decode(file->read(FeedIndex::kMaxTextBytes));
 }
 

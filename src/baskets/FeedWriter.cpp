@@ -25,12 +25,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct FeedWriterTr
 {
     Q_DECLARE_TR_FUNCTIONS(FeedWriter)
 };
 
-QString tr(const char *text) { return Translate::tr(text); }
+QString tr(const char *text) { return FeedWriterTr::tr(text); }
 
 constexpr unsigned char kFirstKept = 31;
 constexpr unsigned char kLastKept = 127;

@@ -9,7 +9,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct MemoStoreTr
 {
     Q_DECLARE_TR_FUNCTIONS(MemoStore)
 };
@@ -29,19 +29,19 @@ Result<DocumentRow> itemRow(const CDFSet &set, qint32 serial)
 
 QString invalidRowNumberMessage(const QString &text)
 {
-    return Translate::tr("رقم الملف غير صالح: %1").arg(text);
+    return MemoStoreTr::tr("رقم الملف غير صالح: %1").arg(text);
 }
 
 } // namespace
 
 QString MemoItem::caption() const
 {
-    return Translate::tr(" الملف / ") + fileName + u"  /  "_s + keywords;
+    return MemoStoreTr::tr(" الملف / ") + fileName + u"  /  "_s + keywords;
 }
 
 QString MemoStore::noSuchRowMessage(qint32 serial)
 {
-    return Translate::tr("لا يوجد في الأرشيف ملف رقمه %1؛ لم تحفظ الملاحظة").arg(serial);
+    return MemoStoreTr::tr("لا يوجد في الأرشيف ملف رقمه %1؛ لم تحفظ الملاحظة").arg(serial);
 }
 
 Result<qint32> MemoStore::parseRowNumber(const QString &text)

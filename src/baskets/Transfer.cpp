@@ -11,7 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct TransferTr
 {
     Q_DECLARE_TR_FUNCTIONS(Transfer)
 };
@@ -43,7 +43,7 @@ Result<QString> storedUserName(const Database &db, const QString &loginName)
     if (!row)
         return Result<QString>::failure(row.error());
     if (!row->has_value())
-        return Result<QString>::failure(Translate::tr("المستخدم %1 غير موجود").arg(loginName));
+        return Result<QString>::failure(TransferTr::tr("المستخدم %1 غير موجود").arg(loginName));
     return (*row)->user;
 }
 
@@ -72,25 +72,25 @@ QList<Delivery> transferFile(const QString &databaseFolder, const QString &file,
         Delivery d;
         d.user = user;
         if (cancelled) {
-            d.reason = Translate::tr("أوقف التحويل قبل الوصول اليه");
+            d.reason = TransferTr::tr("أوقف التحويل قبل الوصول اليه");
             deliveries.append(d);
             continue;
         }
         if (!usableAsFolderName(user)) {
-            d.reason = Translate::tr("اسم المستخدم لا يصلح اسما لمجلد: %1").arg(user);
+            d.reason = TransferTr::tr("اسم المستخدم لا يصلح اسما لمجلد: %1").arg(user);
             deliveries.append(d);
             continue;
         }
         const QString folder = receivedFilesFolder(databaseFolder, user);
         d.target = joined(folder, source.fileName());
         if (!sourceUsable) {
-            d.reason = Translate::tr("الملف %1 غير موجود").arg(QDir::toNativeSeparators(file));
+            d.reason = TransferTr::tr("الملف %1 غير موجود").arg(QDir::toNativeSeparators(file));
             deliveries.append(d);
             continue;
         }
         // A user made outside the users dialog may not have a folder yet; the file would be lost.
         if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
-            d.reason = Translate::tr("تعذر انشاء مجلد الملفات الواردة %1").arg(QDir::toNativeSeparators(folder));
+            d.reason = TransferTr::tr("تعذر انشاء مجلد الملفات الواردة %1").arg(QDir::toNativeSeparators(folder));
             deliveries.append(d);
             continue;
         }
@@ -101,13 +101,13 @@ QList<Delivery> transferFile(const QString &databaseFolder, const QString &file,
                 question ? question(CFileOperation::readOnlyQuestion(d.target), CFileOperation::readOnlyTitle())
                          : CFileOperation::Answer::No;
             if (answer == CFileOperation::Answer::No) {
-                d.reason = Translate::tr("لديه ملف بالاسم نفسه للقراءة فقط فترك كما هو");
+                d.reason = TransferTr::tr("لديه ملف بالاسم نفسه للقراءة فقط فترك كما هو");
                 deliveries.append(d);
                 continue;
             }
             if (answer == CFileOperation::Answer::Cancel) {
                 cancelled = true;
-                d.reason = Translate::tr("أوقف التحويل قبل الوصول اليه");
+                d.reason = TransferTr::tr("أوقف التحويل قبل الوصول اليه");
                 deliveries.append(d);
                 continue;
             }
@@ -121,7 +121,7 @@ QList<Delivery> transferFile(const QString &databaseFolder, const QString &file,
         } else {
             d.reason = op.lastErrorText();
             if (d.reason.isEmpty())
-                d.reason = Translate::tr("تعذر نسخ الملف");
+                d.reason = TransferTr::tr("تعذر نسخ الملف");
         }
         deliveries.append(d);
     }
@@ -137,5 +137,5 @@ QString undeliveredReport(const QList<Delivery> &deliveries)
     }
     if (lines.isEmpty())
         return {};
-    return Translate::tr("لم يصل الملف الى المستخدمين التاليين:") + u'\n' + lines.join(u'\n');
+    return TransferTr::tr("لم يصل الملف الى المستخدمين التاليين:") + u'\n' + lines.join(u'\n');
 }

@@ -22,14 +22,14 @@ const QColor kTextCellColour(236, 233, 216);
 
 constexpr int kFileHeaderHeight = 25;
 constexpr int kItemRowHeight = 40;
-constexpr int kTextRowHeight = 80;
+constexpr int kCardTextRowHeight = 80;
 // A text taken from an information feed.
 constexpr int kFeedTextRowHeight = 90;
 constexpr int kClassHeaderHeight = 20;
 constexpr int kClassRowHeight = 25;
 
 constexpr int kFileColumnWidths[CardFileList::FileColumnCount] = {40, 0, 150, 140, 60, 0, 0, 140, 0, 0, 0, 0};
-constexpr int kTextColumnWidths[CardGrids::TextColumnCount] = {40, 105, 385, 0, 0};
+constexpr int kCardTextColumnWidths[CardGrids::TextColumnCount] = {40, 105, 385, 0, 0};
 constexpr int kClassColumnWidths[CardGrids::ClassColumnCount] = {55, 0, 160};
 
 const QSize kClassListSize(240, 130);
@@ -104,7 +104,7 @@ CardGrids::CardGrids(CGridCtrl *classes, CGridCtrl *files, CGridCtrl *texts)
     m_texts->setFixedRowCount(0);
     m_texts->setFixedColumnCount(1);
     for (int c = 0; c < TextColumnCount; ++c)
-        m_texts->setColumnWidth(c, kTextColumnWidths[c]);
+        m_texts->setColumnWidth(c, kCardTextColumnWidths[c]);
     m_texts->setFont(textFont());
     m_texts->setImageList(ItemIcons::items());
     m_texts->setMinimumSize(kItemListSize);
@@ -157,7 +157,7 @@ void CardGrids::drawTextRow(int row, const TextItem &text, bool fromFeed)
     m_texts->setText(row, TextKeywords, text.keywords);
     m_texts->setText(row, TextBody, text.text);
     m_texts->setImage(row, TextKeywords, text.archived ? CardFileList::ArchivedMark : CardFileList::NoIcon);
-    m_texts->setRowHeight(row, fromFeed ? kFeedTextRowHeight : kTextRowHeight);
+    m_texts->setRowHeight(row, fromFeed ? kFeedTextRowHeight : kCardTextRowHeight);
     m_texts->setBackground(row, TextKeywords, kTextCellColour);
     m_texts->setBackground(row, TextBody, kTextCellColour);
 }

@@ -15,7 +15,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct CopyOrderTr
 {
     Q_DECLARE_TR_FUNCTIONS(CopyOrder)
 };
@@ -84,12 +84,12 @@ Result<QByteArray> CopyOrder::compose() const
 {
     QByteArray record(kSize, '\0');
     FixedRecord::putInt32(record, 0, kind);
-    Status s = FixedRecord::putText(record, kPrefixOffset, kPrefixSize, prefix, Translate::tr("بادئة الاسم"));
+    Status s = FixedRecord::putText(record, kPrefixOffset, kPrefixSize, prefix, CopyOrderTr::tr("بادئة الاسم"));
     if (s)
-        s = FixedRecord::putText(record, kSourceOffset, kSourceSize, source, Translate::tr("مسار الملف %1").arg(source));
+        s = FixedRecord::putText(record, kSourceOffset, kSourceSize, source, CopyOrderTr::tr("مسار الملف %1").arg(source));
     if (s)
         s = FixedRecord::putText(record, kDestinationOffset, kDestinationSize, destination,
-                                 Translate::tr("مجلد الوجهة %1").arg(destination));
+                                 CopyOrderTr::tr("مجلد الوجهة %1").arg(destination));
     if (!s)
         return Result<QByteArray>::failure(s.error());
     return record;
@@ -137,7 +137,7 @@ Result<QList<CopyOrder>> CopyHandOff::failed() const
         return QList<CopyOrder>();
     if (!f.open(QIODevice::ReadOnly))
         return Result<QList<CopyOrder>>::failure(
-            Translate::tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(failedPath()), f.errorString()));
+            CopyOrderTr::tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(failedPath()), f.errorString()));
     const QByteArray bytes = f.readAll();
     return parseList(bytes, bytes.size() / CopyOrder::kSize);
 }
@@ -154,7 +154,7 @@ Status CopyHandOff::append(const QList<CopyOrder> &orders) const
     QDir().mkpath(m_com);
     HandOffLock lock(lockPath());
     if (!lock.locked())
-        return Status::failure(Translate::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
+        return Status::failure(CopyOrderTr::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
     const qint64 waiting = readCount(countPath());
     QByteArray list = countedRecords(readAll(listPath()), waiting);
     list.append(fresh);
@@ -169,7 +169,7 @@ Result<QList<CopyOrder>> CopyHandOff::take(const QString &journalPath) const
 {
     HandOffLock lock(lockPath());
     if (!lock.locked())
-        return Result<QList<CopyOrder>>::failure(Translate::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
+        return Result<QList<CopyOrder>>::failure(CopyOrderTr::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
     const qint64 count = readCount(countPath());
     const QByteArray list = countedRecords(readAll(listPath()), count);
     const QList<CopyOrder> orders = parseList(list, count);
@@ -188,6 +188,6 @@ Result<QList<CopyOrder>> CopyHandOff::pending() const
 {
     HandOffLock lock(lockPath());
     if (!lock.locked())
-        return Result<QList<CopyOrder>>::failure(Translate::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
+        return Result<QList<CopyOrder>>::failure(CopyOrderTr::tr("تعذر قفل قائمة النسخ %1").arg(lockPath()));
     return parseList(readAll(listPath()), readCount(countPath()));
 }

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 namespace {
-struct Translate
+struct ClassLevelTr
 {
     Q_DECLARE_TR_FUNCTIONS(ClassLevel)
 };
@@ -13,7 +13,7 @@ struct Translate
 
 QString ClassLevel::rootName()
 {
-    return Translate::tr("الارشيف");
+    return ClassLevelTr::tr("الارشيف");
 }
 
 Result<ClassLevel> ClassLevelNavigator::top() const

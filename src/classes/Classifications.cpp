@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 namespace {
-struct Translate
+struct ClassificationsTr
 {
     Q_DECLARE_TR_FUNCTIONS(Classifications)
 };
@@ -21,7 +21,7 @@ Result<qint32> addClassification(const Database &db, const NewClassification &c)
     row.notes = c.notes;
     row.parentCode = c.parentCode;
     if (row.codeText.isEmpty())
-        return Result<qint32>::failure(Translate::tr("رمز التصنيف فارغ"));
+        return Result<qint32>::failure(ClassificationsTr::tr("رمز التصنيف فارغ"));
     if (c.parentCode == 0) {
         row.parentName = rootClassName();
     } else {
@@ -29,7 +29,7 @@ Result<qint32> addClassification(const Database &db, const NewClassification &c)
         if (!parent)
             return Result<qint32>::failure(parent.error());
         if (!parent->has_value())
-            return Result<qint32>::failure(Translate::tr("لا يوجد تصنيف بالرمز %1").arg(c.parentCode));
+            return Result<qint32>::failure(ClassificationsTr::tr("لا يوجد تصنيف بالرمز %1").arg(c.parentCode));
         row.parentName = (*parent)->name;
     }
     return classes.insert(row);

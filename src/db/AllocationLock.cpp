@@ -13,14 +13,14 @@
 
 namespace {
 
-struct Translate
+struct AllocationLockTr
 {
     Q_DECLARE_TR_FUNCTIONS(AllocationLock)
 };
 
 QString systemError(const QString &path)
 {
-    return Translate::tr("تعذر فتح ملف القفل %1: %2")
+    return AllocationLockTr::tr("تعذر فتح ملف القفل %1: %2")
         .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno)));
 }
 
@@ -57,7 +57,7 @@ AllocationLock::~AllocationLock()
         release();
 }
 
-QString AllocationLock::cancelledMessage() { return Translate::tr("أُلغي انتظار قفل ترقيم البطاقات"); }
+QString AllocationLock::cancelledMessage() { return AllocationLockTr::tr("أُلغي انتظار قفل ترقيم البطاقات"); }
 
 QString AllocationLock::path(const QString &databaseFolder)
 {

@@ -8,23 +8,23 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct CClaSetTr
 {
     Q_DECLARE_TR_FUNCTIONS(CClaSet)
 };
 
-using Table = RowTable<ClassRow>;
+using Classes = RowTable<ClassRow>;
 
 } // namespace
 
 QString rootClassName()
 {
-    return Translate::tr("الارشيف");
+    return CClaSetTr::tr("الارشيف");
 }
 
 QString CClaSet::duplicateCodeMessage()
 {
-    return Translate::tr(" يوجد تصنيف سابق بنفس   الرمز");
+    return CClaSetTr::tr(" يوجد تصنيف سابق بنفس   الرمز");
 }
 
 qint32 CClaSet::codeNumber(const QString &codeText)
@@ -42,37 +42,37 @@ qint32 CClaSet::codeNumber(const QString &codeText)
 
 Result<QList<ClassRow>> CClaSet::all() const
 {
-    return Table::select(m_db, {}, u"sn"_s);
+    return Classes::select(m_db, {}, u"sn"_s);
 }
 
 Result<std::optional<ClassRow>> CClaSet::bySerial(qint32 serial) const
 {
-    return Table::first(m_db, SqlCondition::equals(u"sn"_s, serial), u"sn"_s);
+    return Classes::first(m_db, SqlCondition::equals(u"sn"_s, serial), u"sn"_s);
 }
 
 Result<std::optional<ClassRow>> CClaSet::before(qint32 serial) const
 {
-    return Table::first(m_db, {u"sn < ?"_s, {serial}}, u"sn DESC"_s);
+    return Classes::first(m_db, {u"sn < ?"_s, {serial}}, u"sn DESC"_s);
 }
 
 Result<std::optional<ClassRow>> CClaSet::after(qint32 serial) const
 {
-    return Table::first(m_db, {u"sn > ?"_s, {serial}}, u"sn"_s);
+    return Classes::first(m_db, {u"sn > ?"_s, {serial}}, u"sn"_s);
 }
 
 Result<std::optional<ClassRow>> CClaSet::byCode(qint32 code) const
 {
-    return Table::first(m_db, SqlCondition::equals(u"n5"_s, code), u"sn"_s);
+    return Classes::first(m_db, SqlCondition::equals(u"n5"_s, code), u"sn"_s);
 }
 
 Result<std::optional<ClassRow>> CClaSet::byCodeText(const QString &code) const
 {
-    return Table::first(m_db, SqlCondition::equals(u"s1"_s, code), u"sn"_s);
+    return Classes::first(m_db, SqlCondition::equals(u"s1"_s, code), u"sn"_s);
 }
 
 Result<QList<ClassRow>> CClaSet::children(qint32 parentCode) const
 {
-    return Table::select(m_db, SqlCondition::equals(u"n14"_s, parentCode), u"sn"_s);
+    return Classes::select(m_db, SqlCondition::equals(u"n14"_s, parentCode), u"sn"_s);
 }
 
 Result<QString> CClaSet::nameOfCode(qint32 code) const
@@ -88,7 +88,7 @@ Result<bool> CClaSet::codeTaken(const ClassRow &row) const
     SqlCondition same = SqlCondition::equals(u"s1"_s, row.codeText);
     if (row.code != 0)
         same = SqlCondition::anyOf({same, SqlCondition::equals(u"n5"_s, row.code)});
-    return Table::exists(m_db, SqlCondition::allOf({same, {u"sn <> ?"_s, {row.serial}}}));
+    return Classes::exists(m_db, SqlCondition::allOf({same, {u"sn <> ?"_s, {row.serial}}}));
 }
 
 Result<qint32> CClaSet::insert(ClassRow row) const
@@ -102,12 +102,12 @@ Result<qint32> CClaSet::insert(ClassRow row) const
         return Result<qint32>::failure(taken.error());
     if (*taken)
         return Result<qint32>::refused(duplicateCodeMessage());
-    Result<qint32> serial = Table::insert(m_db, row);
+    Result<qint32> serial = Classes::insert(m_db, row);
     if (!serial)
         return serial;
     row.serial = *serial;
     row.serialText = QString::number(*serial);
-    if (Status s = Table::update(m_db, row); !s)
+    if (Status s = Classes::update(m_db, row); !s)
         return Result<qint32>::failure(s.error());
     if (Status s = tx.commit(); !s)
         return Result<qint32>::failure(s.error());
@@ -121,10 +121,10 @@ Status CClaSet::update(const ClassRow &row) const
         return Status::failure(taken.error());
     if (*taken)
         return Status::refused(duplicateCodeMessage());
-    return Table::update(m_db, row);
+    return Classes::update(m_db, row);
 }
 
 Result<int> CClaSet::removeSerial(qint32 serial) const
 {
-    return Table::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
+    return Classes::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
 }

@@ -17,12 +17,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct CDFSetTr
 {
     Q_DECLARE_TR_FUNCTIONS(CDFSet)
 };
 
-using Table = RowTable<DocumentRow>;
+using Documents = RowTable<DocumentRow>;
 
 SqlCondition cardIs(qint32 card)
 {
@@ -31,7 +31,7 @@ SqlCondition cardIs(qint32 card)
 
 QString missingCounterRow()
 {
-    return Translate::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق");
+    return CDFSetTr::tr("سجل العداد (الرقم التسلسلي 1) غير موجود في جدول الوثائق");
 }
 
 const QString kReportOrder = u"n1, n2, sn"_s;
@@ -418,52 +418,52 @@ Result<qint32> CDFSet::nextCardNumberIn(QSqlDatabase &conn)
 
 Result<QList<DocumentRow>> CDFSet::cardRows(qint32 card) const
 {
-    return Table::select(m_db, cardIs(card), u"n2, sn"_s);
+    return Documents::select(m_db, cardIs(card), u"n2, sn"_s);
 }
 
 Result<QList<DocumentRow>> CDFSet::cardRowsBySerial(qint32 card) const
 {
-    return Table::select(m_db, cardIs(card), u"sn"_s);
+    return Documents::select(m_db, cardIs(card), u"sn"_s);
 }
 
 Result<QList<DocumentRow>> CDFSet::textRows(qint32 card) const
 {
-    return Table::select(m_db, SqlCondition::allOf({cardIs(card), SqlCondition::raw(u"n3 = 55"_s)}), u"n2, sn"_s);
+    return Documents::select(m_db, SqlCondition::allOf({cardIs(card), SqlCondition::raw(u"n3 = 55"_s)}), u"n2, sn"_s);
 }
 
 Result<QList<DocumentRow>> CDFSet::nonTextRows(qint32 card) const
 {
-    return Table::select(m_db, SqlCondition::allOf({cardIs(card), SqlCondition::raw(u"n3 <> 55"_s)}), u"n2, sn"_s);
+    return Documents::select(m_db, SqlCondition::allOf({cardIs(card), SqlCondition::raw(u"n3 <> 55"_s)}), u"n2, sn"_s);
 }
 
 Result<std::optional<DocumentRow>> CDFSet::firstInCardOrder() const
 {
-    return Table::first(m_db, {}, u"n1, sn"_s);
+    return Documents::first(m_db, {}, u"n1, sn"_s);
 }
 
 Result<std::optional<DocumentRow>> CDFSet::lastInCardOrder() const
 {
-    return Table::first(m_db, {}, u"n1 DESC, sn DESC"_s);
+    return Documents::first(m_db, {}, u"n1 DESC, sn DESC"_s);
 }
 
 Result<std::optional<DocumentRow>> CDFSet::lastBefore(qint32 card) const
 {
-    return Table::first(m_db, {u"n1 < ?"_s, {card}}, u"n1 DESC, sn DESC"_s);
+    return Documents::first(m_db, {u"n1 < ?"_s, {card}}, u"n1 DESC, sn DESC"_s);
 }
 
 Result<std::optional<DocumentRow>> CDFSet::firstAfter(qint32 card) const
 {
-    return Table::first(m_db, {u"n1 > ?"_s, {card}}, u"n1, sn"_s);
+    return Documents::first(m_db, {u"n1 > ?"_s, {card}}, u"n1, sn"_s);
 }
 
 Result<QList<DocumentRow>> CDFSet::filedUnder(int code) const
 {
-    return Table::select(m_db, SqlCondition::filedUnder(m_db.engine(), code), u"n1, n2"_s);
+    return Documents::select(m_db, SqlCondition::filedUnder(m_db.engine(), code), u"n1, n2"_s);
 }
 
 Result<bool> CDFSet::hasDocumentsUnder(int code) const
 {
-    return Table::exists(m_db, SqlCondition::filedUnder(m_db.engine(), code));
+    return Documents::exists(m_db, SqlCondition::filedUnder(m_db.engine(), code));
 }
 
 Result<qint64> CDFSet::bytesInSeries(const QString &series) const
@@ -484,18 +484,18 @@ Result<qint64> CDFSet::bytesInSeries(const QString &series) const
 Result<QList<DocumentRow>> CDFSet::activeReminders(const QString &user) const
 {
     const SqlCondition active{m_db.engine() == Engine::SQLite ? u"b1 = 1"_s : u"b1 = TRUE"_s, {}};
-    return Table::select(m_db, SqlCondition::allOf({active, SqlCondition::equalsNoCase(u"s10"_s, user)}), u"sn"_s);
+    return Documents::select(m_db, SqlCondition::allOf({active, SqlCondition::equalsNoCase(u"s10"_s, user)}), u"sn"_s);
 }
 
 Result<std::optional<DocumentRow>> CDFSet::rowBySerial(qint32 serial) const
 {
-    return Table::first(m_db, SqlCondition::equals(u"sn"_s, serial), u"sn"_s);
+    return Documents::first(m_db, SqlCondition::equals(u"sn"_s, serial), u"sn"_s);
 }
 
 Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) const
 {
     if (!where.parts)
-        return Table::select(m_db, where, kReportOrder, limit);
+        return Documents::select(m_db, where, kReportOrder, limit);
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QList<DocumentRow>>::failure(conn.error());
@@ -513,7 +513,7 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
     if (!plan)
         return Result<QList<DocumentRow>>::failure(plan.error());
     const RouteSettings route(*conn, m_db.engine(), plan->route);
-    return Table::select(m_db, plan->where, kReportOrder, limit);
+    return Documents::select(m_db, plan->where, kReportOrder, limit);
 }
 
 Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits) const
@@ -546,7 +546,7 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
         page = SqlCondition::allOf(
             {page, SqlCondition{u"(n1, n2, sn) > (?, ?, ?)"_s, {after->cardNumber, after->itemNumber, after->serial}}});
     }
-    return Table::select(m_db, page, kReportOrder, limit);
+    return Documents::select(m_db, page, kReportOrder, limit);
 }
 
 namespace {
@@ -614,7 +614,7 @@ Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) con
 
 Result<qint32> CDFSet::insert(const DocumentRow &row) const
 {
-    Result<qint32> sn = Table::insert(m_db, row);
+    Result<qint32> sn = Documents::insert(m_db, row);
     if (!sn)
         return sn;
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
@@ -629,7 +629,7 @@ Result<qint32> CDFSet::insert(const DocumentRow &row) const
 
 Status CDFSet::update(const DocumentRow &row) const
 {
-    if (Status s = Table::update(m_db, row); !s)
+    if (Status s = Documents::update(m_db, row); !s)
         return s;
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
@@ -645,7 +645,7 @@ Result<int> removeWhere(const Database &db, const SqlCondition &where)
         return Result<int>::failure(conn.error());
     if (Status s = SearchIndex::forget(*conn, where.sql, where.values); !s)
         return Result<int>::failure(s.error());
-    return Table::remove(db, where);
+    return Documents::remove(db, where);
 }
 } // namespace
 
@@ -665,7 +665,7 @@ Result<int> CDFSet::insertMany(const QList<DocumentRow> &rows) const
     if (!conn)
         return Result<int>::failure(conn.error());
     QStringList names, marks;
-    for (const Column<DocumentRow> &c : Table::info().columns) {
+    for (const Column<DocumentRow> &c : Documents::info().columns) {
         if (c.type == ColumnType::Key)
             continue;
         names << quoted(c.name);
@@ -679,9 +679,9 @@ Result<int> CDFSet::insertMany(const QList<DocumentRow> &rows) const
     stored.reserve(rows.size());
     for (const DocumentRow &row : rows) {
         int i = 0;
-        for (const Column<DocumentRow> &c : Table::info().columns) {
+        for (const Column<DocumentRow> &c : Documents::info().columns) {
             if (c.type != ColumnType::Key)
-                q.bindValue(i++, Table::boundValue(m_db.engine(), c, row));
+                q.bindValue(i++, Documents::boundValue(m_db.engine(), c, row));
         }
         if (!q.exec() || !q.next())
             return Result<int>::failure(databaseError(q.lastError().text()));

@@ -8,12 +8,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct CFLOWSETTr
 {
     Q_DECLARE_TR_FUNCTIONS(CFLOWSET)
 };
 
-using Table = RowTable<WorkflowJob>;
+using Jobs = RowTable<WorkflowJob>;
 
 SqlCondition jobRows()
 {
@@ -24,40 +24,40 @@ SqlCondition jobRows()
 
 Result<QList<WorkflowJob>> CFLOWSET::jobs() const
 {
-    return Table::select(m_db, jobRows(), u"n2, sn"_s);
+    return Jobs::select(m_db, jobRows(), u"n2, sn"_s);
 }
 
 Result<std::optional<WorkflowJob>> CFLOWSET::settingsRow() const
 {
-    return Table::first(m_db, SqlCondition::equals(u"sn"_s, kFlowSettingsSerial), u"sn"_s);
+    return Jobs::first(m_db, SqlCondition::equals(u"sn"_s, kFlowSettingsSerial), u"sn"_s);
 }
 
 Result<std::optional<WorkflowJob>> CFLOWSET::byNumber(qint32 number) const
 {
-    return Table::first(m_db, SqlCondition::allOf({SqlCondition::equals(u"n2"_s, number), jobRows()}), u"sn"_s);
+    return Jobs::first(m_db, SqlCondition::allOf({SqlCondition::equals(u"n2"_s, number), jobRows()}), u"sn"_s);
 }
 
 Result<QList<WorkflowJob>> CFLOWSET::search(const SqlCondition &where) const
 {
-    return Table::select(m_db, SqlCondition::allOf({where, jobRows()}), u"n2, sn"_s);
+    return Jobs::select(m_db, SqlCondition::allOf({where, jobRows()}), u"n2, sn"_s);
 }
 
 Result<qint32> CFLOWSET::nextJobNumber() const
 {
-    return advanceCounter(m_db, DbFile::Archive, u"FLOW"_s, kFlowSettingsSerial, Translate::tr("سجل اعدادات العمل (الرقم التسلسلي 1) غير موجود"));
+    return advanceCounter(m_db, DbFile::Archive, u"FLOW"_s, kFlowSettingsSerial, CFLOWSETTr::tr("سجل اعدادات العمل (الرقم التسلسلي 1) غير موجود"));
 }
 
 Result<qint32> CFLOWSET::insert(const WorkflowJob &job) const
 {
-    return Table::insert(m_db, job);
+    return Jobs::insert(m_db, job);
 }
 
 Status CFLOWSET::update(const WorkflowJob &job) const
 {
-    return Table::update(m_db, job);
+    return Jobs::update(m_db, job);
 }
 
 Result<int> CFLOWSET::removeSerial(qint32 serial) const
 {
-    return Table::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
+    return Jobs::remove(m_db, SqlCondition::equals(u"sn"_s, serial));
 }

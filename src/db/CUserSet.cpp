@@ -6,28 +6,28 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct CUserSetTr
 {
     Q_DECLARE_TR_FUNCTIONS(CUserSet)
 };
 
-using Table = RowTable<UserRow>;
+using Users = RowTable<UserRow>;
 
 } // namespace
 
 QString CUserSet::duplicateNameMessage()
 {
-    return Translate::tr(" يوجد مستخدم بنفس الاسم");
+    return CUserSetTr::tr(" يوجد مستخدم بنفس الاسم");
 }
 
 Result<QList<UserRow>> CUserSet::all() const
 {
-    return Table::select(m_db, {}, quoted(Table::keyColumn()));
+    return Users::select(m_db, {}, quoted(Users::keyColumn()));
 }
 
 Result<std::optional<UserRow>> CUserSet::byName(const QString &name) const
 {
-    return Table::first(m_db, SqlCondition::equalsNoCase(u"user"_s, name), quoted(Table::keyColumn()));
+    return Users::first(m_db, SqlCondition::equalsNoCase(u"user"_s, name), quoted(Users::keyColumn()));
 }
 
 Result<qint32> CUserSet::insert(const UserRow &row) const
@@ -37,7 +37,7 @@ Result<qint32> CUserSet::insert(const UserRow &row) const
         return Result<qint32>::failure(existing.error());
     if (existing->has_value())
         return Result<qint32>::refused(duplicateNameMessage());
-    return Table::insert(m_db, row);
+    return Users::insert(m_db, row);
 }
 
 Status CUserSet::update(const UserRow &row) const
@@ -47,5 +47,5 @@ Status CUserSet::update(const UserRow &row) const
         return Status::failure(existing.error());
     if (existing->has_value() && (*existing)->id != row.id)
         return Status::refused(duplicateNameMessage());
-    return Table::update(m_db, row);
+    return Users::update(m_db, row);
 }

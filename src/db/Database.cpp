@@ -17,7 +17,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct DatabaseTr
 {
     Q_DECLARE_TR_FUNCTIONS(Database)
 };
@@ -35,7 +35,7 @@ QString threadTag()
 
 QString databaseError(const QString &driverText)
 {
-    return Translate::tr("خطأ في قاعدة البيانات: %1").arg(driverText);
+    return DatabaseTr::tr("خطأ في قاعدة البيانات: %1").arg(driverText);
 }
 
 Result<ServerConfig> ServerConfig::parse(const QString &text)
@@ -44,7 +44,7 @@ Result<ServerConfig> ServerConfig::parse(const QString &text)
     if (!url.isValid() || (url.scheme() != u"postgresql"_s && url.scheme() != u"postgres"_s)
         || url.host().isEmpty()) {
         return Result<ServerConfig>::failure(
-            Translate::tr("ملف server.conf لا يحوي عنوان خادم صالحا (postgresql://user@host:port/database)"));
+            DatabaseTr::tr("ملف server.conf لا يحوي عنوان خادم صالحا (postgresql://user@host:port/database)"));
     }
     ServerConfig config;
     config.host = url.host();
@@ -88,7 +88,7 @@ Result<Database> Database::open(const QString &folder, OpenMode mode)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         return Result<Database>::failure(
-            Translate::tr("مجلد قاعدة البيانات غير موجود: %1").arg(QDir::toNativeSeparators(folder)));
+            DatabaseTr::tr("مجلد قاعدة البيانات غير موجود: %1").arg(QDir::toNativeSeparators(folder)));
     }
     Database db;
     db.m_folder = QFileInfo(folder).absoluteFilePath();
@@ -96,7 +96,7 @@ Result<Database> Database::open(const QString &folder, OpenMode mode)
     QFile conf(serverConfPath(folder));
     if (conf.exists()) {
         if (!conf.open(QIODevice::ReadOnly))
-            return Result<Database>::failure(Translate::tr("تعذرت قراءة الملف server.conf"));
+            return Result<Database>::failure(DatabaseTr::tr("تعذرت قراءة الملف server.conf"));
         Result<ServerConfig> server = ServerConfig::parse(QString::fromUtf8(conf.readAll()));
         if (!server)
             return Result<Database>::failure(server.error());
@@ -110,7 +110,7 @@ Result<Database> Database::open(const QString &folder, OpenMode mode)
             const QString path = folder + u'/' + sqliteFileName(file);
             if (!QFileInfo::exists(path)) {
                 return Result<Database>::failure(
-                    Translate::tr("ملف قاعدة البيانات غير موجود: %1").arg(QDir::toNativeSeparators(path)));
+                    DatabaseTr::tr("ملف قاعدة البيانات غير موجود: %1").arg(QDir::toNativeSeparators(path)));
             }
         }
     }

@@ -19,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct SchemaTr
 {
     Q_DECLARE_TR_FUNCTIONS(Schema)
 };
@@ -194,7 +194,7 @@ Status upgrade(const Database &db)
         const int target = int(component.steps.size());
         if (*current > target) {
             return Status::failure(
-                Translate::tr("قاعدة البيانات كتبها اصدار أحدث من البرنامج؛ حدّث البرنامج أولا"));
+                SchemaTr::tr("قاعدة البيانات كتبها اصدار أحدث من البرنامج؛ حدّث البرنامج أولا"));
         }
         for (int v = *current; v < target; ++v) {
             if (Status s = component.steps[v](*conn, db.engine()); !s)

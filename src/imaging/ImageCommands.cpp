@@ -202,7 +202,7 @@ QList<Command> buildTable()
     };
 }
 
-struct Translate
+struct ImageCommandsTr
 {
     Q_DECLARE_TR_FUNCTIONS(ImageCommands)
 };
@@ -250,7 +250,7 @@ QVariant defaultFor(const Param &param, const Magick::Image &picture)
 
 QString cancelledMessage()
 {
-    return Translate::tr("أُلغيت العملية، وبقيت الصورة كما كانت.");
+    return ImageCommandsTr::tr("أُلغيت العملية، وبقيت الصورة كما كانت.");
 }
 
 } // namespace ImageCommands

@@ -18,7 +18,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct ImageDocumentTr
 {
     Q_DECLARE_TR_FUNCTIONS(ImageDocument)
 };
@@ -139,7 +139,7 @@ Result<int> ImageDocument::frameCount(const QString &path)
     MagickCore::DestroyExceptionInfo(exception);
     MagickCore::DestroyImageInfo(info);
     if (count < 1)
-        return Result<int>::failure(Translate::tr("تعذر فتح الصورة %1: %2").arg(QDir::toNativeSeparators(path), reason));
+        return Result<int>::failure(ImageDocumentTr::tr("تعذر فتح الصورة %1: %2").arg(QDir::toNativeSeparators(path), reason));
     return count;
 }
 
@@ -150,9 +150,9 @@ Status ImageDocument::load(const QString &path, int frame, ImageProgress *progre
     const int type = ImageTypes::typeOfName(path);
     const QString shown = QDir::toNativeSeparators(path);
     if (type == ImageTypes::kNoType)
-        return Status::refused(Translate::tr("نوع الملف %1 ليس من انواع الصور المعروفة").arg(shown));
+        return Status::refused(ImageDocumentTr::tr("نوع الملف %1 ليس من انواع الصور المعروفة").arg(shown));
     if (!QFileInfo(path).isFile())
-        return Status::failure(Translate::tr("الملف %1 غير موجود").arg(shown));
+        return Status::failure(ImageDocumentTr::tr("الملف %1 غير موجود").arg(shown));
     QElapsedTimer timer;
     timer.start();
     Magick::Image picture;
@@ -175,14 +175,14 @@ Status ImageDocument::load(const QString &path, int frame, ImageProgress *progre
     } catch (const std::exception &e) {
         unwatch();
         if (progress && progress->cancelled)
-            return Status::failure(Translate::tr("توقفت قراءة الصورة %1").arg(shown));
-        return Status::failure(Translate::tr("تعذر فتح الصورة %1: %2").arg(shown, libraryText(e.what())));
+            return Status::failure(ImageDocumentTr::tr("توقفت قراءة الصورة %1").arg(shown));
+        return Status::failure(ImageDocumentTr::tr("تعذر فتح الصورة %1: %2").arg(shown, libraryText(e.what())));
     }
     unwatch();
     if (progress && progress->cancelled)
-        return Status::failure(Translate::tr("توقفت قراءة الصورة %1").arg(shown));
+        return Status::failure(ImageDocumentTr::tr("توقفت قراءة الصورة %1").arg(shown));
     if (picture.columns() == 0 || picture.rows() == 0)
-        return Status::failure(Translate::tr("تعذر فتح الصورة %1").arg(shown));
+        return Status::failure(ImageDocumentTr::tr("تعذر فتح الصورة %1").arg(shown));
     m_seconds = double(timer.nsecsElapsed()) / 1e9;
     m_picture = picture;
     m_type = type;
@@ -197,15 +197,15 @@ Status ImageDocument::save(const QString &path) const
     initialiseLibrary();
     const QString shown = QDir::toNativeSeparators(path);
     if (!m_picture)
-        return Status::refused(Translate::tr("لا توجد صورة للحفظ"));
+        return Status::refused(ImageDocumentTr::tr("لا توجد صورة للحفظ"));
     const ImageTypes::Type *type = ImageTypes::find(ImageTypes::typeOfName(path));
     if (!type || !type->write)
-        return Status::refused(Translate::tr("لا يمكن حفظ الصورة بنوع الملف %1").arg(shown));
+        return Status::refused(ImageDocumentTr::tr("لا يمكن حفظ الصورة بنوع الملف %1").arg(shown));
 
     const QFileInfo target(path);
     QTemporaryFile temporary(target.absolutePath() + u"/."_s + target.fileName() + u".XXXXXX"_s);
     if (!temporary.open())
-        return Status::failure(Translate::tr("تعذر حفظ الصورة %1: %2").arg(shown, temporary.errorString()));
+        return Status::failure(ImageDocumentTr::tr("تعذر حفظ الصورة %1: %2").arg(shown, temporary.errorString()));
     temporary.close();
     const QString written = temporary.fileName();
     try {
@@ -219,10 +219,10 @@ Status ImageDocument::save(const QString &path) const
             // Written, with a remark of the coder.
         }
     } catch (const std::exception &e) {
-        return Status::failure(Translate::tr("تعذر حفظ الصورة %1: %2").arg(shown, libraryText(e.what())));
+        return Status::failure(ImageDocumentTr::tr("تعذر حفظ الصورة %1: %2").arg(shown, libraryText(e.what())));
     }
     if (QFileInfo(written).size() <= 0)
-        return Status::failure(Translate::tr("تعذر حفظ الصورة %1").arg(shown));
+        return Status::failure(ImageDocumentTr::tr("تعذر حفظ الصورة %1").arg(shown));
     // The new file reads like the one it replaces (a temporary file is private to its owner).
     const QFileDevice::Permissions keep = target.exists()
                                               ? QFile::permissions(path)
@@ -230,7 +230,7 @@ Status ImageDocument::save(const QString &path) const
                                                  | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     QFile::setPermissions(written, keep);
     if (std::rename(QFile::encodeName(written).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
-        return Status::failure(Translate::tr("تعذر حفظ الصورة %1").arg(shown));
+        return Status::failure(ImageDocumentTr::tr("تعذر حفظ الصورة %1").arg(shown));
     temporary.setAutoRemove(false);
     return {};
 }

@@ -12,7 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 using ImageOps::Pixels;
 using ImageOps::Space;
 
-struct Translate
+struct ImageNewPicturesTr
 {
     Q_DECLARE_TR_FUNCTIONS(ImageCommands)
 };
@@ -64,7 +64,7 @@ Result<Outcome> combined(const Context &c, const Magick::Image &work)
     for (qsizetype i = 0; i < std::min<qsizetype>(4, c.sources.size()); ++i) {
         const Magick::Image &source = c.sources[i];
         if (int(source.columns()) != w || int(source.rows()) != h)
-            return Result<Outcome>::refused(Translate::tr("الصور التي تُجمع يجب أن تكون بقياس واحد."));
+            return Result<Outcome>::refused(ImageNewPicturesTr::tr("الصور التي تُجمع يجب أن تكون بقياس واحد."));
         const Pixels pixels = ImageOps::pixelsOf(source);
         const int which = c.integer(i == 0 ? u"channel-1" : i == 1 ? u"channel-2" : i == 2 ? u"channel-3" : u"channel-4");
         if (which == 0) {
@@ -89,7 +89,7 @@ Result<Outcome> fourier(const Context &c, const Magick::Image &work)
     Outcome out;
     if (c.flag(u"inverse")) {
         if (c.sources.size() < 2)
-            return Result<Outcome>::refused(Translate::tr("التحويل العكسي يحتاج الصورتين: الحقيقية والتخيلية."));
+            return Result<Outcome>::refused(ImageNewPicturesTr::tr("التحويل العكسي يحتاج الصورتين: الحقيقية والتخيلية."));
         Magick::Image back = real;
         back.quiet(true);
         back.inverseFourierTransform(c.sources[1], magnitude);
@@ -99,7 +99,7 @@ Result<Outcome> fourier(const Context &c, const Magick::Image &work)
     std::vector<Magick::Image> parts;
     Magick::forwardFourierTransformImage(&parts, real, magnitude);
     if (parts.size() < 2)
-        return Result<Outcome>::failure(Translate::tr("لم يُنتج التحويل جزأيه."));
+        return Result<Outcome>::failure(ImageNewPicturesTr::tr("لم يُنتج التحويل جزأيه."));
     const QString first = magnitude ? u"FFT Magnitude"_s : u"FFT Real"_s;
     const QString second = magnitude ? u"FFT Phase"_s : u"FFT Imag"_s;
     out.newPictures.append(titled(first, first + u" %1"_s, parts[0]));
@@ -161,7 +161,7 @@ Result<Outcome> makeNew(const Context &c, Magick::Image &work)
     case Ids::Fft: return fourier(c, work);
     case Ids::Mix: return mixed(c, work);
     case Ids::JpegCompression: return compressed(c, work);
-    default: return Result<Outcome>::failure(Translate::tr("أمر صورة غير معروف: %1").arg(c.command.id));
+    default: return Result<Outcome>::failure(ImageNewPicturesTr::tr("أمر صورة غير معروف: %1").arg(c.command.id));
     }
 }
 

@@ -10,7 +10,7 @@
 namespace ImageCommands {
 namespace {
 
-struct Translate
+struct ImageRunTr
 {
     Q_DECLARE_TR_FUNCTIONS(ImageCommands)
 };
@@ -48,7 +48,7 @@ QString libraryText(const std::exception &e)
 {
     QString text = QString::fromLocal8Bit(e.what()).trimmed();
     // ImageMagick puts the program's own name in front: "dovrelle: unable to open image ..."
-    return text.isEmpty() ? Translate::tr("تعذّر تنفيذ الأمر على الصورة.") : text;
+    return text.isEmpty() ? ImageRunTr::tr("تعذّر تنفيذ الأمر على الصورة.") : text;
 }
 
 int sourcesNeeded(const Command &command)
@@ -68,13 +68,13 @@ Result<Outcome> run(const Command &command, const Magick::Image &picture, const 
     // The library as every reader of pictures sets it up: the program's limits and its allocator.
     ImageDocument::initialiseLibrary();
     if (!picture.isValid() || picture.columns() == 0 || picture.rows() == 0)
-        return Result<Outcome>::refused(Translate::tr("لا توجد صورة يعمل عليها الأمر."));
+        return Result<Outcome>::refused(ImageRunTr::tr("لا توجد صورة يعمل عليها الأمر."));
     if (sources.size() < sourcesNeeded(command))
         return Result<Outcome>::refused(
-            Translate::tr("الأمر %1 يحتاج %2 من الصور الأخرى.").arg(command.name).arg(command.sources));
+            ImageRunTr::tr("الأمر %1 يحتاج %2 من الصور الأخرى.").arg(command.name).arg(command.sources));
     for (const Magick::Image &s : sources)
         if (!s.isValid() || s.columns() == 0)
-            return Result<Outcome>::refused(Translate::tr("إحدى الصور الأخرى فارغة."));
+            return Result<Outcome>::refused(ImageRunTr::tr("إحدى الصور الأخرى فارغة."));
     const Result<Values> checked = resolve(command, picture, values);
     if (!checked)
         return Result<Outcome>::refused(checked.error());
@@ -104,7 +104,7 @@ Result<Outcome> run(const Command &command, const Magick::Image &picture, const 
     } catch (const std::exception &e) {
         return Result<Outcome>::failure(libraryText(e));
     } catch (...) {
-        return Result<Outcome>::failure(Translate::tr("تعذّر تنفيذ الأمر على الصورة."));
+        return Result<Outcome>::failure(ImageRunTr::tr("تعذّر تنفيذ الأمر على الصورة."));
     }
 }
 

@@ -16,7 +16,7 @@ namespace {
 using ImageOps::Kernel;
 using ImageOps::Pixels;
 
-struct Translate
+struct ImageTransformsTr
 {
     Q_DECLARE_TR_FUNCTIONS(ImageCommands)
 };
@@ -150,12 +150,12 @@ Result<Outcome> cropped(const Context &c, Magick::Image &work)
         const QPolygonF points = corners.value<QPolygonF>();
         const Pixels out = ImageOps::cropCorners(ImageOps::pixelsOf(work), points);
         if (out.data.empty())
-            return refused(Translate::tr("التحديد بأركانه الأربعة غير صالح."));
+            return refused(ImageTransformsTr::tr("التحديد بأركانه الأربعة غير صالح."));
         return Outcome{ImageOps::imageOf(out, work), {}};
     }
     const QRect rect = c.value(u"rect").toRect().intersected(whole);
     if (rect.isEmpty())
-        return refused(Translate::tr("التحديد خارج الصورة."));
+        return refused(ImageTransformsTr::tr("التحديد خارج الصورة."));
     work.crop(Magick::Geometry(std::size_t(rect.width()), std::size_t(rect.height()), rect.x(), rect.y()));
     work.repage();
     return Outcome{work, {}};
@@ -194,7 +194,7 @@ void dither(const Context &c, Magick::Image &work)
 Result<Outcome> palette(const Context &c, Magick::Image &work)
 {
     if (work.classType() != MagickCore::PseudoClass || work.colorMapSize() == 0)
-        return refused(Translate::tr("ليس للصورة لوح ألوان."));
+        return refused(ImageTransformsTr::tr("ليس للصورة لوح ألوان."));
     const QList<QRgb> entries = c.value(u"palette").value<QList<QRgb>>();
     const int option = c.integer(u"load-option");
     if (option == 0) {
@@ -247,7 +247,7 @@ Result<Outcome> transform(const Context &c, Magick::Image &work)
     case Ids::SetTransparency: {
         const QPoint at = c.value(u"point").toPoint();
         if (at.x() < 0 || at.y() < 0 || at.x() >= int(work.columns()) || at.y() >= int(work.rows()))
-            return refused(Translate::tr("النقطة خارج الصورة."));
+            return refused(ImageTransformsTr::tr("النقطة خارج الصورة."));
         work.transparent(work.pixelColor(at.x(), at.y()));
         break;
     }
@@ -309,7 +309,7 @@ Result<Outcome> transform(const Context &c, Magick::Image &work)
             return ImageOps::repair(p, c.real(u"radius"), c.integer(u"iterations"), spaceOf(c.integer(u"colour-space")), c.progress);
         });
     case Ids::Palette: return palette(c, work);
-    default: return Result<Outcome>::failure(Translate::tr("أمر صورة غير معروف: %1").arg(c.command.id));
+    default: return Result<Outcome>::failure(ImageTransformsTr::tr("أمر صورة غير معروف: %1").arg(c.command.id));
     }
     if (c.cancelled())
         return Result<Outcome>::failure(cancelledMessage());

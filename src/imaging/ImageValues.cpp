@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace ImageCommands {
 namespace {
 
-struct Translate
+struct ImageValuesTr
 {
     Q_DECLARE_TR_FUNCTIONS(ImageCommands)
 };
@@ -42,7 +42,7 @@ std::optional<QList<double>> numbers(const QString &text, qsizetype count, QChar
 
 QString badValue(const Param &param, const QString &text)
 {
-    return Translate::tr("القيمة \"%1\" لا تصلح للمعامل --%2.").arg(text, param.name);
+    return ImageValuesTr::tr("القيمة \"%1\" لا تصلح للمعامل --%2.").arg(text, param.name);
 }
 
 QString colourText(const QColor &c)
@@ -168,14 +168,14 @@ Result<Values> resolve(const Command &command, const Magick::Image &picture, con
         const bool known = std::any_of(command.params.cbegin(), command.params.cend(),
                                        [&](const Param &p) { return p.name == it.key(); });
         if (!known)
-            return Result<Values>::refused(Translate::tr("الأمر %1 لا يأخذ المعامل --%2.").arg(command.name, it.key()));
+            return Result<Values>::refused(ImageValuesTr::tr("الأمر %1 لا يأخذ المعامل --%2.").arg(command.name, it.key()));
     }
     Values out;
     for (const Param &param : command.params) {
         QVariant v = values.contains(param.name) ? values.value(param.name) : defaultFor(param, picture);
         if (v.isNull() || !v.isValid()) {
             if (param.required)
-                return Result<Values>::refused(Translate::tr("الأمر %1 يحتاج المعامل --%2.").arg(command.name, param.name));
+                return Result<Values>::refused(ImageValuesTr::tr("الأمر %1 يحتاج المعامل --%2.").arg(command.name, param.name));
             out.insert(param.name, QVariant());
             continue;
         }
@@ -206,7 +206,7 @@ Result<Values> resolve(const Command &command, const Magick::Image &picture, con
         }
         if (!ok)
             return Result<Values>::refused(
-                Translate::tr("القيمة \"%1\" خارج حدود المعامل --%2 (%3 إلى %4).")
+                ImageValuesTr::tr("القيمة \"%1\" خارج حدود المعامل --%2 (%3 إلى %4).")
                     .arg(shown.isEmpty() ? textOf(param, v) : shown, param.name)
                     .arg(param.minimum)
                     .arg(param.maximum));

@@ -11,7 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct PaletteFileTr
 {
     Q_DECLARE_TR_FUNCTIONS(PaletteFile)
 };
@@ -137,7 +137,7 @@ QString PaletteFile::countMismatchMessage()
 
 QString PaletteFile::damagedMessage()
 {
-    return Translate::tr("ملف الألوان ناقص أو تالف");
+    return PaletteFileTr::tr("ملف الألوان ناقص أو تالف");
 }
 
 Result<PaletteFile::Loaded> PaletteFile::parse(const QByteArray &bytes, int pictureColours)

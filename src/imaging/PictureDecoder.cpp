@@ -16,7 +16,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct PictureDecoderTr
 {
     Q_DECLARE_TR_FUNCTIONS(PictureDecoder)
 };
@@ -50,12 +50,12 @@ QString failure(const QString &path, const char *what)
     const qsizetype colon = reason.indexOf(u": "_s);
     if (reason.startsWith(u"Magick"_s) && colon > 0)
         reason = reason.mid(colon + 2);
-    return Translate::tr("تعذر فتح الصورة %1: %2").arg(QDir::toNativeSeparators(path), reason);
+    return PictureDecoderTr::tr("تعذر فتح الصورة %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString tooLarge(const QString &path, qint64 width, qint64 height)
 {
-    return Translate::tr("الصورة %1 أكبر من أن تفتح (%2 × %3)")
+    return PictureDecoderTr::tr("الصورة %1 أكبر من أن تفتح (%2 × %3)")
         .arg(QDir::toNativeSeparators(path), QString::number(width), QString::number(height));
 }
 
@@ -79,7 +79,7 @@ Decoded decode(const QString &path, QSize sizeHint)
     Decoded out;
     const QFileInfo info(path);
     if (!info.isFile()) {
-        out.error = Translate::tr("الملف %1 غير موجود").arg(QDir::toNativeSeparators(path));
+        out.error = PictureDecoderTr::tr("الملف %1 غير موجود").arg(QDir::toNativeSeparators(path));
         return out;
     }
     try {
@@ -109,7 +109,7 @@ Decoded decode(const QString &path, QSize sizeHint)
             if (overLimits(declared)) {
                 out.error = tooLarge(path, declared.width(), declared.height());
             } else {
-                out.error = warning.empty() ? Translate::tr("تعذر فتح الصورة %1").arg(QDir::toNativeSeparators(path))
+                out.error = warning.empty() ? PictureDecoderTr::tr("تعذر فتح الصورة %1").arg(QDir::toNativeSeparators(path))
                                             : failure(path, warning.c_str());
             }
             return out;

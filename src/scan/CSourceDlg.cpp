@@ -11,7 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-enum Column { NameColumn, VendorColumn, ModelColumn, TypeColumn };
+enum SourceColumn { NameColumn, VendorColumn, ModelColumn, TypeColumn };
 
 } // namespace
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-struct Translate
+struct PrintHandOverTr
 {
     Q_DECLARE_TR_FUNCTIONS(CFReport)
 };
@@ -32,7 +32,7 @@ void PrintHandOver::start(const QString &printCommand, const QStringList &files,
         for (qsizetype i = 0; i < files.size(); ++i) {
             const QString &file = files.at(i);
             if (run.stopRequested()) {
-                fail(Translate::tr("لم يطبع الملف %1").arg(QDir::toNativeSeparators(file)));
+                fail(PrintHandOverTr::tr("لم يطبع الملف %1").arg(QDir::toNativeSeparators(file)));
                 continue;
             }
             run.deliver([handOver, index = int(i), file] { Q_EMIT handOver->handingOver(index, file); });

@@ -25,7 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct PrintingTr
 {
     Q_DECLARE_TR_FUNCTIONS(Printing)
 };
@@ -116,7 +116,7 @@ ReportPlan reportPlan(const QList<Row> &rows, int selectionMode)
 Status permitted(const Rights &rights)
 {
     if (!isGranted(rights.printjob))
-        return Status::failure(Translate::tr("لا تملك صلاحية الطباعة"));
+        return Status::failure(PrintingTr::tr("لا تملك صلاحية الطباعة"));
     return {};
 }
 
@@ -226,9 +226,9 @@ Status runPrintCommand(const QString &command, const QString &file, int timeoutM
     const QString shown = QDir::toNativeSeparators(file);
     QStringList arguments = QProcess::splitCommand(command);
     if (arguments.isEmpty())
-        return Status::failure(Translate::tr("لم يحدد أمر لطباعة الملف %1").arg(shown));
+        return Status::failure(PrintingTr::tr("لم يحدد أمر لطباعة الملف %1").arg(shown));
     if (!QFileInfo(file).isFile())
-        return Status::failure(Translate::tr("الملف %1 غير موجود فلم يطبع").arg(shown));
+        return Status::failure(PrintingTr::tr("الملف %1 غير موجود فلم يطبع").arg(shown));
     const QString program = arguments.takeFirst();
     arguments.append(file);
 
@@ -239,7 +239,7 @@ Status runPrintCommand(const QString &command, const QString &file, int timeoutM
     if (!process.waitForStarted(kStartWaitMs)) {
         const QString reason = process.errorString();
         endProcess(process);
-        return Status::failure(Translate::tr("تعذر تشغيل أمر الطباعة %1 لطباعة الملف %2: %3").arg(program, shown, reason));
+        return Status::failure(PrintingTr::tr("تعذر تشغيل أمر الطباعة %1 لطباعة الملف %2: %3").arg(program, shown, reason));
     }
 
     QElapsedTimer clock;
@@ -249,17 +249,17 @@ Status runPrintCommand(const QString &command, const QString &file, int timeoutM
             break;
         if (clock.elapsed() >= timeoutMs) {
             endProcess(process);
-            return Status::failure(Translate::tr("لم ينته أمر الطباعة %1 خلال %2 ثانية فأوقف، ولم يطبع الملف %3")
+            return Status::failure(PrintingTr::tr("لم ينته أمر الطباعة %1 خلال %2 ثانية فأوقف، ولم يطبع الملف %3")
                                        .arg(program, QString::number(timeoutMs / 1000), shown));
         }
         if (keepWaiting && !keepWaiting()) {
             endProcess(process);
-            return Status::failure(Translate::tr("أوقفت طباعة الملف %1").arg(shown));
+            return Status::failure(PrintingTr::tr("أوقفت طباعة الملف %1").arg(shown));
         }
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         const QString output = lastOutput(process);
-        QString message = Translate::tr("تعذرت طباعة الملف %1: انتهى أمر الطباعة %2 بالرمز %3")
+        QString message = PrintingTr::tr("تعذرت طباعة الملف %1: انتهى أمر الطباعة %2 بالرمز %3")
                               .arg(shown, program,
                                    QString::number(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1));
         if (!output.isEmpty())

@@ -13,7 +13,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-struct Translate
+struct ReportCopyTr
 {
     Q_DECLARE_TR_FUNCTIONS(ReportCopy)
 };
@@ -70,7 +70,7 @@ Status writeCrLfText(const QString &path, const QString &text)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Status::failure(Translate::tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(path)));
+        return Status::failure(ReportCopyTr::tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(path)));
     return {};
 }
 

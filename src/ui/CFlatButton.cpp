@@ -9,7 +9,7 @@ namespace {
 // The highlight is the palette's selection colour, washed out so that the label stays readable.
 constexpr int kHighlightAlpha = 60;
 constexpr int kPressedAlpha = 110;
-constexpr qreal kCornerRadius = 2.0;
+constexpr qreal kButtonCornerRadius = 2.0;
 
 } // namespace
 
@@ -57,7 +57,7 @@ void CFlatButton::paintEvent(QPaintEvent *)
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(border);
         painter.setBrush(fill);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kCornerRadius, kCornerRadius);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kButtonCornerRadius, kButtonCornerRadius);
     }
     // The label is the style's own, so icon, text, mnemonic and direction behave as elsewhere.
     painter.drawControl(QStyle::CE_PushButtonLabel, option);

@@ -10,7 +10,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-struct Translate
+struct LoginTr
 {
     Q_DECLARE_TR_FUNCTIONS(Login)
 };
@@ -33,7 +33,7 @@ QString read(const QString &programFolder)
 Status write(const QString &programFolder, const QString &name)
 {
     QByteArray record(kRecordSize, '\0');
-    const Result<QByteArray> encoded = FixedRecord::encodeField(name, kMaxNameBytes, Translate::tr("المستخدم"));
+    const Result<QByteArray> encoded = FixedRecord::encodeField(name, kMaxNameBytes, LoginTr::tr("المستخدم"));
     // The name is read back up to the first zero byte and the first "***": one that holds either,
     // or ends in "*" and runs into the "***" behind it, would be offered shorter next time.
     if (encoded && !name.contains(QChar(0)) && (name + u"***"_s).indexOf(u"***"_s) == name.size()) {
@@ -48,12 +48,12 @@ Status write(const QString &programFolder, const QString &name)
 
 QString Login::unknownUserMessage()
 {
-    return Translate::tr("مستخدم غير موجود");
+    return LoginTr::tr("مستخدم غير موجود");
 }
 
 QString Login::wrongPasswordMessage()
 {
-    return Translate::tr("كلمة مرور خاطئة");
+    return LoginTr::tr("كلمة مرور خاطئة");
 }
 
 Login::Answer Login::attempt(AppState &state, const Database &db, const QString &typedName, const QString &password,

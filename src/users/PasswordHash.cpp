@@ -6,7 +6,7 @@
 
 namespace {
 
-struct Translate
+struct PasswordHashTr
 {
     Q_DECLARE_TR_FUNCTIONS(PasswordHash)
 };
@@ -41,13 +41,13 @@ namespace PasswordHash {
 Result<QString> make(const QString &password)
 {
     if (!sodiumReady())
-        return Result<QString>::failure(Translate::tr("تعذر تهيئة مكتبة التشفير"));
+        return Result<QString>::failure(PasswordHashTr::tr("تعذر تهيئة مكتبة التشفير"));
     const QByteArray utf8 = password.toUtf8();
     char out[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(out, utf8.constData(), quint64(utf8.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
                           crypto_pwhash_MEMLIMIT_INTERACTIVE)
         != 0) {
-        return Result<QString>::failure(Translate::tr("تعذر حساب بصمة كلمة المرور (نفدت الذاكرة)"));
+        return Result<QString>::failure(PasswordHashTr::tr("تعذر حساب بصمة كلمة المرور (نفدت الذاكرة)"));
     }
     return QString::fromLatin1(out);
 }
@@ -77,7 +77,7 @@ bool matchesNobody(const QString &password)
 Result<QString> random(int length)
 {
     if (!sodiumReady())
-        return Result<QString>::failure(Translate::tr("تعذر تهيئة مكتبة التشفير"));
+        return Result<QString>::failure(PasswordHashTr::tr("تعذر تهيئة مكتبة التشفير"));
     static constexpr char kAlphabet[] = "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789";
     constexpr quint32 size = sizeof(kAlphabet) - 1;
     QString out;

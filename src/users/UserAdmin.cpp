@@ -14,7 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct UserAdminTr
 {
     Q_DECLARE_TR_FUNCTIONS(UserAdmin)
 };
@@ -54,13 +54,13 @@ QString cleanName(const QString &typed)
 Status checkName(const QString &name)
 {
     if (name.isEmpty())
-        return Status::refused(Translate::tr("اسم المستخدم فارغ"));
+        return Status::refused(UserAdminTr::tr("اسم المستخدم فارغ"));
     // The name becomes the user's received-files folder: no "/", no zero character, not "." or
     // "..", and no longer than a folder name may be.
     constexpr qsizetype kLongestFolderName = 255;
     if (name.contains(u'/') || name.contains(QChar(0)) || name == u"." || name == u".."
         || QFile::encodeName(name).size() > kLongestFolderName)
-        return Status::refused(Translate::tr("اسم المستخدم لا يصلح اسما لمجلد: %1").arg(name));
+        return Status::refused(UserAdminTr::tr("اسم المستخدم لا يصلح اسما لمجلد: %1").arg(name));
     return {};
 }
 
@@ -86,7 +86,7 @@ Status moveReceivedFiles(const QString &databaseFolder, const QString &from, con
     QDir dir;
     if (QFileInfo(oldFolder).isDir() ? dir.rename(oldFolder, newFolder) : dir.mkpath(newFolder))
         return {};
-    return Status::failure(Translate::tr("تعذر نقل مجلد الملفات الواردة %1 الى %2")
+    return Status::failure(UserAdminTr::tr("تعذر نقل مجلد الملفات الواردة %1 الى %2")
                                .arg(QDir::toNativeSeparators(oldFolder), QDir::toNativeSeparators(newFolder)));
 }
 
@@ -113,7 +113,7 @@ QString rightCaption(int index)
         QT_TRANSLATE_NOOP("UserAdmin", "وثيقة جديدة"),
         QT_TRANSLATE_NOOP("UserAdmin", "تمكين الطباعة"),
     };
-    return index >= 0 && index < kRightCount ? Translate::tr(captions[index]) : QString();
+    return index >= 0 && index < kRightCount ? UserAdminTr::tr(captions[index]) : QString();
 }
 
 const std::array<UserPermission, kWorkflowCount> &workflowPermissions()
@@ -129,7 +129,7 @@ QString workflowCaption(int index)
         QT_TRANSLATE_NOOP("UserAdmin", "جديد"),   QT_TRANSLATE_NOOP("UserAdmin", "تعديل"),
         QT_TRANSLATE_NOOP("UserAdmin", "انهاء"),  QT_TRANSLATE_NOOP("UserAdmin", "حذف"),
     };
-    return index >= 0 && index < kWorkflowCount ? Translate::tr(captions[index]) : QString();
+    return index >= 0 && index < kWorkflowCount ? UserAdminTr::tr(captions[index]) : QString();
 }
 
 UserForm formOf(const UserRow &row)
@@ -169,22 +169,22 @@ QString receivedFilesFolder(const QString &databaseFolder, const QString &userNa
 
 QString missingPasswordMessage()
 {
-    return Translate::tr("اكتب كلمة مرور للمستخدم الجديد");
+    return UserAdminTr::tr("اكتب كلمة مرور للمستخدم الجديد");
 }
 
 QString lockOutMessage()
 {
-    return Translate::tr("لا يحفظ هذا التغيير: لن يبقى مستخدم يملك صلاحية المستخدمين، فلا يستطيع احد ادارة المستخدمين بعده");
+    return UserAdminTr::tr("لا يحفظ هذا التغيير: لن يبقى مستخدم يملك صلاحية المستخدمين، فلا يستطيع احد ادارة المستخدمين بعده");
 }
 
 QString userGoneMessage(const QString &name)
 {
-    return Translate::tr("لا يوجد مستخدم باسم %1 (ربما غير اسمه في جهاز آخر)؛ لم يحفظ شيء").arg(name);
+    return UserAdminTr::tr("لا يوجد مستخدم باسم %1 (ربما غير اسمه في جهاز آخر)؛ لم يحفظ شيء").arg(name);
 }
 
 QString masterRenameMessage()
 {
-    return Translate::tr("لا يغير اسم المستخدم MASTER");
+    return UserAdminTr::tr("لا يغير اسم المستخدم MASTER");
 }
 
 Result<qint32> addUser(const Database &db, const UserForm &form)
@@ -210,7 +210,7 @@ Result<qint32> addUser(const Database &db, const UserForm &form)
     const QString folder = receivedFilesFolder(db.folder(), name);
     if (!QDir().mkpath(folder)) {
         return Result<qint32>::failure(
-            Translate::tr("أضيف المستخدم لكن تعذر انشاء مجلد الملفات الواردة %1").arg(QDir::toNativeSeparators(folder)));
+            UserAdminTr::tr("أضيف المستخدم لكن تعذر انشاء مجلد الملفات الواردة %1").arg(QDir::toNativeSeparators(folder)));
     }
     return id;
 }

@@ -13,12 +13,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct JobBookTr
 {
     Q_DECLARE_TR_FUNCTIONS(JobBook)
 };
 
-using Table = RowTable<WorkflowJob>;
+using Jobs = RowTable<WorkflowJob>;
 
 Result<int> exec(QSqlDatabase &conn, const QString &sql, const QVariantList &values)
 {
@@ -50,24 +50,24 @@ Result<bool> takeSettingsRow(QSqlDatabase &conn)
 
 Result<bool> numberUsed(const Database &db, qint32 number, qint32 exceptSerial)
 {
-    return Table::exists(db, {u"n2 = ? AND sn > ? AND sn <> ?"_s, {number, kFlowSettingsSerial, exceptSerial}});
+    return Jobs::exists(db, {u"n2 = ? AND sn > ? AND sn <> ?"_s, {number, kFlowSettingsSerial, exceptSerial}});
 }
 
 } // namespace
 
 QString JobBook::missingSettingsMessage()
 {
-    return Translate::tr("لم يكن سجل اعدادات الأعمال موجودا فأنشئ بلا وحدات");
+    return JobBookTr::tr("لم يكن سجل اعدادات الأعمال موجودا فأنشئ بلا وحدات");
 }
 
 QString JobBook::duplicateNumberMessage(qint32 number)
 {
-    return Translate::tr("الرقم %1 مستعمل لعمل آخر").arg(number);
+    return JobBookTr::tr("الرقم %1 مستعمل لعمل آخر").arg(number);
 }
 
 QString JobBook::goneMessage()
 {
-    return Translate::tr("هذا العمل لم يعد موجودا");
+    return JobBookTr::tr("هذا العمل لم يعد موجودا");
 }
 
 Result<QList<WorkflowJob>> JobBook::all() const
@@ -112,7 +112,7 @@ Result<JobBook::Settings> JobBook::settings() const
 Status JobBook::setUnits(const QStringList &units) const
 {
     if (units.size() > kMaxUnits)
-        return Status::refused(Translate::tr("لا تتسع قائمة الوحدات لأكثر من %1 وحدات").arg(kMaxUnits));
+        return Status::refused(JobBookTr::tr("لا تتسع قائمة الوحدات لأكثر من %1 وحدات").arg(kMaxUnits));
     ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return tx.begun();
@@ -134,7 +134,7 @@ Result<JobBook::Saved> JobBook::add(const QStringList &cells, const WorkflowPerm
                                     std::optional<qint32> offeredNumber) const
 {
     if (!permissions.newJob)
-        return Result<Saved>::refused(Translate::tr("ليس لديك صلاحية اضافة عمل جديد"));
+        return Result<Saved>::refused(JobBookTr::tr("ليس لديك صلاحية اضافة عمل جديد"));
     Result<WorkflowJob> job = JobRules::jobFromCells(cells, JobRules::newJob(), permissions);
     if (!job)
         return Result<Saved>::failure(job.kind(), job.error());
@@ -164,7 +164,7 @@ Result<JobBook::Saved> JobBook::add(const QStringList &cells, const WorkflowPerm
         last = job->number;
     } else {
         if (job->number <= 0)
-            return Result<Saved>::refused(Translate::tr("رقم العمل يجب أن يكون أكبر من صفر"));
+            return Result<Saved>::refused(JobBookTr::tr("رقم العمل يجب أن يكون أكبر من صفر"));
         const Result<bool> used = numberUsed(m_db, job->number, 0);
         if (!used)
             return Result<Saved>::failure(used.error());
@@ -188,14 +188,14 @@ Result<JobBook::Saved> JobBook::add(const QStringList &cells, const WorkflowPerm
 Status JobBook::change(qint32 serial, const QStringList &cells, const WorkflowPermissions &permissions) const
 {
     if (!permissions.editJob)
-        return Status::refused(Translate::tr("ليس لديك صلاحية تعديل الأعمال"));
+        return Status::refused(JobBookTr::tr("ليس لديك صلاحية تعديل الأعمال"));
     ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return tx.begun();
     if (Result<bool> taken = takeSettingsRow(tx.connection()); !taken)
         return Status::failure(taken.error());
     const Result<std::optional<WorkflowJob>> stored =
-        Table::first(m_db, {u"sn = ? AND sn > ?"_s, {serial, kFlowSettingsSerial}}, u"sn"_s);
+        Jobs::first(m_db, {u"sn = ? AND sn > ?"_s, {serial, kFlowSettingsSerial}}, u"sn"_s);
     if (!stored)
         return Status::failure(stored.error());
     if (!stored->has_value())
@@ -204,7 +204,7 @@ Status JobBook::change(qint32 serial, const QStringList &cells, const WorkflowPe
     if (!job)
         return Status::from(job);
     if (job->number <= 0)
-        return Status::refused(Translate::tr("رقم العمل يجب أن يكون أكبر من صفر"));
+        return Status::refused(JobBookTr::tr("رقم العمل يجب أن يكون أكبر من صفر"));
     const Result<bool> used = numberUsed(m_db, job->number, serial);
     if (!used)
         return Status::failure(used.error());
@@ -218,7 +218,7 @@ Status JobBook::change(qint32 serial, const QStringList &cells, const WorkflowPe
 Status JobBook::remove(qint32 serial, const WorkflowPermissions &permissions) const
 {
     if (!permissions.deleteJob)
-        return Status::refused(Translate::tr("ليس لديك صلاحية حذف الأعمال"));
+        return Status::refused(JobBookTr::tr("ليس لديك صلاحية حذف الأعمال"));
     if (serial <= kFlowSettingsSerial)
         return Status::refused(goneMessage());
     const Result<int> removed = CFLOWSET(m_db).removeSerial(serial);

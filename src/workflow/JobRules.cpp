@@ -8,7 +8,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct JobRulesTr
 {
     Q_DECLARE_TR_FUNCTIONS(JobRules)
 };
@@ -58,27 +58,27 @@ const QList<Column> &all()
     static const QList<Column> columns = [] {
         QList<Column> c(kCount);
         c[kPosition] = {QString(), kPositionWidth, JobStage::None};
-        c[kAttachments] = {Translate::tr("مرفقات"), 0, JobStage::None};
-        c[kEstimatedDuration] = {Translate::tr("المدة التقديرية"), 0, JobStage::None};
-        c[kWarehouseNotes] = {Translate::tr("ملاحظات المستودع"), kDefaultWidth, JobStage::Warehouse};
-        c[kWarehouseDate] = {Translate::tr("المستودع"), 70, JobStage::Warehouse};
-        c[kBindingNotes] = {Translate::tr("ملاحظات التجليد"), 100, JobStage::Binding};
-        c[kReceiptRecord] = {Translate::tr("ضبط الاستلام"), 70, JobStage::Binding};
-        c[kBindingDate] = {Translate::tr("تجليد"), 70, JobStage::Binding};
-        c[kPrintingNotes] = {Translate::tr("ملاحظات الطبع"), 100, JobStage::Printing};
-        c[kTransferNumber] = {Translate::tr("رقم التحويل"), 60, JobStage::Printing};
-        c[kPrintingDate] = {Translate::tr("طبع"), 70, JobStage::Printing};
-        c[kPartyNotes] = {Translate::tr("ملاحظات الجهة"), 100, JobStage::Party};
-        c[kPrintingMachine] = {Translate::tr("آلة الطباعة"), 80, JobStage::Party};
-        c[kParty] = {Translate::tr("الجهة"), 60, JobStage::Party};
-        c[kDelivery] = {Translate::tr("التسليم"), 70, JobStage::None};
-        c[kUnit] = {Translate::tr("الوحدة"), 50, JobStage::None};
-        c[kQuantity] = {Translate::tr("الكمية"), 50, JobStage::None};
-        c[kOwner] = {Translate::tr("عائديتها"), 110, JobStage::None};
-        c[kPublicationName] = {Translate::tr("اسم المطبوعة"), 110, JobStage::None};
-        c[kCommercial] = {Translate::tr("التجاري"), 90, JobStage::None};
-        c[kIncoming] = {Translate::tr("الوارد"), 70, JobStage::None};
-        c[kNumber] = {Translate::tr("الرقم"), 40, JobStage::None};
+        c[kAttachments] = {JobRulesTr::tr("مرفقات"), 0, JobStage::None};
+        c[kEstimatedDuration] = {JobRulesTr::tr("المدة التقديرية"), 0, JobStage::None};
+        c[kWarehouseNotes] = {JobRulesTr::tr("ملاحظات المستودع"), kDefaultWidth, JobStage::Warehouse};
+        c[kWarehouseDate] = {JobRulesTr::tr("المستودع"), 70, JobStage::Warehouse};
+        c[kBindingNotes] = {JobRulesTr::tr("ملاحظات التجليد"), 100, JobStage::Binding};
+        c[kReceiptRecord] = {JobRulesTr::tr("ضبط الاستلام"), 70, JobStage::Binding};
+        c[kBindingDate] = {JobRulesTr::tr("تجليد"), 70, JobStage::Binding};
+        c[kPrintingNotes] = {JobRulesTr::tr("ملاحظات الطبع"), 100, JobStage::Printing};
+        c[kTransferNumber] = {JobRulesTr::tr("رقم التحويل"), 60, JobStage::Printing};
+        c[kPrintingDate] = {JobRulesTr::tr("طبع"), 70, JobStage::Printing};
+        c[kPartyNotes] = {JobRulesTr::tr("ملاحظات الجهة"), 100, JobStage::Party};
+        c[kPrintingMachine] = {JobRulesTr::tr("آلة الطباعة"), 80, JobStage::Party};
+        c[kParty] = {JobRulesTr::tr("الجهة"), 60, JobStage::Party};
+        c[kDelivery] = {JobRulesTr::tr("التسليم"), 70, JobStage::None};
+        c[kUnit] = {JobRulesTr::tr("الوحدة"), 50, JobStage::None};
+        c[kQuantity] = {JobRulesTr::tr("الكمية"), 50, JobStage::None};
+        c[kOwner] = {JobRulesTr::tr("عائديتها"), 110, JobStage::None};
+        c[kPublicationName] = {JobRulesTr::tr("اسم المطبوعة"), 110, JobStage::None};
+        c[kCommercial] = {JobRulesTr::tr("التجاري"), 90, JobStage::None};
+        c[kIncoming] = {JobRulesTr::tr("الوارد"), 70, JobStage::None};
+        c[kNumber] = {JobRulesTr::tr("الرقم"), 40, JobStage::None};
         return c;
     }();
     return columns;
@@ -160,12 +160,12 @@ PrintSheet printSheet(const QList<QStringList> &rowCells, const WorkflowPermissi
 
 QStringList parties()
 {
-    return {Translate::tr("مونتاج"), Translate::tr("حاسب"), Translate::tr("رصاصي"), Translate::tr("ريزو")};
+    return {JobRulesTr::tr("مونتاج"), JobRulesTr::tr("حاسب"), JobRulesTr::tr("رصاصي"), JobRulesTr::tr("ريزو")};
 }
 
 QStringList printingMachines()
 {
-    return {u"GTO/1"_s,           Translate::tr("كليشة"), Translate::tr("مروحية"), Translate::tr("أربعة ألوان"),
+    return {u"GTO/1"_s,           JobRulesTr::tr("كليشة"), JobRulesTr::tr("مروحية"), JobRulesTr::tr("أربعة ألوان"),
             u"50 X 70"_s,         u"70 X 100"_s,          u"50 X 35"_s};
 }
 
@@ -241,7 +241,7 @@ Status applyStage(const QString &cell, QDateTime &date, bool &done, const QStrin
     }
     const std::optional<QDate> parsed = parseDate(text);
     if (!parsed)
-        return Status::refused(Translate::tr("التاريخ \"%1\" في عمود %2 غير صحيح، يكتب يوم/شهر/سنة").arg(text, columnHeader));
+        return Status::refused(JobRulesTr::tr("التاريخ \"%1\" في عمود %2 غير صحيح، يكتب يوم/شهر/سنة").arg(text, columnHeader));
     date = parsed->startOfDay();
     done = true;
     return {};
@@ -316,7 +316,7 @@ Status readNumber(const QStringList &cells, int column, qint32 &into)
 {
     const std::optional<qint32> n = parseNumber(cells.value(column));
     if (!n)
-        return Status::refused(Translate::tr("القيمة \"%1\" في عمود %2 ليست رقما").arg(cells.value(column).trimmed(), all()[column].header));
+        return Status::refused(JobRulesTr::tr("القيمة \"%1\" في عمود %2 ليست رقما").arg(cells.value(column).trimmed(), all()[column].header));
     into = *n;
     return {};
 }
@@ -341,7 +341,7 @@ Result<WorkflowJob> jobFromCells(const QStringList &cells, const WorkflowJob &st
         if (delivery)
             job.deliveryDate = delivery->startOfDay();
         else
-            s = Status::refused(Translate::tr("التاريخ \"%1\" في عمود %2 غير صحيح، يكتب يوم/شهر/سنة")
+            s = Status::refused(JobRulesTr::tr("التاريخ \"%1\" في عمود %2 غير صحيح، يكتب يوم/شهر/سنة")
                                     .arg(cells.value(kDelivery).trimmed(), all()[kDelivery].header));
     }
     if (p.party) {

@@ -8,7 +8,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-struct Translate
+struct JobSearchTr
 {
     Q_DECLARE_TR_FUNCTIONS(JobSearch)
 };
@@ -53,7 +53,7 @@ Result<SqlCondition> condition(const JobFilter &filter, Engine engine)
         const std::optional<qint32> from = JobRules::parseNumber(filter.numberFrom);
         const std::optional<qint32> to = JobRules::parseNumber(filter.numberTo);
         if (!from || !to)
-            return Result<SqlCondition>::refused(Translate::tr("رقما البداية والنهاية يجب أن يكونا أرقاما"));
+            return Result<SqlCondition>::refused(JobSearchTr::tr("رقما البداية والنهاية يجب أن يكونا أرقاما"));
         parts.append(SqlCondition{u"n2 >= ? AND n2 <= ?"_s, {*from, *to}});
     }
     if (!filter.name.isEmpty())
@@ -62,7 +62,7 @@ Result<SqlCondition> condition(const JobFilter &filter, Engine engine)
         parts.append(SqlCondition::contains(engine, u"s2"_s, filter.reference));
     if (filter.byDelivery) {
         if (!filter.deliveredFrom.isValid() || !filter.deliveredTo.isValid())
-            return Result<SqlCondition>::refused(Translate::tr("تاريخ التسليم غير صحيح"));
+            return Result<SqlCondition>::refused(JobSearchTr::tr("تاريخ التسليم غير صحيح"));
         // From the start of the first day to the start of the day after the last, so the whole
         // last day counts whatever time the date boxes hold.
         parts.append(SqlCondition::dateRange(engine, u"d6"_s, filter.deliveredFrom.startOfDay(),

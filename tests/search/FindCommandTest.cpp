@@ -1,4 +1,5 @@
 #include "admin/AdminContext.h"
+#include "common/WriteFile.h"
 #include "search/FileProperties.h"
 
 #include <QDir>
@@ -11,14 +12,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void writeSized(const QString &path, qint64 size, char fill = 'x')
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(QByteArray(size, fill)), size);
-}
 
 struct FindRun
 {

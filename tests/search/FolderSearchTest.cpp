@@ -1,4 +1,6 @@
 #include "base/Cp1256.h"
+#include "common/QtPrinters.h"
+#include "common/WriteFile.h"
 #include "search/FileTextMatcher.h"
 #include "search/FolderSearch.h"
 #include "search/FolderSearchRunner.h"
@@ -17,31 +19,6 @@
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-void writeSized(const QString &path, qint64 size)
-{
-    write(path, QByteArray(size, 'x'));
-}
-
-} // namespace
-
-// Lists print as their texts when an expectation fails.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QStringList &list, std::ostream *os)
-{
-    *os << '[' << list.join(u", "_s).toStdString() << ']';
-}
-QT_END_NAMESPACE
 
 namespace {
 
@@ -167,17 +144,17 @@ TEST(FolderSearchText, TextIsFoundAcrossBlocksBetweenZeroBytesAndInEitherArabicE
     // Spanning the first block's end, in a file of more than one block of the real size.
     QByteArray spanning(FileTextMatcher::kBlockSize + 100, '.');
     spanning.replace(FileTextMatcher::kBlockSize - 3, 7, "Invoice");
-    write(dir.filePath(u"spanning.dat"_s), spanning);
+    writeFile(dir.filePath(u"spanning.dat"_s), spanning);
     // Two-byte characters: a zero after each letter.
     const QString wide = u"payment of the INVOICE"_s;
-    write(dir.filePath(u"wide.txt"_s), QByteArray(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2));
-    write(dir.filePath(u"absent.txt"_s), QByteArray(5000, 'i') + "nvoic" + QByteArray(10, 'x'));
+    writeFile(dir.filePath(u"wide.txt"_s), QByteArray(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2));
+    writeFile(dir.filePath(u"absent.txt"_s), QByteArray(5000, 'i') + "nvoic" + QByteArray(10, 'x'));
     const QString arabic = u"عقد الايجار"_s;
-    write(dir.filePath(u"utf8.txt"_s), "header " + arabic.toUtf8() + " trailer");
+    writeFile(dir.filePath(u"utf8.txt"_s), "header " + arabic.toUtf8() + " trailer");
     const Result<QByteArray> cp = Cp1256::encode(arabic);
     ASSERT_TRUE(cp.ok());
-    write(dir.filePath(u"cp1256.txt"_s), "x" + *cp + "y");
-    write(dir.filePath(u"other-arabic.txt"_s), u"عقد البيع"_s.toUtf8());
+    writeFile(dir.filePath(u"cp1256.txt"_s), "x" + *cp + "y");
+    writeFile(dir.filePath(u"other-arabic.txt"_s), u"عقد البيع"_s.toUtf8());
 
     FolderSearchOptions o = options(dir.path());
     o.filters |= FolderSearchOptions::TextFilter;
@@ -194,10 +171,10 @@ TEST(FolderSearchText, TextIsFoundAcrossBlocksBetweenZeroBytesAndInEitherArabicE
     for (int at = 0; at + needle.size() <= 64; ++at) {
         QByteArray bytes(64, '-');
         bytes.replace(at, needle.size(), needle.toUpper());
-        write(dir.filePath(u"small.bin"_s), bytes);
+        writeFile(dir.filePath(u"small.bin"_s), bytes);
         EXPECT_TRUE(small.matches(dir.filePath(u"small.bin"_s))) << "at " << at;
     }
-    write(dir.filePath(u"small.bin"_s), QByteArray(64, '-') + "boundar");
+    writeFile(dir.filePath(u"small.bin"_s), QByteArray(64, '-') + "boundar");
     EXPECT_FALSE(small.matches(dir.filePath(u"small.bin"_s)));
     EXPECT_FALSE(small.matches(dir.filePath(u"missing.bin"_s)));
 }
@@ -205,7 +182,7 @@ TEST(FolderSearchText, TextIsFoundAcrossBlocksBetweenZeroBytesAndInEitherArabicE
 TEST(FolderSearchText, ProgressIsToldEveryTenthBlockAndAStopEndsTheReading)
 {
     QTemporaryDir dir;
-    write(dir.filePath(u"long.bin"_s), QByteArray(25 * 64, 'a'));
+    writeFile(dir.filePath(u"long.bin"_s), QByteArray(25 * 64, 'a'));
     const FileTextMatcher m(u"zz"_s, 64);
     int calls = 0;
     EXPECT_FALSE(m.matches(dir.filePath(u"long.bin"_s), [&] { ++calls; }));

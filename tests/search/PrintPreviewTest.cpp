@@ -1,4 +1,5 @@
 #include "base/AppState.h"
+#include "common/PdfPages.h"
 #include "search/CViewPrintPreview.h"
 #include "search/Printing.h"
 #include "ui/MessageBox.h"
@@ -10,7 +11,6 @@
 #include <QPointer>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,14 +19,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-int pdfPageCount(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)));
-}
 
 class BasketPreview : public ::testing::Test
 {

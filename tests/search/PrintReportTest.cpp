@@ -1,3 +1,4 @@
+#include "common/PdfPages.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/CFReport.h"
@@ -14,7 +15,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -30,15 +30,6 @@ namespace {
 constexpr double kMetresPerInch = 0.0254;
 
 // The pages of a PDF written by Qt's PDF engine.
-int pdfPageCount(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QString text = QString::fromLatin1(f.readAll());
-    return int(text.count(QRegularExpression(u"/Type\\s*/Page(?!s)"_s)));
-}
-
 class ReportPrinting : public ::testing::Test
 {
 protected:

@@ -1,3 +1,4 @@
+#include "common/ClassRows.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "search/QueryBuilder.h"
@@ -7,14 +8,6 @@
 #include <set>
 
 namespace {
-
-ClassRow classRow(const QString &code, const QString &name)
-{
-    ClassRow r;
-    r.codeText = code;
-    r.name = name;
-    return r;
-}
 
 SearchRequest keywordSearch()
 {

@@ -1,3 +1,4 @@
+#include "common/ClassRows.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "db/ScopedTransaction.h"
@@ -14,14 +15,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-ClassRow classRow(const QString &code, const QString &name)
-{
-    ClassRow r;
-    r.codeText = code;
-    r.name = name;
-    return r;
-}
 
 // Rows of many cards: "ايجار" in every second row is common, "زمردية" in one row of 400 is
 // rare, the classifications 1 to 8 in turn, with a second code from 20 to 22.
