@@ -1,5 +1,5 @@
 # The README's two commands, for those who have make: the same as ./run and ./test.
-.PHONY: run smoke test fuzz mutate clean
+.PHONY: run smoke test fuzz mutate soak clean
 
 run:
 	bash scripts/run.sh
@@ -13,6 +13,10 @@ test:
 # Each fuzz program for FUZZ_SECONDS (default 60), in build-fuzz with clang.
 fuzz:
 	bash scripts/fuzz.sh
+
+# Every kill loop SOAK_RUNS times (default 200), on both engines, and the workstations' race.
+soak:
+	bash scripts/soak.sh
 
 # One-line changes to the rules of core, each of which some test must catch.
 mutate:

@@ -14,6 +14,7 @@ constexpr AdminCommand kCommands[] = {
     {u"user", u"set", &userSet},    {u"user", u"list", &userList},  {u"feed", u"set", &feedSet},
     {u"image", u"", &image},        {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
     {u"jobs", u"units", &jobsUnits}, {u"find", u"", &find},       {u"scan", u"", &scan},
+    {u"edit", u"", &edit},          {u"delete", u"", &deleteCard},
 };
 
 int usage(QTextStream &out)
@@ -23,7 +24,9 @@ int usage(QTextStream &out)
            "  class add CODE NAME [--parent CODE]\n"
            "  class list\n"
            "  archive --user NAME --class C[,C...] [--name T] [--notes T] [--editor T] [--date YYYY-MM-DD]\n"
-           "          {--file PATH [--keywords K] [--description D]}... {--text T [--keywords K]}... [--wait]\n"
+           "          {--file PATH [--keywords K] [--description D]}... {--text T [--keywords K]}... [--wait | --no-copier]\n"
+           "  edit N --user NAME [--remove-item I]... [--file PATH]... [--name T] [--wait]\n"
+           "  delete N --user NAME\n"
            "  show N\n"
            "  search --user NAME (--phrase P | --keywords K [--class TEXT]) [--from D] [--to D] [--kinds LIST] [--explain]\n"
            "  verify [--repair]\n"

@@ -65,6 +65,8 @@ namespace AdminCommands {
 int init(AdminContext &context, const QStringList &args);
 int archive(AdminContext &context, const QStringList &args);
 int show(AdminContext &context, const QStringList &args);
+int edit(AdminContext &context, const QStringList &args);
+int deleteCard(AdminContext &context, const QStringList &args);
 int verify(AdminContext &context, const QStringList &args);
 int classAdd(AdminContext &context, const QStringList &args);
 int classList(AdminContext &context, const QStringList &args);

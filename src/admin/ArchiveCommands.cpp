@@ -3,6 +3,7 @@
 #include "app/ArchiveSetup.h"
 #include "cards/Archiver.h"
 #include "cards/CopyOutbox.h"
+#include "cards/ShownCard.h"
 #include "cards/StoredName.h"
 #include "db/CDFSet.h"
 #include "users/PasswordHash.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 
 using namespace Qt::Literals::StringLiterals;
@@ -77,6 +79,7 @@ int archive(AdminContext &context, const QStringList &args)
 {
     QString user;
     bool wait = false;
+    bool noCopier = false;
     CardDraft draft;
     draft.date = QDate::currentDate();
     enum class Last { None, File, Text } last = Last::None;
@@ -89,6 +92,11 @@ int archive(AdminContext &context, const QStringList &args)
         };
         if (a == u"--wait") {
             wait = true;
+            continue;
+        }
+        // The orders are handed over and wait for the next copier (a kill test starts its own).
+        if (a == u"--no-copier") {
+            noCopier = true;
             continue;
         }
         const std::optional<QString> v = value();
@@ -146,7 +154,7 @@ int archive(AdminContext &context, const QStringList &args)
 
     const AppState &state = context.state();
     Archiver archiver(Archiver::foldersOf(state), *db, row->classAccess);
-    archiver.setStartCopier(!wait);
+    archiver.setStartCopier(!wait && !noCopier);
     const Result<qint32> card = archiver.archiveNew(draft);
     if (!card)
         return context.fail(card.error());
@@ -163,6 +171,124 @@ int archive(AdminContext &context, const QStringList &args)
         if (!QFileInfo::exists(stored))
             return context.fail(u"not in the file store: %1"_s.arg(stored));
     }
+    return 0;
+}
+
+namespace {
+
+// The card number that stands first among the arguments of 'edit' and 'delete'.
+std::optional<qint32> cardArgument(const QStringList &args)
+{
+    bool ok = false;
+    const qint32 card = args.value(1).toInt(&ok);
+    return ok && card > 0 ? std::optional<qint32>(card) : std::nullopt;
+}
+
+} // namespace
+
+// The card form's save, from the command line: the items named by --remove-item go (their
+// stored files are deleted once the card is saved), the --file paths come in as new items.
+int edit(AdminContext &context, const QStringList &args)
+{
+    const std::optional<qint32> card = cardArgument(args);
+    if (!card)
+        return context.fail(u"usage: dovrelle-admin edit N --user NAME [--remove-item I]... [--file PATH]... [--name T] [--wait]"_s);
+    QString user;
+    std::optional<QString> name;
+    QSet<qint32> removed;
+    QStringList added;
+    bool wait = false;
+    for (int i = 2; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == u"--wait") {
+            wait = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return context.fail(u"%1 needs a value"_s.arg(a));
+        const QString v = args[++i];
+        if (a == u"--user") {
+            user = v;
+        } else if (a == u"--name") {
+            name = v;
+        } else if (a == u"--remove-item") {
+            bool ok = false;
+            const qint32 item = v.toInt(&ok);
+            if (!ok || item <= 0)
+                return context.fail(u"--remove-item takes an item number, not '%1'"_s.arg(v));
+            removed.insert(item);
+        } else if (a == u"--file") {
+            if (!QFileInfo::exists(v))
+                return context.fail(u"no such file or folder: %1"_s.arg(v));
+            added << v;
+        } else {
+            return context.fail(u"unexpected '%1' (see 'dovrelle-admin' for the usage)"_s.arg(a));
+        }
+    }
+    if (user.isEmpty())
+        return context.fail(u"edit needs --user NAME"_s);
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    const Result<UserRow> row = context.user(user);
+    if (!row)
+        return context.fail(row.error());
+    if (!isGranted(row->docmod))
+        return context.fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(user));
+
+    const AppState &state = context.state();
+    Result<ShownCard> shown = ShownCard::read(*db, *card, row->classAccess, state.fileServerFolder);
+    if (!shown)
+        return context.fail(shown.error());
+    if (shown->outcome == ShownCard::Outcome::Missing)
+        return context.fail(Archiver::noSuchCardMessage(*card));
+    if (shown->outcome == ShownCard::Outcome::Refused)
+        return context.fail(Archiver::noPermissionMessage());
+    CardDraft &draft = shown->draft;
+    for (qint32 item : removed) {
+        const auto it = std::find_if(draft.files.begin(), draft.files.end(),
+                                     [&](const FileItem &f) { return f.itemNumber == item; });
+        if (it == draft.files.end())
+            return context.fail(u"card %1 has no item %2"_s.arg(*card).arg(item));
+        draft.files.erase(it);
+    }
+    for (const QString &path : added)
+        draft.files.append(FileItem::fromPath(path));
+    if (name)
+        draft.name = *name;
+
+    Archiver archiver(Archiver::foldersOf(state), *db, row->classAccess);
+    archiver.setStartCopier(!wait);
+    if (Status saved = archiver.save(draft, {}); !saved)
+        return context.fail(saved.error());
+    if (!archiver.warning().isEmpty())
+        context.warn(archiver.warning());
+    if (wait && !runCopier(state))
+        return context.fail(u"copying the files of card %1 failed"_s.arg(*card));
+    return 0;
+}
+
+// The card form's delete: every row of the card goes; its stored files stay.
+int deleteCard(AdminContext &context, const QStringList &args)
+{
+    const std::optional<qint32> card = cardArgument(args);
+    if (!card || args.size() != 4 || args[2] != u"--user")
+        return context.fail(u"usage: dovrelle-admin delete N --user NAME"_s);
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    const Result<UserRow> row = context.user(args[3]);
+    if (!row)
+        return context.fail(row.error());
+    if (!isGranted(row->docdel))
+        return context.fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(args[3]));
+    Archiver archiver(Archiver::foldersOf(context.state()), *db, row->classAccess);
+    const Result<int> removed = archiver.remove(*card);
+    if (!removed)
+        return context.fail(removed.error());
+    if (*removed == 0)
+        return context.fail(Archiver::noSuchCardMessage(*card));
+    context.out() << *removed << Qt::endl;
     return 0;
 }
 
@@ -203,13 +329,19 @@ int verify(AdminContext &context, const QStringList &args)
     if (!db)
         return context.fail(db.error());
     const AppState &state = context.state();
-    const Result<QList<DocumentRow>> rows =
-        CDFSet(*db).search(SqlCondition::raw(u"n3 IN (1, 2, 3) AND n1 > 0"_s));
-    if (!rows)
-        return context.fail(rows.error());
+    const Result<QList<DocumentRow>> cardRows = CDFSet(*db).search(SqlCondition::raw(u"n1 > 0"_s));
+    if (!cardRows)
+        return context.fail(cardRows.error());
+    QList<DocumentRow> rows;
     QSet<QString> stored;
-    for (const DocumentRow &r : *rows)
-        stored.insert(Archiver::storedPath(state.fileServerFolder, r));
+    QSet<qint32> cards;
+    for (const DocumentRow &r : *cardRows) {
+        cards.insert(r.cardNumber);
+        if (r.kind == KindFile || r.kind == KindImage || r.kind == KindFolder) {
+            rows.append(r);
+            stored.insert(Archiver::storedPath(state.fileServerFolder, r));
+        }
+    }
 
     const CopyOutbox outbox(*db, state.programFolder);
     if (parser.isSet(repair)) {
@@ -220,13 +352,13 @@ int verify(AdminContext &context, const QStringList &args)
         context.out().flush();
         if (!runCopier(state))
             context.warn(u"the copier reported failures (see COM/fm-errors.log)"_s);
-        const Result<QStringList> left = Archiver::deleteStaleFiles(state.databaseFolder, stored);
+        const Result<QStringList> left = Archiver::deleteStaleFiles(state.databaseFolder, stored, cards);
         if (!left)
             return context.fail(left.error());
     }
 
     int problems = 0;
-    for (const DocumentRow &r : *rows) {
+    for (const DocumentRow &r : rows) {
         const QString path = Archiver::storedPath(state.fileServerFolder, r);
         if (!QFileInfo::exists(path)) {
             context.out() << r.cardNumber << '\t' << r.itemNumber << '\t' << path << '\n';
@@ -244,15 +376,32 @@ int verify(AdminContext &context, const QStringList &args)
         context.out() << "copy orders that failed and wait for the next copier: " << failed->size() << '\n';
         ++problems;
     }
-    for (const QString &path : Archiver::staleFiles(state.databaseFolder)) {
-        if (stored.contains(path))
+    for (const Archiver::StaleFile &file : Archiver::staleFiles(state.databaseFolder)) {
+        if (stored.contains(file.path) || !cards.contains(file.card))
             continue;
-        context.out() << "stale\t" << path << '\n';
+        context.out() << "stale\t" << file.path << '\n';
         ++problems;
+    }
+    // A stored file of a card that still has rows, named by none of them. The files of a deleted
+    // card stay in the store, and a web page's companion folder carries no card in its name.
+    const QDir fileServer(state.fileServerFolder);
+    static const QRegularExpression seriesName(u"^Ser[0-9]+$"_s);
+    for (const QString &series : fileServer.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!seriesName.match(series).hasMatch())
+            continue;
+        const QString folder = state.fileServerFolder + u'/' + series;
+        for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            const std::optional<StoredName> parsed = StoredName::parse(name);
+            const QString path = folder + u'/' + name;
+            if (!parsed || !cards.contains(parsed->card) || stored.contains(path))
+                continue;
+            context.out() << "unowned\t" << path << '\n';
+            ++problems;
+        }
     }
     context.out().flush();
     if (missing > 0)
-        return context.fail(u"%1 of %2 archived items are missing from the file store"_s.arg(missing).arg(rows->size()));
+        return context.fail(u"%1 of %2 archived items are missing from the file store"_s.arg(missing).arg(rows.size()));
     if (problems > 0)
         return context.fail(u"the file store is not in order (run 'dovrelle-admin verify --repair')"_s);
     return 0;

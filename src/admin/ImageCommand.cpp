@@ -1,11 +1,11 @@
 #include "AdminContext.h"
 
 #include "imaging/ImageCommands.h"
+#include "imaging/ImageDocument.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <mutex>
 #include <vector>
 
 using namespace Qt::Literals::StringLiterals;
@@ -14,12 +14,6 @@ using namespace Qt::Literals::StringLiterals;
 // functions the image windows run.
 namespace AdminCommands {
 namespace {
-
-void initialiseMagick()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
-}
 
 // The file's first frame; warnings of the library do not stop a picture that was read.
 Result<Magick::Image> readPicture(const QString &path)
@@ -144,7 +138,7 @@ int image(AdminContext &context, const QStringList &args)
                           u"       dovrelle-admin image --list\n"
                           u"       dovrelle-admin image info FILE"_s;
     const QStringList rest = args.mid(1);
-    initialiseMagick();
+    ImageDocument::initialiseLibrary();
     if (rest.size() == 1 && rest[0] == u"--list")
         return list(context);
     if (rest.size() == 2 && rest[0] == u"info")

@@ -25,7 +25,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int kRowHeight = 20;
+constexpr int kBasketRowHeight = 20;
 constexpr int kMemoColumns = 8;
 // No feed column is cut narrower than this; the text in a cell keeps this much room either side.
 constexpr int kFeedMinimumWidth = 24;
@@ -173,7 +173,7 @@ void CBasketBar::buildClasses()
     m_classes->setColumnWidth(ClassCode, 55);
     m_classes->setColumnWidth(ClassParent, 0);
     m_classes->setColumnWidth(ClassName, 175);
-    m_classes->setRowHeight(0, kRowHeight);
+    m_classes->setRowHeight(0, kBasketRowHeight);
     m_classes->setText(0, ClassCode, u"0"_s);
     m_classes->setText(0, ClassParent, u"0"_s);
     m_classes->setText(0, ClassName, ClassLevel::rootName());
@@ -200,7 +200,7 @@ void CBasketBar::showLevel(const ClassLevel &level)
         m_classes->setText(r, ClassName, row.name);
         if (access.contains(u'@' + row.codeText + u'@'))
             m_classes->setBackground(r, ClassName, QColor(Palette::kMarked));
-        m_classes->setRowHeight(r, kRowHeight);
+        m_classes->setRowHeight(r, kBasketRowHeight);
     }
     m_classes->endBatch();
 }

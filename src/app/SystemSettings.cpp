@@ -3,6 +3,9 @@
 #include "base/FixedRecord.h"
 
 #include <QCoreApplication>
+#include <QDir>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 struct SystemSettingsTr
@@ -61,16 +64,16 @@ Status SystemSettings::save(const QString &programFolder, const QString &db) con
     if (!series)
         return Status::failure(series.error());
 
-    Status s = FixedRecord::writeWhole(SettingsFiles::feedsPath(db), *feedBytes);
-    if (s)
-        s = SettingsFiles::clearUnusedCons(db);
-    if (s)
-        s = FixedRecord::writeWhole(SettingsFiles::companyPath(db), *companyBytes);
-    if (s)
-        s = PathsFile::write(programFolder, paths);
-    if (s)
-        s = SettingsFiles::writeSeriesBudget(db, *budget);
-    if (s)
-        s = SettingsFiles::writeSeriesNumber(db, *series);
-    return s;
+    QByteArray budgetBytes, seriesBytes;
+    FixedRecord::putInt32(budgetBytes, 0, *budget);
+    FixedRecord::putInt32(seriesBytes, 0, *series);
+    QDir().mkpath(programFolder + u"/COM"_s);
+    // All six or none: a save cut short must not leave the new feeds beside the old paths.
+    return FixedRecord::writeAllOrNothing(PathsFile::settingsJournalPath(programFolder),
+                                          {{SettingsFiles::feedsPath(db), *feedBytes},
+                                           {SettingsFiles::unusedConsPath(db), {}},
+                                           {SettingsFiles::companyPath(db), *companyBytes},
+                                           {PathsFile::path(programFolder), *pathBytes},
+                                           {SettingsFiles::seriesBudgetPath(db), budgetBytes},
+                                           {SettingsFiles::seriesNumberPath(db), seriesBytes}});
 }

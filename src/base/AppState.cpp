@@ -1,5 +1,6 @@
 #include "AppState.h"
 
+#include "FixedRecord.h"
 #include "PathsFile.h"
 
 #include <QDir>
@@ -17,6 +18,8 @@ AppState AppState::load(const QString &programFolder)
 {
     AppState state;
     state.programFolder = programFolder;
+    // A settings save that died after it was done is finished before anything reads the files.
+    FixedRecord::finishWrites(PathsFile::settingsJournalPath(programFolder));
     const PathsFile::Contents paths = PathsFile::read(programFolder);
     state.firstRun = paths.firstRun;
     if (paths.firstRun) {

@@ -1,6 +1,7 @@
 #include "FixedRecord.h"
 
 #include "Cp1256.h"
+#include "FileDescriptor.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,7 +9,10 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
 #include <limits>
+
 
 namespace {
 struct FixedRecordTr
@@ -37,6 +41,82 @@ Status writeWhole(const QString &path, const QByteArray &bytes)
         return Status::failure(FixedRecordTr::tr("تعذرت كتابة الملف %1: %2")
                                    .arg(QFileInfo(path).fileName(), file.errorString()));
     }
+    return {};
+}
+
+namespace {
+
+// The journal's last line once every new content is written whole.
+const QByteArray kCommitted = QByteArrayLiteral("commit\n");
+
+QString pendingPath(const QString &path)
+{
+    return path + QStringLiteral(".new");
+}
+
+// The folder of the file, synced so that its new names last through a power cut.
+void syncFolderOf(const QString &path)
+{
+    syncFolder(QFileInfo(path).absolutePath());
+}
+
+} // namespace
+
+Status writeAllOrNothing(const QString &journal, const QList<FileContent> &files)
+{
+    if (Status s = finishWrites(journal); !s)
+        return s;
+    QByteArray names;
+    for (const FileContent &file : files)
+        names += file.path.toUtf8() + '\n';
+    // Named first, so that new contents a dead writer leaves before its commit are removed.
+    if (Status s = writeWhole(journal, names); !s)
+        return s;
+    for (const FileContent &file : files) {
+        if (Status s = writeWhole(pendingPath(file.path), file.bytes); !s) {
+            finishWrites(journal);
+            return s;
+        }
+    }
+    if (Status s = writeWhole(journal, names + kCommitted); !s) {
+        finishWrites(journal);
+        return s;
+    }
+    syncFolderOf(journal);
+    return finishWrites(journal);
+}
+
+Status finishWrites(const QString &journal)
+{
+    QFile list(journal);
+    if (!list.exists())
+        return {};
+    if (!list.open(QIODevice::ReadOnly))
+        return Status::failure(FixedRecordTr::tr("تعذرت قراءة الملف %1: %2").arg(QFileInfo(journal).fileName(), list.errorString()));
+    const QByteArray text = list.readAll();
+    list.close();
+    const bool committed = text.endsWith(kCommitted);
+    for (const QByteArray &name : text.split('\n')) {
+        if (name.isEmpty() || name + '\n' == kCommitted)
+            continue;
+        const QString path = QString::fromUtf8(name);
+        const QString pending = pendingPath(path);
+        // Renamed already by a writer that died before it removed the journal.
+        if (!QFileInfo::exists(pending))
+            continue;
+        if (!committed) {
+            QFile::remove(pending);
+            continue;
+        }
+        if (::rename(QFile::encodeName(pending).constData(), QFile::encodeName(path).constData()) != 0) {
+            return Status::failure(FixedRecordTr::tr("تعذرت كتابة الملف %1: %2")
+                                       .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        syncFolderOf(path);
+    }
+    if (!QFile::remove(journal))
+        return Status::failure(FixedRecordTr::tr("تعذر حذف الملف %1").arg(QFileInfo(journal).fileName()));
+    syncFolderOf(journal);
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "Result.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Helpers for the fixed-size binary records of the settings and hand-off files: 32-bit
@@ -17,6 +18,22 @@ QByteArray readPadded(const QString &path, qsizetype size);
 // Replaces the file's whole content. The new content is written beside the file and renamed
 // over it, so a failure leaves the previous content intact.
 Status writeWhole(const QString &path, const QByteArray &bytes);
+
+// Several files written as one: after a crash, a reader finds either all of them as they were or
+// all of them new. The journal names the files; each new content is written whole beside its
+// file ("NAME.new"); the journal is written again with a last line "commit", which is the moment
+// the save counts as done; then each file is renamed into place and the journal goes.
+// finishWrites completes what a writer that died after that moment left, and removes the new
+// contents of one that died before it.
+struct FileContent
+{
+    QString path;
+    QByteArray bytes;
+};
+Status writeAllOrNothing(const QString &journal, const QList<FileContent> &files);
+// What the next start does first: renames into place what a committed journal names, or removes
+// what an uncommitted one names; then removes the journal.
+Status finishWrites(const QString &journal);
 
 qint32 int32At(const QByteArray &record, qsizetype offset);
 void putInt32(QByteArray &record, qsizetype offset, qint32 value);

@@ -84,6 +84,11 @@ PathsFile::Contents PathsFile::read(const QString &programFolder)
     return parse(FixedRecord::readPadded(path(programFolder), kFileSize));
 }
 
+QString PathsFile::settingsJournalPath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("/COM/settings.journal");
+}
+
 Status PathsFile::write(const QString &programFolder, const Values &values)
 {
     Result<QByteArray> bytes = compose(values);

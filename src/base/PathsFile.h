@@ -37,6 +37,9 @@ public:
     };
 
     static QString path(const QString &programFolder);
+    // The journal of a settings save in progress (FixedRecord::writeAllOrNothing), beside the
+    // paths file: the settings form saves this file and those of the database folder as one.
+    static QString settingsJournalPath(const QString &programFolder);
 
     static Contents read(const QString &programFolder);
     static Status write(const QString &programFolder, const Values &values);

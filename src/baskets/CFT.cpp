@@ -1,5 +1,6 @@
 #include "CFT.h"
 
+#include "base/JoinedPath.h"
 #include "baskets/FolderSheetLoader.h"
 #include "cards/FileTypes.h"
 #include "ui/CGridCtrl.h"
@@ -22,11 +23,6 @@ constexpr int kColumnWidth = 160;
 constexpr int kPictureRowHeight = 147;
 constexpr int kNameRowHeight = 20;
 constexpr QSize kViewSize{675, 600};
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
 
 } // namespace
 
@@ -150,7 +146,7 @@ QString CFT::currentFileName() const
 
 QString CFT::pathOf(const QString &name) const
 {
-    return joined(m_folder, name);
+    return joinedPath(m_folder, name);
 }
 
 QList<FileItem> CFT::selectedFiles(QStringList *gone) const

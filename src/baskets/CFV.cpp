@@ -27,7 +27,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 
-constexpr int kPictureRowHeight = 147;
+constexpr int kViewerPictureRowHeight = 147;
 constexpr int kTextRowHeight = 110;
 constexpr int kPictureColumnWidths[] = {160, 35, 270, 0, 0, 0};
 // Until the first layout; afterwards they follow the width (see layoutChildren).
@@ -102,7 +102,7 @@ void CFV::createGrids()
     m_pictures->setFixedColumnCount(0);
     m_pictures->setRowCount(0);
     m_pictures->setColumns(kPictureColumnWidths);
-    m_pictures->setDefaultRowHeight(kPictureRowHeight);
+    m_pictures->setDefaultRowHeight(kViewerPictureRowHeight);
     m_pictures->setImageListSize(BasketPaging::kThumbnailSlots);
     m_pictures->setEditable(false);
     m_pictures->setGridLineColour(QColor(Palette::kBasketGridLine));
@@ -293,7 +293,7 @@ void CFV::addPictureRow(const FeedItem &item)
         return;
     const int slot = BasketPaging::thumbnailSlot(item.position);
     m_pictures->beginBatch();
-    m_pictures->setRowHeight(row, kPictureRowHeight);
+    m_pictures->setRowHeight(row, kViewerPictureRowHeight);
     if (slot >= 0) {
         m_pictures->setListImage(slot, item.thumbnail.isNull() ? Thumbnail::compose(QImage()) : item.thumbnail);
         m_pictures->setImage(row, PicturePath, slot);

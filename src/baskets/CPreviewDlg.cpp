@@ -14,8 +14,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr QSize kGridSize{320, 290};
-constexpr int kRowHeight = 280;
-constexpr int kColumnWidth = 310;
+constexpr int kPreviewRowHeight = 280;
+constexpr int kPreviewColumnWidth = 310;
 // Taller than this share of its width, a picture is fitted to the box's height.
 constexpr double kTallRatio = 0.9;
 
@@ -31,8 +31,8 @@ CPreviewDlg::CPreviewDlg(QWidget *parent)
     m_grid->setColumnCount(1);
     m_grid->setFixedRowCount(0);
     m_grid->setFixedColumnCount(0);
-    m_grid->setRowHeight(0, kRowHeight);
-    m_grid->setColumnWidth(0, kColumnWidth);
+    m_grid->setRowHeight(0, kPreviewRowHeight);
+    m_grid->setColumnWidth(0, kPreviewColumnWidth);
     m_grid->setImageListSize(kImageSlots);
     m_grid->setFixedSize(kGridSize);
     m_description->setReadOnly(true);

@@ -1,6 +1,8 @@
 #include "FeedWriter.h"
 
 #include "base/Cp1256.h"
+#include "base/FileDescriptor.h"
+#include "base/ProcessAlive.h"
 #include "base/WriteAll.h"
 #include "baskets/DescriptionReader.h"
 #include "baskets/FeedIndex.h"
@@ -48,7 +50,7 @@ const QString kWidestNumber = u"2147483647"_s;
 
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-QString native(const QString &path) { return QDir::toNativeSeparators(path); }
+QString shownPath(const QString &path) { return QDir::toNativeSeparators(path); }
 
 QString withNumber(const QString &text, qint64 sequence)
 {
@@ -57,31 +59,6 @@ QString withNumber(const QString &text, qint64 sequence)
 }
 
 // A descriptor closed when it goes.
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // Fills the buffer as far as the file goes; -1 on a read error.
 qint64 readUpTo(int fd, char *data, qint64 size)
@@ -98,12 +75,6 @@ qint64 readUpTo(int fd, char *data, qint64 size)
         got += n;
     }
     return got;
-}
-
-bool syncFolder(const QString &folder)
-{
-    Fd dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return dir.valid() && ::fsync(dir.get()) == 0;
 }
 
 // Moves the finished file to its name unless something already has that name.
@@ -219,7 +190,7 @@ Status FeedWriter::check(const Request &request) const
         return Status::failure(tr("لم يحدد مجلد التغذية"));
     const QFileInfo folder(m_folder);
     if (folder.exists() && !folder.isDir())
-        return Status::failure(tr("%1 ليس مجلداً").arg(native(m_folder)));
+        return Status::failure(tr("%1 ليس مجلداً").arg(shownPath(m_folder)));
     if (!FeedIndex::isPlainName(m_indexFile) || !m_indexFile.endsWith(u".idx"_s) || m_indexFile.size() <= 4)
         return Status::failure(tr("اسم ملف الفهرس \"%1\" غير صالح: يجب أن ينتهي بـ .idx ولا يحوي مجلداً").arg(m_indexFile));
     if (request.files.isEmpty() && request.texts.isEmpty())
@@ -228,11 +199,11 @@ Status FeedWriter::check(const Request &request) const
     for (const QString &path : request.files) {
         const QFileInfo info(path);
         if (!info.isFile())
-            return Status::failure(tr("الملف %1 غير موجود").arg(native(path)));
+            return Status::failure(tr("الملف %1 غير موجود").arg(shownPath(path)));
         if (!info.isReadable())
-            return Status::failure(tr("لا يمكن قراءة الملف %1").arg(native(path)));
+            return Status::failure(tr("لا يمكن قراءة الملف %1").arg(shownPath(path)));
         if (info.fileName().endsWith(u".idx"_s, Qt::CaseInsensitive))
-            return Status::failure(tr("لا يضاف الملف %1: اسمه ينتهي بـ .idx فيحسب فهرساً").arg(native(path)));
+            return Status::failure(tr("لا يضاف الملف %1: اسمه ينتهي بـ .idx فيحسب فهرساً").arg(shownPath(path)));
         // The name may get the sequence number added when it is taken already.
         const QString widest = info.completeBaseName() + u'-' + kWidestNumber
                                + (info.suffix().isEmpty() ? QString() : u'.' + info.suffix());
@@ -260,6 +231,9 @@ Status FeedWriter::check(const Request &request) const
 
 namespace {
 
+const QString kFeedTemporaryStart = u".dovrelle-feed-"_s;
+const QString kFeedTemporaryEnd = u".part"_s;
+
 // One round under the lock of the index.
 class Round
 {
@@ -280,31 +254,32 @@ public:
     Status open()
     {
         if (!QDir().mkpath(m_folder))
-            return Status::failure(tr("تعذر إنشاء المجلد %1").arg(native(m_folder)));
+            return Status::failure(tr("تعذر إنشاء المجلد %1").arg(shownPath(m_folder)));
         m_index.reset(::open(QFile::encodeName(m_indexPath).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
         if (!m_index.valid())
-            return Status::failure(tr("تعذر فتح ملف الفهرس %1: %2").arg(native(m_indexPath), errnoText()));
+            return Status::failure(tr("تعذر فتح ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
         // Another writer holds it only while it appends; a lock that does not come means a writer
         // that hangs, which must not hang this one too.
         const QDeadlineTimer deadline(kLockWaitMs);
         while (::flock(m_index.get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR)
-                return Status::failure(tr("تعذر قفل ملف الفهرس %1: %2").arg(native(m_indexPath), errnoText()));
+                return Status::failure(tr("تعذر قفل ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
             if (deadline.hasExpired())
-                return Status::failure(tr("ملف الفهرس %1 مشغول بكاتب آخر").arg(native(m_indexPath)));
+                return Status::failure(tr("ملف الفهرس %1 مشغول بكاتب آخر").arg(shownPath(m_indexPath)));
             QThread::msleep(kLockStepMs);
         }
         struct stat st;
         if (::fstat(m_index.get(), &st) != 0)
-            return Status::failure(tr("تعذر قراءة حجم ملف الفهرس %1: %2").arg(native(m_indexPath), errnoText()));
+            return Status::failure(tr("تعذر قراءة حجم ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
         if (st.st_size % FeedIndex::kRecordSize != 0)
             return Status::failure(tr("ملف الفهرس %1 تالف: حجمه %2 بايت ليس من مضاعفات %3؛ لم يضف شيء")
-                                       .arg(native(m_indexPath))
+                                       .arg(shownPath(m_indexPath))
                                        .arg(qint64(st.st_size))
                                        .arg(FeedIndex::kRecordSize));
         m_size = st.st_size;
         if (m_size / FeedIndex::kRecordSize >= std::numeric_limits<qint32>::max())
-            return Status::failure(tr("ملف الفهرس %1 ممتلئ").arg(native(m_indexPath)));
+            return Status::failure(tr("ملف الفهرس %1 ممتلئ").arg(shownPath(m_indexPath)));
+        removeDeadWritersTemporaries();
         return readNames();
     }
 
@@ -313,13 +288,13 @@ public:
     // Copies the file under a free name, describing it when asked, and appends its record.
     Result<FeedWriter::Added> addFile(const QString &source, const std::optional<QString> &description)
     {
-        Fd in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
+        FileDescriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
         if (!in.valid())
-            return failure(tr("تعذر فتح الملف %1: %2").arg(native(source), errnoText()));
+            return failure(tr("تعذر فتح الملف %1: %2").arg(shownPath(source), errnoText()));
         QByteArray head(kHeadBytes, '\0');
         const qint64 got = readUpTo(in.get(), head.data(), head.size());
         if (got < 0)
-            return failure(tr("تعذر قراءة الملف %1: %2").arg(native(source), errnoText()));
+            return failure(tr("تعذر قراءة الملف %1: %2").arg(shownPath(source), errnoText()));
         head.truncate(got);
         if (description) {
             if (JpegDescription::isJpeg(head)) {
@@ -331,7 +306,7 @@ public:
                     return failure(described.error());
                 head = *described;
             } else {
-                m_notes.append(tr("لم يحفظ الوصف في %1 لأنه ليس صورة JPEG").arg(native(source)));
+                m_notes.append(tr("لم يحفظ الوصف في %1 لأنه ليس صورة JPEG").arg(shownPath(source)));
             }
         }
         const Status started = startTemporary();
@@ -343,7 +318,7 @@ public:
         for (;;) {
             const qint64 n = readUpTo(in.get(), chunk.data(), chunk.size());
             if (n < 0)
-                return failure(tr("تعذر قراءة الملف %1: %2").arg(native(source), errnoText()));
+                return failure(tr("تعذر قراءة الملف %1: %2").arg(shownPath(source), errnoText()));
             if (n == 0)
                 break;
             if (!writeAll(m_out.get(), chunk.constData(), n))
@@ -367,20 +342,34 @@ private:
     {
         QByteArray all(qsizetype(m_size), '\0');
         if (m_size > 0 && ::pread(m_index.get(), all.data(), size_t(m_size), 0) != m_size)
-            return Status::failure(tr("تعذر قراءة ملف الفهرس %1: %2").arg(native(m_indexPath), errnoText()));
+            return Status::failure(tr("تعذر قراءة ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
         for (qint64 at = 0; at < m_size; at += FeedIndex::kRecordSize)
             m_taken.insert(FeedIndex::parseRecord(all.mid(at, FeedIndex::kRecordSize)).name);
         return {};
     }
 
-    QString writeError() const { return tr("تعذرت الكتابة في المجلد %1: %2").arg(native(m_folder), errnoText()); }
+    QString writeError() const { return tr("تعذرت الكتابة في المجلد %1: %2").arg(shownPath(m_folder), errnoText()); }
 
     Result<FeedWriter::Added> failure(const QString &message) { return Result<FeedWriter::Added>::failure(message); }
+
+    // A writer killed while it copied an item leaves its temporary file behind; the next round
+    // removes those whose writer is gone. A live writer's (this folder may have several) stays.
+    void removeDeadWritersTemporaries() const
+    {
+        const QStringList names = QDir(m_folder).entryList({kFeedTemporaryStart + u'*' + kFeedTemporaryEnd},
+                                                           QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &name : names) {
+            bool ok = false;
+            const pid_t pid = name.mid(kFeedTemporaryStart.size()).section(u'-', 0, 0).toInt(&ok);
+            if (ok && pid != ::getpid() && !processAlive(pid))
+                ::unlink(QFile::encodeName(m_folder + u'/' + name).constData());
+        }
+    }
 
     Status startTemporary()
     {
         static int counter = 0;
-        m_temporary = m_folder + u"/.dovrelle-feed-%1-%2.part"_s.arg(::getpid()).arg(++counter);
+        m_temporary = m_folder + u'/' + kFeedTemporaryStart + u"%1-%2"_s.arg(::getpid()).arg(++counter) + kFeedTemporaryEnd;
         m_out.reset(::open(QFile::encodeName(m_temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
         if (!m_out.valid()) {
             m_temporary.clear();
@@ -436,7 +425,7 @@ private:
     Result<FeedWriter::Added> appendRecord(const QString &name, const QString &target, const QByteArray &record)
     {
         if (!writeAll(m_index.get(), record.constData(), record.size()) || ::fsync(m_index.get()) != 0) {
-            const QString message = tr("تعذرت الكتابة في ملف الفهرس %1: %2").arg(native(m_indexPath), errnoText());
+            const QString message = tr("تعذرت الكتابة في ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText());
             // No half record stays behind, and no item without its record.
             if (::ftruncate(m_index.get(), off_t(m_size)) != 0)
                 return failure(message);
@@ -452,8 +441,8 @@ private:
     QString m_folder;
     QString m_indexPath;
     QStringList &m_notes;
-    Fd m_index;
-    Fd m_out;
+    FileDescriptor m_index;
+    FileDescriptor m_out;
     QString m_temporary;
     qint64 m_size = 0;
     QSet<QString> m_taken;

@@ -1,21 +1,13 @@
 #include "FolderSheetLoader.h"
 
 #include "base/FileKinds.h"
+#include "base/JoinedPath.h"
 #include "baskets/Transfer.h"
 #include "imaging/Thumbnail.h"
 
 #include <QHash>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
-
-} // namespace
 
 QString FolderSheetLoader::extensionOf(const QString &name)
 {
@@ -59,7 +51,7 @@ void FolderSheetLoader::start(const QString &folder)
                 break;
             const QString &name = names.at(s);
             const QString extension = extensionOf(name);
-            const QImage image = isPictureExtension(extension) ? Thumbnail::make(joined(folder, name))
+            const QImage image = isPictureExtension(extension) ? Thumbnail::make(joinedPath(folder, name))
                                                                : iconThumbnail(iconFile(extension));
             run.deliver([loader, slot = int(s), image] { Q_EMIT loader->thumbnail(slot, image); });
         }

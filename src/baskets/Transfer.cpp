@@ -1,5 +1,6 @@
 #include "Transfer.h"
 
+#include "base/JoinedPath.h"
 #include "db/CUserSet.h"
 
 #include <QCoreApplication>
@@ -28,11 +29,6 @@ bool isReadOnlyFile(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() && info.isFile() && !info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner);
-}
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
 } // namespace
@@ -82,7 +78,7 @@ QList<Delivery> transferFile(const QString &databaseFolder, const QString &file,
             continue;
         }
         const QString folder = receivedFilesFolder(databaseFolder, user);
-        d.target = joined(folder, source.fileName());
+        d.target = joinedPath(folder, source.fileName());
         if (!sourceUsable) {
             d.reason = TransferTr::tr("الملف %1 غير موجود").arg(QDir::toNativeSeparators(file));
             deliveries.append(d);

@@ -71,33 +71,44 @@ QString Archiver::staleFilesLogPath(const QString &databaseFolder)
     return databaseFolder + u"/stale-files.log"_s;
 }
 
-QStringList Archiver::staleFiles(const QString &databaseFolder)
+QList<Archiver::StaleFile> Archiver::staleFiles(const QString &databaseFolder)
 {
     QFile log(staleFilesLogPath(databaseFolder));
-    QStringList paths;
+    QList<StaleFile> stale;
     if (!log.open(QIODevice::ReadOnly))
-        return paths;
+        return stale;
+    QSet<QString> seen;
     for (const QByteArray &line : log.readAll().split('\n')) {
-        const QString path = QString::fromUtf8(line).section(u'\t', 2);
-        if (!path.isEmpty() && QFileInfo::exists(path) && !paths.contains(path))
-            paths.append(path);
+        const QString text = QString::fromUtf8(line);
+        const QString path = text.section(u'\t', 2);
+        bool ok = false;
+        const qint32 card = text.section(u'\t', 1, 1).toInt(&ok);
+        if (!ok || path.isEmpty() || seen.contains(path) || !QFileInfo::exists(path))
+            continue;
+        seen.insert(path);
+        stale.append({card, path});
     }
-    return paths;
+    return stale;
 }
 
-Result<QStringList> Archiver::deleteStaleFiles(const QString &databaseFolder, const QSet<QString> &storedPaths)
+Result<QStringList> Archiver::deleteStaleFiles(const QString &databaseFolder, const QSet<QString> &storedPaths,
+                                               const QSet<qint32> &cardsWithRows)
 {
     QStringList left;
     QByteArray kept;
-    for (const QString &path : staleFiles(databaseFolder)) {
-        // A later item may have come to stand under the same name: that one is no stale file.
-        if (storedPaths.contains(path))
+    for (const StaleFile &file : staleFiles(databaseFolder)) {
+        // A save that never committed still has its row, or a later item came to stand under the
+        // same name; a deleted card keeps its files. Neither is a stale file.
+        if (storedPaths.contains(file.path) || !cardsWithRows.contains(file.card))
             continue;
-        const bool gone = QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path);
+        const bool gone = QFileInfo(file.path).isDir() ? QDir(file.path).removeRecursively() : QFile::remove(file.path);
         if (gone)
             continue;
-        left.append(path);
-        kept += (QDateTime::currentDateTime().toString(Qt::ISODate) + u"\t\t"_s + path + u'\n').toUtf8();
+        left.append(file.path);
+        kept += (QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(file.card), file.path}.join(
+                     u'\t')
+                 + u'\n')
+                    .toUtf8();
     }
     if (kept.isEmpty()) {
         QFile::remove(staleFilesLogPath(databaseFolder));
@@ -263,6 +274,26 @@ void Archiver::handOff()
         addWarning(tr("حُفظت البطاقة لكن تعذر تشغيل برنامج النسخ %1؛ الملفات بانتظار النسخ").arg(copierProgram()));
 }
 
+Status Archiver::logRemovals(const QList<DocumentRow> &removed) const
+{
+    if (removed.isEmpty())
+        return {};
+    QByteArray lines;
+    for (const DocumentRow &row : removed) {
+        lines += (QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(row.cardNumber),
+                              storedPath(m_folders.fileServer, row)}
+                      .join(u'\t')
+                  + u'\n')
+                     .toUtf8();
+    }
+    QFile log(staleFilesLogPath(m_folders.database));
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(lines) != lines.size() || !log.flush()
+        || ::fsync(log.handle()) != 0) {
+        return Status::failure(tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(log.fileName()), log.errorString()));
+    }
+    return {};
+}
+
 void Archiver::deleteRemoved(const QList<DocumentRow> &removed, const StoredItemDeleter &deleteStored)
 {
     QStringList kept;
@@ -271,16 +302,8 @@ void Archiver::deleteRemoved(const QList<DocumentRow> &removed, const StoredItem
         const bool deleted = deleteStored ? deleteStored(path)
                                           : (QFileInfo(path).isDir() ? QDir(path).removeRecursively()
                                                                      : QFile::remove(path) || !QFileInfo::exists(path));
-        if (deleted)
-            continue;
-        kept.append(path);
-        QFile log(staleFilesLogPath(m_folders.database));
-        const QString line = QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(row.cardNumber),
-                                         path}
-                                 .join(u'\t')
-                             + u'\n';
-        if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(line.toUtf8()) < 0 || !log.flush())
-            kept.append(tr("(تعذرت الكتابة في %1)").arg(QDir::toNativeSeparators(log.fileName())));
+        if (!deleted)
+            kept.append(path); // its line in the log, written before the commit, stays for verify
     }
     if (kept.isEmpty())
         return;
@@ -440,8 +463,13 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     }
     if (Status s = CopyOutbox(m_db, m_folders.program).write(card, plan->orders); !s)
         return s;
+    if (Status s = logRemovals(removals); !s)
+        return s;
     if (Status s = tx.commit(); !s)
         return s;
+    // Tests die here: the rows of the removed items are gone, their stored files not yet.
+    if (qEnvironmentVariableIsSet("DOVRELLE_TEST_DIE_AFTER_COMMIT"))
+        ::_exit(9);
 
     // The draft now holds what the card holds.
     QList<FileItem> files;

@@ -57,14 +57,23 @@ public:
     // of a removed item could not be deleted): the card stands; empty when all went well.
     const QString &warning() const { return m_warning; }
 
-    // Stored files of removed items that could not be deleted after their rows were: one line
-    // each (local date-time, card, path; tabs, UTF-8) in the database folder, for verify.
+    // The stored files of items a save removes: one line each (local date-time, card, path;
+    // tabs, UTF-8) in the database folder, written before the save commits, so that a save that
+    // dies between its commit and the deletion leaves no file that nothing points at.
     static QString staleFilesLogPath(const QString &databaseFolder);
-    // Deletes the logged stale files again, except any path a row names now; rewrites the log
-    // with those still there and returns them.
-    static Result<QStringList> deleteStaleFiles(const QString &databaseFolder, const QSet<QString> &storedPaths);
-    // The logged stale files that are still in the file store.
-    static QStringList staleFiles(const QString &databaseFolder);
+    // Deletes the logged files that are still in the file store, except any path a row names now
+    // (a save that never committed) and the files of cards that have no rows any more (a deleted
+    // card's files stay in the store); rewrites the log with those that could not be deleted and
+    // returns them.
+    static Result<QStringList> deleteStaleFiles(const QString &databaseFolder, const QSet<QString> &storedPaths,
+                                                const QSet<qint32> &cardsWithRows);
+    // The logged files that are still in the file store, with the card each belonged to.
+    struct StaleFile
+    {
+        qint32 card = 0;
+        QString path;
+    };
+    static QList<StaleFile> staleFiles(const QString &databaseFolder);
 
     // The access list changes when another user logs in.
     void setClassAccess(QString classAccess) { m_classAccess = std::move(classAccess); }
@@ -98,6 +107,7 @@ private:
     Status permitted(qint32 card) const;
     void handOff();
     void addWarning(const QString &message);
+    Status logRemovals(const QList<DocumentRow> &removed) const;
     void deleteRemoved(const QList<DocumentRow> &removed, const StoredItemDeleter &deleteStored);
 
     Folders m_folders;

@@ -1,5 +1,8 @@
 #include "CFileOperation.h"
 
+#include "base/JoinedPath.h"
+#include "base/WriteAll.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,11 +76,6 @@ PathState examine(const QString &path, bool followLinks)
         state.kind = S_ISDIR(state.info.st_mode) ? Kind::Folder : Kind::File;
     }
     return state;
-}
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
 QString cleaned(const QString &path)
@@ -162,20 +160,6 @@ private:
     QByteArray m_name;
 };
 
-void writeAll(int fd, const char *data, ssize_t size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throwSystem(errno);
-        }
-        data += written;
-        size -= written;
-    }
-}
-
 void copyBytes(int from, int to)
 {
     QByteArray buffer(kCopyBuffer, Qt::Uninitialized);
@@ -188,7 +172,9 @@ void copyBytes(int from, int to)
         }
         if (got == 0)
             return;
-        writeAll(to, buffer.constData(), got);
+        errno = 0; // a write that takes nothing sets none
+        if (!writeAll(to, buffer.constData(), got))
+            throwSystem(errno != 0 ? errno : EIO);
     }
 }
 
@@ -260,7 +246,7 @@ void CFileOperation::deleteRecursive(const QString &path)
     // A folder, or a path that is gone: removing it reports what the system says about it.
     if (const std::optional<QStringList> names = listNames(path)) {
         for (const QString &name : *names)
-            deleteRecursive(joined(path, name));
+            deleteRecursive(joinedPath(path, name));
     }
     // A folder that still holds a file the user chose to keep stays without complaint.
     if (::rmdir(encoded(path).constData()) != 0 && !m_aborted)
@@ -358,7 +344,7 @@ void CFileOperation::copy(const QString &source, const QString &destination)
     if (dst.kind == Kind::File)
         copyFile(from, to);
     else
-        copyFile(from, joined(to, QFileInfo(from).fileName()));
+        copyFile(from, joinedPath(to, QFileInfo(from).fileName()));
 }
 
 QString CFileOperation::makeFolderCopy(const QString &source, const QString &destination)
@@ -367,7 +353,7 @@ QString CFileOperation::makeFolderCopy(const QString &source, const QString &des
     const QString name = QFileInfo(source).fileName();
     if (name.isEmpty())
         return destination;
-    const QString target = joined(destination, name);
+    const QString target = joinedPath(destination, name);
     if (::mkdir(encoded(target).constData(), kNewFolder) != 0 && errno != EEXIST)
         throwSystem(errno);
     return target;
@@ -376,8 +362,8 @@ QString CFileOperation::makeFolderCopy(const QString &source, const QString &des
 void CFileOperation::copyContents(const QString &source, const QString &destination, const QStringList &names)
 {
     for (const QString &name : names) {
-        const QString from = joined(source, name);
-        const QString to = joined(destination, name);
+        const QString from = joinedPath(source, name);
+        const QString to = joinedPath(destination, name);
         const PathState entry = examine(from, false);
         if (entry.kind == Kind::Absent || entry.kind == Kind::Unknown)
             throwSystem(entry.error);

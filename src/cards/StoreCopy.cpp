@@ -1,6 +1,8 @@
 #include "StoreCopy.h"
 
 #include "Checksum.h"
+#include "base/FileDescriptor.h"
+#include "base/ProcessAlive.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,35 +42,6 @@ QString shown(const QString &path)
 }
 
 // Closes the descriptor when it goes out of scope; `close()` reports what closing says.
-class Fd
-{
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    int close()
-    {
-        const int r = ::close(m_fd);
-        m_fd = -1;
-        return r;
-    }
-
-private:
-    int m_fd;
-};
-
-bool syncFolder(const QString &path)
-{
-    Fd fd(::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.valid() && ::fsync(fd.get()) == 0;
-}
 
 // 0 when done, else the error. A file system without the no-replace rename gets the same promise
 // from a hard link (which never replaces) for files, and from a check just before for folders.
@@ -263,7 +236,7 @@ Status StoreCopy::flush(const QStringList &folders)
     // Folders on one file system share the one flush.
     QList<dev_t> flushed;
     for (const QString &folder : folders) {
-        Fd fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor fd(::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
         if (fd.valid() && ::fstat(fd.get(), &st) == 0 && flushed.contains(st.st_dev))
             continue;
@@ -319,13 +292,13 @@ Status StoreCopy::place(const SourceTree &tree, const QString &targetFolder, con
 
 Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expectedSize, const QString &named)
 {
-    Fd in(::open(native(from).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor in(::open(native(from).constData(), O_RDONLY | O_CLOEXEC));
     if (!in.valid())
         return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(errno)));
     struct stat before;
     if (::fstat(in.get(), &before) != 0 || !S_ISREG(before.st_mode))
         return Status::failure(tr("%1 ليس ملفا عاديا").arg(shown(from)));
-    Fd out(::open(native(to).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    FileDescriptor out(::open(native(to).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!out.valid())
         return Status::failure(tr("تعذر انشاء النسخة %1: %2").arg(shown(named), qt_error_string(errno)));
 
@@ -437,7 +410,7 @@ std::optional<StoreCopy::Checksum> StoreCopy::recordedChecksum(const QString &st
 
 std::optional<quint32> StoreCopy::checksumOf(const QString &path)
 {
-    Fd fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(native(path).constData(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid())
         return std::nullopt;
     QByteArray buffer(kChunk, Qt::Uninitialized);
@@ -533,24 +506,6 @@ QString StoreCopy::temporaryName(const QString &folder)
            + kTemporaryEnd;
 }
 
-namespace {
-
-// A process that has ended but was never waited for (a copier whose parent died, adopted by a
-// parent that does not reap) still answers kill(pid, 0): it counts as gone.
-bool running(pid_t pid)
-{
-    if (::kill(pid, 0) != 0 && errno == ESRCH)
-        return false;
-    QFile stat(u"/proc/%1/stat"_s.arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const qsizetype close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
-}
-
-} // namespace
-
 void StoreCopy::removeStaleTemporaries(const QString &folder)
 {
     QStringList names;
@@ -562,7 +517,7 @@ void StoreCopy::removeStaleTemporaries(const QString &folder)
         bool ok = false;
         const pid_t pid = name.mid(kTemporaryStart.size()).section(u'-', 0, 0).toInt(&ok);
         // A copy of a copier still running (the other list's copier may share the folder) stays.
-        if (!ok || (pid != ::getpid() && running(pid)))
+        if (!ok || (pid != ::getpid() && processAlive(pid)))
             continue;
         removeAll(folder + u'/' + name);
     }

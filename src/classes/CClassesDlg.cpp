@@ -21,8 +21,8 @@ namespace {
 // Code (the fixed column), serial (hidden) and name.
 const int kListColumnWidths[] = {35, 0, 135};
 constexpr int kListColumns = int(std::size(kListColumnWidths));
-constexpr int kListWidth = 200;
-constexpr int kListHeight = 150;
+constexpr int kClassListWidth = 200;
+constexpr int kClassListHeight = 150;
 constexpr int kParentCodeWidth = 60;
 // Tall enough for the list to show a dozen classifications without scrolling.
 constexpr int kInitialHeight = 340;
@@ -52,8 +52,8 @@ CClassesDlg::CClassesDlg(const AppState &state, Database db, QWidget *parent)
     m_cancel->hide();
 
     setUpList(m_list, kListGridKind);
-    m_list->setFixedWidth(kListWidth);
-    m_list->setMinimumHeight(kListHeight);
+    m_list->setFixedWidth(kClassListWidth);
+    m_list->setMinimumHeight(kClassListHeight);
     m_list->installEventFilter(this);
     m_parentCode->installEventFilter(this);
 

@@ -23,17 +23,6 @@ bool isHaraka(char16_t c)
     return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640;
 }
 
-QString likePattern(const QString &text)
-{
-    QString escaped;
-    for (QChar c : text) {
-        if (c == u'\\' || c == u'%' || c == u'_')
-            escaped += u'\\';
-        escaped += c;
-    }
-    return u'%' + escaped + u'%';
-}
-
 Status run(QSqlQuery &q)
 {
     if (!q.exec())

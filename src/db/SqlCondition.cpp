@@ -8,18 +8,6 @@ namespace {
 
 constexpr auto kDateFormat = "yyyy-MM-dd HH:mm:ss";
 
-QString likePattern(const QString &text)
-{
-    QString escaped;
-    escaped.reserve(text.size() + 2);
-    for (QChar c : text) {
-        if (c == u'\\' || c == u'%' || c == u'_')
-            escaped += u'\\';
-        escaped += c;
-    }
-    return u'%' + escaped + u'%';
-}
-
 SqlCondition join(const QList<SqlCondition> &parts, const QString &op, SqlCondition::Part::Kind kind)
 {
     SqlCondition out;
@@ -152,6 +140,18 @@ void render(const SqlCondition::Part &part, const SqlCondition::Chooser &choose,
 }
 
 } // namespace
+
+QString likePattern(const QString &text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    for (QChar c : text) {
+        if (c == u'\\' || c == u'%' || c == u'_')
+            escaped += u'\\';
+        escaped += c;
+    }
+    return u'%' + escaped + u'%';
+}
 
 QString quoted(const QString &identifier)
 {

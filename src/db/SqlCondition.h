@@ -80,6 +80,10 @@ struct SqlCondition
 // "name" quoted for SQL on both engines.
 QString quoted(const QString &identifier);
 
+// The LIKE pattern of a column that contains the text anywhere: "%", "_" and the escape "\" in
+// the text stand for themselves (ESCAPE '\').
+QString likePattern(const QString &text);
+
 // The stored form of a date-time: SQLite keeps sortable text, PostgreSQL a timestamp.
 QVariant dateValue(Engine engine, const QDateTime &value);
 QDateTime dateFromValue(const QVariant &value);

@@ -25,7 +25,7 @@ const QString kFilter = u"*.pal;;*.*"_s;
 const QString kDefaultSuffix = u"pal"_s;
 // A push button draws its text in the program's right-to-left direction whatever its own, which
 // would put the trailing dots first; a left-to-right mark after them keeps "Load ..." as it reads.
-const QString kLeftToRightMark = u"\u200E"_s;
+const QString kPaletteLeftToRightMark = u"\u200E"_s;
 } // namespace
 
 QString CPaletteDlg::entryText(int index, QRgb c)
@@ -47,8 +47,8 @@ CPaletteDlg::CPaletteDlg(const QList<QRgb> &palette, QWidget *parent)
     // Room for the longest entry text, so the line never jumps or gets cut.
     m_info->setMinimumWidth(m_info->fontMetrics().horizontalAdvance(entryText(255, qRgba(255, 255, 255, 255))) + 8);
 
-    auto *load = new QPushButton(u"Load ..."_s + kLeftToRightMark, this);
-    auto *save = new QPushButton(u"Save ..."_s + kLeftToRightMark, this);
+    auto *load = new QPushButton(u"Load ..."_s + kPaletteLeftToRightMark, this);
+    auto *save = new QPushButton(u"Save ..."_s + kPaletteLeftToRightMark, this);
     load->setObjectName(u"load"_s);
     save->setObjectName(u"save"_s);
     for (QPushButton *b : {load, save})

@@ -23,7 +23,7 @@ constexpr int kNormalWeight = 400;
 constexpr int kBoldFrom = 600;
 // A push button draws its text in the program's right-to-left direction whatever its own, which
 // would put the trailing dots first; a left-to-right mark after them keeps the text as it reads.
-const QString kLeftToRightMark = u"\u200E"_s;
+const QString kTextLeftToRightMark = u"\u200E"_s;
 } // namespace
 
 QColor CTextDlg::fromColourValue(quint32 value)
@@ -40,8 +40,8 @@ CTextDlg::CTextDlg(const TextToolSettings &settings, const QString &text, QWidge
     : QDialog(parent), m_settings(settings), m_text(new QLineEdit(text, this)), m_face(new QFontComboBox(this)),
       m_bold(new QCheckBox(u"Bold"_s, this)), m_italic(new QCheckBox(u"Italic"_s, this)),
       m_underline(new QCheckBox(u"Underline"_s, this)),
-      m_textColour(new QPushButton(u"Text color ..."_s + kLeftToRightMark, this)),
-      m_backColour(new QPushButton(u"Background color ..."_s + kLeftToRightMark, this)),
+      m_textColour(new QPushButton(u"Text color ..."_s + kTextLeftToRightMark, this)),
+      m_backColour(new QPushButton(u"Background color ..."_s + kTextLeftToRightMark, this)),
       m_opaque(new QCheckBox(u"Opaque background"_s, this)),
       m_opacity(new QSpinBox(this)), m_radius(new QSpinBox(this))
 {

@@ -34,24 +34,24 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int kThumbnailRowHeight = 147;
-constexpr int kTextRowHeight = 100;
+constexpr int kReportTextRowHeight = 100;
 constexpr int kThumbnailColumnWidths[] = {160, 65, 200, 0, 0, 0};
-constexpr int kTextColumnWidths[] = {40, 105, 385, 0, 0};
+constexpr int kReportTextColumnWidths[] = {40, 105, 385, 0, 0};
 
 // Columns of the thumbnail grid and of the text grid.
 enum ImageColumn { ImagePath = 0, ImageKeywords = 1, ImageDescription = 2, ImageCard = 3, ImageItem = 4, ImageText = 5 };
-enum TextColumn { TextNumber = 0, TextKeywords = 1, TextBody = 2, TextCard = 3, TextItem = 4 };
+enum ReportTextColumn { ReportTextNumber = 0, ReportTextKeywords = 1, ReportTextBody = 2, ReportTextCard = 3, ReportTextItem = 4 };
 
 // The grids sit below the buttons, side by side in a splitter that shares the width between
 // them; the thumbnail grid starts 450 wide, the text grid 5 pixels to its right.
-constexpr int kGridTop = 30;
+constexpr int kReportGridTop = 30;
 constexpr int kThumbnailRight = 450;
 constexpr int kTextLeft = 455;
 constexpr int kMinimumGridWidth = 120;
 // A text hit's row grows to show up to this many lines of its text.
 constexpr int kTextHitLines = 4;
-constexpr int kButtonWidth = 70;
-constexpr int kButtonHeight = 26;
+constexpr int kReportButtonWidth = 70;
+constexpr int kReportButtonHeight = 26;
 
 constexpr int kTextFontPixels = 30;
 constexpr int kEditorImageWidth = 300;
@@ -91,7 +91,7 @@ CFReport::CFReport(AppState &state, Database db, SqlCondition where, const QStri
     connect(m_loader, &ReportLoader::textRow, this, &CFReport::addTextRow);
     connect(m_loader, &ReportLoader::failed, this, [this](const QString &message) { MessageBox::critical(this, message); });
     connect(m_loader, &ReportLoader::finished, this, &CFReport::loadingFinished);
-    resize(kTextLeft + kTextColumnWidths[0] + kTextColumnWidths[1] + kTextColumnWidths[2] + 30, 600);
+    resize(kTextLeft + kReportTextColumnWidths[0] + kReportTextColumnWidths[1] + kReportTextColumnWidths[2] + 30, 600);
 }
 
 CFReport::CFReport(AppState &state, Database db, const BuiltQuery &query, const QString &title, QWidget *parent)
@@ -130,10 +130,10 @@ void CFReport::createGrids()
     m_texts->setGridKind(kTextGridKind);
     m_texts->setFixedRowCount(0);
     m_texts->setRowCount(0);
-    m_texts->setColumnCount(int(std::size(kTextColumnWidths)));
+    m_texts->setColumnCount(int(std::size(kReportTextColumnWidths)));
     m_texts->setFixedColumnCount(1);
-    m_texts->setColumns(kTextColumnWidths);
-    m_texts->setDefaultRowHeight(kTextRowHeight);
+    m_texts->setColumns(kReportTextColumnWidths);
+    m_texts->setDefaultRowHeight(kReportTextRowHeight);
     m_texts->setEditable(false);
     m_texts->setGridLineColour(QColor(Palette::kReportGridLine));
     QFont font = m_texts->font();
@@ -202,9 +202,9 @@ void CFReport::resizeEvent(QResizeEvent *event)
 void CFReport::layoutChildren()
 {
     // Physical positions: the buttons at the top left.
-    m_stop->setGeometry(2, 2, kButtonWidth, kButtonHeight);
-    m_resume->setGeometry(4 + kButtonWidth, 2, kButtonWidth, kButtonHeight);
-    m_split->setGeometry(0, kGridTop, width(), std::max(0, this->height() - kGridTop));
+    m_stop->setGeometry(2, 2, kReportButtonWidth, kReportButtonHeight);
+    m_resume->setGeometry(4 + kReportButtonWidth, 2, kReportButtonWidth, kReportButtonHeight);
+    m_split->setGeometry(0, kReportGridTop, width(), std::max(0, this->height() - kReportGridTop));
     if (!m_splitPlaced && width() > 0) {
         // The first layout: the thumbnails at their width, the texts the rest, shared alike when
         // the window is too small for that.
@@ -244,14 +244,14 @@ void CFReport::addTextRow(const ReportHit &hit)
     if (row < 0)
         return;
     m_texts->beginBatch();
-    m_texts->setText(row, TextNumber, QString::number(hit.number));
+    m_texts->setText(row, ReportTextNumber, QString::number(hit.number));
     m_texts->setRowHeight(row, textRowHeight(hit.text));
-    m_texts->setBackground(row, TextKeywords, QColor(Palette::kSheetCell));
-    m_texts->setBackground(row, TextBody, QColor(Palette::kSheetCell));
-    m_texts->setText(row, TextBody, hit.text);
-    m_texts->setText(row, TextKeywords, hit.keywords);
-    m_texts->setText(row, TextCard, QString::number(hit.cardNumber));
-    m_texts->setText(row, TextItem, QString::number(hit.itemNumber));
+    m_texts->setBackground(row, ReportTextKeywords, QColor(Palette::kSheetCell));
+    m_texts->setBackground(row, ReportTextBody, QColor(Palette::kSheetCell));
+    m_texts->setText(row, ReportTextBody, hit.text);
+    m_texts->setText(row, ReportTextKeywords, hit.keywords);
+    m_texts->setText(row, ReportTextCard, QString::number(hit.cardNumber));
+    m_texts->setText(row, ReportTextItem, QString::number(hit.itemNumber));
     m_texts->endBatch();
 }
 
@@ -259,7 +259,7 @@ QString CFReport::rowPath(int row) const { return m_thumbnails->text(row, ImageP
 
 int CFReport::rowCard(CGridCtrl *grid, int row) const
 {
-    return grid->text(row, grid == m_thumbnails ? int(ImageCard) : int(TextCard)).toInt();
+    return grid->text(row, grid == m_thumbnails ? int(ImageCard) : int(ReportTextCard)).toInt();
 }
 
 void CFReport::onDoubleClicked(int row, int column, int gridKind)
@@ -270,7 +270,7 @@ void CFReport::onDoubleClicked(int row, int column, int gridKind)
         Q_EMIT previewRequested(rowPath(row), m_thumbnails->text(row, ImageKeywords),
                                 m_thumbnails->text(row, ImageDescription));
     } else if (gridKind == kTextGridKind) {
-        handTextToEditor(m_texts->text(row, TextBody));
+        handTextToEditor(m_texts->text(row, ReportTextBody));
         showHitText(row);
     }
 }
@@ -279,11 +279,11 @@ int CFReport::textRowHeight(const QString &text) const
 {
     // As many lines as the text takes in its column, up to a few; never below the usual height.
     const QFontMetrics metrics(m_texts->font());
-    const int width = std::max(1, kTextColumnWidths[TextBody] - 2 * metrics.averageCharWidth());
+    const int width = std::max(1, kReportTextColumnWidths[ReportTextBody] - 2 * metrics.averageCharWidth());
     const QRect needed = metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text);
     const int lines = std::clamp((needed.height() + metrics.lineSpacing() - 1) / std::max(1, metrics.lineSpacing()), 1,
                                  kTextHitLines);
-    return std::max(kTextRowHeight, lines * metrics.lineSpacing() + metrics.lineSpacing() / 2);
+    return std::max(kReportTextRowHeight, lines * metrics.lineSpacing() + metrics.lineSpacing() / 2);
 }
 
 void CFReport::showHitText(int row)
@@ -297,10 +297,10 @@ void CFReport::showHitText(int row)
         view->setReadOnly(true);
         view->setFont(m_texts->font());
         layout->addWidget(view);
-        m_hitText->resize(kTextColumnWidths[TextBody] + 120, 400);
+        m_hitText->resize(kReportTextColumnWidths[ReportTextBody] + 120, 400);
     }
-    m_hitText->setWindowTitle(m_texts->text(row, TextKeywords));
-    m_hitText->findChild<QPlainTextEdit *>()->setPlainText(m_texts->text(row, TextBody));
+    m_hitText->setWindowTitle(m_texts->text(row, ReportTextKeywords));
+    m_hitText->findChild<QPlainTextEdit *>()->setPlainText(m_texts->text(row, ReportTextBody));
     m_hitText->show();
     m_hitText->raise();
     m_hitText->activateWindow();
@@ -386,7 +386,7 @@ void CFReport::runCommand(int command)
         break;
     case CmdTextEdit:
         if (haveText)
-            handTextToEditor(m_texts->text(textRow, TextBody));
+            handTextToEditor(m_texts->text(textRow, ReportTextBody));
         break;
     case CmdCopyToFolder:
         copyToFolder();
@@ -431,7 +431,7 @@ void CFReport::copyToFolder()
 
     QList<ReportCopy::TextHit> texts;
     for (int r : m_texts->selectedRows())
-        texts.append({r, m_texts->text(r, TextKeywords), m_texts->text(r, TextBody)});
+        texts.append({r, m_texts->text(r, ReportTextKeywords), m_texts->text(r, ReportTextBody)});
     if (Status s = ReportCopy::writeTexts(folder, texts); !s)
         problems.append(s.error());
 

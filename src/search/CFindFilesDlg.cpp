@@ -31,7 +31,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 // The result list's columns and their widths in pixels.
-constexpr int kColumnWidths[] = {150, 200, 60, 120};
+constexpr int kFoundColumnWidths[] = {150, 200, 60, 120};
 // How wide a column may grow to show its longest row; a longer folder shows whole as its tooltip.
 constexpr int kColumnLimit = 480;
 constexpr int kCellMargin = 16;
@@ -76,7 +76,7 @@ CFindFilesDlg::CFindFilesDlg(CCardDlg *card, QWidget *parent)
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->header()->setStretchLastSection(false);
     for (int c = 0; c < FoundFilesModel::ColumnCount; ++c)
-        m_list->setColumnWidth(c, kColumnWidths[c]);
+        m_list->setColumnWidth(c, kFoundColumnWidths[c]);
     m_status->setText(tr("0 items found"));
     m_ok->setAutoDefault(false);
     m_search->setDefault(true);

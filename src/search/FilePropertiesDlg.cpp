@@ -22,7 +22,7 @@ namespace {
 
 bool g_askFileManager = true;
 
-QString dateText(const QDateTime &t)
+QString propertyDateText(const QDateTime &t)
 {
     if (!t.isValid())
         return QCoreApplication::translate("FilePropertiesDlg", "غير معروف");
@@ -49,9 +49,9 @@ FilePropertiesDlg::FilePropertiesDlg(const FileProperties &p, QWidget *parent) :
     } else {
         add(u"type"_s, tr("النوع:"), p.isFolder ? tr("مجلد") : u"%1 (%2)"_s.arg(p.type, p.mimeName));
         add(u"size"_s, tr("الحجم:"), tr("%1 بايت").arg(p.size));
-        add(u"created"_s, tr("تاريخ الانشاء:"), dateText(p.created));
-        add(u"modified"_s, tr("تاريخ التعديل:"), dateText(p.modified));
-        add(u"accessed"_s, tr("تاريخ آخر وصول:"), dateText(p.accessed));
+        add(u"created"_s, tr("تاريخ الانشاء:"), propertyDateText(p.created));
+        add(u"modified"_s, tr("تاريخ التعديل:"), propertyDateText(p.modified));
+        add(u"accessed"_s, tr("تاريخ آخر وصول:"), propertyDateText(p.accessed));
         add(u"owner"_s, tr("المالك:"), p.group.isEmpty() ? p.owner : u"%1 / %2"_s.arg(p.owner, p.group));
         // Permissions read left to right whatever the layout.
         add(u"permissions"_s, tr("الصلاحيات:"), QChar(0x2066) + p.permissions + QChar(0x2069));

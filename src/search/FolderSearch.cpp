@@ -133,7 +133,7 @@ private:
     QString m_text;
 };
 
-struct Entry
+struct ListedEntry
 {
     QByteArray name;
     unsigned char type; // DT_* of the listing
@@ -166,9 +166,9 @@ public:
         const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (start ? 0 : O_NOFOLLOW));
         if (fd < 0)
             return; // unreadable: contributes nothing
-        const std::vector<Entry> entries = list(fd);
+        const std::vector<ListedEntry> entries = list(fd);
         if (m_options.recursive) {
-            for (const Entry &e : entries) {
+            for (const ListedEntry &e : entries) {
                 if (stopped())
                     break;
                 if (e.type == DT_DIR)
@@ -178,7 +178,7 @@ public:
         if (!stopped()) {
             m_current = path;
             report(FolderSearch::Folder);
-            for (const Entry &e : entries) {
+            for (const ListedEntry &e : entries) {
                 if (stopped())
                     break;
                 if (m_mask.matches(e.name.constData(), size_t(e.name.size())))
@@ -198,9 +198,9 @@ private:
     }
 
     // The entries of an open folder other than "." and "..", in name order, their type known.
-    static std::vector<Entry> list(int fd)
+    static std::vector<ListedEntry> list(int fd)
     {
-        std::vector<Entry> entries;
+        std::vector<ListedEntry> entries;
         const int copy = ::dup(fd);
         if (copy < 0)
             return entries;
@@ -221,11 +221,11 @@ private:
             entries.push_back({QByteArray(d->d_name), type});
         }
         ::closedir(dir);
-        std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.name < b.name; });
+        std::sort(entries.begin(), entries.end(), [](const ListedEntry &a, const ListedEntry &b) { return a.name < b.name; });
         return entries;
     }
 
-    void test(int fd, const Entry &e, const QString &path)
+    void test(int fd, const ListedEntry &e, const QString &path)
     {
         // A link is taken for what it points to; one to a folder is listed but was not entered.
         struct statx sx;

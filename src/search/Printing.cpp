@@ -12,6 +12,7 @@
 #include <QProcess>
 
 #include "base/FileKinds.h"
+#include "imaging/ImageDocument.h"
 #include "imaging/PictureDecoder.h"
 
 #include <Magick++.h>
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -35,12 +35,6 @@ constexpr int kWaitSliceMs = 100;
 constexpr int kKillWaitMs = 2000;
 constexpr qsizetype kMaxReportedOutput = 400;
 
-void initialiseMagick()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { Magick::InitializeMagick(nullptr); });
-}
-
 // A highlighted row is selected whichever of its cells was clicked.
 bool taken(const Printing::Row &row, int selectionMode)
 {
@@ -51,7 +45,7 @@ bool taken(const Printing::Row &row, int selectionMode)
 // and renamed over the old copy only when complete.
 bool writeTiffCopy(const PictureDecoder::Decoded &picture, const QString &copy)
 {
-    initialiseMagick();
+    ImageDocument::initialiseLibrary();
     QDir().mkpath(QFileInfo(copy).absolutePath());
     const QString partial = copy + u".part"_s;
     const QImage rgba = picture.image.convertToFormat(QImage::Format_RGBA8888);

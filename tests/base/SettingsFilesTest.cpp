@@ -1,15 +1,23 @@
 #include "app/SystemSettings.h"
+#include "base/AppState.h"
 #include "base/FixedRecord.h"
 #include "base/SettingsFiles.h"
 #include "db/AllocationLock.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <map>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -227,4 +235,88 @@ TEST_F(SettingsFolder, ResetWritesTheSingleByteA)
     writeBytes(AllocationLock::path(m_db), "BBBB");
     ASSERT_TRUE(AllocationLock::reset(m_db).ok());
     EXPECT_EQ(fileBytes(AllocationLock::path(m_db)), QByteArray("A"));
+}
+
+TEST_F(SettingsFolder, AJournalLeftByADeadSaveIsFinishedOrUndoneAtTheNextStart)
+{
+    const QString journal = PathsFile::settingsJournalPath(m_home);
+    QDir().mkpath(m_home + QStringLiteral("/COM"));
+    const QString feeds = SettingsFiles::feedsPath(m_db), company = SettingsFiles::companyPath(m_db);
+    writeBytes(feeds, "old feeds");
+    writeBytes(company, "old company");
+
+    // Died before its commit: the new contents go, the files stay as they were.
+    writeBytes(journal, (feeds + u'\n' + company + u'\n').toUtf8());
+    writeBytes(feeds + QStringLiteral(".new"), "new feeds");
+    AppState::load(m_home);
+    EXPECT_EQ(fileBytes(feeds), "old feeds");
+    EXPECT_FALSE(QFile::exists(feeds + QStringLiteral(".new")));
+    EXPECT_FALSE(QFile::exists(journal));
+
+    // Died among its renames after the commit: the rest are renamed.
+    writeBytes(journal, (feeds + u'\n' + company + u'\n').toUtf8() + "commit\n");
+    writeBytes(company + QStringLiteral(".new"), "new company");
+    writeBytes(feeds, "new feeds"); // renamed already
+    AppState::load(m_home);
+    EXPECT_EQ(fileBytes(feeds), "new feeds");
+    EXPECT_EQ(fileBytes(company), "new company");
+    EXPECT_FALSE(QFile::exists(company + QStringLiteral(".new")));
+    EXPECT_FALSE(QFile::exists(journal));
+}
+
+TEST_F(SettingsFolder, ASaveKilledAtAnyMomentLeavesTheOldFilesOrTheNewNeverAMix)
+{
+    bool ok = false;
+    const int envRuns = qEnvironmentVariableIntValue("DOVRELLE_KILL_RUNS", &ok);
+    const int runs = ok && envRuns > 0 ? envRuns : 20;
+    const SystemSettings first = sample();
+    SystemSettings second = sample();
+    second.companyName = QStringLiteral("مكتب الأرشيف");
+    second.fileServerFolder = QStringLiteral("/srv/other-store");
+    second.seriesBudget = QStringLiteral("700000000");
+    second.seriesNumber = QStringLiteral("11");
+    second.feeds[0].name = QStringLiteral("الفاكس");
+    ASSERT_TRUE(second.save(m_home, m_db).ok());
+    const auto secondFiles = snapshot();
+    // A whole save in a child of its own, as the loop runs it: the kills fall within that time.
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t timed = ::fork();
+    ASSERT_GE(timed, 0);
+    if (timed == 0)
+        ::_exit(first.save(m_home, m_db).ok() ? 0 : 1);
+    int timedStatus = 0;
+    ::waitpid(timed, &timedStatus, 0);
+    ASSERT_TRUE(WIFEXITED(timedStatus) && WEXITSTATUS(timedStatus) == 0);
+    const qint64 saveUs = std::max<qint64>(clock.nsecsElapsed() / 1000, 100);
+    const auto firstFiles = snapshot();
+    ASSERT_NE(firstFiles, secondFiles);
+
+    QRandomGenerator rng(19);
+    int asBefore = 0, asAfter = 0;
+    bool onFirst = true;
+    for (int i = 0; i < runs; ++i) {
+        const SystemSettings &next = onFirst ? second : first;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            ::_exit(next.save(m_home, m_db).ok() ? 0 : 1);
+        ::usleep(useconds_t(rng.bounded(int(saveUs))));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        AppState::load(m_home);
+        const auto now = snapshot();
+        const auto &before = onFirst ? firstFiles : secondFiles;
+        const auto &after = onFirst ? secondFiles : firstFiles;
+        ASSERT_TRUE(now == before || now == after) << "run " << i << ": the files are a mix of two saves";
+        if (now == after) {
+            onFirst = !onFirst;
+            ++asAfter;
+        } else {
+            ++asBefore;
+        }
+    }
+    std::printf("kill loop, settings save: a save takes %lld us; %d runs, %d left the old files, %d the new\n",
+                saveUs, runs, asBefore, asAfter);
 }

@@ -7,11 +7,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -203,4 +207,49 @@ TEST_F(FeedWriterRuns, KeepsFeedingAtItsPaceAndStopsCleanlyWhenAsked)
     EXPECT_EQ(FeedTest::entries(m_feed).size(), written.size() + 1);
     // Pictures and texts take turns, each round numbering its text after itself.
     EXPECT_EQ(FeedTest::readAll(m_feed + u"/text-1.txt"_s), QByteArray("tick 1"));
+}
+
+TEST_F(FeedWriterRuns, AWriterKilledAtAnyMomentLeavesOnlyWholeRecordsOfWholeItems)
+{
+    bool ok = false;
+    const int envRuns = qEnvironmentVariableIntValue("DOVRELLE_KILL_RUNS", &ok);
+    const int runs = ok && envRuns > 0 ? envRuns : 20;
+    const QStringList arguments{u"add"_s,    u"--folder"_s, m_feed,       u"--index"_s, u"in.idx"_s, u"--every"_s,
+                                u"0"_s,      u"--count"_s,  u"4"_s,        u"--text"_s,  u"m {n}"_s,  m_jpeg};
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(FeedTest::runTool(arguments).exitCode, 0);
+    const int runMs = int(std::max<qint64>(clock.elapsed(), 20));
+    const QByteArray picture = FeedTest::readAll(m_jpeg);
+    QRandomGenerator rng(23);
+    int killed = 0;
+    auto checkIndex = [&](int run) {
+        ASSERT_EQ(QFileInfo(indexPath()).size() % 400, 0) << "run " << run << ": a record cut short";
+        const QList<IndexRecord> written = records();
+        for (int p = 0; p < written.size(); ++p) {
+            ASSERT_EQ(written[p].sequence, p) << "run " << run;
+            const QByteArray item = FeedTest::readAll(m_feed + u'/' + written[p].name);
+            if (written[p].name.endsWith(u".txt"_s))
+                EXPECT_EQ(item, u"m %1"_s.arg(p).toLatin1()) << "run " << run << ": " << written[p].name.toStdString();
+            else
+                EXPECT_EQ(item, picture) << "run " << run << ": " << written[p].name.toStdString();
+        }
+    };
+    for (int i = 0; i < runs; ++i) {
+        QProcess writer;
+        writer.start(FeedTest::toolPath(), arguments);
+        ASSERT_TRUE(writer.waitForStarted());
+        if (!writer.waitForFinished(int(rng.bounded(runMs)))) {
+            ::kill(pid_t(writer.processId()), SIGKILL);
+            writer.waitForFinished(10000);
+            ++killed;
+        }
+        checkIndex(i);
+    }
+    // The next writer that runs whole leaves nothing but the items and the index.
+    ASSERT_EQ(FeedTest::runTool(arguments).exitCode, 0);
+    checkIndex(runs);
+    EXPECT_EQ(FeedTest::entries(m_feed).size(), records().size() + 1) << FeedTest::entries(m_feed).join(u' ').toStdString();
+    std::printf("kill loop, feed writer: a run takes %d ms; %d runs, %d killed, %lld records\n", runMs, runs, killed,
+                qint64(records().size()));
 }

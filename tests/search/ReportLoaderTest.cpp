@@ -1,4 +1,5 @@
 #include "common/PictureBombs.h"
+#include "common/SolidPicture.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
 #include "imaging/Thumbnail.h"
@@ -28,14 +29,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void writePicture(const QString &path, int w, int h, const char *colour)
-{
-    Magick::InitializeMagick(nullptr);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    Magick::Image image{Magick::Geometry(size_t(w), size_t(h)), Magick::Color(colour)};
-    image.write(QFile::encodeName(path).toStdString());
-}
 
 // Runs the event loop until the loader has ended `runs` runs in all, or 30 s have passed.
 bool waitForRuns(ReportLoader &loader, int &ended, int runs)

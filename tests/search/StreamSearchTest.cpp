@@ -19,7 +19,7 @@ namespace {
 
 // Words of the generated rows: "شهادة" in every third row is common, "زمردة" in one row of fifty
 // is rare, "عق" is shorter than the index answers.
-DocumentRow generatedRow(int i)
+DocumentRow streamedRow(int i)
 {
     DocumentRow r;
     r.cardNumber = i / 2 + 1;
@@ -40,7 +40,7 @@ void fill(const Database &db, int count)
 {
     QList<DocumentRow> rows;
     for (int i = 0; i < count; ++i)
-        rows.append(generatedRow(i));
+        rows.append(streamedRow(i));
     Result<QSqlDatabase> conn = db.connection(DbFile::Archive);
     ASSERT_TRUE(conn.ok());
     ScopedTransaction tx(*conn, db.engine());
@@ -230,7 +230,7 @@ TEST_P(StreamedSearch, FirstRowsArriveBeforeTheResultIsRead)
     const Result<int> removed = CDFSet(db()).removeCard(removedCard);
     ASSERT_TRUE(removed.ok()) << removed.error().toStdString();
     EXPECT_EQ(*removed, 2);
-    DocumentRow late = generatedRow(0);
+    DocumentRow late = streamedRow(0);
     late.cardNumber = kRows;
     ASSERT_TRUE(CDFSet(db()).insert(late).ok());
     written.release();

@@ -1,6 +1,7 @@
 // The archive's thumbnail store: what it keeps, when it makes a thumbnail again, and what it does
 // with a store that is damaged, missing or cannot be written.
 
+#include "common/SolidPicture.h"
 #include "imaging/Thumbnail.h"
 #include "search/ThumbnailCache.h"
 
@@ -23,14 +24,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-void writePicture(const QString &path, int w, int h, const char *colour)
-{
-    Magick::InitializeMagick(nullptr);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    Magick::Image image{Magick::Geometry(size_t(w), size_t(h)), Magick::Color(colour)};
-    image.write(QFile::encodeName(path).toStdString());
-}
 
 // Rows of the store, read over a connection of the test's own.
 int storedRows(const QString &store)
