@@ -64,6 +64,19 @@ Result<Database> AdminContext::archive()
     return db;
 }
 
+Result<AdminContext::Working> AdminContext::archiveFor(const QString &name, qint32 UserRow::*right)
+{
+    Result<Database> db = archive();
+    if (!db)
+        return Result<Working>::failure(db.error());
+    Result<UserRow> row = user(name);
+    if (!row)
+        return Result<Working>::failure(row.error());
+    if (!isGranted((*row).*right))
+        return Result<Working>::failure(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(name));
+    return Working{*db, *row};
+}
+
 Result<UserRow> AdminContext::user(const QString &name)
 {
     Result<Database> db = archive();

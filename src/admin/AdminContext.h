@@ -28,6 +28,14 @@ public:
     Result<Database> archive();
     // The user of that name, or a failure naming the user.
     Result<UserRow> user(const QString &name);
+    // The archive, for a user who holds the right (a column of the users' table); a failure
+    // naming the user when the user does not.
+    struct Working
+    {
+        Database db;
+        UserRow user;
+    };
+    Result<Working> archiveFor(const QString &user, qint32 UserRow::*right);
 
     // A new password typed twice on the terminal without echo; nothing when the input is not a
     // terminal, and an empty text when the two did not agree three times.

@@ -143,17 +143,12 @@ int archive(AdminContext &context, const QStringList &args)
     if (user.isEmpty())
         return context.fail(u"archive needs --user NAME"_s);
 
-    Result<Database> db = context.archive();
-    if (!db)
-        return context.fail(db.error());
-    const Result<UserRow> row = context.user(user);
-    if (!row)
-        return context.fail(row.error());
-    if (!isGranted(row->docadd))
-        return context.fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(user));
+    const Result<AdminContext::Working> working = context.archiveFor(user, &UserRow::docadd);
+    if (!working)
+        return context.fail(working.error());
 
     const AppState &state = context.state();
-    Archiver archiver(Archiver::foldersOf(state), *db, row->classAccess);
+    Archiver archiver(Archiver::foldersOf(state), working->db, working->user.classAccess);
     archiver.setStartCopier(!wait && !noCopier);
     const Result<qint32> card = archiver.archiveNew(draft);
     if (!card)
@@ -227,17 +222,12 @@ int edit(AdminContext &context, const QStringList &args)
     }
     if (user.isEmpty())
         return context.fail(u"edit needs --user NAME"_s);
-    Result<Database> db = context.archive();
-    if (!db)
-        return context.fail(db.error());
-    const Result<UserRow> row = context.user(user);
-    if (!row)
-        return context.fail(row.error());
-    if (!isGranted(row->docmod))
-        return context.fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(user));
+    const Result<AdminContext::Working> working = context.archiveFor(user, &UserRow::docmod);
+    if (!working)
+        return context.fail(working.error());
 
     const AppState &state = context.state();
-    Result<ShownCard> shown = ShownCard::read(*db, *card, row->classAccess, state.fileServerFolder);
+    Result<ShownCard> shown = ShownCard::read(working->db, *card, working->user.classAccess, state.fileServerFolder);
     if (!shown)
         return context.fail(shown.error());
     if (shown->outcome == ShownCard::Outcome::Missing)
@@ -257,7 +247,7 @@ int edit(AdminContext &context, const QStringList &args)
     if (name)
         draft.name = *name;
 
-    Archiver archiver(Archiver::foldersOf(state), *db, row->classAccess);
+    Archiver archiver(Archiver::foldersOf(state), working->db, working->user.classAccess);
     archiver.setStartCopier(!wait);
     if (Status saved = archiver.save(draft, {}); !saved)
         return context.fail(saved.error());
@@ -274,15 +264,10 @@ int deleteCard(AdminContext &context, const QStringList &args)
     const std::optional<qint32> card = cardArgument(args);
     if (!card || args.size() != 4 || args[2] != u"--user")
         return context.fail(u"usage: dovrelle-admin delete N --user NAME"_s);
-    Result<Database> db = context.archive();
-    if (!db)
-        return context.fail(db.error());
-    const Result<UserRow> row = context.user(args[3]);
-    if (!row)
-        return context.fail(row.error());
-    if (!isGranted(row->docdel))
-        return context.fail(u"لا يوجد صلاحية لهذا المستخدم: %1"_s.arg(args[3]));
-    Archiver archiver(Archiver::foldersOf(context.state()), *db, row->classAccess);
+    const Result<AdminContext::Working> working = context.archiveFor(args[3], &UserRow::docdel);
+    if (!working)
+        return context.fail(working.error());
+    Archiver archiver(Archiver::foldersOf(context.state()), working->db, working->user.classAccess);
     const Result<int> removed = archiver.remove(*card);
     if (!removed)
         return context.fail(removed.error());
