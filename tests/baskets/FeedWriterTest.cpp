@@ -246,10 +246,24 @@ TEST_F(FeedWriterRuns, AWriterKilledAtAnyMomentLeavesOnlyWholeRecordsOfWholeItem
         }
         checkIndex(i);
     }
-    // The next writer that runs whole leaves nothing but the items and the index.
+    // After the next writer that runs whole, no temporary file of a dead writer is left. A writer
+    // killed between placing an item and appending its record leaves that item unannounced: a
+    // whole copy that no record names, never a part of one.
     ASSERT_EQ(FeedTest::runTool(arguments).exitCode, 0);
     checkIndex(runs);
-    EXPECT_EQ(FeedTest::entries(m_feed).size(), records().size() + 1) << FeedTest::entries(m_feed).join(u' ').toStdString();
-    std::printf("kill loop, feed writer: a run takes %d ms; %d runs, %d killed, %lld records\n", runMs, runs, killed,
-                qint64(records().size()));
+    QSet<QString> named{u"in.idx"_s};
+    for (const IndexRecord &r : records())
+        named.insert(r.name);
+    int unannounced = 0;
+    for (const QString &name : FeedTest::entries(m_feed)) {
+        if (named.contains(name))
+            continue;
+        ++unannounced;
+        EXPECT_FALSE(name.startsWith(u".dovrelle-feed-"_s)) << "left behind: " << name.toStdString();
+        if (name.endsWith(u".jpg"_s)) {
+            EXPECT_EQ(FeedTest::readAll(m_feed + u'/' + name), picture) << name.toStdString();
+        }
+    }
+    std::printf("kill loop, feed writer: a run takes %d ms; %d runs, %d killed, %lld records, %d items unannounced\n",
+                runMs, runs, killed, qint64(records().size()), unannounced);
 }
