@@ -440,6 +440,13 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
     ScopedTransaction tx(m_db, DbFile::Archive);
     if (!tx.begun())
         return tx.begun();
+    // A card deleted at another workstation since this one opened it is not brought back by the
+    // save (with only its new items, numbered again from 1 beside the files the delete left).
+    const Result<QList<DocumentRow>> still = rows.cardRowsBySerial(card);
+    if (!still)
+        return Status::failure(still.error());
+    if (still->isEmpty())
+        return Status::failure(noSuchCardMessage(card));
     if (Status s = applySeries(*plan); !s)
         return s;
     for (const DocumentRow &row : updates) {

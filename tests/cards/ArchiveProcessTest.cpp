@@ -1,4 +1,5 @@
 #include "base/SettingsFiles.h"
+#include "baskets/FeedIndex.h"
 #include "cards/Archiver.h"
 #include "common/TestArchive.h"
 #include "db/AllocationLock.h"
@@ -458,6 +459,143 @@ TEST_P(ArchivingProcesses, AKilledCopierPlacesEveryFileWholeOnItsNextRun)
     }
     std::printf("kill loop, copier (%s): a run takes %d ms; %d runs, %d ended before the kill, %zu files placed\n",
                 GetParam() == Engine::SQLite ? "SQLite" : "PostgreSQL", runMs, kRuns, finished, sourceOf.size());
+}
+
+// How long each workstation of the race runs: 10 s inside the ordinary tests, 60 in make soak.
+int raceSeconds()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("DOVRELLE_RACE_SECONDS", &ok);
+    return ok && seconds > 0 ? seconds : 10;
+}
+
+TEST_P(ArchivingProcesses, FourWorkstationsRacingKeepOneConsistentArchive)
+{
+    constexpr int kWorkstations = 4;
+    constexpr qint32 kBudget = 6000;
+    const int seconds = raceSeconds();
+    grantMaster();
+    {
+        // The search keeps to the classifications that exist and the user may open.
+        QProcess add;
+        add.setProcessEnvironment(consoleEnvironment());
+        add.start(bin(QStringLiteral("dovrelle-admin")), {QStringLiteral("class"), QStringLiteral("add"), QStringLiteral("1"),
+                                                          QStringLiteral("مراسلات"), QStringLiteral("--home"), archive().home()});
+        ASSERT_TRUE(add.waitForFinished(60000));
+        ASSERT_EQ(add.exitCode(), 0) << add.readAllStandardError().toStdString();
+    }
+    ASSERT_TRUE(SettingsFiles::writeSeriesBudget(archive().databaseFolder(), kBudget).ok());
+    const QString feed = m_sources.filePath(QStringLiteral("feed"));
+    // Each workstation picks an operation at random, again and again, and prints one line for
+    // each: the operation, its exit status and the milliseconds it took (its wait for the
+    // allocation lock included). Edits and deletes name a card number at random: one that is gone
+    // or never was is refused, which the messages below allow.
+    const QString script = QStringLiteral(R"sh(
+end=$((SECONDS + DURATION)); i=0
+while [ $SECONDS -lt $end ]; do
+  i=$((i + 1)); started=$(date +%s%N); card=$((RANDOM % (4 * i + 8) + 1))
+  case $((RANDOM % 10)) in
+    0|1|2|3) op=archive; "$ADMIN" archive --home "$ARCHIVE" --user MASTER --class 1 --name "سباق $STATION-$i" --file "$SOURCE" ;;
+    4|5) op=edit; "$ADMIN" edit $card --home "$ARCHIVE" --user MASTER --file "$SOURCE" --name "سباق $STATION-$i-e" ;;
+    6) op=delete; "$ADMIN" delete $card --home "$ARCHIVE" --user MASTER ;;
+    7|8) op=search; "$ADMIN" search --home "$ARCHIVE" --user MASTER --phrase "سباق" ;;
+    9) op=feed; "$FEED" add --folder "$FEEDFOLDER" --index race.idx --text "$STATION {n}" ;;
+  esac > /dev/null 2>> "$ERRORS"
+  status=$?
+  echo "$op $status $(( ($(date +%s%N) - started) / 1000000 ))"
+done
+)sh");
+    std::vector<std::unique_ptr<QProcess>> stations;
+    for (int w = 0; w < kWorkstations; ++w) {
+        QProcessEnvironment env = consoleEnvironment();
+        env.insert(QStringLiteral("DURATION"), QString::number(seconds));
+        env.insert(QStringLiteral("ADMIN"), bin(QStringLiteral("dovrelle-admin")));
+        env.insert(QStringLiteral("FEED"), bin(QStringLiteral("dovrelle-feed")));
+        env.insert(QStringLiteral("ARCHIVE"), archive().home());
+        env.insert(QStringLiteral("STATION"), QString::number(w + 1));
+        // The general search looks at file names: every item of the race holds the word searched for.
+        env.insert(QStringLiteral("SOURCE"), sourceFile(QStringLiteral("سباق%1.txt").arg(w), 700 + 100 * w));
+        env.insert(QStringLiteral("FEEDFOLDER"), feed);
+        env.insert(QStringLiteral("ERRORS"), m_sources.filePath(QStringLiteral("errors%1.txt").arg(w)));
+        auto station = std::make_unique<QProcess>();
+        station->setProcessEnvironment(env);
+        station->start(QStringLiteral("bash"), {QStringLiteral("-c"), script});
+        ASSERT_TRUE(station->waitForStarted());
+        stations.push_back(std::move(station));
+    }
+    std::map<QString, int> done, refused;
+    std::map<QString, qint64> slowest;
+    for (int w = 0; w < kWorkstations; ++w) {
+        ASSERT_TRUE(stations[w]->waitForFinished((seconds + 120) * 1000));
+        for (const QByteArray &line : stations[w]->readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> f = line.split(' ');
+            if (f.size() != 3)
+                continue;
+            const QString op = QString::fromLatin1(f[0]);
+            (f[1] == "0" ? done : refused)[op] += 1;
+            slowest[op] = std::max(slowest[op], f[2].toLongLong());
+        }
+        // A refusal is a card that is gone or never was; anything else is a fault.
+        QFile errors(m_sources.filePath(QStringLiteral("errors%1.txt").arg(w)));
+        if (errors.open(QIODevice::ReadOnly)) {
+            for (const QString &line : QString::fromUtf8(errors.readAll()).split(u'\n', Qt::SkipEmptyParts))
+                EXPECT_TRUE(line.contains(Archiver::noSuchCardMessage(0).section(u' ', 0, 2))) << line.toStdString();
+        }
+    }
+    EXPECT_EQ(refused[QStringLiteral("archive")] + refused[QStringLiteral("search")] + refused[QStringLiteral("feed")], 0);
+    drainCopier();
+    expectVerified(true);
+    expectVerified(false);
+
+    // No card number was given out twice (each archiving names its card after itself, and an edit
+    // renames every row), no item number twice in a card, no series over its budget.
+    std::map<QString, qint64> seriesBytes;
+    qint64 rows = 0;
+    for (const auto &[card, cardRows] : cards()) {
+        QSet<qint32> items;
+        for (const DocumentRow &r : cardRows) {
+            EXPECT_EQ(r.cardName, cardRows.constFirst().cardName) << "card " << card << " was given out twice";
+            EXPECT_FALSE(items.contains(r.itemNumber)) << "card " << card << " item " << r.itemNumber;
+            items.insert(r.itemNumber);
+            seriesBytes[r.seriesFolder] += r.size;
+            ++rows;
+        }
+    }
+    for (const auto &[series, bytes] : seriesBytes)
+        EXPECT_LE(bytes, kBudget) << series.toStdString();
+    // A search at rest finds exactly the rows there are.
+    QProcess search;
+    search.setProcessEnvironment(consoleEnvironment());
+    search.start(bin(QStringLiteral("dovrelle-admin")), {QStringLiteral("search"), QStringLiteral("--home"), archive().home(),
+                                                         QStringLiteral("--user"), QStringLiteral("MASTER"),
+                                                         QStringLiteral("--phrase"), QStringLiteral("سباق")});
+    ASSERT_TRUE(search.waitForFinished(120000));
+    ASSERT_EQ(search.exitCode(), 0) << search.readAllStandardError().toStdString();
+    const QByteArray found = search.readAllStandardOutput();
+    EXPECT_EQ(found.count('\n'), rows) << found.toStdString() << search.readAllStandardError().toStdString();
+    // The feed's records are whole and numbered by their places.
+    QFile index(feed + QStringLiteral("/race.idx"));
+    if (done[QStringLiteral("feed")] > 0) {
+        ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+        const QByteArray bytes = index.readAll();
+        EXPECT_EQ(bytes.size() % FeedIndex::kRecordSize, 0);
+        EXPECT_EQ(bytes.size() / FeedIndex::kRecordSize, done[QStringLiteral("feed")]);
+        for (qsizetype at = 0; at + FeedIndex::kRecordSize <= bytes.size(); at += FeedIndex::kRecordSize)
+            EXPECT_EQ(FeedIndex::parseRecord(bytes.mid(at, FeedIndex::kRecordSize)).sequence, at / FeedIndex::kRecordSize);
+    }
+    int total = 0;
+    for (const auto &[op, n] : done)
+        total += n;
+    for (const auto &[op, n] : refused)
+        total += n;
+    std::printf("race (%s): %d workstations for %d s, %.1f operations a second; done/refused/slowest ms: "
+                "archive %d/%d/%lld, edit %d/%d/%lld, delete %d/%d/%lld, search %d/%d/%lld, feed %d/%d/%lld; "
+                "%zu cards, %lld rows, %zu series\n",
+                GetParam() == Engine::SQLite ? "SQLite" : "PostgreSQL", kWorkstations, seconds, double(total) / seconds,
+                done[u"archive"_s], refused[u"archive"_s], slowest[u"archive"_s], done[u"edit"_s], refused[u"edit"_s],
+                slowest[u"edit"_s], done[u"delete"_s], refused[u"delete"_s], slowest[u"delete"_s], done[u"search"_s],
+                refused[u"search"_s], slowest[u"search"_s], done[u"feed"_s], refused[u"feed"_s], slowest[u"feed"_s],
+                cards().size(), rows, seriesBytes.size());
 }
 
 DOVRELLE_ON_BOTH_ENGINES(ArchivingProcesses);

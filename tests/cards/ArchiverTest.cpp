@@ -283,6 +283,25 @@ TEST_P(Archiving, AFileOver2GiBKeepsItsSizeInTheRowAndTheSeries)
     EXPECT_EQ(*CDFSet(db()).bytesInSeries(row.seriesFolder), kThreeGiB);
 }
 
+TEST_P(Archiving, ASaveOfACardDeletedMeanwhileIsRefusedAndBringsNothingBack)
+{
+    CardDraft d = draftWith({makeFile(QStringLiteral("1.txt"), 1), makeFile(QStringLiteral("2.txt"), 2)});
+    ASSERT_TRUE(archiver().archiveNew(d).ok());
+    // Another workstation deletes the card while this one has it open for editing.
+    ASSERT_EQ(*archiver().remove(d.number), 2);
+    d.files.append(FileItem::fromPath(makeFile(QStringLiteral("3.txt"), 3)));
+    d.name = QStringLiteral("بعد الحذف");
+    QStringList deleted;
+    const Status saved = archiver().save(d, [&](const QString &path) {
+        deleted << path;
+        return true;
+    });
+    ASSERT_FALSE(saved.ok());
+    EXPECT_EQ(saved.error(), Archiver::noSuchCardMessage(d.number));
+    EXPECT_TRUE(rowsOf(d.number).isEmpty());
+    EXPECT_TRUE(deleted.isEmpty());
+}
+
 TEST_P(Archiving, ASaveThatFailsDeletesNoStoredFile)
 {
     CardDraft d = draftWith({makeFile(QStringLiteral("1.txt"), 1), makeFile(QStringLiteral("2.txt"), 1)});
