@@ -483,8 +483,9 @@ TEST_F(CopierTest, OrdersAppendedWhileTheCopierLeavesAreNotLeftBehind)
     const QString a = makeFile(u"a.txt"_s, "a"_ba);
     const QString b = makeFile(u"b.txt"_s, "b"_ba);
     append({order(u"61&1&"_s, a, m_store)});
-    // The first copier stays a while between finding the list empty and giving up the run lock.
-    auto first = start({}, {}, {{u"DOVRELLE_FM_LINGER_MS"_s, u"3000"_s}});
+    // The first copier stays a while between finding the list empty and giving up the run lock:
+    // long enough for the second to start on a loaded machine (3 s was not, at a load near 8).
+    auto first = start({}, {}, {{u"DOVRELLE_FM_LINGER_MS"_s, u"8000"_s}});
     QElapsedTimer waited;
     waited.start();
     while ((!QFile::exists(m_store + u"/61&1&a.txt"_s) || QFile::exists(com() + u"/fm.taken"_s))
