@@ -362,7 +362,7 @@ int verify(AdminContext &context, const QStringList &args)
         ++problems;
     }
     for (const Archiver::StaleFile &file : Archiver::staleFiles(state.databaseFolder)) {
-        if (stored.contains(file.path) || !cards.contains(file.card))
+        if (stored.contains(file.path) || (file.card > 0 && !cards.contains(file.card)))
             continue;
         context.out() << "stale\t" << file.path << '\n';
         ++problems;

@@ -13,7 +13,6 @@
 #include <cstring>
 #include <limits>
 
-
 namespace {
 struct FixedRecordTr
 {

@@ -71,6 +71,19 @@ QString Archiver::staleFilesLogPath(const QString &databaseFolder)
     return databaseFolder + u"/stale-files.log"_s;
 }
 
+namespace {
+
+// One line of the stale-files log: local date-time, card, path.
+QByteArray staleLine(qint32 card, const QString &path)
+{
+    return (QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), card > 0 ? QString::number(card) : QString(), path}
+                .join(u'\t')
+            + u'\n')
+        .toUtf8();
+}
+
+} // namespace
+
 QList<Archiver::StaleFile> Archiver::staleFiles(const QString &databaseFolder)
 {
     QFile log(staleFilesLogPath(databaseFolder));
@@ -81,9 +94,9 @@ QList<Archiver::StaleFile> Archiver::staleFiles(const QString &databaseFolder)
     for (const QByteArray &line : log.readAll().split('\n')) {
         const QString text = QString::fromUtf8(line);
         const QString path = text.section(u'\t', 2);
-        bool ok = false;
-        const qint32 card = text.section(u'\t', 1, 1).toInt(&ok);
-        if (!ok || path.isEmpty() || seen.contains(path) || !QFileInfo::exists(path))
+        // 0: a line of an older log, which named no card.
+        const qint32 card = text.section(u'\t', 1, 1).toInt();
+        if (path.isEmpty() || seen.contains(path) || !QFileInfo::exists(path))
             continue;
         seen.insert(path);
         stale.append({card, path});
@@ -99,16 +112,13 @@ Result<QStringList> Archiver::deleteStaleFiles(const QString &databaseFolder, co
     for (const StaleFile &file : staleFiles(databaseFolder)) {
         // A save that never committed still has its row, or a later item came to stand under the
         // same name; a deleted card keeps its files. Neither is a stale file.
-        if (storedPaths.contains(file.path) || !cardsWithRows.contains(file.card))
+        if (storedPaths.contains(file.path) || (file.card > 0 && !cardsWithRows.contains(file.card)))
             continue;
         const bool gone = QFileInfo(file.path).isDir() ? QDir(file.path).removeRecursively() : QFile::remove(file.path);
         if (gone)
             continue;
         left.append(file.path);
-        kept += (QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(file.card), file.path}.join(
-                     u'\t')
-                 + u'\n')
-                    .toUtf8();
+        kept += staleLine(file.card, file.path);
     }
     if (kept.isEmpty()) {
         QFile::remove(staleFilesLogPath(databaseFolder));
@@ -279,13 +289,8 @@ Status Archiver::logRemovals(const QList<DocumentRow> &removed) const
     if (removed.isEmpty())
         return {};
     QByteArray lines;
-    for (const DocumentRow &row : removed) {
-        lines += (QStringList{QDateTime::currentDateTime().toString(Qt::ISODate), QString::number(row.cardNumber),
-                              storedPath(m_folders.fileServer, row)}
-                      .join(u'\t')
-                  + u'\n')
-                     .toUtf8();
-    }
+    for (const DocumentRow &row : removed)
+        lines += staleLine(row.cardNumber, storedPath(m_folders.fileServer, row));
     QFile log(staleFilesLogPath(m_folders.database));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(lines) != lines.size() || !log.flush()
         || ::fsync(log.handle()) != 0) {

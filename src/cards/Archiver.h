@@ -70,7 +70,7 @@ public:
     // The logged files that are still in the file store, with the card each belonged to.
     struct StaleFile
     {
-        qint32 card = 0;
+        qint32 card = 0; // 0: a line of an older log, which named no card
         QString path;
     };
     static QList<StaleFile> staleFiles(const QString &databaseFolder);
