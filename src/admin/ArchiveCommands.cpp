@@ -164,7 +164,7 @@ int archive(AdminContext &context, const QStringList &args)
     for (const FileItem &f : draft.files) {
         const QString stored = f.storedFolder + u'/' + StoredName::make(*card, f.itemNumber, f.name);
         if (!QFileInfo::exists(stored))
-            return context.fail(u"not in the file store: %1"_s.arg(stored));
+            return context.fail(Archiver::notInStoreMessage(stored));
     }
     return 0;
 }

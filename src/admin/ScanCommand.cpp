@@ -1,5 +1,7 @@
 #include "AdminContext.h"
 
+#include "base/SystemError.h"
+
 #include "scan/CTwain.h"
 
 #include <QDir>
@@ -23,7 +25,7 @@ protected:
     {
         const QString path = m_folder.filePath(u"page-%1.png"_s.arg(++m_written));
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !commitWhole(file)) {
             m_problem = u"page %1 could not be written to %2"_s.arg(info.page).arg(path);
             cancel();
             return;

@@ -2,6 +2,7 @@
 
 #include "Cp1256.h"
 #include "FileDescriptor.h"
+#include "SystemError.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -36,9 +37,9 @@ QByteArray readPadded(const QString &path, qsizetype size)
 Status writeWhole(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !commitWhole(file)) {
         return Status::failure(FixedRecordTr::tr("تعذرت كتابة الملف %1: %2")
-                                   .arg(QFileInfo(path).fileName(), file.errorString()));
+                                   .arg(QFileInfo(path).fileName(), fileErrorText(file)));
     }
     return {};
 }
@@ -91,7 +92,7 @@ Status finishWrites(const QString &journal)
     if (!list.exists())
         return {};
     if (!list.open(QIODevice::ReadOnly))
-        return Status::failure(FixedRecordTr::tr("تعذرت قراءة الملف %1: %2").arg(QFileInfo(journal).fileName(), list.errorString()));
+        return Status::failure(FixedRecordTr::tr("تعذرت قراءة الملف %1: %2").arg(QFileInfo(journal).fileName(), fileErrorText(list)));
     const QByteArray text = list.readAll();
     list.close();
     const bool committed = text.endsWith(kCommitted);
@@ -109,7 +110,7 @@ Status finishWrites(const QString &journal)
         }
         if (::rename(QFile::encodeName(pending).constData(), QFile::encodeName(path).constData()) != 0) {
             return Status::failure(FixedRecordTr::tr("تعذرت كتابة الملف %1: %2")
-                                       .arg(QFileInfo(path).fileName(), QString::fromLocal8Bit(std::strerror(errno))));
+                                       .arg(QFileInfo(path).fileName(), lastSystemErrorText()));
         }
         syncFolderOf(path);
     }

@@ -3,6 +3,7 @@
 #include "base/Cp1256.h"
 #include "base/FileDescriptor.h"
 #include "base/ProcessAlive.h"
+#include "base/SystemError.h"
 #include "base/WriteAll.h"
 #include "baskets/DescriptionReader.h"
 #include "baskets/FeedIndex.h"
@@ -48,7 +49,7 @@ constexpr int kLockStepMs = 20;
 // The largest sequence number a name may be given, for checking names before they are known.
 const QString kWidestNumber = u"2147483647"_s;
 
-QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+QString errnoText() { return lastSystemErrorText(); }
 
 QString shownPath(const QString &path) { return QDir::toNativeSeparators(path); }
 

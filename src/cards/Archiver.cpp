@@ -3,8 +3,10 @@
 #include "CopyOutbox.h"
 #include "FileTypes.h"
 #include "FolderSize.h"
+#include "StoreCopy.h"
 #include "StoredName.h"
 #include "base/FixedRecord.h"
+#include "base/SystemError.h"
 #include "base/SettingsFiles.h"
 #include "db/AllocationLock.h"
 #include "db/CDFSet.h"
@@ -64,6 +66,15 @@ QString Archiver::noSuchCardMessage(qint32 card)
 QString Archiver::noPermissionMessage()
 {
     return tr("لا يوجد صلاحية لهذا المستخدم");
+}
+
+QString Archiver::notInStoreMessage(const QString &storedPath)
+{
+    const QString series = QFileInfo(storedPath).path();
+    const QString fileServer = QFileInfo(series).path();
+    if (!QFileInfo(fileServer).isDir())
+        return tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(QDir::toNativeSeparators(fileServer));
+    return tr("الملف %1 ليس في مخزن الملفات").arg(QDir::toNativeSeparators(storedPath));
 }
 
 QString Archiver::staleFilesLogPath(const QString &databaseFolder)
@@ -247,13 +258,20 @@ Status Archiver::applySeries(const Plan &plan) const
 {
     // The new series folders and number are in place before the rows that point at them.
     for (qint32 series : plan.newSeries) {
-        const QString folder = m_folders.fileServer + u'/' + seriesName(series);
-        if (!QDir().mkpath(folder))
-            return Status::failure(tr("تعذر انشاء مجلد السلسلة %1").arg(QDir::toNativeSeparators(folder)));
+        if (Status s = StoreCopy::makeSeriesFolder(m_folders.fileServer + u'/' + seriesName(series)); !s)
+            return s;
     }
     if (!plan.newSeries.isEmpty())
         return SettingsFiles::writeSeriesNumber(m_folders.database, plan.finalSeries);
     return {};
+}
+
+Status Archiver::roomInStore(const Plan &plan) const
+{
+    qint64 bytes = 0;
+    for (const DocumentRow &row : plan.rows)
+        bytes += row.size;
+    return plan.rows.isEmpty() ? Status() : StoreCopy::roomFor(m_folders.fileServer, bytes);
 }
 
 Status Archiver::permitted(qint32 card) const
@@ -294,7 +312,7 @@ Status Archiver::logRemovals(const QList<DocumentRow> &removed) const
     QFile log(staleFilesLogPath(m_folders.database));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(lines) != lines.size() || !log.flush()
         || ::fsync(log.handle()) != 0) {
-        return Status::failure(tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(log.fileName()), log.errorString()));
+        return Status::failure(tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(log.fileName()), fileErrorText(log)));
     }
     return {};
 }
@@ -355,6 +373,8 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
     if (!plan)
         return Result<qint32>::failure(plan.error());
     const QList<DocumentRow> texts = planTextRows(planned, *card);
+    if (Status s = roomInStore(*plan); !s)
+        return Result<qint32>::failure(s.error());
     if (Status s = applySeries(*plan); !s)
         return Result<qint32>::failure(s.error());
     const CDFSet rows(m_db);
@@ -452,6 +472,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         return Status::failure(still.error());
     if (still->isEmpty())
         return Status::failure(noSuchCardMessage(card));
+    if (Status s = roomInStore(*plan); !s)
+        return s;
     if (Status s = applySeries(*plan); !s)
         return s;
     for (const DocumentRow &row : updates) {

@@ -90,6 +90,9 @@ public:
     static QString nothingToArchiveMessage();
     static QString noSuchCardMessage(qint32 card);
     static QString noPermissionMessage();
+    // A stored file that is not where its row says: its series folder or the whole file server
+    // is gone (an unmounted share), or the copier has not placed it.
+    static QString notInStoreMessage(const QString &storedPath);
 
 private:
     struct Plan
@@ -104,6 +107,8 @@ private:
     QList<DocumentRow> planTextRows(const CardDraft &draft, qint32 card) const;
     DocumentRow cardRow(const CardDraft &draft, qint32 card) const;
     Status applySeries(const Plan &plan) const;
+    // The file server is there and has room for the plan's files.
+    Status roomInStore(const Plan &plan) const;
     Status permitted(qint32 card) const;
     void handOff();
     void addWarning(const QString &message);

@@ -2,6 +2,7 @@
 
 #include "StoreCopy.h"
 #include "base/FixedRecord.h"
+#include "base/SystemError.h"
 #include "cards/StoredName.h"
 
 #include <QDateTime>
@@ -252,8 +253,8 @@ void Copier::copyAll(const QList<CopyOrder> &orders)
             continue;
         }
         const QString destination = QDir::cleanPath(order.destination);
-        if (!QDir().mkpath(destination) || !QFileInfo(destination).isDir()) {
-            report(card, order, tr("تعذر انشاء مجلد الوجهة %1").arg(QDir::toNativeSeparators(destination)));
+        if (Status made = StoreCopy::makeSeriesFolder(destination); !made) {
+            report(card, order, made.error());
             continue;
         }
         if (targets.contains(destination + u'/' + name)) {
@@ -327,7 +328,7 @@ void Copier::report(qint32 card, const CopyOrder &order, const QString &reason)
     // One write per line: appends of other copiers do not tear it apart.
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) || log.write(line.toUtf8()) < 0 || !log.flush()) {
         QTextStream(stderr) << "dovrelle-fm: "
-                            << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(errorLogPath()), log.errorString())
+                            << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(errorLogPath()), fileErrorText(log))
                             << Qt::endl;
     }
     keepForRetry(order);
@@ -345,7 +346,7 @@ void Copier::keepForRetry(const CopyOrder &order)
     if (!list.open(QIODevice::WriteOnly | QIODevice::Append) || list.write(*record) != record->size() || !list.flush()
         || ::fdatasync(list.handle()) != 0) {
         QTextStream(stderr) << "dovrelle-fm: "
-                            << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(failedListPath()), list.errorString())
+                            << tr("تعذرت الكتابة في %1: %2").arg(QDir::toNativeSeparators(failedListPath()), fileErrorText(list))
                             << Qt::endl;
     }
 }
@@ -372,7 +373,7 @@ Result<QList<CopyOrder>> Copier::readOrders(const QString &path, bool missingIsE
     if (missingIsEmpty && !f.exists())
         return QList<CopyOrder>();
     if (!f.open(QIODevice::ReadOnly))
-        return Result<QList<CopyOrder>>::failure(tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(path), f.errorString()));
+        return Result<QList<CopyOrder>>::failure(tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(path), fileErrorText(f)));
     const QByteArray bytes = f.readAll();
     QList<CopyOrder> orders;
     for (qsizetype at = 0; at + CopyOrder::kSize <= bytes.size(); at += CopyOrder::kSize)

@@ -1,6 +1,7 @@
 #include "CopyOrder.h"
 
 #include "base/FixedRecord.h"
+#include "base/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -137,7 +138,7 @@ Result<QList<CopyOrder>> CopyHandOff::failed() const
         return QList<CopyOrder>();
     if (!f.open(QIODevice::ReadOnly))
         return Result<QList<CopyOrder>>::failure(
-            CopyOrderTr::tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(failedPath()), f.errorString()));
+            CopyOrderTr::tr("تعذرت قراءة %1: %2").arg(QDir::toNativeSeparators(failedPath()), fileErrorText(f)));
     const QByteArray bytes = f.readAll();
     return parseList(bytes, bytes.size() / CopyOrder::kSize);
 }

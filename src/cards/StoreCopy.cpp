@@ -3,6 +3,7 @@
 #include "Checksum.h"
 #include "base/FileDescriptor.h"
 #include "base/ProcessAlive.h"
+#include "base/SystemError.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -137,7 +139,7 @@ Result<SourceTree> StoreCopy::survey(const QString &source)
     if (::stat(native(source).constData(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return R::failure(tr("المصدر غير موجود"));
-        return R::failure(tr("تعذر الوصول الى المصدر: %1").arg(qt_error_string(errno)));
+        return R::failure(tr("تعذر الوصول الى المصدر: %1").arg(lastSystemErrorText()));
     }
     if (S_ISREG(st.st_mode)) {
         tree.entries.append({QString(), SourceTree::Kind::File, qint64(st.st_size)});
@@ -157,14 +159,14 @@ Result<SourceTree> StoreCopy::survey(const QString &source)
         const QString folder = relative.isEmpty() ? source : source + u'/' + relative;
         QStringList names;
         if (const int err = listFolder(folder, names))
-            return R::failure(tr("تعذرت قراءة المجلد %1: %2").arg(shown(folder), qt_error_string(err)));
+            return R::failure(tr("تعذرت قراءة المجلد %1: %2").arg(shown(folder), systemErrorText(err)));
         QStringList subFolders;
         for (const QString &name : std::as_const(names)) {
             const QString rel = relative.isEmpty() ? name : relative + u'/' + name;
             const QString path = source + u'/' + rel;
             struct stat es;
             if (::lstat(native(path).constData(), &es) != 0)
-                return R::failure(tr("تعذر الوصول الى %1: %2").arg(shown(path), qt_error_string(errno)));
+                return R::failure(tr("تعذر الوصول الى %1: %2").arg(shown(path), lastSystemErrorText()));
             if (S_ISLNK(es.st_mode)) {
                 tree.entries.append({rel, SourceTree::Kind::Link, 0});
             } else if (S_ISDIR(es.st_mode)) {
@@ -241,7 +243,7 @@ Status StoreCopy::flush(const QStringList &folders)
         if (fd.valid() && ::fstat(fd.get(), &st) == 0 && flushed.contains(st.st_dev))
             continue;
         if (!fd.valid() || ::syncfs(fd.get()) != 0)
-            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), qt_error_string(errno)));
+            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), lastSystemErrorText()));
         flushed.append(st.st_dev);
     }
     return {};
@@ -253,7 +255,7 @@ Status StoreCopy::commit(const Prepared &copy)
         removeAll(copy.temporary);
         return err == EEXIST || err == ENOTEMPTY
                    ? Status::failure(tr("يوجد في المخزن عنصر بالاسم نفسه %1، ولم يُستبدل").arg(shown(copy.target)))
-                   : Status::failure(tr("تعذرت تسمية النسخة %1: %2").arg(shown(copy.target), qt_error_string(err)));
+                   : Status::failure(tr("تعذرت تسمية النسخة %1: %2").arg(shown(copy.target), systemErrorText(err)));
     }
     if (!copy.isFolder && m_hooks.fileCopied)
         m_hooks.fileCopied(copy.source, copy.target);
@@ -269,7 +271,7 @@ Status StoreCopy::syncFolders(const QStringList &folders)
 {
     for (const QString &folder : folders) {
         if (!syncFolder(folder))
-            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), qt_error_string(errno)));
+            return Status::failure(tr("تعذر حفظ المجلد %1 على القرص: %2").arg(shown(folder), lastSystemErrorText()));
     }
     return {};
 }
@@ -294,19 +296,19 @@ Status StoreCopy::copyFile(const QString &from, const QString &to, qint64 expect
 {
     FileDescriptor in(::open(native(from).constData(), O_RDONLY | O_CLOEXEC));
     if (!in.valid())
-        return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(errno)));
+        return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), lastSystemErrorText()));
     struct stat before;
     if (::fstat(in.get(), &before) != 0 || !S_ISREG(before.st_mode))
         return Status::failure(tr("%1 ليس ملفا عاديا").arg(shown(from)));
     FileDescriptor out(::open(native(to).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!out.valid())
-        return Status::failure(tr("تعذر انشاء النسخة %1: %2").arg(shown(named), qt_error_string(errno)));
+        return Status::failure(tr("تعذر انشاء النسخة %1: %2").arg(shown(named), lastSystemErrorText()));
 
     const auto writeFailed = [&](int err) {
-        return Status::failure(tr("تعذرت كتابة %1: %2").arg(shown(named), qt_error_string(err)));
+        return Status::failure(tr("تعذرت كتابة %1: %2").arg(shown(named), systemErrorText(err)));
     };
     const auto readFailed = [&](int err) {
-        return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), qt_error_string(err)));
+        return Status::failure(tr("تعذرت قراءة %1: %2").arg(shown(from), systemErrorText(err)));
     };
     // The bytes the copy carried are summed as they go by: in the kernel's copy the range just
     // copied is summed from the source's pages, which that copy has just brought into memory.
@@ -438,17 +440,17 @@ Status StoreCopy::copyFolderInto(const SourceTree &tree, const QString &temporar
         case SourceTree::Kind::Folder:
             if (::mkdir(native(to).constData(), 0777) != 0)
                 return Status::failure(
-                    tr("تعذر انشاء المجلد %1: %2").arg(shown(named), qt_error_string(errno)));
+                    tr("تعذر انشاء المجلد %1: %2").arg(shown(named), lastSystemErrorText()));
             folders.append(to);
             break;
         case SourceTree::Kind::Link: {
             QByteArray link(4096, '\0');
             const ssize_t n = ::readlink(native(from).constData(), link.data(), link.size());
             if (n < 0 || n >= link.size())
-                return Status::failure(tr("تعذرت قراءة الرابط %1: %2").arg(shown(from), qt_error_string(errno)));
+                return Status::failure(tr("تعذرت قراءة الرابط %1: %2").arg(shown(from), lastSystemErrorText()));
             link.truncate(n);
             if (::symlink(link.constData(), native(to).constData()) != 0)
-                return Status::failure(tr("تعذر انشاء الرابط %1: %2").arg(shown(named), qt_error_string(errno)));
+                return Status::failure(tr("تعذر انشاء الرابط %1: %2").arg(shown(named), lastSystemErrorText()));
             break;
         }
         case SourceTree::Kind::File:
@@ -521,4 +523,32 @@ void StoreCopy::removeStaleTemporaries(const QString &folder)
             continue;
         removeAll(folder + u'/' + name);
     }
+}
+
+Status StoreCopy::makeSeriesFolder(const QString &folder)
+{
+    const QString cleaned = QDir::cleanPath(folder);
+    if (QFileInfo(cleaned).isDir())
+        return {};
+    const QString parent = QFileInfo(cleaned).path();
+    if (!QFileInfo(parent).isDir())
+        return Status::failure(tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(shown(parent)));
+    if (::mkdir(native(cleaned).constData(), 0777) != 0 && errno != EEXIST)
+        return Status::failure(tr("تعذر انشاء مجلد السلسلة %1: %2").arg(shown(cleaned), lastSystemErrorText()));
+    return {};
+}
+
+Status StoreCopy::roomFor(const QString &folder, qint64 bytes)
+{
+    struct statvfs fs {};
+    if (!QFileInfo(folder).isDir() || ::statvfs(native(folder).constData(), &fs) != 0)
+        return Status::failure(tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(shown(folder)));
+    const qint64 free = qint64(fs.f_bavail) * qint64(fs.f_frsize);
+    if (bytes > free) {
+        return Status::failure(tr("لا توجد على خادم الملفات %1 مساحة تتسع للملفات: تحتاج %2 كيلوبايت والمتاح %3 كيلوبايت")
+                                   .arg(shown(folder))
+                                   .arg((bytes + 1023) / 1024)
+                                   .arg(free / 1024));
+    }
+    return {};
 }

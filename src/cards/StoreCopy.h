@@ -79,6 +79,15 @@ public:
     // Removes the temporary copies that copier runs no longer alive left in the folder.
     static void removeStaleTemporaries(const QString &folder);
 
+    // Makes a series folder inside the file-server folder, which must exist: a file server that
+    // is gone (an unmounted share, a folder renamed away) is never made again on the local disk,
+    // where no other workstation would find the files.
+    static Status makeSeriesFolder(const QString &folder);
+    // Refuses when the file system of the folder has fewer than `bytes` free for us, or the
+    // folder is gone; checked before a card's rows are written, so that a full disk leaves the
+    // archive as it was.
+    static Status roomFor(const QString &folder, qint64 bytes);
+
     // The CRC-32C of a file's bytes as its copy carried them, and the size copied: kept on every
     // copied file (an extended attribute; nothing where the file system has none).
     struct Checksum

@@ -1,5 +1,7 @@
 #include "AllocationLock.h"
 
+#include "base/SystemError.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -21,7 +23,7 @@ struct AllocationLockTr
 QString systemError(const QString &path)
 {
     return AllocationLockTr::tr("تعذر فتح ملف القفل %1: %2")
-        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno)));
+        .arg(QDir::toNativeSeparators(path), lastSystemErrorText());
 }
 
 int openLockFile(const QString &path)

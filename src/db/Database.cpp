@@ -35,6 +35,17 @@ QString threadTag()
 
 QString databaseError(const QString &driverText)
 {
+    // The words each engine uses for a disk with no room (SQLite's SQLITE_FULL, PostgreSQL's
+    // "could not extend file" and its disk-full SQLSTATE text): the clerk is told what to do.
+    static const QStringList noRoom{u"database or disk is full"_s, u"No space left on device"_s,
+                                    u"could not extend file"_s, u"could not write to file"_s};
+    for (const QString &words : noRoom) {
+        if (driverText.contains(words, Qt::CaseInsensitive)) {
+            return DatabaseTr::tr("لا توجد مساحة كافية لقاعدة البيانات على القرص: افسح مكانا ثم اعد المحاولة "
+                                  "(%1)")
+                .arg(driverText);
+        }
+    }
     return DatabaseTr::tr("خطأ في قاعدة البيانات: %1").arg(driverText);
 }
 

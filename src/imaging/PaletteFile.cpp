@@ -1,5 +1,7 @@
 #include "PaletteFile.h"
 
+#include "base/SystemError.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
@@ -188,7 +190,7 @@ Status PaletteFile::save(const QString &path, const QList<QRgb> &colours)
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(file.errorString());
     const QByteArray bytes = riffBytes(colours);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size() || !commitWhole(file))
         return Status::failure(file.errorString());
     return {};
 }

@@ -1,5 +1,7 @@
 #include "CFReport.h"
 
+#include "base/SystemError.h"
+
 #include "base/HandOffFolder.h"
 #include "base/Palette.h"
 #include "baskets/CFolderDlg.h"
@@ -565,7 +567,7 @@ Status CFReport::writeImageHandOff(const QString &path) const
     QDir().mkpath(QFileInfo(target).absolutePath());
     // The outside program never finds half a picture: written aside, then put in place.
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !small.save(&file, "JPEG") || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !small.save(&file, "JPEG") || !commitWhole(file))
         return Status::failure(tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(target)));
     return {};
 }

@@ -1,5 +1,7 @@
 #include "ReportCopy.h"
 
+#include "base/SystemError.h"
+
 #include "base/Cp1256.h"
 #include "cards/Archiver.h"
 #include "cards/CopyOrder.h"
@@ -69,7 +71,7 @@ Status writeCrLfText(const QString &path, const QString &text)
     const QByteArray bytes = encoded.ok() ? *encoded : lines.toUtf8();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !commitWhole(file))
         return Status::failure(ReportCopyTr::tr("تعذر حفظ الملف %1").arg(QDir::toNativeSeparators(path)));
     return {};
 }

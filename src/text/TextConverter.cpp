@@ -1,5 +1,7 @@
 #include "TextConverter.h"
 
+#include "base/SystemError.h"
+
 #include "DocxReader.h"
 #include "OfficeConverter.h"
 #include "PdfReader.h"
@@ -33,7 +35,7 @@ Status TextConverter::writeCp1256(const QString &text, const QString &outPath)
     if (!out.open(QIODevice::WriteOnly))
         return Status::failure(tr("تعذر كتابة الملف %1: %2").arg(outPath, out.errorString()));
     out.write(Cp1256::encodeLossy(text));
-    if (!out.commit())
+    if (!commitWhole(out))
         return Status::failure(tr("تعذر كتابة الملف %1: %2").arg(outPath, out.errorString()));
     return {};
 }

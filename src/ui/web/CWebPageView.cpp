@@ -1,5 +1,7 @@
 #include "CWebPageView.h"
 
+#include "base/SystemError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -317,7 +319,7 @@ void CWebPageView::placeFile(const QString &source)
             break;
         }
     }
-    if (in.error() != QFileDevice::NoError || !out.commit()) {
+    if (in.error() != QFileDevice::NoError || !commitWhole(out)) {
         const QString error = in.error() != QFileDevice::NoError ? in.errorString()
                                                                  : out.errorString();
         failSave(tr("تعذرت كتابة الملف: %1\n%2").arg(m_target, error));
