@@ -1,5 +1,5 @@
 # The README's two commands, for those who have make: the same as ./run and ./test.
-.PHONY: run smoke test fuzz mutate soak clean
+.PHONY: run smoke test fuzz mutate soak tsan clean
 
 run:
 	bash scripts/run.sh
@@ -18,9 +18,13 @@ fuzz:
 soak:
 	bash scripts/soak.sh
 
+# Every test under ThreadSanitizer, in build-tsan.
+tsan:
+	bash scripts/tsan.sh
+
 # One-line changes to the rules of core, each of which some test must catch.
 mutate:
 	bash scripts/mutate.sh
 
 clean:
-	rm -rf build build-run build-test build-fuzz build-mutate
+	rm -rf build build-run build-test build-fuzz build-mutate build-tsan

@@ -28,6 +28,12 @@ if(DOVRELLE_SANITIZE)
                          -fno-sanitize-recover=undefined -g1)
   target_link_options(dovrelle_policy INTERFACE -fsanitize=address,undefined)
 endif()
+if(DOVRELLE_TSAN)
+  # -O1: the instrumented program runs several times slower than a plain one, and the suite's
+  # kill loops and races start hundreds of programs; line tables are enough for the reports.
+  target_compile_options(dovrelle_policy INTERFACE -fsanitize=thread -fno-omit-frame-pointer -O1 -g1)
+  target_link_options(dovrelle_policy INTERFACE -fsanitize=thread)
+endif()
 if(DOVRELLE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "The fuzz build needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")

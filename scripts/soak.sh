@@ -10,8 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export DOVRELLE_KILL_RUNS=${SOAK_RUNS:-200}
 export DOVRELLE_RACE_SECONDS=${SOAK_RACE_SECONDS:-60}
-# Only the kill loops and the race of the three test programs that hold them.
-export GTEST_FILTER='*Kill*:*Workstations*'
+# Only the kill loops, the races and the full and vanished folders, of the three test programs that hold them.
+export GTEST_FILTER='*Kill*:*Workstations*:*FullDisks*'
 export DOVRELLE_TEST_TIMEOUT_FACTOR=${DOVRELLE_TEST_TIMEOUT_FACTOR:-12}
 start=$(date +%s)
 status=0

@@ -14,7 +14,7 @@ constexpr AdminCommand kCommands[] = {
     {u"user", u"set", &userSet},    {u"user", u"list", &userList},  {u"feed", u"set", &feedSet},
     {u"image", u"", &image},        {u"jobs", u"list", &jobsList}, {u"jobs", u"add", &jobsAdd},
     {u"jobs", u"units", &jobsUnits}, {u"find", u"", &find},       {u"scan", u"", &scan},
-    {u"edit", u"", &edit},          {u"delete", u"", &deleteCard},
+    {u"edit", u"", &edit},          {u"delete", u"", &deleteCard}, {u"transfer", u"", &transfer},
 };
 
 int usage(QTextStream &out)
@@ -40,6 +40,7 @@ int usage(QTextStream &out)
            "  jobs units U1,U2,...\n"
            "  feed set ROW --name N --folder F --type files|images|text\n"
            "  memo --card N --item M --to USER --text T [--date YYYY-MM-DD]\n"
+           "  transfer FILE --to USER[,USER...]\n"
            "  image COMMAND IN OUT [--PARAM VALUE]... [--src FILE]...   (image --list, image info FILE)\n"
            "  find DIR [--name FRAG] [--min-kb N] [--max-kb N] [--text T] [--no-recurse]\n"
            "  scan [--device NAME] [--source flatbed|feeder] [--mode gray|color|lineart] [--resolution DPI] --out DIR\n"

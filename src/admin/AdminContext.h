@@ -87,6 +87,7 @@ int jobsUnits(AdminContext &context, const QStringList &args);
 int search(AdminContext &context, const QStringList &args);
 int feedSet(AdminContext &context, const QStringList &args);
 int memo(AdminContext &context, const QStringList &args);
+int transfer(AdminContext &context, const QStringList &args);
 int image(AdminContext &context, const QStringList &args);
 int find(AdminContext &context, const QStringList &args);
 int scan(AdminContext &context, const QStringList &args);

@@ -2,6 +2,7 @@
 
 #include "base/SettingsFiles.h"
 #include "baskets/MemoStore.h"
+#include "baskets/Transfer.h"
 #include "db/CDFSet.h"
 
 #include <QDir>
@@ -76,6 +77,37 @@ int memo(AdminContext &context, const QStringList &args)
         return 0;
     }
     return context.fail(u"no item %1 on card %2"_s.arg(itemNumber).arg(cardNumber));
+}
+
+int transfer(AdminContext &context, const QStringList &args)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption to(u"to"_s, u"The users who receive the file, by their login names."_s, u"U1,U2"_s);
+    parser.addOptions({to});
+    parser.addPositionalArgument(u"file"_s, u"The file sent."_s);
+    const QString usageText = u"dovrelle-admin transfer FILE --to U1[,U2...]"_s;
+    if (int code = 0; !context.parse(parser, args, usageText, code))
+        return code;
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1 || parser.value(to).isEmpty())
+        return context.fail(u"usage: "_s + usageText);
+    Result<Database> db = context.archive();
+    if (!db)
+        return context.fail(db.error());
+    QStringList receivers;
+    for (const QString &login : parser.value(to).split(u',', Qt::SkipEmptyParts)) {
+        const Result<QString> stored = storedUserName(*db, login);
+        if (!stored)
+            return context.fail(stored.error());
+        receivers << *stored;
+    }
+    const QList<Delivery> deliveries = transferFile(context.state().databaseFolder, files.constFirst(), receivers);
+    const QString report = undeliveredReport(deliveries);
+    if (!report.isEmpty())
+        return context.fail(report);
+    for (const Delivery &d : deliveries)
+        context.out() << d.target << Qt::endl;
+    return 0;
 }
 
 } // namespace AdminCommands

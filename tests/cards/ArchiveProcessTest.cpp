@@ -1,5 +1,6 @@
 #include "base/SettingsFiles.h"
 #include "baskets/FeedIndex.h"
+#include "users/UserAdmin.h"
 #include "cards/Archiver.h"
 #include "ArchivingProcesses.h"
 #include "common/TestArchive.h"
@@ -329,6 +330,16 @@ TEST_P(ArchivingProcesses, FourWorkstationsRacingKeepOneConsistentArchive)
         ASSERT_TRUE(add.waitForFinished(60000));
         ASSERT_EQ(add.exitCode(), 0) << add.readAllStandardError().toStdString();
     }
+    {
+        // A second user, who receives the transfers beside MASTER.
+        QProcess add;
+        add.setProcessEnvironment(consoleEnvironment());
+        add.start(bin(QStringLiteral("dovrelle-admin")), {QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("CLERK"),
+                                                          QStringLiteral("--password"), QStringLiteral("clerk-pw"),
+                                                          QStringLiteral("--home"), archive().home()});
+        ASSERT_TRUE(add.waitForFinished(60000));
+        ASSERT_EQ(add.exitCode(), 0) << add.readAllStandardError().toStdString();
+    }
     ASSERT_TRUE(SettingsFiles::writeSeriesBudget(archive().databaseFolder(), kBudget).ok());
     const QString feed = m_sources.filePath(QStringLiteral("feed"));
     // Each workstation picks an operation at random, again and again, and prints one line for
@@ -339,18 +350,20 @@ TEST_P(ArchivingProcesses, FourWorkstationsRacingKeepOneConsistentArchive)
 end=$((SECONDS + DURATION)); i=0
 while [ $SECONDS -lt $end ]; do
   i=$((i + 1)); started=$(date +%s%N); card=$((RANDOM % (4 * i + 8) + 1))
-  case $((RANDOM % 10)) in
+  case $((RANDOM % 11)) in
     0|1|2|3) op=archive; "$ADMIN" archive --home "$ARCHIVE" --user MASTER --class 1 --name "سباق $STATION-$i" --file "$SOURCE" ;;
     4|5) op=edit; "$ADMIN" edit $card --home "$ARCHIVE" --user MASTER --file "$SOURCE" --name "سباق $STATION-$i-e" ;;
     6) op=delete; "$ADMIN" delete $card --home "$ARCHIVE" --user MASTER ;;
     7|8) op=search; "$ADMIN" search --home "$ARCHIVE" --user MASTER --phrase "سباق" ;;
     9) op=feed; "$FEED" add --folder "$FEEDFOLDER" --index race.idx --text "$STATION {n}" ;;
+    10) op=transfer; "$ADMIN" transfer "$SOURCE" --home "$ARCHIVE" --to MASTER,CLERK ;;
   esac > /dev/null 2>> "$ERRORS"
   status=$?
   echo "$op $status $(( ($(date +%s%N) - started) / 1000000 ))"
 done
 )sh");
     std::vector<std::unique_ptr<QProcess>> stations;
+    std::map<QString, QByteArray> sent; // the file each workstation transfers, by name
     for (int w = 0; w < kWorkstations; ++w) {
         QProcessEnvironment env = consoleEnvironment();
         env.insert(QStringLiteral("DURATION"), QString::number(seconds));
@@ -359,7 +372,11 @@ done
         env.insert(QStringLiteral("ARCHIVE"), archive().home());
         env.insert(QStringLiteral("STATION"), QString::number(w + 1));
         // The general search looks at file names: every item of the race holds the word searched for.
-        env.insert(QStringLiteral("SOURCE"), sourceFile(QStringLiteral("سباق%1.txt").arg(w), 700 + 100 * w));
+        const QString source = sourceFile(QStringLiteral("سباق%1.txt").arg(w), 700 + 100 * w);
+        env.insert(QStringLiteral("SOURCE"), source);
+        QFile sourceBytes(source);
+        EXPECT_TRUE(sourceBytes.open(QIODevice::ReadOnly));
+        sent[QFileInfo(source).fileName()] = sourceBytes.readAll();
         env.insert(QStringLiteral("FEEDFOLDER"), feed);
         env.insert(QStringLiteral("ERRORS"), m_sources.filePath(QStringLiteral("errors%1.txt").arg(w)));
         auto station = std::make_unique<QProcess>();
@@ -387,7 +404,22 @@ done
                 EXPECT_TRUE(line.contains(Archiver::noSuchCardMessage(0).section(u' ', 0, 2))) << line.toStdString();
         }
     }
-    EXPECT_EQ(refused[QStringLiteral("archive")] + refused[QStringLiteral("search")] + refused[QStringLiteral("feed")], 0);
+    EXPECT_EQ(refused[QStringLiteral("archive")] + refused[QStringLiteral("search")] + refused[QStringLiteral("feed")]
+                  + refused[QStringLiteral("transfer")],
+              0);
+    // Each receiver holds, whole, the last copy of every file a workstation sent, and nothing else.
+    if (done[QStringLiteral("transfer")] > 0) {
+        for (const QString &user : {QStringLiteral("MASTER"), QStringLiteral("CLERK")}) {
+            const QString received = receivedFilesFolder(archive().databaseFolder(), user);
+            for (const QString &name : QDir(received).entryList(QDir::Files | QDir::Hidden)) {
+                ASSERT_TRUE(sent.count(name)) << user.toStdString() << " received " << name.toStdString();
+                QFile got(received + u'/' + name);
+                ASSERT_TRUE(got.open(QIODevice::ReadOnly));
+                EXPECT_EQ(got.readAll(), sent[name]) << user.toStdString() << ": " << name.toStdString();
+            }
+            EXPECT_FALSE(QDir(received).isEmpty()) << user.toStdString() << " received nothing";
+        }
+    }
     drainCopier();
     expectVerified(true);
     expectVerified(false);
@@ -434,12 +466,14 @@ done
     for (const auto &[op, n] : refused)
         total += n;
     std::printf("race (%s): %d workstations for %d s, %.1f operations a second; done/refused/slowest ms: "
-                "archive %d/%d/%lld, edit %d/%d/%lld, delete %d/%d/%lld, search %d/%d/%lld, feed %d/%d/%lld; "
+                "archive %d/%d/%lld, edit %d/%d/%lld, delete %d/%d/%lld, search %d/%d/%lld, feed %d/%d/%lld, "
+                "transfer %d/%d/%lld; "
                 "%zu cards, %lld rows, %zu series\n",
                 GetParam() == Engine::SQLite ? "SQLite" : "PostgreSQL", kWorkstations, seconds, double(total) / seconds,
                 done[u"archive"_s], refused[u"archive"_s], slowest[u"archive"_s], done[u"edit"_s], refused[u"edit"_s],
                 slowest[u"edit"_s], done[u"delete"_s], refused[u"delete"_s], slowest[u"delete"_s], done[u"search"_s],
                 refused[u"search"_s], slowest[u"search"_s], done[u"feed"_s], refused[u"feed"_s], slowest[u"feed"_s],
+                done[u"transfer"_s], refused[u"transfer"_s], slowest[u"transfer"_s],
                 cards().size(), rows, seriesBytes.size());
 }
 
