@@ -28,3 +28,12 @@ TEST(Cp1256, CharacterOutsideTheCodePageIsRefusedByName)
     ASSERT_FALSE(bytes.ok());
     EXPECT_TRUE(bytes.error().contains(QStringLiteral("中")));
 }
+
+// The lossy form of a name: a character the code page lacks becomes one "?", also when it is a
+// pair of UTF-16 units, and the letters around it stay.
+TEST(Cp1256, TheLossyFormGivesOneQuestionMarkForEachCharacterItLacks)
+{
+    EXPECT_EQ(Cp1256::encodeLossy(QStringLiteral("a\U0001F600b")), QByteArray("a?b"));
+    EXPECT_EQ(Cp1256::encodeLossy(QStringLiteral("\U0001F600\U0001F600")), QByteArray("??"));
+    EXPECT_EQ(Cp1256::encodeLossy(QStringLiteral("ب文ب")), QByteArray("\xc8?\xc8"));
+}

@@ -228,6 +228,7 @@ TEST(FixedRecordParse, NumbersAreReadLikeTheFormReadsThem)
     }
     EXPECT_FALSE(FixedRecord::parseInt32(QStringLiteral("2147483648"), QStringLiteral("f")).ok());
     EXPECT_FALSE(FixedRecord::parseInt32(QStringLiteral("99999999999999999999"), QStringLiteral("f")).ok());
+    EXPECT_FALSE(FixedRecord::parseInt32(QStringLiteral("-2147483649"), QStringLiteral("f")).ok());
 }
 
 TEST_F(SettingsFolder, ResetWritesTheSingleByteA)

@@ -6,6 +6,7 @@
 #include "cards/Copier.h"
 #include "cards/StoreCopy.h"
 #include "cards/CopyOrder.h"
+#include "common/WriteFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -332,6 +333,51 @@ TEST(CopyOrderRecord, ARecordWrittenByHandReadsAndComposesByteForByte)
     const Result<QByteArray> composed = parsed.compose();
     ASSERT_TRUE(composed.ok());
     EXPECT_EQ(composed->toHex(), record.toHex());
+}
+
+// The list and the count of the hand-off as a damaged or half-written pair leaves them: the count
+// rules. Records past it (a writer that died between the list and the count) are not taken and
+// not kept, a part of a record is never read as an order, and a count below zero is none.
+TEST(CopyOrderRecord, TheCountRulesTheListAndOnlyWholeRecordsAreRead)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QDir().mkpath(home.path() + u"/COM"_s);
+    const CopyHandOff handOff(home.path(), CopyHandOff::Copier::Archive);
+    auto order = [](int n) { return CopyOrder{1, u"%1&1&"_s.arg(n), u"/home/a%1.txt"_s.arg(n), u"/srv/store/Ser1"_s}; };
+    QByteArray records;
+    for (int n = 1; n <= 3; ++n)
+        records += *order(n).compose();
+
+    // Three records, a count of two: the third is no order.
+    writeFile(handOff.listPath(), records);
+    writeFile(handOff.countPath(), "2");
+    ASSERT_TRUE(handOff.append({order(4)}).ok());
+    const Result<QList<CopyOrder>> afterAppend = handOff.pending();
+    ASSERT_TRUE(afterAppend.ok());
+    ASSERT_EQ(afterAppend->size(), 3);
+    EXPECT_EQ(afterAppend->at(2).prefix, u"4&1&"_s) << "an uncounted record was kept";
+    EXPECT_EQ(QFileInfo(handOff.listPath()).size(), 3 * CopyOrder::kSize);
+
+    // A negative count: nothing is taken, and the next order stands alone.
+    writeFile(handOff.listPath(), records);
+    writeFile(handOff.countPath(), "-2");
+    const Result<QList<CopyOrder>> none = handOff.take();
+    ASSERT_TRUE(none.ok());
+    EXPECT_TRUE(none->isEmpty());
+    writeFile(handOff.listPath(), records);
+    writeFile(handOff.countPath(), "-2");
+    ASSERT_TRUE(handOff.append({order(5)}).ok());
+    ASSERT_EQ(handOff.pending()->size(), 1);
+    EXPECT_EQ(handOff.pending()->constFirst().prefix, u"5&1&"_s);
+
+    // A journal cut in its second record holds one order.
+    const QString journal = home.path() + u"/COM/fm.taken"_s;
+    writeFile(journal, records.left(CopyOrder::kSize + CopyOrder::kSize / 2));
+    const Result<QList<CopyOrder>> journalled = Copier::readOrders(journal);
+    ASSERT_TRUE(journalled.ok());
+    ASSERT_EQ(journalled->size(), 1);
+    EXPECT_EQ(journalled->constFirst().prefix, u"1&1&"_s);
 }
 
 TEST_F(CopierTest, DestinationThatIsOrLiesUnderAFileIsReported)

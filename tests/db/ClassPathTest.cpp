@@ -27,3 +27,13 @@ TEST(ClassPathRules, ReadingBackTakesTheCodesInOrder)
     EXPECT_EQ(ClassPath::codes(QStringLiteral("@12@x@7@")), (QList<qint32>{12, 0, 7}));
     EXPECT_EQ(ClassPath::codes(QStringLiteral("@99999999999@3@")), (QList<qint32>{0, 3}));
 }
+
+// An empty or unreadable slot of a card's path reads as 0 and grants nothing, whatever the list
+// names; only a shown code the list names does.
+TEST(ClassPathRules, OnlyAShownCodeTheListNamesPermitsACard)
+{
+    EXPECT_TRUE(ClassPath::permits(QStringLiteral("@4@"), QStringLiteral("@12@4@")));
+    EXPECT_FALSE(ClassPath::permits(QStringLiteral("@0@"), QStringLiteral("@12@x@7@")));
+    EXPECT_FALSE(ClassPath::permits(QStringLiteral("@0@1@"), QStringLiteral("@@")));
+    EXPECT_FALSE(ClassPath::permits(QStringLiteral("@7@"), ClassPath::make({1, 2, 3, 4, 5, 6, 7})));
+}

@@ -157,3 +157,21 @@ TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
 }
 
 DOVRELLE_ON_BOTH_ENGINES(IndexUpgrade);
+
+// The text index answers every phrase of a trigram or more (and not past the longest it holds);
+// a shorter one is read from the folded copy, as the index has nothing to say of it.
+TEST(SearchFolding, APhraseOfThreeLettersIsTheShortestTheIndexAnswers)
+{
+    const QStringList cols{QStringLiteral("m3")};
+    const auto probed = [&](Engine engine, const QString &phrase) {
+        const std::shared_ptr<const SqlCondition::Part> part = SearchIndex::containsAny(engine, cols, phrase).tree();
+        return part && !part->probe.sql.isEmpty();
+    };
+    for (const Engine engine : {Engine::SQLite, Engine::PostgreSQL}) {
+        EXPECT_TRUE(probed(engine, QStringLiteral("تقر")));
+        EXPECT_TRUE(probed(engine, QStringLiteral("abc")));
+        EXPECT_FALSE(probed(engine, QStringLiteral("تق")));
+    }
+    EXPECT_NE(SearchIndex::containsAny(Engine::SQLite, cols, QStringLiteral("abc")).sql.indexOf(QStringLiteral("fileserver_fts")), -1);
+    EXPECT_EQ(SearchIndex::containsAny(Engine::SQLite, cols, QStringLiteral("ab")).sql.indexOf(QStringLiteral("fileserver_fts")), -1);
+}

@@ -191,3 +191,13 @@ TEST_P(SearchResults, HasHitsTellsASearchThatFindsNothingFromOneThatFindsARow)
     ASSERT_TRUE(nothing.ok()) << nothing.error().toStdString();
     EXPECT_FALSE(*nothing);
 }
+
+// A classification is offered for its whole code in the list, never for a part of another's.
+TEST(QueryText, AClassIsPermittedByItsWholeCodeOnly)
+{
+    const PermittedClasses p = PermittedClasses::of({classRow(QStringLiteral("1"), QStringLiteral("أ")),
+                                                     classRow(QStringLiteral("2"), QStringLiteral("ب")),
+                                                     classRow(QStringLiteral("12"), QStringLiteral("ج"))},
+                                                    QStringLiteral("@12@"));
+    EXPECT_EQ(p.codes, QStringList{QStringLiteral("12")});
+}

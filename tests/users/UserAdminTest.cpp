@@ -91,6 +91,8 @@ TEST_P(UserChanges, NewUsersStoreWhatTheFormHolds)
     EXPECT_EQ(row(u"سارة"_s).classAccess, u"@"_s);
     EXPECT_FALSE(allowsCode(u"@1@"_s, u"11"_s));
     EXPECT_TRUE(allowsCode(u"@1@"_s, u"1"_s));
+    EXPECT_FALSE(allowsCode(u"@12@"_s, u"1"_s));
+    EXPECT_FALSE(allowsCode(u"@12@"_s, u"2"_s));
 
     // A name taken in any letter case, an empty password or name: refused, nothing added.
     const int before = userCount();
