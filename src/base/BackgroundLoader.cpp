@@ -2,16 +2,16 @@
 
 #include <QDeadlineTimer>
 #include <QMetaObject>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QThread>
+
+#include <mutex>
 
 // What the loader and its jobs share. The owner is cleared under the mutex before the loader goes,
 // so a job never posts to a loader that is being destroyed; what was posted before is removed
 // with the loader's own posted events.
 struct BackgroundLoader::Shared
 {
-    QMutex mutex;
+    std::mutex mutex;
     BackgroundLoader *owner = nullptr;
     std::atomic<int> generation{0};
     std::atomic<bool> running{false};
@@ -34,7 +34,7 @@ const std::atomic<bool> *BackgroundLoader::Run::stopFlag() const { return &m_sta
 
 void BackgroundLoader::Run::deliver(std::function<void()> delivery) const
 {
-    QMutexLocker lock(&m_shared->mutex);
+    const std::lock_guard lock(m_shared->mutex);
     BackgroundLoader *owner = m_shared->owner;
     if (!owner || m_shared->generation.load() != m_generation)
         return;
@@ -56,7 +56,7 @@ BackgroundLoader::BackgroundLoader(QObject *parent) : QObject(parent), m_shared(
 BackgroundLoader::~BackgroundLoader()
 {
     {
-        QMutexLocker lock(&m_shared->mutex);
+        const std::lock_guard lock(m_shared->mutex);
         m_shared->owner = nullptr;
     }
     stop(Pending::Drop);
@@ -68,7 +68,7 @@ bool BackgroundLoader::isCurrent(int generation) const { return generation == m_
 
 void BackgroundLoader::requestStop()
 {
-    QMutexLocker lock(&m_shared->mutex);
+    const std::lock_guard lock(m_shared->mutex);
     if (m_shared->current)
         m_shared->current->stop = true;
 }
@@ -76,7 +76,7 @@ void BackgroundLoader::requestStop()
 bool BackgroundLoader::stop(Pending pending, int waitMs)
 {
     {
-        QMutexLocker lock(&m_shared->mutex);
+        const std::lock_guard lock(m_shared->mutex);
         if (m_shared->current)
             m_shared->current->stop = true;
     }
@@ -86,7 +86,7 @@ bool BackgroundLoader::stop(Pending pending, int waitMs)
         ended = m_thread->wait(QDeadlineTimer(waitMs));
     }
     {
-        QMutexLocker lock(&m_shared->mutex);
+        const std::lock_guard lock(m_shared->mutex);
         if (pending == Pending::Drop || !ended)
             ++m_shared->generation;
         m_shared->running = false;
@@ -108,7 +108,7 @@ int BackgroundLoader::start(Job job)
     run.m_shared = m_shared;
     run.m_state = std::make_shared<RunState>();
     {
-        QMutexLocker lock(&m_shared->mutex);
+        const std::lock_guard lock(m_shared->mutex);
         run.m_generation = ++m_shared->generation;
         m_shared->current = run.m_state;
         m_shared->running = true;

@@ -533,7 +533,8 @@ Status StoreCopy::makeSeriesFolder(const QString &folder)
     const QString parent = QFileInfo(cleaned).path();
     if (!QFileInfo(parent).isDir())
         return Status::failure(tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(shown(parent)));
-    if (::mkdir(native(cleaned).constData(), 0777) != 0 && errno != EEXIST)
+    // Another workstation may make it at the same moment; a file of that name is no folder.
+    if (::mkdir(native(cleaned).constData(), 0777) != 0 && (errno != EEXIST || !QFileInfo(cleaned).isDir()))
         return Status::failure(tr("تعذر انشاء مجلد السلسلة %1: %2").arg(shown(cleaned), lastSystemErrorText()));
     return {};
 }

@@ -4,13 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QThread>
 #include <QUrl>
 
+#include <mutex>
 #include <set>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,7 +23,7 @@ struct DatabaseTr
 };
 
 // Names of the connections each thread opened, so that the thread can close exactly its own.
-QMutex g_namesMutex;
+std::mutex g_namesMutex;
 std::set<QString> g_connectionNames;
 
 QString threadTag()
@@ -162,7 +162,7 @@ Result<QSqlDatabase> Database::connection(DbFile file) const
         db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=30000"_s);
     }
     {
-        QMutexLocker lock(&g_namesMutex);
+        const std::lock_guard lock(g_namesMutex);
         g_connectionNames.insert(name);
     }
     if (!db.open()) {
@@ -181,7 +181,7 @@ void Database::closeThreadConnections()
     const QString suffix = u'|' + threadTag();
     QStringList mine;
     {
-        QMutexLocker lock(&g_namesMutex);
+        const std::lock_guard lock(g_namesMutex);
         for (auto it = g_connectionNames.begin(); it != g_connectionNames.end();) {
             if (it->endsWith(suffix)) {
                 mine << *it;

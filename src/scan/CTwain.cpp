@@ -3,7 +3,6 @@
 #include "ScanPage.h"
 
 #include <QElapsedTimer>
-#include <QMutexLocker>
 #include <QThread>
 
 #include <sys/mman.h>
@@ -11,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -365,7 +365,7 @@ void CTwain::PageProgress(const ScanPageInfo &, qint64) {}
 void CTwain::cancel()
 {
     m_cancelled = true;
-    QMutexLocker lock(&m_readingLock);
+    const std::lock_guard lock(m_readingLock);
     // SANE lets a reading be cancelled from outside the thread that reads.
     if (m_enabled && m_handle)
         m_api.cancel(m_handle);
@@ -462,7 +462,7 @@ SANE_Status CTwain::readFrame(const SANE_Parameters &p, ScanPageInfo &info, qint
 
 ScanOutcome CTwain::endAcquisition(ScanOutcome outcome)
 {
-    QMutexLocker lock(&m_readingLock);
+    const std::lock_guard lock(m_readingLock);
     // Ends the batch: a feeder's remaining pages stay in it.
     m_api.cancel(m_handle);
     m_enabled = false;

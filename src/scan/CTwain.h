@@ -7,12 +7,12 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QList>
-#include <QMutex>
 #include <QString>
 #include <QVariantMap>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 // A scanner as SANE lists it.
 struct ScanDevice
@@ -143,5 +143,5 @@ private:
     ScanLimits m_limits;
     std::atomic<bool> m_enabled{false};
     std::atomic<bool> m_cancelled{false};
-    QMutex m_readingLock; // between cancel() and the end of a reading
+    std::mutex m_readingLock; // between cancel() and the end of a reading
 };

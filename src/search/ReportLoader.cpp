@@ -9,14 +9,13 @@
 
 #include <QFileInfo>
 #include <QHash>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QPainter>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
 #include <future>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -33,7 +32,7 @@ struct ReportLoader::Shared
     std::atomic<int> imageRows{0};
     std::atomic<int> textRows{0};
 
-    QMutex mutex;
+    std::mutex mutex;
     std::optional<SearchKey> resumeKey; // the last record read before the stop
 };
 
@@ -175,7 +174,7 @@ void ReportRun::run()
         unstored.clear();
         Database::closeThreadConnections();
         if (m_run.current()) {
-            QMutexLocker lock(&shared.mutex);
+            const std::lock_guard lock(shared.mutex);
             shared.resumePosition = position;
             shared.resumeKey = after;
             if (complete) {
@@ -365,7 +364,7 @@ void ReportLoader::start()
 {
     stop();
     {
-        QMutexLocker lock(&m_shared->mutex);
+        const std::lock_guard lock(m_shared->mutex);
         m_shared->resumeKey.reset();
     }
     m_shared->recordCount = -1;
@@ -397,7 +396,7 @@ void ReportLoader::launch(int from)
     job.shared = m_shared;
     job.from = from;
     {
-        QMutexLocker lock(&m_shared->mutex);
+        const std::lock_guard lock(m_shared->mutex);
         job.after = from > 0 ? m_shared->resumeKey : std::nullopt;
     }
     m_loader->start([job = std::move(job), loader = this](const BackgroundLoader::Run &run) {

@@ -125,6 +125,8 @@ protected:
         ASSERT_TRUE(m_dir.isValid());
         m_home = m_dir.path();
         ASSERT_TRUE(QDir().mkpath(com()));
+        // The file server is there; its series folders the copier makes as they are needed.
+        ASSERT_TRUE(QDir().mkpath(m_home + u"/FileServer"_s));
         m_store = m_home + u"/FileServer/Ser1"_s;
     }
 
@@ -275,6 +277,25 @@ TEST_F(CopierTest, MissingSourceIsReportedWithItsCardAndTheRestIsCopied)
     EXPECT_EQ(log.at(1).split(u'\t').value(1), u"14"_s);
 }
 
+// A file server that is gone (an unmounted share) is not made again on the local disk, where no
+// other workstation would find the files: the orders wait until it is back.
+TEST_F(CopierTest, AVanishedFileServerIsNotMadeAgainAndItsOrdersWait)
+{
+    const QString here = makeFile(u"here.txt"_s, "here"_ba);
+    ASSERT_TRUE(QDir(m_home + u"/FileServer"_s).removeRecursively());
+    append({order(u"13&1&"_s, here, m_store)});
+    const Finished f = copy();
+    EXPECT_EQ(f.exitCode, 1);
+    ASSERT_EQ(f.failures().size(), 1);
+    EXPECT_TRUE(f.failures().constFirst().contains(u"غير موجود"_s)) << f.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_home + u"/FileServer"_s));
+
+    ASSERT_TRUE(QDir().mkpath(m_home + u"/FileServer"_s));
+    const Finished again = copy();
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(namesIn(m_store), QStringList{u"13&1&here.txt"_s});
+}
+
 TEST_F(CopierTest, AFailedOrderStaysAndIsCopiedByTheNextRunOnceItsSourceIsBack)
 {
     const QString later = src(u"later.pdf"_s);
@@ -399,7 +420,7 @@ TEST_F(CopierTest, DestinationThatIsOrLiesUnderAFileIsReported)
     EXPECT_TRUE(failures.at(1).contains(u"22"_s) && failures.at(1).contains(u"a.txt"_s));
     EXPECT_TRUE(QFileInfo(blocker).isFile());
     EXPECT_EQ(contentOf(blocker), "keep");
-    EXPECT_EQ(namesIn(m_home), (QStringList{u"COM"_s, u"blocker"_s, u"src"_s}));
+    EXPECT_EQ(namesIn(m_home), (QStringList{u"COM"_s, u"FileServer"_s, u"blocker"_s, u"src"_s}));
     EXPECT_EQ(errorLog().size(), 2);
 }
 
