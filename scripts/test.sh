@@ -57,7 +57,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Every race fails its test program (status 66) unless tests/tsan.supp says why it is harmless.
-export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:second_deadlock_stack=1:exitcode=66:history_size=4"
+# die_after_fork=0: some tests fork a child that runs code of ours (a save killed at a random
+# moment) and the library starts threads there.
+export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:second_deadlock_stack=1:exitcode=66:history_size=4:die_after_fork=0"
 export QT_QPA_PLATFORM=offscreen
 
 cd "$build"
