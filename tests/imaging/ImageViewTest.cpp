@@ -1,3 +1,4 @@
+#include "common/TimeFactor.h"
 #include "ImageTestPictures.h"
 
 #include "imaging/CDemoDoc.h"
@@ -122,7 +123,7 @@ TEST(ImageViewZoom, AZoomedA4PageScrollsOverItsZoomedSizeAndDrawsOnlyWhatShows)
     EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(0, 0, 200));
     const qint64 ms = t.elapsed();
     std::cout << "twenty scrolled repaints of a 24 MP page at 200 %: " << ms << " ms" << std::endl;
-    EXPECT_LT(ms, 2000);
+    EXPECT_LT(ms, 2000 * testTimeFactor());
     view.setStretch(true);
     EXPECT_FALSE(view.zoomInEnabled()) << "zoom is off while stretched";
     EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
