@@ -15,7 +15,7 @@ struct SystemErrorTr
     Q_DECLARE_TR_FUNCTIONS(SystemError)
 };
 
-locale_t neutralLocale()
+locale_t errorTextLocale()
 {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
     return locale;
@@ -42,7 +42,7 @@ QString systemErrorText(int code)
         return SystemErrorTr::tr("لا توجد صلاحية الوصول");
     if (code == EIO)
         return SystemErrorTr::tr("خطأ في القراءة او الكتابة على القرص");
-    const locale_t locale = neutralLocale();
+    const locale_t locale = errorTextLocale();
     const char *text = locale ? strerror_l(code, locale) : std::strerror(code);
     return SystemErrorTr::tr("خطأ من النظام %1: %2").arg(code).arg(QString::fromLocal8Bit(text));
 }
