@@ -23,11 +23,6 @@ locale_t errorTextLocale()
 
 } // namespace
 
-bool isNoRoomError(int code)
-{
-    return code == ENOSPC || code == EDQUOT || code == EFBIG;
-}
-
 QString systemErrorText(int code)
 {
     if (code == ENOSPC || code == EDQUOT)

@@ -13,10 +13,6 @@ QString systemErrorText(int code);
 // The same for errno as it stands now.
 QString lastSystemErrorText();
 
-// True for the codes of a disk with no room left (ENOSPC, EDQUOT, and EFBIG, which a file-size
-// limit gives in its place).
-bool isNoRoomError(int code);
-
 // What a failed QFile or QSaveFile says, in the same words: Qt keeps only the system's text of the
 // error, which is matched back to its code.
 QString fileErrorText(const QFileDevice &file);

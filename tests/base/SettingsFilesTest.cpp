@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -320,4 +321,15 @@ TEST_F(SettingsFolder, ASaveKilledAtAnyMomentLeavesTheOldFilesOrTheNewNeverAMix)
     }
     std::printf("kill loop, settings save: a save takes %lld us; %d runs, %d left the old files, %d the new\n",
                 saveUs, runs, asBefore, asAfter);
+}
+
+// A file that cannot be written says why in Arabic, with the file's name, and nothing is left.
+TEST_F(SettingsFolder, AWriteIntoAFolderThatIsGoneSaysSoInArabic)
+{
+    const QString gone = m_home + QStringLiteral("/gone/Agencies.dat");
+    const Status s = FixedRecord::writeWhole(gone, "feeds");
+    ASSERT_FALSE(s.ok());
+    EXPECT_TRUE(s.error().contains(QStringLiteral("Agencies.dat"))) << s.error().toStdString();
+    EXPECT_TRUE(s.error().contains(QStringLiteral("غير موجود"))) << s.error().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_home + QStringLiteral("/gone")));
 }
