@@ -37,9 +37,13 @@ QString systemErrorText(int code)
         return SystemErrorTr::tr("لا توجد صلاحية الوصول");
     if (code == EIO)
         return SystemErrorTr::tr("خطأ في القراءة او الكتابة على القرص");
+    return SystemErrorTr::tr("خطأ من النظام %1: %2").arg(code).arg(plainSystemErrorText(code));
+}
+
+QString plainSystemErrorText(int code)
+{
     const locale_t locale = errorTextLocale();
-    const char *text = locale ? strerror_l(code, locale) : std::strerror(code);
-    return SystemErrorTr::tr("خطأ من النظام %1: %2").arg(code).arg(QString::fromLocal8Bit(text));
+    return QString::fromLocal8Bit(locale ? strerror_l(code, locale) : std::strerror(code));
 }
 
 QString lastSystemErrorText()

@@ -10,6 +10,10 @@ class QSaveFile;
 // the system's own text with its number.
 QString systemErrorText(int code);
 
+// The system's own text of the code, in English whatever the locale (the file operations report
+// it as the system gave it).
+QString plainSystemErrorText(int code);
+
 // The same for errno as it stands now.
 QString lastSystemErrorText();
 

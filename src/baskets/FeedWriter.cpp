@@ -49,8 +49,6 @@ constexpr int kLockStepMs = 20;
 // The largest sequence number a name may be given, for checking names before they are known.
 const QString kWidestNumber = u"2147483647"_s;
 
-QString errnoText() { return lastSystemErrorText(); }
-
 QString shownPath(const QString &path) { return QDir::toNativeSeparators(path); }
 
 QString withNumber(const QString &text, qint64 sequence)
@@ -258,20 +256,20 @@ public:
             return Status::failure(tr("تعذر إنشاء المجلد %1").arg(shownPath(m_folder)));
         m_index.reset(::open(QFile::encodeName(m_indexPath).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
         if (!m_index.valid())
-            return Status::failure(tr("تعذر فتح ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
+            return Status::failure(tr("تعذر فتح ملف الفهرس %1: %2").arg(shownPath(m_indexPath), lastSystemErrorText()));
         // Another writer holds it only while it appends; a lock that does not come means a writer
         // that hangs, which must not hang this one too.
         const QDeadlineTimer deadline(kLockWaitMs);
         while (::flock(m_index.get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK && errno != EINTR)
-                return Status::failure(tr("تعذر قفل ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
+                return Status::failure(tr("تعذر قفل ملف الفهرس %1: %2").arg(shownPath(m_indexPath), lastSystemErrorText()));
             if (deadline.hasExpired())
                 return Status::failure(tr("ملف الفهرس %1 مشغول بكاتب آخر").arg(shownPath(m_indexPath)));
             QThread::msleep(kLockStepMs);
         }
         struct stat st;
         if (::fstat(m_index.get(), &st) != 0)
-            return Status::failure(tr("تعذر قراءة حجم ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
+            return Status::failure(tr("تعذر قراءة حجم ملف الفهرس %1: %2").arg(shownPath(m_indexPath), lastSystemErrorText()));
         if (st.st_size % FeedIndex::kRecordSize != 0)
             return Status::failure(tr("ملف الفهرس %1 تالف: حجمه %2 بايت ليس من مضاعفات %3؛ لم يضف شيء")
                                        .arg(shownPath(m_indexPath))
@@ -291,11 +289,11 @@ public:
     {
         FileDescriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
         if (!in.valid())
-            return failure(tr("تعذر فتح الملف %1: %2").arg(shownPath(source), errnoText()));
+            return failure(tr("تعذر فتح الملف %1: %2").arg(shownPath(source), lastSystemErrorText()));
         QByteArray head(kHeadBytes, '\0');
         const qint64 got = readUpTo(in.get(), head.data(), head.size());
         if (got < 0)
-            return failure(tr("تعذر قراءة الملف %1: %2").arg(shownPath(source), errnoText()));
+            return failure(tr("تعذر قراءة الملف %1: %2").arg(shownPath(source), lastSystemErrorText()));
         head.truncate(got);
         if (description) {
             if (JpegDescription::isJpeg(head)) {
@@ -319,7 +317,7 @@ public:
         for (;;) {
             const qint64 n = readUpTo(in.get(), chunk.data(), chunk.size());
             if (n < 0)
-                return failure(tr("تعذر قراءة الملف %1: %2").arg(shownPath(source), errnoText()));
+                return failure(tr("تعذر قراءة الملف %1: %2").arg(shownPath(source), lastSystemErrorText()));
             if (n == 0)
                 break;
             if (!writeAll(m_out.get(), chunk.constData(), n))
@@ -343,13 +341,13 @@ private:
     {
         QByteArray all(qsizetype(m_size), '\0');
         if (m_size > 0 && ::pread(m_index.get(), all.data(), size_t(m_size), 0) != m_size)
-            return Status::failure(tr("تعذر قراءة ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText()));
+            return Status::failure(tr("تعذر قراءة ملف الفهرس %1: %2").arg(shownPath(m_indexPath), lastSystemErrorText()));
         for (qint64 at = 0; at < m_size; at += FeedIndex::kRecordSize)
             m_taken.insert(FeedIndex::parseRecord(all.mid(at, FeedIndex::kRecordSize)).name);
         return {};
     }
 
-    QString writeError() const { return tr("تعذرت الكتابة في المجلد %1: %2").arg(shownPath(m_folder), errnoText()); }
+    QString writeError() const { return tr("تعذرت الكتابة في المجلد %1: %2").arg(shownPath(m_folder), lastSystemErrorText()); }
 
     Result<FeedWriter::Added> failure(const QString &message) { return Result<FeedWriter::Added>::failure(message); }
 
@@ -426,7 +424,7 @@ private:
     Result<FeedWriter::Added> appendRecord(const QString &name, const QString &target, const QByteArray &record)
     {
         if (!writeAll(m_index.get(), record.constData(), record.size()) || ::fsync(m_index.get()) != 0) {
-            const QString message = tr("تعذرت الكتابة في ملف الفهرس %1: %2").arg(shownPath(m_indexPath), errnoText());
+            const QString message = tr("تعذرت الكتابة في ملف الفهرس %1: %2").arg(shownPath(m_indexPath), lastSystemErrorText());
             // No half record stays behind, and no item without its record.
             if (::ftruncate(m_index.get(), off_t(m_size)) != 0)
                 return failure(message);

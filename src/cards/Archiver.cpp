@@ -73,7 +73,7 @@ QString Archiver::notInStoreMessage(const QString &storedPath)
     const QString series = QFileInfo(storedPath).path();
     const QString fileServer = QFileInfo(series).path();
     if (!QFileInfo(fileServer).isDir())
-        return tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(QDir::toNativeSeparators(fileServer));
+        return StoreCopy::fileServerMissingMessage(fileServer);
     return tr("الملف %1 ليس في مخزن الملفات").arg(QDir::toNativeSeparators(storedPath));
 }
 

@@ -1,18 +1,8 @@
 #include "CFExeption.h"
 
-#include <cstring>
-#include <locale.h>
+#include "base/SystemError.h"
+
 #include <utility>
-
-namespace {
-
-locale_t neutralLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    return locale;
-}
-
-} // namespace
 
 CFExeption::CFExeption(QString message, quint32 code)
     : m_message(std::move(message)), m_what(m_message.toUtf8()), m_code(code)
@@ -21,9 +11,7 @@ CFExeption::CFExeption(QString message, quint32 code)
 
 CFExeption CFExeption::fromSystemCode(int code)
 {
-    const locale_t locale = neutralLocale();
-    const char *text = locale ? strerror_l(code, locale) : std::strerror(code);
-    return CFExeption(QString::fromLocal8Bit(text), static_cast<quint32>(code));
+    return CFExeption(plainSystemErrorText(code), static_cast<quint32>(code));
 }
 
 CFExeption CFExeption::fromText(QString message)

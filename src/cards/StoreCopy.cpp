@@ -532,18 +532,23 @@ Status StoreCopy::makeSeriesFolder(const QString &folder)
         return {};
     const QString parent = QFileInfo(cleaned).path();
     if (!QFileInfo(parent).isDir())
-        return Status::failure(tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(shown(parent)));
+        return Status::failure(fileServerMissingMessage(parent));
     // Another workstation may make it at the same moment; a file of that name is no folder.
     if (::mkdir(native(cleaned).constData(), 0777) != 0 && (errno != EEXIST || !QFileInfo(cleaned).isDir()))
         return Status::failure(tr("تعذر انشاء مجلد السلسلة %1: %2").arg(shown(cleaned), lastSystemErrorText()));
     return {};
 }
 
+QString StoreCopy::fileServerMissingMessage(const QString &fileServer)
+{
+    return tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(shown(fileServer));
+}
+
 Status StoreCopy::roomFor(const QString &folder, qint64 bytes)
 {
     struct statvfs fs {};
     if (!QFileInfo(folder).isDir() || ::statvfs(native(folder).constData(), &fs) != 0)
-        return Status::failure(tr("مجلد خادم الملفات %1 غير موجود او غير متاح").arg(shown(folder)));
+        return Status::failure(fileServerMissingMessage(folder));
     const qint64 free = qint64(fs.f_bavail) * qint64(fs.f_frsize);
     if (bytes > free) {
         return Status::failure(tr("لا توجد على خادم الملفات %1 مساحة تتسع للملفات: تحتاج %2 كيلوبايت والمتاح %3 كيلوبايت")

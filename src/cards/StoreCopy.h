@@ -87,6 +87,8 @@ public:
     // folder is gone; checked before a card's rows are written, so that a full disk leaves the
     // archive as it was.
     static Status roomFor(const QString &folder, qint64 bytes);
+    // What the clerk is told of a file-server folder that is not there.
+    static QString fileServerMissingMessage(const QString &fileServer);
 
     // The CRC-32C of a file's bytes as its copy carried them, and the size copied: kept on every
     // copied file (an extended attribute; nothing where the file system has none).
