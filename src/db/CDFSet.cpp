@@ -96,6 +96,13 @@ private:
 // Chooses the forms of a condition's parts for one search; see CDFSet::planSearch.
 class SearchPlanner
 {
+    // The rows that hold all the words of an All, from one look at the text index.
+    struct Joint
+    {
+        SqlCondition::Form rows;
+        std::set<const Part *> words; // the parts it answers
+    };
+
 public:
     SearchPlanner(QSqlDatabase &conn, Engine engine, int rareHits)
         : m_conn(conn), m_engine(engine), m_rareHits(rareHits)
@@ -169,24 +176,35 @@ private:
                 b = std::min(count(p.probe, cap), cap);
             break;
         case Part::Kind::All: {
-            for (const auto &child : p.children) {
+            // Words that are each common may be rare together, as the keywords of a search
+            // often are: the text index answers all of them at once. Counted first, it bounds
+            // how far the other parts need counting.
+            if (std::optional<Joint> joint = jointRows(p)) {
+                const qint64 c = m_engine == Engine::SQLite ? listed(joint->rows, b)
+                                                            : count({u"SELECT count(*) FROM ("_s + joint->rows.sql
+                                                                         + u" LIMIT ?) AS probe"_s,
+                                                                     joint->rows.values},
+                                                                    b);
+                if (c < b) {
+                    b = c;
+                    m_joint[&p] = std::move(*joint);
+                }
+            }
+            // An All inside (the words of a keyword search) is often the rarest of the parts and
+            // found in one look; bounded first, it bounds how far the others need counting.
+            QList<const Part *> children;
+            for (const auto &child : p.children)
+                children.append(child.get());
+            std::stable_partition(children.begin(), children.end(),
+                                  [](const Part *c) { return c->kind == Part::Kind::All; });
+            for (const Part *child : children) {
+                if (b == 0)
+                    break;
                 const qint64 c = bound(*child, b);
                 if (c < b) {
                     b = c;
-                    m_fewest[&p] = child.get();
-                }
-                if (b == 0)
-                    break;
-            }
-            // Words that are each common may be rare together, as the keywords of a search
-            // often are: the text index answers all of them at once.
-            const std::optional<SqlCondition::Form> joint = jointRows(p);
-            if (b > 0 && joint) {
-                const qint64 c = count({u"SELECT count(*) FROM ("_s + joint->sql + u" LIMIT ?) AS probe"_s, joint->values}, b);
-                if (c < b) {
-                    b = c;
-                    m_fewest.erase(&p);
-                    m_joint[&p] = *joint;
+                    m_fewest[&p] = child;
+                    m_joint.erase(&p);
                 }
             }
             break;
@@ -229,17 +247,84 @@ private:
             return;
         const qint64 cap = std::min<qint64>(fewest * kIntersectShare, qint64(m_rareHits) * kIntersectShare / 2);
         QList<SqlCondition::Form> others;
+        QList<const Part *> seeks;
         for (const Part *p : implied) {
-            if (p == driving || p->rows.sql.isEmpty() || p->probe.sql.isEmpty() || m_jointWords.contains(p))
+            if (p == driving || p->rows.sql.isEmpty() || m_jointWords.contains(p))
                 continue;
-            if (count(p->probe, cap) < cap)
+            if (m_engine == Engine::SQLite && p->seekTest) {
+                seeks.append(p);
+                continue;
+            }
+            if (!p->probe.sql.isEmpty() && count(p->probe, cap) < cap)
                 others.append(p->rows);
         }
-        if (others.isEmpty())
+        if (others.isEmpty() && seeks.isEmpty())
             return;
+        if (!seeks.isEmpty()) {
+            std::optional<SqlCondition::Form> kept = passing(driver, seeks);
+            if (!kept)
+                return;
+            driver = std::move(*kept);
+        }
         m_driving.clear();
         m_jointRows = {};
         m_intersection = QList<SqlCondition::Form>{driver} + others;
+    }
+
+    // How many of `rows` there are, counted up to `cap`; when fewer, `rows` becomes the list of
+    // their serials, so that the statements of the search do not ask the index again.
+    qint64 listed(SqlCondition::Form &rows, qint64 cap)
+    {
+        // The engine lists them itself, in one value: row by row through the driver costs more
+        // than finding them.
+        QSqlQuery q(m_conn);
+        if (!q.prepare(u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), json_group_array(sn) FROM r"_s)) {
+            m_error = databaseError(q.lastError().text());
+            return cap;
+        }
+        for (const QVariant &v : rows.values)
+            q.addBindValue(v);
+        q.addBindValue(cap);
+        if (!q.exec() || !q.next()) {
+            m_error = databaseError(q.lastError().text());
+            return cap;
+        }
+        const qint64 n = q.value(0).toLongLong();
+        if (n < cap)
+            rows = serialList(q.value(1).toString());
+        return n;
+    }
+
+    static SqlCondition::Form serialList(const QString &jsonArray)
+    {
+        return {u"SELECT value FROM json_each(?)"_s, {jsonArray}};
+    }
+
+    // The serials of `rows` that pass the tests of the parts, each test one look in an index,
+    // listed once for all the statements of the search: a few thousand looks cost less than
+    // listing every row of a common classification to intersect with. The statement names its
+    // list of serials after the table, so that the parts' tests of the row in hand read them.
+    std::optional<SqlCondition::Form> passing(const SqlCondition::Form &rows, const QList<const Part *> &seeks)
+    {
+        QStringList tests;
+        QVariantList values = rows.values;
+        for (const Part *p : seeks) {
+            tests << p->forms.at(1).sql;
+            values << p->forms.at(1).values;
+        }
+        QSqlQuery q(m_conn);
+        if (!q.prepare(u"WITH \"FILESERVER\"(sn) AS ("_s + rows.sql + u") SELECT json_group_array(sn) FROM \"FILESERVER\" WHERE "_s
+                       + tests.join(u" AND "_s))) {
+            m_error = databaseError(q.lastError().text());
+            return std::nullopt;
+        }
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        if (!q.exec() || !q.next()) {
+            m_error = databaseError(q.lastError().text());
+            return std::nullopt;
+        }
+        return serialList(q.value(0).toString());
     }
 
     // The Text parts the condition implies: its own, and those of the All inside it.
@@ -255,8 +340,31 @@ private:
 
     // The serials of the rows that hold every text of the All that its index answers, in one
     // look at the index; nothing when fewer than two of its own texts are in the index.
-    std::optional<SqlCondition::Form> jointRows(const Part &all) const
+    std::optional<Joint> jointRows(const Part &all) const
     {
+        Joint joint;
+        if (m_engine == Engine::SQLite) {
+            // One full-text expression of the words' covers, in the table that answers most of
+            // them. The covers find a few rows more; the words are tested on the rows anyway.
+            std::map<QString, QList<const Part *>> byTable;
+            for (const auto &t : all.children) {
+                if (t->kind == Part::Kind::Text && !t->indexTable.isEmpty())
+                    byTable[t->indexTable].append(t.get());
+            }
+            const auto most = std::max_element(byTable.begin(), byTable.end(), [](const auto &a, const auto &b) {
+                return a.second.size() < b.second.size();
+            });
+            if (most == byTable.end() || most->second.size() < 2)
+                return std::nullopt;
+            QStringList covers;
+            for (const Part *t : most->second) {
+                covers << u'(' + t->indexCover + u')';
+                joint.words.insert(t);
+            }
+            joint.rows = {u"SELECT rowid FROM "_s + most->first + u" WHERE "_s + most->first + u" MATCH ?"_s,
+                          {covers.join(u" AND "_s)}};
+            return joint;
+        }
         QStringList tests;
         QVariantList values;
         for (const auto &t : all.children) {
@@ -264,18 +372,12 @@ private:
                 continue;
             tests << u'(' + t->indexTest.sql + u')';
             values << t->indexTest.values;
+            joint.words.insert(t.get());
         }
         if (tests.size() < 2)
             return std::nullopt;
-        if (m_engine == Engine::SQLite) {
-            // One full-text expression: the tests are the expressions of the words.
-            QStringList expressions;
-            for (const QVariant &v : values)
-                expressions << u'(' + v.toString() + u')';
-            return SqlCondition::Form{u"SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?"_s,
-                                      {expressions.join(u" AND "_s)}};
-        }
-        return SqlCondition::Form{u"SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" AND "_s), values};
+        joint.rows = {u"SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" AND "_s), values};
+        return joint;
     }
 
     // The part lets few rows through: find them through the index, and test the rest on them.
@@ -290,9 +392,8 @@ private:
             if (const auto it = m_fewest.find(&p); it != m_fewest.end())
                 drive(*it->second, implied);
             else if (const auto joint = m_joint.find(&p); joint != m_joint.end() && implied) {
-                m_jointRows = joint->second;
-                for (const auto &child : p.children)
-                    m_jointWords.insert(child.get());
+                m_jointRows = joint->second.rows;
+                m_jointWords = joint->second.words;
             }
             break;
         case Part::Kind::Any:
@@ -383,7 +484,7 @@ private:
     int m_rareHits;
     std::map<const Part *, std::pair<qint64, qint64>> m_bounds; // value, counted up to
     std::map<const Part *, const Part *> m_fewest;               // the child that bounds an All
-    std::map<const Part *, SqlCondition::Form> m_joint;          // or all its words at once
+    std::map<const Part *, Joint> m_joint;                       // or all its words at once
     SqlCondition::Form m_jointRows;
     std::set<const Part *> m_jointWords; // the parts the joint expression answers
     std::set<const Part *> m_driving;

@@ -112,7 +112,9 @@ const std::vector<Component> &components()
                  RowTable<OutboxRow>::createTableSql(e),
                  u"CREATE INDEX copyout_station ON \"COPYOUT\" (station, id)"_s,
              });
-         }}},
+         },
+         // The index of the keywords alone.
+         [](QSqlDatabase &c, Engine e) -> Status { return SearchIndex::createKeywordIndex(c, e); }}},
         {DbFile::Classes,
          u"classes"_s,
          {[](QSqlDatabase &c, Engine e) -> Status {

@@ -23,6 +23,30 @@ bool isHaraka(char16_t c)
     return (c >= 0x064B && c <= 0x065F) || c == 0x0670 || c == 0x0640;
 }
 
+const QString kKeywordTable = QStringLiteral("fileserver_keywords");
+
+QString quotedForMatch(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+// Trigrams of the phrase that together hold each of its letters: every third one and the last.
+// A phrase with a character outside the basic plane (two UTF-16 units) is its own cover: its
+// trigrams are counted in characters.
+QStringList trigramCover(const QString &phrase)
+{
+    if (std::any_of(phrase.begin(), phrase.end(), [](QChar c) { return c.isSurrogate(); }))
+        return {quotedForMatch(phrase)};
+    QStringList out;
+    for (qsizetype at = 0; at + kTrigram <= phrase.size(); at += kTrigram)
+        out << quotedForMatch(phrase.mid(at, kTrigram));
+    if (phrase.size() % kTrigram != 0)
+        out << quotedForMatch(phrase.right(kTrigram));
+    return out;
+}
+
 Status run(QSqlQuery &q)
 {
     if (!q.exec())
@@ -114,14 +138,19 @@ SqlCondition containsAny(Engine engine, const QStringList &cols, const QString &
     auto part = std::make_shared<SqlCondition::Part>();
     part->kind = SqlCondition::Part::Kind::Text;
     if (engine == Engine::SQLite && indexed) {
-        QString quotedPhrase = folded;
-        quotedPhrase.replace(u'"', u"\"\""_s);
-        const QString match = u'{' + cols.join(u' ') + u"} : \""_s + quotedPhrase + u'"';
-        part->rows = {u"SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ?"_s, {match}};
-        part->forms.append({u"sn IN ("_s + part->rows.sql + u')', {match}});
+        // The keywords alone have an index of their own: a keyword search looks at nothing else,
+        // and in the index of all the texts a common word's hits in the other texts are read too.
+        const bool keywordsOnly = cols == QStringList{u"s6"_s};
+        const QString table = keywordsOnly ? kKeywordTable : u"fileserver_fts"_s;
+        const QString columnFilter = keywordsOnly ? QString() : u'{' + cols.join(u' ') + u"} : "_s;
+        const QString match = columnFilter + quotedForMatch(folded);
+        const QString select = u"SELECT rowid FROM "_s + table + u" WHERE "_s + table + u" MATCH ?"_s;
+        part->rows = {select, {match}};
+        part->forms.append({u"sn IN ("_s + select + u')', {match}});
         part->indexTest = {u"?"_s, {match}};
-        part->probe = {u"SELECT count(*) FROM (SELECT rowid FROM fileserver_fts WHERE fileserver_fts MATCH ? LIMIT ?)"_s,
-                       {match}};
+        part->indexTable = table;
+        part->indexCover = columnFilter + u'(' + trigramCover(folded).join(u" AND "_s) + u')';
+        part->probe = {u"SELECT count(*) FROM ("_s + select + u" LIMIT ?)"_s, {match}};
     } else {
         part->rows = {u"SELECT sn FROM fileserver_folded WHERE "_s + tests.join(u" OR "_s), values};
         part->forms.append({u"sn IN ("_s + part->rows.sql + u')', values});
@@ -226,6 +255,30 @@ Status create(QSqlDatabase &conn, Engine engine)
                    << u"CREATE INDEX fileserver_folded_trgm ON fileserver_folded USING gin (s1 gin_trgm_ops, s5 "
                       u"gin_trgm_ops, s6 gin_trgm_ops, m3 gin_trgm_ops, m1 gin_trgm_ops)"_s;
     }
+    for (const QString &sql : statements) {
+        QSqlQuery q(conn);
+        if (!q.exec(sql))
+            return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
+    }
+    return {};
+}
+
+Status createKeywordIndex(QSqlDatabase &conn, Engine engine)
+{
+    // PostgreSQL's trigram index keeps the keys of each column apart already.
+    if (engine != Engine::SQLite)
+        return {};
+    const QStringList statements{
+        u"CREATE VIRTUAL TABLE fileserver_keywords USING fts5(s6, content='fileserver_folded', content_rowid='sn', "
+        u"tokenize='trigram case_sensitive 0')"_s,
+        u"CREATE TRIGGER fileserver_keywords_ai AFTER INSERT ON fileserver_folded BEGIN INSERT INTO "
+        u"fileserver_keywords(rowid, s6) VALUES (new.sn, new.s6); END"_s,
+        u"CREATE TRIGGER fileserver_keywords_ad AFTER DELETE ON fileserver_folded BEGIN INSERT INTO "
+        u"fileserver_keywords(fileserver_keywords, rowid, s6) VALUES ('delete', old.sn, old.s6); END"_s,
+        // The folded keywords of the rows already there, in one segment of the index.
+        u"INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('rebuild')"_s,
+        u"INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('optimize')"_s,
+    };
     for (const QString &sql : statements) {
         QSqlQuery q(conn);
         if (!q.exec(sql))

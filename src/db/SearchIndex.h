@@ -33,6 +33,9 @@ Status forget(QSqlDatabase &conn, const QString &where, const QVariantList &valu
 // Steps of the schema: the tables and their index, and the folded copy of existing rows.
 Status create(QSqlDatabase &conn, Engine engine);
 Status fill(QSqlDatabase &conn);
+// SQLite: a second full-text table over the folded keywords (s6) alone, kept in step by the
+// same folded copy, for the searches that look at the keywords only.
+Status createKeywordIndex(QSqlDatabase &conn, Engine engine);
 
 // The classification filter: table fileserver_class holds one (code, sn) pair for every code a
 // row is filed under, that is every code C whose "@" + C + "@" stands in the row's s1, so that

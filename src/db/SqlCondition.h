@@ -38,6 +38,15 @@ struct SqlCondition
         // Text: the test on the index that ANDs with the other parts' tests on it, for one look
         // at the index for all of them (SQLite: "?" bound to the full-text expression).
         Form indexTest = {};
+        // Text, SQLite: the full-text table that indexTest asks, and an expression of it that
+        // every hit matches: the phrase's trigrams without their order, which the index answers
+        // without reading where in the text each stands. It finds a few rows more than the
+        // phrase, so it serves only where the rows are tested on the phrase as well.
+        QString indexTable = {};
+        QString indexCover = {};
+        // Text: forms[1] costs one look in an index for the row in hand (the classification
+        // filter), not a read of its texts.
+        bool seekTest = false;
         QVariant from = {};    // Date: the bounds as stored
         QVariant until = {};
     };

@@ -215,6 +215,15 @@ std::string engineName(const ::testing::TestParamInfo<Engine> &info)
     return info.param == Engine::SQLite ? "SQLite" : "PostgreSQL";
 }
 
+QStringList undoKeywordIndex(Engine engine)
+{
+    if (engine != Engine::SQLite)
+        return {};
+    return {QStringLiteral("DROP TRIGGER IF EXISTS fileserver_keywords_ai"),
+            QStringLiteral("DROP TRIGGER IF EXISTS fileserver_keywords_ad"),
+            QStringLiteral("DROP TABLE fileserver_keywords")};
+}
+
 Result<QList<qint32>> addClassSeeds(const Database &db, std::span<const ClassSeed> seeds)
 {
     QList<qint32> serials;

@@ -38,6 +38,10 @@ struct ClassSeed
 // Adds the classifications in order; their serials, or the first failure.
 Result<QList<qint32>> addClassSeeds(const Database &db, std::span<const ClassSeed> seeds);
 
+// The statements that take away what the last step of the archive's schema added (SQLite's index
+// of the keywords), for a test that sets the archive back to an older version and upgrades it.
+QStringList undoKeywordIndex(Engine engine);
+
 // A fresh archive in a temporary program folder, on SQLite or on the test PostgreSQL server
 // (DOVRELLE_TEST_PG_URI names its administrative connection; each archive gets a database of its
 // own, dropped again at the end).

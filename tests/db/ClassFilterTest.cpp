@@ -121,6 +121,8 @@ TEST_P(ClassFilter, UpgradeFillsTheFilterFromTheRowsThere)
         Result<QSqlDatabase> conn = db().connection(DbFile::Archive);
         ASSERT_TRUE(conn.ok());
         QSqlQuery q(*conn);
+        for (const QString &sql : undoKeywordIndex(db().engine()))
+            ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
         ASSERT_TRUE(q.exec(u"DROP TABLE fileserver_class"_s));
         ASSERT_TRUE(q.exec(u"DROP TABLE \"COPYOUT\""_s));
         ASSERT_TRUE(q.exec(u"UPDATE dovrelle_schema SET version = 2 WHERE component = 'archive'"_s));

@@ -75,6 +75,7 @@ TEST_P(IndexAgreesWithScan, OnGeneratedRows)
     }
     // Changed and removed rows leave the index as well.
     rows[3].fileName = QStringLiteral("تغيير جديد");
+    rows[3].keywords = QStringLiteral("تغيير");
     ASSERT_TRUE(CDFSet(db()).update(rows[3]).ok());
     ASSERT_TRUE(CDFSet(db()).removeSerial(rows[4].serial).ok());
     rows.removeAt(4);
@@ -128,13 +129,15 @@ TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
         r.kind = 1;
         r.classPath = QStringLiteral("@%1@").arg(i % 4 + 1);
         r.description = i % 3 == 0 ? QStringLiteral("تقرير سنوي") : QStringLiteral("محضر");
+        r.keywords = i % 5 == 0 ? QStringLiteral("مناقصة عامة") : QStringLiteral("شراء مباشر");
         ASSERT_TRUE(CDFSet(db()).insert(r).ok());
     }
     {
         Result<QSqlDatabase> conn = db().connection(DbFile::Archive);
         ASSERT_TRUE(conn.ok());
         QSqlQuery q(*conn);
-        QStringList drops{QStringLiteral("DROP TABLE fileserver_class"), QStringLiteral("DROP INDEX fileserver_series")};
+        QStringList drops = undoKeywordIndex(db().engine());
+        drops << QStringLiteral("DROP TABLE fileserver_class") << QStringLiteral("DROP INDEX fileserver_series");
         if (db().engine() == Engine::SQLite)
             drops << QStringLiteral("DROP TABLE fileserver_fts");
         drops << QStringLiteral("DROP TABLE fileserver_folded") << QStringLiteral("DROP TABLE \"COPYOUT\"")
@@ -154,6 +157,11 @@ TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
     EXPECT_EQ(count(SearchIndex::containsAny(db().engine(), {QStringLiteral("m3")}, QStringLiteral("تقرير"))), 10);
     EXPECT_EQ(count(SearchIndex::containsAny(db().engine(), {QStringLiteral("m3")}, QStringLiteral("محضر"))), 20);
     EXPECT_EQ(count(SqlCondition::filedUnder(db().engine(), 2)), 8);
+    // The keywords have an index of their own, filled from the same rows.
+    EXPECT_EQ(count(SearchIndex::containsAny(db().engine(), {QStringLiteral("s6")}, QStringLiteral("مناقصة"))), 6);
+    EXPECT_EQ(count(SqlCondition::allOf({SearchIndex::containsAny(db().engine(), {QStringLiteral("s6")}, QStringLiteral("شراء")),
+                                         SearchIndex::containsAny(db().engine(), {QStringLiteral("s6")}, QStringLiteral("مباشر"))})),
+              24);
 }
 
 DOVRELLE_ON_BOTH_ENGINES(IndexUpgrade);

@@ -206,6 +206,76 @@ TEST_P(SearchRoutes, ClassFilterGivesTheRowsOfThePathTestOnEveryRoute)
     EXPECT_GE(nonEmpty, 3);
 }
 
+// Thousands of rows for every part of a keyword search, so that the serials are intersected in
+// the indexes before rows are read: a class and a word, a word and a class, two words and a class.
+// "جارايج" holds the trigrams of "ايجار" without holding it: the index's cheap look finds it, the
+// search must not.
+TEST_P(SearchRoutes, IntersectedPartsGiveTheRowsOfTheirTestsAndNoRowThatOnlyHoldsTheTrigrams)
+{
+    QList<DocumentRow> rows;
+    for (int i = 0; i < 3600; ++i) {
+        DocumentRow r = generatedRow(i);
+        r.classPath = (i % 2 == 0 ? u"@7@9@"_s : u"@8@9@"_s);
+        r.keywords = i % 3 == 0 ? u"عقد ايجار"_s : i % 3 == 1 ? u"عقد ايجار شهادة"_s : u"جارايج عقد"_s;
+        rows.append(r);
+    }
+    {
+        Result<QSqlDatabase> conn = db().connection(DbFile::Archive);
+        ASSERT_TRUE(conn.ok());
+        ScopedTransaction tx(*conn, db().engine());
+        ASSERT_TRUE(CDFSet(db()).insertMany(rows).ok());
+        ASSERT_TRUE(tx.commit().ok());
+        ASSERT_TRUE(QSqlQuery(*conn).exec(u"ANALYZE"_s));
+    }
+    PermittedClasses permitted;
+    permitted.codes = {u"7"_s, u"8"_s, u"9"_s};
+    const CDFSet table(db());
+    struct Search
+    {
+        QString classText;
+        QString keywords;
+        std::function<bool(int)> wanted; // of the generated row's number
+    };
+    const QList<Search> searches{
+        {u"7"_s, u"عقد+ايجار"_s, [](int i) { return i % 2 == 0 && i % 3 != 2; }},
+        {u"9"_s, u"ايجار+عقد"_s, [](int i) { return i % 3 != 2; }},
+        {u"9"_s, u"عقد+شهادة"_s, [](int i) { return i % 3 == 1; }},
+    };
+    int listed = 0;
+    for (const Search &s : searches) {
+        SearchRequest r = wideRequest();
+        r.general = false;
+        r.classText = s.classText;
+        r.keywords = s.keywords;
+        const Result<BuiltQuery> q = QueryBuilder::build(r, permitted, db().engine());
+        ASSERT_TRUE(q.ok());
+        const Result<QList<DocumentRow>> all = table.search(SqlCondition::raw(u"n1 > 0"_s));
+        ASSERT_TRUE(all.ok());
+        QList<qint32> want;
+        for (qsizetype i = 0; i < all->size(); ++i) {
+            if (s.wanted(int(i)))
+                want.append(all->at(i).serial);
+        }
+        ASSERT_GT(want.size(), 1000);
+        for (int rareHits : {1, 100000}) {
+            const Result<SearchPlan> plan = table.planSearch(q->where, rareHits);
+            ASSERT_TRUE(plan.ok()) << plan.error().toStdString();
+            listed += plan->where.sql.contains(u"json_each"_s) ? 1 : 0;
+            const Result<QList<DocumentRow>> found = table.searchPage(*plan, std::nullopt, 5000);
+            ASSERT_TRUE(found.ok()) << found.error().toStdString();
+            EXPECT_EQ(serialsOf(*found), want) << s.keywords.toStdString() << " class " << s.classText.toStdString()
+                                               << " rareHits " << rareHits << "\n"
+                                               << plan->where.sql.toStdString();
+        }
+        const Result<QList<DocumentRow>> whole = table.search(q->where);
+        ASSERT_TRUE(whole.ok());
+        EXPECT_EQ(serialsOf(*whole), want) << s.keywords.toStdString();
+    }
+    if (db().engine() == Engine::SQLite) {
+        EXPECT_EQ(listed, 3) << "each search's serials are listed once for its statements";
+    }
+}
+
 TEST_P(SearchRoutes, RarePhraseGoesThroughTheIndexCommonAndShortOnesInReportOrder)
 {
     fill(4000);
