@@ -109,13 +109,16 @@ public:
     {
     }
 
-    // Plans for reading every hit at once rather than the first page: any part the index counts
-    // fewer than all `rows` rows for drives, since the walk in report order reads every row. (A
-    // text the index cannot answer still walks: listing its rows from the folded copy first and
-    // reading them after was slower than testing each row on the walk.)
+    // Plans for reading every hit at once rather than the first page: the walk in report order
+    // reads every row, so a part the index counts in fewer than half of the `rows` rows drives.
+    // Rows found through the index are read one by one and sorted after: for a part in most of
+    // the rows (all the classifications a user may see) that costs more than the walk. (A text
+    // the index cannot answer walks too: listing its rows from the folded copy first and reading
+    // them after was slower than testing each row on the walk.)
     void planForWhole(qint64 rows)
     {
-        m_rareHits = int(std::min<qint64>(rows + 1, std::numeric_limits<int>::max()));
+        m_rareHits = int(std::clamp<qint64>(rows / 2, 1, std::numeric_limits<int>::max()));
+        m_forWhole = true;
     }
 
     Result<SearchPlan> plan(const SqlCondition &where)
@@ -130,9 +133,17 @@ public:
         }
         if (!m_error.isEmpty())
             return Result<SearchPlan>::failure(m_error);
-        const SqlCondition written = where.written([this](const Part &p) {
-            if (p.kind == Part::Kind::Text)
-                return m_driving.contains(&p) ? 0 : 1;
+        const bool walksAll = m_forWhole && m_driving.empty() && m_jointRows.sql.isEmpty() && m_intersection.isEmpty()
+                              && !hasNarrowDates(root);
+        const SqlCondition written = where.written([&](const Part &p) {
+            if (p.kind == Part::Kind::Text) {
+                if (m_driving.contains(&p))
+                    return 0;
+                // A walk over every row tests a text the index cannot answer against its rows
+                // listed first, in one pass over the folded copy, instead of looking up the
+                // folded copy of each row.
+                return walksAll && p.probe.sql.isEmpty() ? 2 : 1;
+            }
             return wide(p) ? 1 : 0;
         });
         if (!m_error.isEmpty())
@@ -455,6 +466,17 @@ private:
         return estimate >= double(cap) * kSampledMargin;
     }
 
+    // A date range the condition implies that is read through the date index: the walk then
+    // reads the rows of those dates only.
+    bool hasNarrowDates(const Part &all)
+    {
+        if (all.kind != Part::Kind::All)
+            return all.kind == Part::Kind::Date && !wide(all);
+        return std::any_of(all.children.begin(), all.children.end(), [this](const auto &child) {
+            return (child->kind == Part::Kind::Date || child->kind == Part::Kind::All) && hasNarrowDates(*child);
+        });
+    }
+
     bool wide(const Part &date)
     {
         if (m_engine != Engine::SQLite || date.kind != Part::Kind::Date)
@@ -489,6 +511,7 @@ private:
     std::set<const Part *> m_jointWords; // the parts the joint expression answers
     std::set<const Part *> m_driving;
     QList<SqlCondition::Form> m_intersection;
+    bool m_forWhole = false;
     qint64 m_tableRows = -1;
     bool m_spanRead = false;
     QDateTime m_first, m_last;

@@ -169,6 +169,11 @@ SqlCondition containsAny(Engine engine, const QStringList &cols, const QString &
     // finds its first hits long before the index could list all of a common phrase.
     part->rowTest = {rowTests.join(u" OR "_s), values};
     part->forms.append(SqlCondition::rowTestForm(part->rowTest));
+    if (engine == Engine::SQLite && !indexed) {
+        // The serials of the rows that hold it, listed once, as a test of the row in hand: the
+        // "+" keeps SQLite from reading the rows in the list's order instead of walking them.
+        part->forms.append({u"+sn IN ("_s + part->rows.sql + u')', values});
+    }
     return SqlCondition::ofTree(std::move(part));
 }
 

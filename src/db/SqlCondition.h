@@ -29,7 +29,8 @@ struct SqlCondition
         enum class Kind { Plain, All, Any, Text, Date };
         Kind kind = Kind::Plain;
         QList<std::shared_ptr<const Part>> children = {}; // All, Any
-        // Plain: one form. Text: [0] answered by the index, [1] tested on the row in hand.
+        // Plain: one form. Text: [0] answered by the index, [1] tested on the row in hand, [2]
+        // (SQLite, a text the index cannot answer) the row in hand looked up in its rows listed.
         // Date: [0] may use the column's index, [1] may not.
         QList<Form> forms = {};
         Form probe = {};       // Text: counts index hits, LIMIT ? bound last; empty: no index
