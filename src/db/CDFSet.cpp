@@ -36,6 +36,14 @@ QString missingCounterRow()
 
 const QString kReportOrder = u"n1, n2, sn"_s;
 
+// The order of the report as the route reads it. Through the index on PostgreSQL the few hits
+// are sorted: written as an expression, the order keeps the planner from walking the whole card
+// index in report order to find them, which its estimates of the text index's hits often favour.
+QString reportOrder(Engine engine, SearchPlan::Route route)
+{
+    return engine == Engine::PostgreSQL && route == SearchPlan::Route::ThroughIndex ? u"n1 + 0, n2, sn"_s : kReportOrder;
+}
+
 constexpr double kRareHitsPerRootOfRows = 23.0;
 
 constexpr int kFewestRareHits = 1000;
@@ -69,7 +77,9 @@ public:
             return;
         switch (route) {
         case SearchPlan::Route::ThroughIndex:
-            m_settings = {u"enable_seqscan"_s, u"enable_indexscan"_s};
+            // The hits are sorted after (see reportOrder): index scans stay allowed, for the
+            // classification filter and the rows' own serials.
+            m_settings = {u"enable_seqscan"_s};
             break;
         case SearchPlan::Route::ReportOrder:
             m_settings = {u"enable_seqscan"_s, u"enable_sort"_s};
@@ -139,6 +149,9 @@ public:
             if (p.kind == Part::Kind::Text) {
                 if (m_driving.contains(&p))
                     return 0;
+                // Its serials, listed from its own test, find the rows: nothing left to test.
+                if (&p == m_listedDriver)
+                    return SqlCondition::kAnswered;
                 // A walk over every row tests a text the index cannot answer against its rows
                 // listed first, in one pass over the folded copy, instead of looking up the
                 // folded copy of each row.
@@ -183,19 +196,29 @@ private:
         qint64 b = cap;
         switch (p.kind) {
         case Part::Kind::Text:
-            if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap))
-                b = std::min(count(p.probe, cap), cap);
+            if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap)) {
+                // Few enough to list: the statements of the search read the list instead of
+                // asking the index again.
+                if (!p.rows.sql.isEmpty() && cap <= CDFSet::kRareHits) {
+                    SqlCondition::Form rows = p.rows;
+                    b = listed(rows, cap);
+                    if (b < cap)
+                        m_listed[&p] = std::move(rows);
+                } else {
+                    b = std::min(count(p.probe, cap), cap);
+                }
+            }
             break;
         case Part::Kind::All: {
             // Words that are each common may be rare together, as the keywords of a search
             // often are: the text index answers all of them at once. Counted first, it bounds
             // how far the other parts need counting.
             if (std::optional<Joint> joint = jointRows(p)) {
-                const qint64 c = m_engine == Engine::SQLite ? listed(joint->rows, b)
-                                                            : count({u"SELECT count(*) FROM ("_s + joint->rows.sql
-                                                                         + u" LIMIT ?) AS probe"_s,
-                                                                     joint->rows.values},
-                                                                    b);
+                const qint64 c = b <= CDFSet::kRareHits ? listed(joint->rows, b)
+                                                        : count({u"SELECT count(*) FROM ("_s + joint->rows.sql
+                                                                     + u" LIMIT ?) AS probe"_s,
+                                                                 joint->rows.values},
+                                                                b);
                 if (c < b) {
                     b = c;
                     m_joint[&p] = std::move(*joint);
@@ -288,8 +311,10 @@ private:
     {
         // The engine lists them itself, in one value: row by row through the driver costs more
         // than finding them.
+        const RouteSettings route(m_conn, m_engine, SearchPlan::Route::ThroughIndex);
+        const QString list = m_engine == Engine::SQLite ? u"json_group_array(sn)"_s : u"array_agg(sn)::text"_s;
         QSqlQuery q(m_conn);
-        if (!q.prepare(u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), json_group_array(sn) FROM r"_s)) {
+        if (!q.prepare(u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), "_s + list + u" FROM r"_s)) {
             m_error = databaseError(q.lastError().text());
             return cap;
         }
@@ -302,13 +327,17 @@ private:
         }
         const qint64 n = q.value(0).toLongLong();
         if (n < cap)
-            rows = serialList(q.value(1).toString());
+            rows = serialList(q.value(1));
         return n;
     }
 
-    static SqlCondition::Form serialList(const QString &jsonArray)
+    // A list of serials as the engine wrote it (SQLite: a JSON array; PostgreSQL: an array, NULL
+    // when empty) as the rows of a condition.
+    SqlCondition::Form serialList(const QVariant &list) const
     {
-        return {u"SELECT value FROM json_each(?)"_s, {jsonArray}};
+        if (m_engine == Engine::SQLite)
+            return {u"SELECT value FROM json_each(?)"_s, {list}};
+        return {u"SELECT unnest(CAST(? AS integer[]))"_s, {list}};
     }
 
     // The serials of `rows` that pass the tests of the parts, each test one look in an index,
@@ -335,7 +364,7 @@ private:
             m_error = databaseError(q.lastError().text());
             return std::nullopt;
         }
-        return serialList(q.value(0).toString());
+        return serialList(q.value(0));
     }
 
     // The Text parts the condition implies: its own, and those of the All inside it.
@@ -397,7 +426,13 @@ private:
     {
         switch (p.kind) {
         case Part::Kind::Text:
-            m_driving.insert(&p);
+            if (const auto it = m_listed.find(&p); it != m_listed.end() && implied && m_jointRows.sql.isEmpty()) {
+                m_jointRows = it->second;
+                m_jointWords = {&p};
+                m_listedDriver = &p;
+            } else {
+                m_driving.insert(&p);
+            }
             break;
         case Part::Kind::All:
             if (const auto it = m_fewest.find(&p); it != m_fewest.end())
@@ -507,6 +542,8 @@ private:
     std::map<const Part *, std::pair<qint64, qint64>> m_bounds; // value, counted up to
     std::map<const Part *, const Part *> m_fewest;               // the child that bounds an All
     std::map<const Part *, Joint> m_joint;                       // or all its words at once
+    std::map<const Part *, SqlCondition::Form> m_listed;         // the serials of a rare text
+    const Part *m_listedDriver = nullptr; // the listed text whose serials drive, if one does
     SqlCondition::Form m_jointRows;
     std::set<const Part *> m_jointWords; // the parts the joint expression answers
     std::set<const Part *> m_driving;
@@ -637,7 +674,7 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
     if (!plan)
         return Result<QList<DocumentRow>>::failure(plan.error());
     const RouteSettings route(*conn, m_db.engine(), plan->route);
-    return Documents::select(m_db, plan->where, kReportOrder, limit);
+    return Documents::select(m_db, plan->where, reportOrder(m_db.engine(), plan->route), limit);
 }
 
 Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits) const
@@ -670,7 +707,7 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
         page = SqlCondition::allOf(
             {page, SqlCondition{u"(n1, n2, sn) > (?, ?, ?)"_s, {after->cardNumber, after->itemNumber, after->serial}}});
     }
-    return Documents::select(m_db, page, kReportOrder, limit);
+    return Documents::select(m_db, page, reportOrder(m_db.engine(), plan.route), limit);
 }
 
 namespace {
@@ -708,7 +745,8 @@ Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) con
         return Result<QStringList>::failure(conn.error());
     const RouteSettings route(*conn, m_db.engine(), plan.route);
     QSqlQuery q(*conn);
-    const QString select = u"SELECT sn FROM \"FILESERVER\" WHERE "_s + plan.where.sql + u" ORDER BY "_s + kReportOrder
+    const QString select = u"SELECT sn FROM \"FILESERVER\" WHERE "_s + plan.where.sql + u" ORDER BY "_s
+                           + reportOrder(m_db.engine(), plan.route)
                            + u" LIMIT "_s + QString::number(limit);
     if (m_db.engine() == Engine::SQLite) {
         if (!q.prepare(u"EXPLAIN QUERY PLAN "_s + select))

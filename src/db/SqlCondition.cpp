@@ -131,7 +131,12 @@ void render(const SqlCondition::Part &part, const SqlCondition::Chooser &choose,
         return;
     case Kind::Text:
     case Kind::Date: {
-        const int i = choose ? std::clamp(choose(part), 0, int(part.forms.size()) - 1) : 0;
+        const int chosen = choose ? choose(part) : 0;
+        if (chosen == SqlCondition::kAnswered) {
+            sql += u"1 = 1"_s;
+            return;
+        }
+        const int i = std::clamp(chosen, 0, int(part.forms.size()) - 1);
         sql += part.forms.at(i).sql;
         values += part.forms.at(i).values;
         return;

@@ -51,8 +51,10 @@ struct SqlCondition
         QVariant from = {};    // Date: the bounds as stored
         QVariant until = {};
     };
-    // Chooses the form of a Text or Date part; the index into Part::forms.
+    // Chooses the form of a Text or Date part; the index into Part::forms, or kAnswered: a term
+    // the caller adds answers the part exactly, which is then written as true.
     using Chooser = std::function<int(const Part &)>;
+    static constexpr int kAnswered = -1;
 
     QString sql;
     QVariantList values;
