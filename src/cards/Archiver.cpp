@@ -378,10 +378,9 @@ Result<qint32> Archiver::archiveNew(CardDraft &draft, const WaitCancelled &cance
     if (Status s = applySeries(*plan); !s)
         return Result<qint32>::failure(s.error());
     const CDFSet rows(m_db);
-    for (const DocumentRow &row : plan->rows + texts) {
-        if (Result<qint32> sn = rows.insert(row); !sn)
-            return Result<qint32>::failure(sn.error());
-    }
+    // One statement prepared for all the rows of the card.
+    if (Result<int> n = rows.insertMany(plan->rows + texts); !n)
+        return Result<qint32>::failure(n.error());
     if (Status s = CopyOutbox(m_db, m_folders.program).write(*card, plan->orders); !s)
         return Result<qint32>::failure(s.error());
     if (Status s = tx.commit(); !s)
@@ -491,10 +490,8 @@ Status Archiver::save(CardDraft &draft, const StoredItemDeleter &deleteStored, c
         if (Result<int> r = rows.removeSerial(t.serial); !r)
             return Status::failure(r.error());
     }
-    for (const DocumentRow &row : plan->rows + texts) {
-        if (Result<qint32> sn = rows.insert(row); !sn)
-            return Status::failure(sn.error());
-    }
+    if (Result<int> n = rows.insertMany(plan->rows + texts); !n)
+        return Status::failure(n.error());
     if (Status s = CopyOutbox(m_db, m_folders.program).write(card, plan->orders); !s)
         return s;
     if (Status s = logRemovals(removals); !s)
