@@ -71,7 +71,8 @@ using Part = SqlCondition::Part;
 class RouteSettings
 {
 public:
-    RouteSettings(QSqlDatabase conn, Engine engine, SearchPlan::Route route) : m_conn(std::move(conn))
+    // `limit`: the statement reads a page of that many rows, -1 every row.
+    RouteSettings(QSqlDatabase conn, Engine engine, SearchPlan::Route route, int limit = -1) : m_conn(std::move(conn))
     {
         if (engine != Engine::PostgreSQL)
             return;
@@ -79,28 +80,31 @@ public:
         case SearchPlan::Route::ThroughIndex:
             // The hits are sorted after (see reportOrder): index scans stay allowed, for the
             // classification filter and the rows' own serials.
-            m_settings = {u"enable_seqscan"_s};
+            m_settings = {{u"enable_seqscan"_s, u"off"_s}};
             break;
         case SearchPlan::Route::ReportOrder:
-            m_settings = {u"enable_seqscan"_s, u"enable_sort"_s};
+            m_settings = {{u"enable_seqscan"_s, u"off"_s}, {u"enable_sort"_s, u"off"_s}};
             break;
         case SearchPlan::Route::AsWritten:
             break;
         }
-        for (const QString &name : m_settings)
-            QSqlQuery(m_conn).exec(u"SET "_s + name + u" = off"_s);
+        // Workers for a page of a hundred rows start slower than one process finds them.
+        if (limit >= 0 && route != SearchPlan::Route::AsWritten)
+            m_settings.append({u"max_parallel_workers_per_gather"_s, u"0"_s});
+        for (const auto &[name, value] : m_settings)
+            QSqlQuery(m_conn).exec(u"SET "_s + name + u" = "_s + value);
     }
     ~RouteSettings()
     {
-        for (const QString &name : m_settings)
-            QSqlQuery(m_conn).exec(u"RESET "_s + name);
+        for (const auto &setting : m_settings)
+            QSqlQuery(m_conn).exec(u"RESET "_s + setting.first);
     }
     RouteSettings(const RouteSettings &) = delete;
     RouteSettings &operator=(const RouteSettings &) = delete;
 
 private:
     QSqlDatabase m_conn;
-    QStringList m_settings;
+    QList<std::pair<QString, QString>> m_settings; // name, value
 };
 
 // Chooses the forms of a condition's parts for one search; see CDFSet::planSearch.
@@ -197,15 +201,14 @@ private:
         switch (p.kind) {
         case Part::Kind::Text:
             if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap)) {
+                b = std::min(count(p.probe, cap), cap);
                 // Few enough to list: the statements of the search read the list instead of
-                // asking the index again.
-                if (!p.rows.sql.isEmpty() && cap <= CDFSet::kRareHits) {
+                // asking the index again. (Listed while counting, a common part would cost its
+                // list to the cap for nothing.)
+                if (b < cap && b <= CDFSet::kRareHits && !p.rows.sql.isEmpty()) {
                     SqlCondition::Form rows = p.rows;
-                    b = listed(rows, cap);
-                    if (b < cap)
+                    if (listed(rows, b + 1) <= b)
                         m_listed[&p] = std::move(rows);
-                } else {
-                    b = std::min(count(p.probe, cap), cap);
                 }
             }
             break;
@@ -214,11 +217,13 @@ private:
             // often are: the text index answers all of them at once. Counted first, it bounds
             // how far the other parts need counting.
             if (std::optional<Joint> joint = jointRows(p)) {
-                const qint64 c = b <= CDFSet::kRareHits ? listed(joint->rows, b)
-                                                        : count({u"SELECT count(*) FROM ("_s + joint->rows.sql
-                                                                     + u" LIMIT ?) AS probe"_s,
-                                                                 joint->rows.values},
-                                                                b);
+                // Listed while counted: the look that finds them costs more than their list,
+                // and words that each pass the sample are seldom common together.
+                const qint64 c = b <= CDFSet::kRareHits
+                                     ? listed(joint->rows, b)
+                                     : count({u"SELECT count(*) FROM ("_s + joint->rows.sql + u" LIMIT ?) AS probe"_s,
+                                              joint->rows.values},
+                                             b);
                 if (c < b) {
                     b = c;
                     m_joint[&p] = std::move(*joint);
@@ -673,7 +678,7 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
     }
     if (!plan)
         return Result<QList<DocumentRow>>::failure(plan.error());
-    const RouteSettings route(*conn, m_db.engine(), plan->route);
+    const RouteSettings route(*conn, m_db.engine(), plan->route, limit);
     return Documents::select(m_db, plan->where, reportOrder(m_db.engine(), plan->route), limit);
 }
 
@@ -701,7 +706,7 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QList<DocumentRow>>::failure(conn.error());
-    const RouteSettings route(*conn, m_db.engine(), plan.route);
+    const RouteSettings route(*conn, m_db.engine(), plan.route, limit);
     SqlCondition page{plan.where.sql, plan.where.values};
     if (after) {
         page = SqlCondition::allOf(
@@ -743,7 +748,7 @@ Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) con
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QStringList>::failure(conn.error());
-    const RouteSettings route(*conn, m_db.engine(), plan.route);
+    const RouteSettings route(*conn, m_db.engine(), plan.route, limit);
     QSqlQuery q(*conn);
     const QString select = u"SELECT sn FROM \"FILESERVER\" WHERE "_s + plan.where.sql + u" ORDER BY "_s
                            + reportOrder(m_db.engine(), plan.route)
