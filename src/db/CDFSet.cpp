@@ -4,6 +4,7 @@
 #include "SearchIndex.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSqlRecord>
 
 #include <algorithm>
@@ -63,6 +64,46 @@ constexpr double kWideDateShare = 0.25;
 
 using Part = SqlCondition::Part;
 
+// A bound value written into the statement as PostgreSQL reads it: its server-side prepared
+// statements cannot be explained, so an EXPLAIN is sent with the values in its text.
+QString pgLiteral(const QVariant &v)
+{
+    if (v.isNull())
+        return u"NULL"_s;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(v.toLongLong());
+    case QMetaType::Bool:
+        return v.toBool() ? u"TRUE"_s : u"FALSE"_s;
+    case QMetaType::QDateTime:
+        return u"TIMESTAMP '"_s + v.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) + u'\'';
+    default: {
+        QString text = v.toString();
+        text.replace(u'\'', u"''"_s);
+        return u'\'' + text + u'\''; // standard strings: a backslash is itself
+    }
+    }
+}
+
+// The statement with its bound values written in, for an EXPLAIN, which PostgreSQL refuses to
+// prepare. The marks of the statement are its only question marks: no literal in it holds one.
+QString inlined(const QString &sql, const QVariantList &values)
+{
+    QString out;
+    qsizetype next = 0;
+    for (QChar c : sql) {
+        if (c == u'?' && next < values.size())
+            out += pgLiteral(values.at(next++));
+        else
+            out += c;
+    }
+    return out;
+}
+
+
 // PostgreSQL's estimates for a LIKE answered by the trigram index are far off: it takes a phrase
 // in one row of a thousand for a common one and reads the whole table or a whole index instead.
 // The plan of a search knows better, from the index itself, and tells the engine which way to go
@@ -83,7 +124,9 @@ public:
             m_settings = {{u"enable_seqscan"_s, u"off"_s}};
             break;
         case SearchPlan::Route::ReportOrder:
-            m_settings = {{u"enable_seqscan"_s, u"off"_s}, {u"enable_sort"_s, u"off"_s}};
+            // A page walks the card index; every row is read as the planner finds best.
+            if (limit >= 0)
+                m_settings = {{u"enable_seqscan"_s, u"off"_s}, {u"enable_sort"_s, u"off"_s}};
             break;
         case SearchPlan::Route::AsWritten:
             break;
@@ -200,7 +243,7 @@ private:
         qint64 b = cap;
         switch (p.kind) {
         case Part::Kind::Text:
-            if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap)) {
+            if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap) && !estimatedCommon(p, cap)) {
                 b = std::min(count(p.probe, cap), cap);
                 // Few enough to list: the statements of the search read the list instead of
                 // asking the index again. (Listed while counting, a common part would cost its
@@ -479,6 +522,21 @@ private:
     // `cap` rows. PostgreSQL's trigram index lists every hit of a common phrase before it can
     // count the first: a few pages of the table tell the same in a fraction of the time. A
     // phrase the sample finds in few rows is counted exactly; a common one is never taken for rare.
+    // Whether PostgreSQL's own estimate already puts a part of the classification filter in at
+    // least `cap` rows: its statistics know how many rows each common code has, and asking costs
+    // less than counting the rows of all the classifications a user may see.
+    bool estimatedCommon(const Part &p, qint64 cap)
+    {
+        if (m_engine != Engine::PostgreSQL || !p.seekTest || cap < kSampledFrom)
+            return false;
+        QSqlQuery q(m_conn);
+        if (!q.exec(u"EXPLAIN "_s + inlined(p.rows.sql, p.rows.values)) || !q.next())
+            return false;
+        static const QRegularExpression rows(u" rows=(\\d+) "_s);
+        const QRegularExpressionMatch m = rows.match(q.value(0).toString());
+        return m.hasMatch() && m.captured(1).toDouble() >= double(cap) * kSampledMargin;
+    }
+
     bool sampledCommon(const Part &p, qint64 cap)
     {
         if (m_engine != Engine::PostgreSQL || p.indexTest.sql.isEmpty() || cap < kSampledFrom)
@@ -715,33 +773,6 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
     return Documents::select(m_db, page, reportOrder(m_db.engine(), plan.route), limit);
 }
 
-namespace {
-
-// A bound value written into the statement as PostgreSQL reads it: its server-side prepared
-// statements cannot be explained, so an EXPLAIN is sent with the values in its text.
-QString pgLiteral(const QVariant &v)
-{
-    if (v.isNull())
-        return u"NULL"_s;
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-        return QString::number(v.toLongLong());
-    case QMetaType::Bool:
-        return v.toBool() ? u"TRUE"_s : u"FALSE"_s;
-    case QMetaType::QDateTime:
-        return u"TIMESTAMP '"_s + v.toDateTime().toString(u"yyyy-MM-dd HH:mm:ss"_s) + u'\'';
-    default: {
-        QString text = v.toString();
-        text.replace(u'\'', u"''"_s);
-        return u'\'' + text + u'\''; // standard strings: a backslash is itself
-    }
-    }
-}
-
-} // namespace
 
 Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) const
 {
@@ -761,16 +792,7 @@ Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) con
         if (!q.exec())
             return Result<QStringList>::failure(databaseError(q.lastError().text()));
     } else {
-        // The marks of the statement are its only question marks: no literal in it holds one.
-        QString inlined;
-        qsizetype next = 0;
-        for (QChar c : select) {
-            if (c == u'?' && next < plan.where.values.size())
-                inlined += pgLiteral(plan.where.values.at(next++));
-            else
-                inlined += c;
-        }
-        if (!q.exec(u"EXPLAIN "_s + inlined))
+        if (!q.exec(u"EXPLAIN "_s + inlined(select, plan.where.values)))
             return Result<QStringList>::failure(databaseError(q.lastError().text()));
     }
     QStringList lines;
