@@ -261,12 +261,11 @@ private:
             // how far the other parts need counting.
             if (std::optional<Joint> joint = jointRows(p)) {
                 // Listed while counted: the look that finds them costs more than their list,
-                // and words that each pass the sample are seldom common together.
-                const qint64 c = b <= CDFSet::kRareHits
-                                     ? listed(joint->rows, b)
-                                     : count({u"SELECT count(*) FROM ("_s + joint->rows.sql + u" LIMIT ?) AS probe"_s,
-                                              joint->rows.values},
-                                             b);
+                // and words that are each common are seldom common together.
+                qint64 c = listed(joint->rows, std::min<qint64>(b, CDFSet::kRareHits + 1));
+                if (c > CDFSet::kRareHits)
+                    c = count({u"SELECT count(*) FROM ("_s + joint->rows.sql + u" LIMIT ?) AS probe"_s, joint->rows.values},
+                              b);
                 if (c < b) {
                     b = c;
                     m_joint[&p] = std::move(*joint);
@@ -362,17 +361,9 @@ private:
         const RouteSettings route(m_conn, m_engine, SearchPlan::Route::ThroughIndex);
         const QString list = m_engine == Engine::SQLite ? u"json_group_array(sn)"_s : u"array_agg(sn)::text"_s;
         QSqlQuery q(m_conn);
-        if (!q.prepare(u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), "_s + list + u" FROM r"_s)) {
-            m_error = databaseError(q.lastError().text());
+        if (!ask(q, u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), "_s + list + u" FROM r"_s, rows.values,
+                 cap))
             return cap;
-        }
-        for (const QVariant &v : rows.values)
-            q.addBindValue(v);
-        q.addBindValue(cap);
-        if (!q.exec() || !q.next()) {
-            m_error = databaseError(q.lastError().text());
-            return cap;
-        }
         const qint64 n = q.value(0).toLongLong();
         if (n < cap)
             rows = serialList(q.value(1));
@@ -504,18 +495,25 @@ private:
     {
         const RouteSettings route(m_conn, m_engine, SearchPlan::Route::ThroughIndex);
         QSqlQuery q(m_conn);
-        if (!q.prepare(probe.sql)) {
+        return ask(q, probe.sql, probe.values, cap) ? q.value(0).toLongLong() : cap;
+    }
+
+    // Runs a statement with its values and `cap` bound last and steps to its one row; on a
+    // failure keeps the error for the plan and answers false.
+    bool ask(QSqlQuery &q, const QString &sql, const QVariantList &values, qint64 cap)
+    {
+        if (!q.prepare(sql)) {
             m_error = databaseError(q.lastError().text());
-            return cap;
+            return false;
         }
-        for (const QVariant &v : probe.values)
+        for (const QVariant &v : values)
             q.addBindValue(v);
         q.addBindValue(cap);
         if (!q.exec() || !q.next()) {
             m_error = databaseError(q.lastError().text());
-            return cap;
+            return false;
         }
-        return q.value(0).toLongLong();
+        return true;
     }
 
     // Whether a sample of the folded copy already shows that the text of the part is in at least
