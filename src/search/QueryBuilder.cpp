@@ -16,11 +16,11 @@ SqlCondition nothing()
     return SqlCondition::raw(u"1 = 0"_s);
 }
 
-SqlCondition permittedCondition(const PermittedClasses &permitted, Engine engine)
+// A path holds each code as a plain number, so a code typed with a leading zero ("012") or
+// anything else that is not written the way a number is can stand in no path: it permits
+// nothing, exactly as its "@012@" occurs in no path.
+QList<int> permittedCodes(const PermittedClasses &permitted)
 {
-    // A path holds each code as a plain number, so a code typed with a leading zero ("012") or
-    // anything else that is not written the way a number is can stand in no path: it permits
-    // nothing, exactly as its "@012@" occurs in no path.
     QList<int> codes;
     for (const QString &text : permitted.codes) {
         bool ok = false;
@@ -28,6 +28,11 @@ SqlCondition permittedCondition(const PermittedClasses &permitted, Engine engine
         if (ok && QString::number(code) == text && !codes.contains(code))
             codes.append(code);
     }
+    return codes;
+}
+
+SqlCondition permittedCondition(const QList<int> &codes, Engine engine)
+{
     return codes.isEmpty() ? nothing() : SqlCondition::filedUnderAny(engine, codes);
 }
 
@@ -109,7 +114,7 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
         all.append(SearchIndex::containsAny(engine, {u"s5"_s, u"s6"_s, u"m3"_s, u"m1"_s}, p));
         // A general search stays within the classifications the user may open.
         q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
-        all.append(permittedCondition(permitted, engine));
+        all.append(permittedCondition(permittedCodes(permitted), engine));
     } else {
         const qint64 n = leadingNumber(r.classText);
         if (n != 0) {
@@ -117,8 +122,12 @@ Result<BuiltQuery> QueryBuilder::build(const SearchRequest &r, const PermittedCl
             all.append(SqlCondition::filedUnder(engine, int(n)));
         }
         // A chosen or typed classification is searched only within the ones the user may open.
+        // When the user may open the chosen one itself, every row filed under it passes, and the
+        // search leaves out the test of all the others.
         q.jetText += u" AND ( "_s + permitted.jetCondition + u" ) "_s;
-        all.append(permittedCondition(permitted, engine));
+        const QList<int> codes = permittedCodes(permitted);
+        if (n == 0 || !codes.contains(int(n)))
+            all.append(permittedCondition(codes, engine));
         if (!r.keywords.isEmpty()) {
             // Every word must stand in the keywords; blanks stay part of a word, and an empty
             // word between two "+" matches any keywords at all.

@@ -156,6 +156,12 @@ TEST_P(SearchResults, ConditionsSelectTheRightRows)
     EXPECT_TRUE(hits(r, kOneAndTwo).empty());
     r.classText = QStringLiteral("2 ب");
     EXPECT_EQ(hits(r, kOneAndTwo), (std::set<qint32>{2}));
+    // Filed under 3, where the user may not look, and under 1, where they may: found under both.
+    add(6, 2, QStringLiteral("@3@1@"), QStringLiteral("both.jpg"), QStringLiteral("x"));
+    r.classText = QStringLiteral("3");
+    EXPECT_EQ(hits(r, kOneAndTwo), (std::set<qint32>{6}));
+    r.classText = QStringLiteral("1");
+    EXPECT_EQ(hits(r, kOneAndTwo), (std::set<qint32>{1, 4, 6}));
 
     SearchRequest g = keywordSearch();
     g.general = true;
@@ -190,6 +196,27 @@ TEST_P(SearchResults, HasHitsTellsASearchThatFindsNothingFromOneThatFindsARow)
     const Result<bool> nothing = QueryBuilder::hasHits(db(), *none);
     ASSERT_TRUE(nothing.ok()) << nothing.error().toStdString();
     EXPECT_FALSE(*nothing);
+}
+
+// A chosen classification the user may open lets through only rows they may open: the search
+// does not test the others as well. One the user may not open keeps the test.
+TEST(QueryText, AChosenPermittedClassIsNotTestedAgainstThePermittedOnes)
+{
+    SearchRequest r = keywordSearch();
+    r.keywords = QStringLiteral("a");
+    const auto classTests = [&](const QString &classText) {
+        r.classText = classText;
+        const Result<BuiltQuery> q = QueryBuilder::build(r, kOneAndTwo, Engine::SQLite);
+        EXPECT_TRUE(q.ok());
+        return q ? q->where.sql.count(QStringLiteral("fileserver_class")) : -1;
+    };
+    EXPECT_EQ(classTests(QStringLiteral("2 ب")), 1);
+    EXPECT_EQ(classTests(QStringLiteral("3")), 2);
+    EXPECT_EQ(classTests(QueryBuilder::allClassesText()), 1);
+    r.classText = QStringLiteral("2 ب");
+    const Result<BuiltQuery> q = QueryBuilder::build(r, kOneAndTwo, Engine::SQLite);
+    ASSERT_TRUE(q.ok());
+    EXPECT_TRUE(q->jetText.contains(QStringLiteral("s1 LIKE '*@1@*'"))) << "the hand-off text keeps the whole query";
 }
 
 // A classification is offered for its whole code in the list, never for a part of another's.
