@@ -103,7 +103,6 @@ QString inlined(const QString &sql, const QVariantList &values)
     return out;
 }
 
-
 // PostgreSQL's estimates for a LIKE answered by the trigram index are far off: it takes a phrase
 // in one row of a thousand for a common one and reads the whole table or a whole index instead.
 // The plan of a search knows better, from the index itself, and tells the engine which way to go
@@ -169,9 +168,8 @@ public:
     // Plans for reading every hit at once rather than the first page: the walk in report order
     // reads every row, so a part the index counts in fewer than half of the `rows` rows drives.
     // Rows found through the index are read one by one and sorted after: for a part in most of
-    // the rows (all the classifications a user may see) that costs more than the walk. (A text
-    // the index cannot answer walks too: listing its rows from the folded copy first and reading
-    // them after was slower than testing each row on the walk.)
+    // the rows (all the classifications a user may see) that costs more than the walk. A text
+    // the index cannot answer walks too, tested against its rows listed first (see plan()).
     void planForWhole(qint64 rows)
     {
         m_rareHits = int(std::clamp<qint64>(rows / 2, 1, std::numeric_limits<int>::max()));
@@ -361,8 +359,8 @@ private:
         const RouteSettings route(m_conn, m_engine, SearchPlan::Route::ThroughIndex);
         const QString list = m_engine == Engine::SQLite ? u"json_group_array(sn)"_s : u"array_agg(sn)::text"_s;
         QSqlQuery q(m_conn);
-        if (!ask(q, u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), "_s + list + u" FROM r"_s, rows.values,
-                 cap))
+        if (!ask(q, u"WITH r(sn) AS ("_s + rows.sql + u" LIMIT ?) SELECT count(*), "_s + list + u" FROM r"_s,
+                 rows.values + QVariantList{cap}))
             return cap;
         const qint64 n = q.value(0).toLongLong();
         if (n < cap)
@@ -392,17 +390,11 @@ private:
             values << p->forms.at(1).values;
         }
         QSqlQuery q(m_conn);
-        if (!q.prepare(u"WITH \"FILESERVER\"(sn) AS ("_s + rows.sql + u") SELECT json_group_array(sn) FROM \"FILESERVER\" WHERE "_s
-                       + tests.join(u" AND "_s))) {
-            m_error = databaseError(q.lastError().text());
+        if (!ask(q,
+                 u"WITH \"FILESERVER\"(sn) AS ("_s + rows.sql + u") SELECT json_group_array(sn) FROM \"FILESERVER\" WHERE "_s
+                     + tests.join(u" AND "_s),
+                 values))
             return std::nullopt;
-        }
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        if (!q.exec() || !q.next()) {
-            m_error = databaseError(q.lastError().text());
-            return std::nullopt;
-        }
         return serialList(q.value(0));
     }
 
@@ -495,12 +487,12 @@ private:
     {
         const RouteSettings route(m_conn, m_engine, SearchPlan::Route::ThroughIndex);
         QSqlQuery q(m_conn);
-        return ask(q, probe.sql, probe.values, cap) ? q.value(0).toLongLong() : cap;
+        return ask(q, probe.sql, probe.values + QVariantList{cap}) ? q.value(0).toLongLong() : cap;
     }
 
-    // Runs a statement with its values and `cap` bound last and steps to its one row; on a
-    // failure keeps the error for the plan and answers false.
-    bool ask(QSqlQuery &q, const QString &sql, const QVariantList &values, qint64 cap)
+    // Runs a statement with its values bound and steps to its one row; on a failure keeps the
+    // error for the plan and answers false.
+    bool ask(QSqlQuery &q, const QString &sql, const QVariantList &values)
     {
         if (!q.prepare(sql)) {
             m_error = databaseError(q.lastError().text());
@@ -508,7 +500,6 @@ private:
         }
         for (const QVariant &v : values)
             q.addBindValue(v);
-        q.addBindValue(cap);
         if (!q.exec() || !q.next()) {
             m_error = databaseError(q.lastError().text());
             return false;
@@ -520,21 +511,6 @@ private:
     // `cap` rows. PostgreSQL's trigram index lists every hit of a common phrase before it can
     // count the first: a few pages of the table tell the same in a fraction of the time. A
     // phrase the sample finds in few rows is counted exactly; a common one is never taken for rare.
-    // Whether PostgreSQL's own estimate already puts a part of the classification filter in at
-    // least `cap` rows: its statistics know how many rows each common code has, and asking costs
-    // less than counting the rows of all the classifications a user may see.
-    bool estimatedCommon(const Part &p, qint64 cap)
-    {
-        if (m_engine != Engine::PostgreSQL || !p.seekTest || cap < kSampledFrom)
-            return false;
-        QSqlQuery q(m_conn);
-        if (!q.exec(u"EXPLAIN "_s + inlined(p.rows.sql, p.rows.values)) || !q.next())
-            return false;
-        static const QRegularExpression rows(u" rows=(\\d+) "_s);
-        const QRegularExpressionMatch m = rows.match(q.value(0).toString());
-        return m.hasMatch() && m.captured(1).toDouble() >= double(cap) * kSampledMargin;
-    }
-
     bool sampledCommon(const Part &p, qint64 cap)
     {
         if (m_engine != Engine::PostgreSQL || p.indexTest.sql.isEmpty() || cap < kSampledFrom)
@@ -560,6 +536,21 @@ private:
             return false;
         const double estimate = q.value(0).toDouble() * 100.0 / percent;
         return estimate >= double(cap) * kSampledMargin;
+    }
+
+    // Whether PostgreSQL's own estimate already puts a part of the classification filter in at
+    // least `cap` rows: its statistics know how many rows each common code has, and asking costs
+    // less than counting the rows of all the classifications a user may see.
+    bool estimatedCommon(const Part &p, qint64 cap)
+    {
+        if (m_engine != Engine::PostgreSQL || !p.seekTest || cap < kSampledFrom)
+            return false;
+        QSqlQuery q(m_conn);
+        if (!q.exec(u"EXPLAIN "_s + inlined(p.rows.sql, p.rows.values)) || !q.next())
+            return false;
+        static const QRegularExpression rows(u" rows=(\\d+) "_s);
+        const QRegularExpressionMatch m = rows.match(q.value(0).toString());
+        return m.hasMatch() && m.captured(1).toDouble() >= double(cap) * kSampledMargin;
     }
 
     // A date range the condition implies that is read through the date index: the walk then
@@ -770,7 +761,6 @@ Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std:
     }
     return Documents::select(m_db, page, reportOrder(m_db.engine(), plan.route), limit);
 }
-
 
 Result<QStringList> CDFSet::explainSearch(const SearchPlan &plan, int limit) const
 {

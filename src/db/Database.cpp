@@ -52,6 +52,16 @@ QString databaseError(const QString &driverText)
     return DatabaseTr::tr("خطأ في قاعدة البيانات: %1").arg(driverText);
 }
 
+Status execAll(QSqlDatabase &conn, const QStringList &statements)
+{
+    for (const QString &sql : statements) {
+        QSqlQuery q(conn);
+        if (!q.exec(sql))
+            return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
+    }
+    return {};
+}
+
 Result<ServerConfig> ServerConfig::parse(const QString &text)
 {
     const QUrl url(text.trimmed(), QUrl::StrictMode);

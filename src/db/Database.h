@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 enum class Engine { SQLite, PostgreSQL };
 
@@ -55,3 +56,6 @@ private:
 
 // The user-facing text of a failed database operation.
 QString databaseError(const QString &driverText);
+
+// Runs statements without values in turn (the steps of the schema); a failure names its statement.
+Status execAll(QSqlDatabase &conn, const QStringList &statements);

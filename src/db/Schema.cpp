@@ -33,22 +33,6 @@ struct Component
     std::vector<Step> steps; // step i brings the part from version i to i + 1
 };
 
-Status exec(QSqlDatabase &conn, const QString &sql)
-{
-    QSqlQuery q(conn);
-    if (!q.exec(sql))
-        return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
-    return {};
-}
-
-Status execAll(QSqlDatabase &conn, const QStringList &statements)
-{
-    for (const QString &sql : statements) {
-        if (Status s = exec(conn, sql); !s)
-            return s;
-    }
-    return {};
-}
 
 // The first row a table gets must be its settings or counter row with serial 1.
 Status insertFirstRow(QSqlDatabase &conn, const QString &table, const QString &columns, const QString &values)
@@ -104,7 +88,7 @@ const std::vector<Component> &components()
          [](QSqlDatabase &c, Engine e) -> Status {
              if (e == Engine::SQLite)
                  return {};
-             return exec(c, u"ALTER TABLE \"FILESERVER\" ALTER COLUMN n6 TYPE bigint"_s);
+             return execAll(c, {u"ALTER TABLE \"FILESERVER\" ALTER COLUMN n6 TYPE bigint"_s});
          },
          // The copy orders of a card, kept with its rows until its workstation hands them over.
          [](QSqlDatabase &c, Engine e) -> Status {
@@ -181,8 +165,8 @@ Status upgrade(const Database &db)
         if (!conn)
             return Status::failure(conn.error());
         if (!conn->tables().contains(u"dovrelle_schema"_s)) {
-            const Status made = exec(*conn, u"CREATE TABLE IF NOT EXISTS dovrelle_schema (component TEXT PRIMARY KEY, "
-                                            u"version INTEGER NOT NULL)"_s);
+            const Status made = execAll(*conn, {u"CREATE TABLE IF NOT EXISTS dovrelle_schema (component TEXT PRIMARY KEY, "
+                                                u"version INTEGER NOT NULL)"_s});
             if (!made)
                 return made;
         }

@@ -260,12 +260,7 @@ Status create(QSqlDatabase &conn, Engine engine)
                    << u"CREATE INDEX fileserver_folded_trgm ON fileserver_folded USING gin (s1 gin_trgm_ops, s5 "
                       u"gin_trgm_ops, s6 gin_trgm_ops, m3 gin_trgm_ops, m1 gin_trgm_ops)"_s;
     }
-    for (const QString &sql : statements) {
-        QSqlQuery q(conn);
-        if (!q.exec(sql))
-            return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
-    }
-    return {};
+    return execAll(conn, statements);
 }
 
 Status createKeywordIndex(QSqlDatabase &conn, Engine engine)
@@ -284,12 +279,7 @@ Status createKeywordIndex(QSqlDatabase &conn, Engine engine)
         u"INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('rebuild')"_s,
         u"INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('optimize')"_s,
     };
-    for (const QString &sql : statements) {
-        QSqlQuery q(conn);
-        if (!q.exec(sql))
-            return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
-    }
-    return {};
+    return execAll(conn, statements);
 }
 
 Status fill(QSqlDatabase &conn)
@@ -330,14 +320,9 @@ QList<int> classCodes(const QString &path)
 Status createClassTable(QSqlDatabase &conn, Engine engine)
 {
     const QString suffix = engine == Engine::SQLite ? u" WITHOUT ROWID"_s : QString();
-    for (const QString &sql : {u"CREATE TABLE fileserver_class (code INTEGER NOT NULL, sn INTEGER NOT NULL, "
-                               u"PRIMARY KEY (code, sn))"_s + suffix,
-                               u"CREATE INDEX fileserver_class_sn ON fileserver_class (sn)"_s}) {
-        QSqlQuery q(conn);
-        if (!q.exec(sql))
-            return Status::failure(databaseError(q.lastError().text() + u" ["_s + sql + u']'));
-    }
-    return {};
+    return execAll(conn, {u"CREATE TABLE fileserver_class (code INTEGER NOT NULL, sn INTEGER NOT NULL, "
+                          u"PRIMARY KEY (code, sn))"_s + suffix,
+                          u"CREATE INDEX fileserver_class_sn ON fileserver_class (sn)"_s});
 }
 
 Status fillClassTable(QSqlDatabase &conn)

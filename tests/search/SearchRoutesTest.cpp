@@ -116,6 +116,16 @@ protected:
         return listed;
     }
 
+    // The keyword search of the form over every date.
+    Result<BuiltQuery> keywordQuery(const QString &classText, const QString &keywords, const PermittedClasses &permitted)
+    {
+        SearchRequest r = wideRequest();
+        r.general = false;
+        r.classText = classText;
+        r.keywords = keywords;
+        return QueryBuilder::build(r, permitted, db().engine());
+    }
+
     static SearchRequest wideRequest()
     {
         SearchRequest r;
@@ -194,11 +204,7 @@ TEST_P(SearchRoutes, ClassFilterGivesTheRowsOfThePathTestOnEveryRoute)
     };
     int nonEmpty = 0;
     for (const Search &s : searches) {
-        SearchRequest r = wideRequest();
-        r.general = false;
-        r.classText = s.classText;
-        r.keywords = s.keywords;
-        const Result<BuiltQuery> q = QueryBuilder::build(r, s.permitted, db().engine());
+        const Result<BuiltQuery> q = keywordQuery(s.classText, s.keywords, s.permitted);
         ASSERT_TRUE(q.ok());
         const qint64 chosen = QueryBuilder::leadingNumber(s.classText);
         const QList<qint32> want = expected([&](const DocumentRow &row) {
@@ -256,11 +262,7 @@ TEST_P(SearchRoutes, IntersectedPartsGiveTheRowsOfTheirTestsAndNoRowThatOnlyHold
     };
     int listed = 0;
     for (const Search &s : searches) {
-        SearchRequest r = wideRequest();
-        r.general = false;
-        r.classText = s.classText;
-        r.keywords = s.keywords;
-        const Result<BuiltQuery> q = QueryBuilder::build(r, permitted, db().engine());
+        const Result<BuiltQuery> q = keywordQuery(s.classText, s.keywords, permitted);
         ASSERT_TRUE(q.ok());
         const Result<QList<DocumentRow>> all = table.search(SqlCondition::raw(u"n1 > 0"_s));
         ASSERT_TRUE(all.ok());
