@@ -401,7 +401,7 @@ void runEngine(Engine engine, const QString &serverUri, int rows, const std::fun
         if (const int profile = qEnvironmentVariableIntValue("DOVRELLE_BENCH_PROFILE"); profile > 0) {
             // Only the whole search through the index, that many times: something for perf to watch.
             for (int i = 0; i < profile; ++i) {
-                const Result<SearchPlan> planned = table.planSearch(built->where);
+                const Result<SearchPlan> planned = table.planSearch(built->where, -1, kFirstHits);
                 table.searchPage(*planned, std::nullopt, kFirstHits);
                 fprintf(stderr, "--\n");
             }
@@ -412,7 +412,7 @@ void runEngine(Engine engine, const QString &serverUri, int rows, const std::fun
         const Timing scanWhole = bestMs([&] { scanned = serials(table.search(scan)); });
         const Timing firstPage = bestMs([&] {
             // What the report does before its first row: plan, then read the first page.
-            const Result<SearchPlan> planned = table.planSearch(built->where);
+            const Result<SearchPlan> planned = table.planSearch(built->where, -1, kFirstHits);
             first = planned ? serials(table.searchPage(*planned, std::nullopt, kFirstHits)) : QList<qint32>();
         });
         const Timing scannedPage = bestMs([&] { scannedFirst = serials(table.search(scan, kFirstHits)); });
@@ -446,7 +446,7 @@ void runEngine(Engine engine, const QString &serverUri, int rows, const std::fun
         report("cpu", whole.cpu, scanWhole.cpu, firstPage.cpu, scannedPage.cpu);
         QStringList goals;
 
-        const Result<SearchPlan> planned = table.planSearch(built->where);
+        const Result<SearchPlan> planned = table.planSearch(built->where, -1, kFirstHits);
         if (planned) {
             static const char *const kRoutes[] = {"as written", "through the index", "in report order"};
             const Result<QStringList> lines = table.explainSearch(*planned, kFirstHits);

@@ -48,6 +48,12 @@ QString reportOrder(Engine engine, SearchPlan::Route route)
 constexpr double kRareHitsPerRootOfRows = 23.0;
 
 constexpr int kFewestRareHits = 1000;
+// The first rows in report order that a search with a first page reads before it asks the
+// index (see CDFSet::planSearch): a phrase in a tenth of them fills a page of a hundred. Reading
+// them costs a fraction of the index's count of a common phrase.
+constexpr int kFirstRowsRead = 1000;
+// A text's index hits are listed while counted up to this many (see SearchPlanner::bound).
+constexpr qint64 kListedWhileCounted = 4000;
 // A part whose index hits are at most this many times those of the part that drives the search
 // is intersected with it first.
 constexpr int kIntersectShare = 8;
@@ -195,7 +201,9 @@ public:
                 if (m_driving.contains(&p))
                     return 0;
                 // Its serials, listed from its own test, find the rows: nothing left to test.
-                if (&p == m_listedDriver)
+                // So do the serials of the words' joint look on PostgreSQL, which tests each
+                // word as the row's test would (SQLite's covers find a few rows more).
+                if (&p == m_listedDriver || (m_engine == Engine::PostgreSQL && m_jointWords.contains(&p)))
                     return SqlCondition::kAnswered;
                 // A walk over every row tests a text the index cannot answer against its rows
                 // listed first, in one pass over the folded copy, instead of looking up the
@@ -231,6 +239,8 @@ private:
     // so a search over many common classifications costs a few counts, not one per class.
     qint64 bound(const Part &p, qint64 cap)
     {
+        if (cap <= 0)
+            return 0;
         if (const auto it = m_bounds.find(&p); it != m_bounds.end()) {
             const auto [value, countedTo] = it->second;
             if (value < countedTo)
@@ -242,13 +252,22 @@ private:
         switch (p.kind) {
         case Part::Kind::Text:
             if (!p.probe.sql.isEmpty() && !sampledCommon(p, cap) && !estimatedCommon(p, cap)) {
-                b = std::min(count(p.probe, cap), cap);
                 // Few enough to list: the statements of the search read the list instead of
-                // asking the index again. (Listed while counting, a common part would cost its
-                // list to the cap for nothing.)
-                if (b < cap && b <= CDFSet::kRareHits && !p.rows.sql.isEmpty()) {
-                    SqlCondition::Form rows = p.rows;
-                    if (listed(rows, b + 1) <= b)
+                // asking the index again. A text's hits are listed while counted, up to a few
+                // thousand: its count reads every hit's row as its list does. A classification's
+                // count reads its index alone, and a common one would cost its list for nothing,
+                // so it is counted first.
+                const qint64 listFirst = p.seekTest ? 0 : std::min<qint64>(cap, kListedWhileCounted);
+                SqlCondition::Form rows = p.rows;
+                const qint64 n = listFirst > 0 && !rows.sql.isEmpty() ? listed(rows, listFirst) : listFirst;
+                if (n < listFirst) {
+                    b = n;
+                    m_listed[&p] = std::move(rows);
+                } else if (listFirst < cap) {
+                    b = std::min(count(p.probe, cap), cap);
+                    rows = p.rows;
+                    if (b < cap && b <= CDFSet::kRareHits && !rows.sql.isEmpty()
+                        && listed(rows, b + 1) <= b)
                         m_listed[&p] = std::move(rows);
                 }
             }
@@ -729,13 +748,35 @@ Result<QList<DocumentRow>> CDFSet::search(const SqlCondition &where, int limit) 
     return Documents::select(m_db, plan->where, reportOrder(m_db.engine(), plan->route), limit);
 }
 
-Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits) const
+Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits, int firstPage) const
 {
     if (!where.parts)
         return SearchPlan{where};
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<SearchPlan>::failure(conn.error());
+    // PostgreSQL joins a row's test with every hit of the index instead when it finds few rows
+    // to walk, which costs more than the search: its first page of a common phrase comes from
+    // its sample of the table (see SearchPlanner::sampledCommon).
+    if (rareHits < 0 && firstPage > 0 && m_db.engine() == Engine::SQLite) {
+        // Planned without a look at the index, every part tested on the row in hand.
+        Result<SearchPlan> walk = SearchPlanner(*conn, m_db.engine(), 0).plan(where);
+        if (!walk)
+            return walk;
+        // The cards up to the one that holds the kFirstRowsRead-th row in report order: a bound
+        // on the card index, so that the walk stops there or at its page.
+        const SqlCondition firstRowsOnly{u"n1 <= (SELECT n1 FROM \"FILESERVER\" ORDER BY "_s + kReportOrder
+                                             + u" LIMIT 1 OFFSET "_s + QString::number(kFirstRowsRead - 1) + u')',
+                                         {}};
+        Result<QList<DocumentRow>> rows =
+            Documents::select(m_db, SqlCondition::allOf({walk->where, firstRowsOnly}), kReportOrder, firstPage);
+        if (!rows)
+            return Result<SearchPlan>::failure(rows.error());
+        if (rows->size() >= firstPage) {
+            walk->firstRows = std::move(*rows);
+            return walk;
+        }
+    }
     if (rareHits < 0) {
         // Through the index, the first page costs about 3 us per hit (all hits are found and
         // sorted); walking the report order costs about 15 us per row walked, and a part with H
@@ -750,6 +791,8 @@ Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits) c
 Result<QList<DocumentRow>> CDFSet::searchPage(const SearchPlan &plan, const std::optional<SearchKey> &after,
                                               int limit) const
 {
+    if (!after && plan.firstRows && plan.firstRows->size() >= limit)
+        return plan.firstRows->mid(0, limit);
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<QList<DocumentRow>>::failure(conn.error());

@@ -31,6 +31,8 @@ struct SearchPlan
     };
     SqlCondition where;
     Route route = Route::AsWritten;
+    // The report's first page when planning read it already (CDFSet::planSearch with a page).
+    std::optional<QList<DocumentRow>> firstRows = {};
 };
 
 // The recordset of the documents (table FILESERVER).
@@ -79,9 +81,13 @@ public:
     // that the first hits come at once; a wide date range does not use the date index. Looks
     // at the index once (a few milliseconds); run each page of the search with the result.
     // rareHits: how few index hits make a part drive the search; -1 chooses by the table's size.
-    Result<SearchPlan> planSearch(const SqlCondition &where, int rareHits = -1) const;
+    // firstPage > 0 (with rareHits -1): the first rows in report order are read first, and when
+    // they hold that many hits, those are the first page (SearchPlan::firstRows) and the plan
+    // walks in report order without asking the index: a phrase in many rows costs no more than
+    // its page. The hits past that page may be rare: plan again for them.
+    Result<SearchPlan> planSearch(const SqlCondition &where, int rareHits = -1, int firstPage = 0) const;
     // One page of a search in report order: at most `limit` rows after the key (from the first
-    // row without one). The statement is finished before returning, so that no lock is held
+    // row without one, read by the plan already when it holds as many). The statement is finished before returning, so that no lock is held
     // while the caller works on the rows; the next page goes on from the last row's key, which
     // stays right when rows are added or removed meanwhile.
     Result<QList<DocumentRow>> searchPage(const SearchPlan &plan, const std::optional<SearchKey> &after,

@@ -186,7 +186,9 @@ void ReportRun::run()
 
     int j = m_job.from;
     std::optional<SearchKey> after = m_job.after;
-    const Result<SearchPlan> where = table.planSearch(m_job.where);
+    // The first page may come with the plan; the rows after it are planned again, for the
+    // index, when they are asked for.
+    Result<SearchPlan> where = table.planSearch(m_job.where, -1, after ? 0 : kFirstPage);
     if (!where) {
         failed(where.error());
         end(j, after, false);
@@ -199,6 +201,14 @@ void ReportRun::run()
         if (m_run.stopRequested()) {
             end(j, after, false);
             return;
+        }
+        if (after && where->firstRows) {
+            where = table.planSearch(m_job.where);
+            if (!where) {
+                failed(where.error());
+                end(j, after, false);
+                return;
+            }
         }
         const Result<QList<DocumentRow>> page = table.searchPage(*where, after, pageSize);
         if (!page) {

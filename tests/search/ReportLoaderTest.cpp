@@ -2,7 +2,9 @@
 #include "common/SolidPicture.h"
 #include "common/TestArchive.h"
 #include "db/CDFSet.h"
+#include "db/ScopedTransaction.h"
 #include "imaging/Thumbnail.h"
+#include "search/QueryBuilder.h"
 #include "search/ReportLoader.h"
 #include "search/ThumbnailCache.h"
 
@@ -282,6 +284,54 @@ TEST_P(ReportLoading, ADecompressionBombAmongTheHitsKeepsAnEmptyCellAndTheReport
     for (int i : {0, 2})
         EXPECT_GT(QColor(got.thumbnails[i].pixel(75, 67)).red(), 240) << "card " << i + 1;
     EXPECT_TRUE(got.failures.isEmpty());
+}
+
+// The phrase fills the first page from the first rows read, and stands again only far past them:
+// the rows after the first page come all the same, each once and in report order.
+TEST_P(ReportLoading, APhraseInTheFirstRowsAndFarPastThemArrivesWhole)
+{
+    QList<DocumentRow> rows;
+    QList<qint32> want;
+    for (qint32 card = 1; card <= 1400; ++card) {
+        DocumentRow row;
+        row.cardNumber = card;
+        row.itemNumber = 1;
+        row.kind = KindText;
+        row.classPath = u"@1@"_s;
+        const bool holds = card <= 150 || card == 1390;
+        row.text = holds ? u"عقد ايجار %1"_s.arg(card) : u"نص %1"_s.arg(card);
+        row.cardDate = QDate(2026, 5, 10).startOfDay();
+        rows.append(row);
+        if (holds)
+            want.append(card);
+    }
+    {
+        Result<QSqlDatabase> conn = db().connection(DbFile::Archive);
+        ASSERT_TRUE(conn.ok());
+        ScopedTransaction tx(*conn, db().engine());
+        ASSERT_TRUE(CDFSet(db()).insertMany(rows).ok());
+        ASSERT_TRUE(tx.commit().ok());
+    }
+    SearchRequest r;
+    r.from = QDate(2026, 1, 1);
+    r.to = QDate(2026, 12, 31);
+    r.phrase = u"عقد ايجار"_s;
+    PermittedClasses permitted;
+    permitted.codes = {u"1"_s};
+    const Result<BuiltQuery> q = QueryBuilder::build(r, permitted, db().engine());
+    ASSERT_TRUE(q.ok());
+
+    auto l = loader(q->where);
+    Received got;
+    got.listen(*l);
+    l->start();
+    ASSERT_TRUE(waitForRuns(*l, got.runs, 1));
+    EXPECT_TRUE(got.failures.isEmpty()) << got.failures.join(u' ').toStdString();
+    EXPECT_TRUE(l->isComplete());
+    QList<qint32> cards;
+    for (const ReportHit &hit : got.texts)
+        cards.append(hit.cardNumber);
+    EXPECT_EQ(cards, want);
 }
 
 TEST_P(ReportLoading, RejectedQueryIsReported)

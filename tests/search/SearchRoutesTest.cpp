@@ -323,4 +323,50 @@ TEST_P(SearchRoutes, RarePhraseGoesThroughTheIndexCommonAndShortOnesInReportOrde
     EXPECT_FALSE(shortPlan.contains(pg ? u"fileserver_folded_trgm"_s : u"fileserver_fts"_s)) << shortPlan.toStdString();
 }
 
+// "وصف 1" stands in rows 1, 10 to 19, 100 to 199 and 1000 to 1999: 111 of the first 1000 rows in
+// report order, none past the 2000th.
+TEST_P(SearchRoutes, FirstPageOfAPhraseInManyOfTheFirstRowsComesWithThePlan)
+{
+    fill(4000);
+    const CDFSet table(db());
+    const auto queryOf = [&](const QString &phrase) {
+        SearchRequest r = wideRequest();
+        r.phrase = phrase;
+        return QueryBuilder::build(r, allPermitted(), db().engine());
+    };
+    const Result<BuiltQuery> dense = queryOf(u"وصف 1"_s);
+    ASSERT_TRUE(dense.ok());
+    const QList<qint32> want = expected([](const DocumentRow &row) { return holds(row, u"وصف 1"_s); });
+    ASSERT_EQ(want.size(), 1111);
+
+    const Result<SearchPlan> plan = table.planSearch(dense->where, -1, 100);
+    ASSERT_TRUE(plan.ok()) << plan.error().toStdString();
+    const Result<QList<DocumentRow>> first = table.searchPage(*plan, std::nullopt, 100);
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(serialsOf(*first), want.mid(0, 100));
+    if (db().engine() == Engine::SQLite) {
+        ASSERT_TRUE(plan->firstRows.has_value());
+        EXPECT_EQ(serialsOf(*plan->firstRows), want.mid(0, 100));
+        EXPECT_EQ(plan->route, SearchPlan::Route::ReportOrder);
+    } else {
+        EXPECT_FALSE(plan->firstRows.has_value());
+    }
+    // The plan serves the pages after it as well, read from the table.
+    const Result<QList<DocumentRow>> rest = table.searchPage(*plan, SearchKey::of(first->back()), 5000);
+    ASSERT_TRUE(rest.ok());
+    EXPECT_EQ(serialsOf(*rest), want.mid(100));
+    // A page larger than the one read comes from the table too.
+    const Result<QList<DocumentRow>> larger = table.searchPage(*plan, std::nullopt, 150);
+    ASSERT_TRUE(larger.ok());
+    EXPECT_EQ(serialsOf(*larger), want.mid(0, 150));
+
+    // Ten rows of 4000: the first rows hold no page of it, and the index is asked.
+    const Result<BuiltQuery> rare = queryOf(u"زمردية"_s);
+    ASSERT_TRUE(rare.ok());
+    const Result<SearchPlan> rarePlan = table.planSearch(rare->where, -1, 100);
+    ASSERT_TRUE(rarePlan.ok());
+    EXPECT_FALSE(rarePlan->firstRows.has_value());
+    EXPECT_EQ(rarePlan->route, SearchPlan::Route::ThroughIndex);
+}
+
 DOVRELLE_ON_BOTH_ENGINES(SearchRoutes);
