@@ -61,7 +61,7 @@ constexpr int kIntersectShare = 8;
 // A sample of this many rows of the folded copy tells a common phrase on PostgreSQL (see
 // SearchPlanner::sampledCommon) when the count would be of at least kSampledFrom rows; the sample
 // must show kSampledMargin times the count for the phrase to be taken as common without counting.
-constexpr qint64 kSampleRows = 2000;
+constexpr qint64 kSampleRows = 1000;
 constexpr qint64 kSampledFrom = 5000;
 constexpr double kSampledMargin = 3.0;
 
