@@ -26,7 +26,7 @@ namespace {
 
 // Raised when the table changes shape; a store of another version is built anew.
 constexpr int kStoreVersion = 1;
-constexpr int kJpegQuality = 90;
+constexpr int kJpegQuality = 75;
 // Paths looked up in one statement (well under the engine's limit of bound values).
 constexpr qsizetype kPathsPerLookUp = 500;
 // A writer of another thread or workstation holds the store: wait this long, then go without it.
