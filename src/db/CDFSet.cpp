@@ -139,13 +139,20 @@ public:
         // Workers for a page of a hundred rows start slower than one process finds them.
         if (limit >= 0 && route != SearchPlan::Route::AsWritten)
             m_settings.append({u"max_parallel_workers_per_gather"_s, u"0"_s});
+        // One exchange with the server for all of them, and one to undo them.
+        QStringList set;
         for (const auto &[name, value] : m_settings)
-            QSqlQuery(m_conn).exec(u"SET "_s + name + u" = "_s + value);
+            set << u"SET "_s + name + u" = "_s + value;
+        if (!set.isEmpty())
+            QSqlQuery(m_conn).exec(set.join(u"; "_s));
     }
     ~RouteSettings()
     {
+        QStringList reset;
         for (const auto &setting : m_settings)
-            QSqlQuery(m_conn).exec(u"RESET "_s + setting.first);
+            reset << u"RESET "_s + setting.first;
+        if (!reset.isEmpty())
+            QSqlQuery(m_conn).exec(reset.join(u"; "_s));
     }
     RouteSettings(const RouteSettings &) = delete;
     RouteSettings &operator=(const RouteSettings &) = delete;
