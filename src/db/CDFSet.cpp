@@ -762,9 +762,9 @@ Result<SearchPlan> CDFSet::planSearch(const SqlCondition &where, int rareHits, i
     Result<QSqlDatabase> conn = m_db.connection(DbFile::Archive);
     if (!conn)
         return Result<SearchPlan>::failure(conn.error());
-    // PostgreSQL joins a row's test with every hit of the index instead when it finds few rows
-    // to walk, which costs more than the search: its first page of a common phrase comes from
-    // its sample of the table (see SearchPlanner::sampledCommon).
+    // On SQLite only: PostgreSQL's planner turns the tests of so short a walk into a join with
+    // every hit of the text index, which costs more than the search. There a common phrase's
+    // first page comes after a sample of the table (see SearchPlanner::sampledCommon).
     if (rareHits < 0 && firstPage > 0 && m_db.engine() == Engine::SQLite) {
         // Planned without a look at the index, every part tested on the row in hand.
         Result<SearchPlan> walk = SearchPlanner(*conn, m_db.engine(), 0).plan(where);

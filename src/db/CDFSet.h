@@ -87,9 +87,10 @@ public:
     // its page. The hits past that page may be rare: plan again for them.
     Result<SearchPlan> planSearch(const SqlCondition &where, int rareHits = -1, int firstPage = 0) const;
     // One page of a search in report order: at most `limit` rows after the key (from the first
-    // row without one, read by the plan already when it holds as many). The statement is finished before returning, so that no lock is held
-    // while the caller works on the rows; the next page goes on from the last row's key, which
-    // stays right when rows are added or removed meanwhile.
+    // row without one, read by the plan already when it holds as many). The statement is
+    // finished before returning, so that no lock is held while the caller works on the rows; the
+    // next page goes on from the last row's key, which stays right when rows are added or
+    // removed meanwhile.
     Result<QList<DocumentRow>> searchPage(const SearchPlan &plan, const std::optional<SearchKey> &after,
                                           int limit) const;
     // The engine's plan for the first page of a search, one line a step, as the search runs it.

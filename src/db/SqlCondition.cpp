@@ -248,6 +248,11 @@ SqlCondition SqlCondition::filedUnder(Engine engine, int code)
     return filedUnderAny(engine, {code});
 }
 
+namespace {
+// The most codes that PostgreSQL tests on the row's path in one pattern (see filedUnderAny).
+constexpr qsizetype kCodesInOnePattern = 64;
+} // namespace
+
 SqlCondition SqlCondition::filedUnderAny(Engine engine, const QList<int> &codes)
 {
     if (codes.isEmpty())
@@ -265,15 +270,16 @@ SqlCondition SqlCondition::filedUnderAny(Engine engine, const QList<int> &codes)
     part->kind = Part::Kind::Text;
     part->rows = {u"SELECT sn FROM fileserver_class WHERE "_s + test, values};
     Form onRow;
-    if (engine == Engine::SQLite) {
+    if (engine == Engine::SQLite || codes.size() > kCodesInOnePattern) {
         // On the row in hand SQLite would look up every code of a long list beside the row's
         // serial; the row's own few pairs, found by the serial alone and each tested, cost one look.
-        const QString rowTest = codes.size() > 1 ? u"+c."_s + test : u"c."_s + test;
+        const QString rowTest = engine == Engine::SQLite && codes.size() > 1 ? u"+c."_s + test : u"c."_s + test;
         onRow = {u"EXISTS (SELECT 1 FROM fileserver_class c WHERE c.sn = \"FILESERVER\".sn AND "_s + rowTest + u')',
                  values};
     } else {
-        // PostgreSQL tests the row's own path: one pattern of all the codes costs a fraction of a
-        // look in the filter's index. "@" on both sides of a code as written, as the pairs hold.
+        // PostgreSQL tests the row's own path: one pattern of a few dozen codes costs a fraction
+        // of a look in the filter's index (of a few hundred, more: its matcher slows with every
+        // choice). "@" on both sides of a code as written, as the pairs hold.
         QStringList written;
         for (int code : codes)
             written << QString::number(code);
