@@ -264,18 +264,22 @@ private:
                 // thousand: its count reads every hit's row as its list does. A classification's
                 // count reads its index alone, and a common one would cost its list for nothing,
                 // so it is counted first.
-                const qint64 listFirst = p.seekTest ? 0 : std::min<qint64>(cap, kListedWhileCounted);
-                SqlCondition::Form rows = p.rows;
-                const qint64 n = listFirst > 0 && !rows.sql.isEmpty() ? listed(rows, listFirst) : listFirst;
-                if (n < listFirst) {
+                // How many hits there are, up to `upTo`; listed when fewer.
+                const auto listUpTo = [&](qint64 upTo) {
+                    SqlCondition::Form rows = p.rows;
+                    const qint64 n = listed(rows, upTo);
+                    if (n < upTo)
+                        m_listed[&p] = std::move(rows);
+                    return n;
+                };
+                const qint64 listFirst =
+                    p.seekTest || p.rows.sql.isEmpty() ? 0 : std::min<qint64>(cap, kListedWhileCounted);
+                if (const qint64 n = listFirst > 0 ? listUpTo(listFirst) : 0; n < listFirst) {
                     b = n;
-                    m_listed[&p] = std::move(rows);
                 } else if (listFirst < cap) {
                     b = std::min(count(p.probe, cap), cap);
-                    rows = p.rows;
-                    if (b < cap && b <= CDFSet::kRareHits && !rows.sql.isEmpty()
-                        && listed(rows, b + 1) <= b)
-                        m_listed[&p] = std::move(rows);
+                    if (b < cap && b <= CDFSet::kRareHits && !p.rows.sql.isEmpty())
+                        listUpTo(b + 1);
                 }
             }
             break;

@@ -33,7 +33,6 @@ struct Component
     std::vector<Step> steps; // step i brings the part from version i to i + 1
 };
 
-
 // The first row a table gets must be its settings or counter row with serial 1.
 Status insertFirstRow(QSqlDatabase &conn, const QString &table, const QString &columns, const QString &values)
 {
