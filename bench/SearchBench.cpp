@@ -13,6 +13,7 @@
 //   DOVRELLE_BENCH_PROFILE=N   runs each chosen search's whole index route N times and nothing else
 
 #include "app/ArchiveSetup.h"
+#include "base/TimeZoneFile.h"
 #include "db/CDFSet.h"
 #include "db/Schema.h"
 #include "db/ScopedTransaction.h"
@@ -534,6 +535,7 @@ struct ServerDatabase
 
 int main(int argc, char *argv[])
 {
+    readTimeZoneOnce();
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 1000000;
     std::printf("bench_search: %d generated rows, best of %d runs; index = the search as the report runs it, "

@@ -1,9 +1,11 @@
 #include "app/CArchiveApp.h"
+#include "base/TimeZoneFile.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    readTimeZoneOnce();
     // The web page view needs its OpenGL contexts shared before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

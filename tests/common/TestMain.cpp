@@ -1,4 +1,5 @@
 #include "TestArchive.h"
+#include "base/TimeZoneFile.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ using TestApplication = QCoreApplication;
 
 int main(int argc, char **argv)
 {
+    readTimeZoneOnce();
     enterTestTempFolder();
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef DOVRELLE_GUI_TEST

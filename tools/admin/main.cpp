@@ -1,6 +1,7 @@
 // dovrelle-admin: the archive from the command line, for scripts, demos and checks.
 
 #include "admin/AdminContext.h"
+#include "base/TimeZoneFile.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -9,6 +10,7 @@
 
 int main(int argc, char *argv[])
 {
+    readTimeZoneOnce();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dovrelle-admin"));
     QTextStream out(stdout);

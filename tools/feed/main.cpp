@@ -3,6 +3,7 @@
 // them; for live tests and demos it can go on adding at a fixed pace.
 
 #include "baskets/FeedWriter.h"
+#include "base/TimeZoneFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -70,6 +71,7 @@ void sleepUntil(const QDeadlineTimer &deadline)
 
 int main(int argc, char **argv)
 {
+    readTimeZoneOnce();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"dovrelle-feed"_s);
     catchStopSignals();

@@ -2,6 +2,7 @@
 // It runs in the program folder's "COM" folder, or is told the program folder with --home.
 
 #include "base/BackgroundLoader.h"
+#include "base/TimeZoneFile.h"
 #include "cards/Copier.h"
 #include "cards/CopierWindow.h"
 
@@ -179,6 +180,7 @@ int runWithWindow(const Options &options)
 
 int main(int argc, char **argv)
 {
+    readTimeZoneOnce();
     Options options;
     if (const std::optional<int> done = parseArguments(argc, argv, options))
         return *done;
