@@ -10,6 +10,7 @@
 
 #include "app/ArchiveSetup.h"
 #include "base/AppState.h"
+#include "base/TimeZoneFile.h"
 #include "cards/Archiver.h"
 #include "db/CDFSet.h"
 #include "db/ScopedTransaction.h"
@@ -180,6 +181,7 @@ double openReport(AppState &state, const Database &db, const QString &cacheFolde
 
 int main(int argc, char *argv[])
 {
+    readTimeZoneOnce();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -17,7 +17,7 @@ run_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6svg6 qt6-image-formats-plugins qt6-qpa-plugins
   qt6-webengine-dev
-  libmagick++-dev libmagickcore-6.q16-6-extra
+  libmagick++-dev libmagickcore-6.q16-6-extra libjpeg-dev
   libsane-dev libsodium-dev libxcb1-dev
   sane-airscan
   fonts-noto-core fonts-dejavu-core

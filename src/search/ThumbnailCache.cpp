@@ -1,5 +1,6 @@
 #include "ThumbnailCache.h"
 
+#include "imaging/JpegBytes.h"
 #include "imaging/Thumbnail.h"
 
 #include <QBuffer>
@@ -242,10 +243,7 @@ QList<ThumbnailCache::Entry> ThumbnailCache::lookUp(const QStringList &paths)
 
 QImage ThumbnailCache::decode(const QByteArray &jpeg)
 {
-    QImage image;
-    if (jpeg.isEmpty() || !image.loadFromData(jpeg, "JPEG") || image.size() != Thumbnail::kSize)
-        return {};
-    return image.convertToFormat(QImage::Format_RGB32);
+    return JpegBytes::decodeRgb32(jpeg, Thumbnail::kSize);
 }
 
 QByteArray ThumbnailCache::encode(const QImage &thumbnail)

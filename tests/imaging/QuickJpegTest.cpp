@@ -1,8 +1,10 @@
 #include "ImageTestPictures.h"
 
 #include "imaging/ImageDocument.h"
+#include "imaging/JpegBytes.h"
 #include "imaging/QuickJpeg.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -145,3 +147,54 @@ TEST(ImageDocumentRead, ACancelledReadLeavesNoPicture)
     ASSERT_TRUE(negated.ok());
     EXPECT_EQ(later.percent, 0);
 }
+
+namespace {
+
+QByteArray jpegOf(const QImage &image, int quality = 75)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", quality);
+    return bytes;
+}
+
+// A picture with edges and gradients in every channel, so that the DCT and the upsampling show.
+QImage busyPicture(QImage::Format format)
+{
+    QImage picture(150, 135, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb((x * 7) % 256, (y * 5 + x) % 256, ((x / 9 + y / 7) % 2) * 255));
+    return picture.convertToFormat(format);
+}
+
+TEST(JpegBytes, GreyAndColourDecodeToQtsOwnPixels)
+{
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_Grayscale8}) {
+        const QByteArray jpeg = jpegOf(busyPicture(format));
+        QImage qt;
+        ASSERT_TRUE(qt.loadFromData(jpeg, "JPEG"));
+        const QImage ours = JpegBytes::decodeRgb32(jpeg, QSize(150, 135));
+        ASSERT_EQ(ours.format(), QImage::Format_RGB32);
+        EXPECT_TRUE(samePixels(ours, qt)) << "format " << int(format);
+        EXPECT_TRUE(samePixels(JpegBytes::decodeRgb32(jpeg), qt)) << "format " << int(format) << ", any size";
+    }
+}
+
+TEST(JpegBytes, RefusesOtherSizesAndDataThatIsNoJpeg)
+{
+    const QByteArray jpeg = jpegOf(busyPicture(QImage::Format_RGB32));
+    EXPECT_TRUE(JpegBytes::decodeRgb32(jpeg, QSize(150, 136)).isNull());
+    EXPECT_TRUE(JpegBytes::decodeRgb32(QByteArray()).isNull());
+    EXPECT_TRUE(JpegBytes::decodeRgb32(QByteArray("not a picture at all")).isNull());
+    // The start of a JPEG cut off inside its tables: the library gives up, the decode says so.
+    EXPECT_TRUE(JpegBytes::decodeRgb32(jpeg.left(40), QSize(150, 135)).isNull());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    busyPicture(QImage::Format_RGB32).save(&buffer, "PNG");
+    EXPECT_TRUE(JpegBytes::decodeRgb32(png, QSize(150, 135)).isNull());
+}
+
+} // namespace
