@@ -306,9 +306,15 @@ private:
                 children.append(child.get());
             std::stable_partition(children.begin(), children.end(),
                                   [](const Part *c) { return c->kind == Part::Kind::All; });
+            // A part the joint look answers whole lets through no fewer rows than the look.
+            std::set<const Part *> jointWords;
+            if (const auto joint = m_joint.find(&p); joint != m_joint.end())
+                jointWords = joint->second.words;
             for (const Part *child : children) {
                 if (b == 0)
                     break;
+                if (!jointWords.empty() && answeredBy(*child, jointWords))
+                    continue;
                 const qint64 c = bound(*child, b);
                 if (c < b) {
                     b = c;
@@ -428,6 +434,17 @@ private:
         return serialList(q.value(0));
     }
 
+    // Whether every text the part implies is among `words`, and nothing else is in it.
+    static bool answeredBy(const Part &p, const std::set<const Part *> &words)
+    {
+        if (p.kind == Part::Kind::Text)
+            return words.contains(&p);
+        if (p.kind != Part::Kind::All)
+            return false;
+        return std::all_of(p.children.begin(), p.children.end(),
+                           [&](const auto &child) { return answeredBy(*child, words); });
+    }
+
     // The Text parts the condition implies: its own, and those of the All inside it.
     static void impliedTexts(const Part &all, QList<const Part *> &out)
     {
@@ -466,14 +483,17 @@ private:
                           {covers.join(u" AND "_s)}};
             return joint;
         }
+        // PostgreSQL: every text the All implies, a classification among them, in one look.
+        QList<const Part *> implied;
+        impliedTexts(all, implied);
         QStringList tests;
         QVariantList values;
-        for (const auto &t : all.children) {
-            if (t->kind != Part::Kind::Text || t->indexTest.sql.isEmpty())
+        for (const Part *t : implied) {
+            if (t->indexTest.sql.isEmpty())
                 continue;
             tests << u'(' + t->indexTest.sql + u')';
             values << t->indexTest.values;
-            joint.words.insert(t.get());
+            joint.words.insert(t);
         }
         if (tests.size() < 2)
             return std::nullopt;
@@ -543,7 +563,7 @@ private:
     // phrase the sample finds in few rows is counted exactly; a common one is never taken for rare.
     bool sampledCommon(const Part &p, qint64 cap)
     {
-        if (m_engine != Engine::PostgreSQL || p.indexTest.sql.isEmpty() || cap < kSampledFrom)
+        if (m_engine != Engine::PostgreSQL || p.seekTest || p.indexTest.sql.isEmpty() || cap < kSampledFrom)
             return false;
         if (m_tableRows < 0) {
             QSqlQuery q(m_conn);

@@ -287,6 +287,12 @@ SqlCondition SqlCondition::filedUnderAny(Engine engine, const QList<int> &codes)
     }
     part->forms = {{u"sn IN ("_s + part->rows.sql + u')', values}, onRow};
     part->seekTest = true;
+    if (engine == Engine::PostgreSQL && codes.size() == 1) {
+        // The folded copy keeps the path as it is (folding changes letters only), and its trigram
+        // index holds the code as a word of its own: one code goes into the look at that index
+        // that the words of a search share, which then reads only the rows of both.
+        part->indexTest = {u"\"s1\" LIKE ? ESCAPE '\\'"_s, {likePattern(u'@' + QString::number(codes.front()) + u'@')}};
+    }
     // A row under two of the codes counts twice: the count only bounds the rows from above.
     part->probe = {u"SELECT count(*) FROM (SELECT 1 FROM fileserver_class WHERE "_s + test + u" LIMIT ?) AS probe"_s,
                    values};
