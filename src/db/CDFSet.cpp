@@ -461,13 +461,16 @@ private:
     std::optional<Joint> jointRows(const Part &all) const
     {
         Joint joint;
+        // Every text the All implies, a classification among them, in one look.
+        QList<const Part *> implied;
+        impliedTexts(all, implied);
         if (m_engine == Engine::SQLite) {
             // One full-text expression of the words' covers, in the table that answers most of
             // them. The covers find a few rows more; the words are tested on the rows anyway.
             std::map<QString, QList<const Part *>> byTable;
-            for (const auto &t : all.children) {
-                if (t->kind == Part::Kind::Text && !t->indexTable.isEmpty())
-                    byTable[t->indexTable].append(t.get());
+            for (const Part *t : implied) {
+                if (!t->indexTable.isEmpty())
+                    byTable[t->indexTable].append(t);
             }
             const auto most = std::max_element(byTable.begin(), byTable.end(), [](const auto &a, const auto &b) {
                 return a.second.size() < b.second.size();
@@ -483,9 +486,6 @@ private:
                           {covers.join(u" AND "_s)}};
             return joint;
         }
-        // PostgreSQL: every text the All implies, a classification among them, in one look.
-        QList<const Part *> implied;
-        impliedTexts(all, implied);
         QStringList tests;
         QVariantList values;
         for (const Part *t : implied) {

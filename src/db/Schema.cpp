@@ -97,7 +97,9 @@ const std::vector<Component> &components()
              });
          },
          // The index of the keywords alone.
-         [](QSqlDatabase &c, Engine e) -> Status { return SearchIndex::createKeywordIndex(c, e); }}},
+         [](QSqlDatabase &c, Engine e) -> Status { return SearchIndex::createKeywordIndex(c, e); },
+         // The keyword index holds the paths as well, for a classification looked up with the words.
+         [](QSqlDatabase &c, Engine e) -> Status { return SearchIndex::remakeKeywordIndex(c, e); }}},
         {DbFile::Classes,
          u"classes"_s,
          {[](QSqlDatabase &c, Engine e) -> Status {

@@ -7,7 +7,7 @@
 // missing steps in order, each in its own transaction.
 namespace Schema {
 
-inline constexpr int kArchiveVersion = 6;
+inline constexpr int kArchiveVersion = 7;
 inline constexpr int kClassesVersion = 1;
 inline constexpr int kUsersVersion = 1;
 

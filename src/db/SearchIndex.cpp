@@ -142,7 +142,7 @@ SqlCondition containsAny(Engine engine, const QStringList &cols, const QString &
         // and in the index of all the texts a common word's hits in the other texts are read too.
         const bool keywordsOnly = cols == QStringList{u"s6"_s};
         const QString table = keywordsOnly ? kKeywordTable : u"fileserver_fts"_s;
-        const QString columnFilter = keywordsOnly ? QString() : u'{' + cols.join(u' ') + u"} : "_s;
+        const QString columnFilter = u'{' + cols.join(u' ') + u"} : "_s;
         const QString match = columnFilter + quotedForMatch(folded);
         const QString select = u"SELECT rowid FROM "_s + table + u" WHERE "_s + table + u" MATCH ?"_s;
         part->rows = {select, {match}};
@@ -269,17 +269,42 @@ Status createKeywordIndex(QSqlDatabase &conn, Engine engine)
     if (engine != Engine::SQLite)
         return {};
     const QStringList statements{
-        u"CREATE VIRTUAL TABLE fileserver_keywords USING fts5(s6, content='fileserver_folded', content_rowid='sn', "
+        u"CREATE VIRTUAL TABLE fileserver_keywords USING fts5(s6, s1, content='fileserver_folded', content_rowid='sn', "
         u"tokenize='trigram case_sensitive 0')"_s,
         u"CREATE TRIGGER fileserver_keywords_ai AFTER INSERT ON fileserver_folded BEGIN INSERT INTO "
-        u"fileserver_keywords(rowid, s6) VALUES (new.sn, new.s6); END"_s,
+        u"fileserver_keywords(rowid, s6, s1) VALUES (new.sn, new.s6, new.s1); END"_s,
         u"CREATE TRIGGER fileserver_keywords_ad AFTER DELETE ON fileserver_folded BEGIN INSERT INTO "
-        u"fileserver_keywords(fileserver_keywords, rowid, s6) VALUES ('delete', old.sn, old.s6); END"_s,
-        // The folded keywords of the rows already there, in one segment of the index.
+        u"fileserver_keywords(fileserver_keywords, rowid, s6, s1) VALUES ('delete', old.sn, old.s6, old.s1); END"_s,
+        // The folded keywords and paths of the rows already there, in one segment of the index.
         u"INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('rebuild')"_s,
         u"INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('optimize')"_s,
     };
     return execAll(conn, statements);
+}
+
+Status remakeKeywordIndex(QSqlDatabase &conn, Engine engine)
+{
+    if (engine != Engine::SQLite)
+        return {};
+    if (Status s = execAll(conn, {u"DROP TRIGGER IF EXISTS fileserver_keywords_ai"_s,
+                                  u"DROP TRIGGER IF EXISTS fileserver_keywords_ad"_s,
+                                  u"DROP TABLE IF EXISTS fileserver_keywords"_s});
+        !s)
+        return s;
+    return createKeywordIndex(conn, engine);
+}
+
+QString keywordIndexTable()
+{
+    return kKeywordTable;
+}
+
+QString filedUnderInKeywordIndex(int code)
+{
+    // The path is digits and "@" alone: folding leaves it as it is, and as a phrase of trigrams
+    // "@12@" is found only where those four characters stand together, so "@012@" and "@112@"
+    // are not.
+    return u"{s1} : "_s + quotedForMatch(u'@' + QString::number(code) + u'@');
 }
 
 Status fill(QSqlDatabase &conn)

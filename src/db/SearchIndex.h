@@ -34,8 +34,15 @@ Status forget(QSqlDatabase &conn, const QString &where, const QVariantList &valu
 Status create(QSqlDatabase &conn, Engine engine);
 Status fill(QSqlDatabase &conn);
 // SQLite: a second full-text table over the folded keywords (s6) alone, kept in step by the
-// same folded copy, for the searches that look at the keywords only.
+// same folded copy, for the searches that look at the keywords only. It holds the row's path
+// (s1) as well, so that a classification is looked up in the same index as the words.
 Status createKeywordIndex(QSqlDatabase &conn, Engine engine);
+// The keyword index made again in the shape createKeywordIndex gives it now.
+Status remakeKeywordIndex(QSqlDatabase &conn, Engine engine);
+// SQLite: the keyword index's table, and its expression for the rows filed under `code`: their
+// path holds "@" + code + "@", exactly the rows of the classification filter.
+QString keywordIndexTable();
+QString filedUnderInKeywordIndex(int code);
 
 // The classification filter: table fileserver_class holds one (code, sn) pair for every code a
 // row is filed under, that is every code C whose "@" + C + "@" stands in the row's s1, so that

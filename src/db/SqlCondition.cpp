@@ -1,5 +1,7 @@
 #include "SqlCondition.h"
 
+#include "SearchIndex.h"
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -287,6 +289,11 @@ SqlCondition SqlCondition::filedUnderAny(Engine engine, const QList<int> &codes)
     }
     part->forms = {{u"sn IN ("_s + part->rows.sql + u')', values}, onRow};
     part->seekTest = true;
+    if (engine == Engine::SQLite && codes.size() == 1) {
+        // The keyword index holds the path too: one code goes into the words' one look at it.
+        part->indexTable = SearchIndex::keywordIndexTable();
+        part->indexCover = SearchIndex::filedUnderInKeywordIndex(codes.front());
+    }
     if (engine == Engine::PostgreSQL && codes.size() == 1) {
         // The folded copy keeps the path as it is (folding changes letters only), and its trigram
         // index holds the code as a word of its own: one code goes into the look at that index

@@ -164,6 +164,62 @@ TEST_P(IndexUpgrade, UpgradeIndexesEveryRowAlreadyThere)
               24);
 }
 
+// An archive whose keyword index holds the keywords alone (version 6) gets the paths in it: a
+// keyword search in one classification looks both up in that index, for the rows there before
+// the upgrade and for a row written after it.
+TEST_P(IndexUpgrade, AKeywordIndexWithoutPathsIsMadeAgainWithThem)
+{
+    if (db().engine() != Engine::SQLite)
+        GTEST_SKIP() << "SKIPPED: PostgreSQL keeps no keyword index of its own";
+    const auto add = [&](qint32 card, const QString &path, const QString &keywords) {
+        DocumentRow r;
+        r.cardNumber = card;
+        r.itemNumber = 1;
+        r.kind = 1;
+        r.classPath = path;
+        r.keywords = keywords;
+        ASSERT_TRUE(CDFSet(db()).insert(r).ok());
+    };
+    add(1, QStringLiteral("@7@"), QStringLiteral("عقد ايجار"));
+    add(2, QStringLiteral("@17@"), QStringLiteral("عقد ايجار"));
+    add(3, QStringLiteral("@5@7@"), QStringLiteral("عقد بيع"));
+    {
+        QSqlQuery q(*db().connection(DbFile::Archive));
+        QStringList steps = undoKeywordIndex(db().engine());
+        steps << QStringLiteral("CREATE VIRTUAL TABLE fileserver_keywords USING fts5(s6, content='fileserver_folded', "
+                                "content_rowid='sn', tokenize='trigram case_sensitive 0')")
+              << QStringLiteral("CREATE TRIGGER fileserver_keywords_ai AFTER INSERT ON fileserver_folded BEGIN INSERT "
+                                "INTO fileserver_keywords(rowid, s6) VALUES (new.sn, new.s6); END")
+              << QStringLiteral("INSERT INTO fileserver_keywords(fileserver_keywords) VALUES ('rebuild')")
+              << QStringLiteral("UPDATE dovrelle_schema SET version = 6 WHERE component = 'archive'");
+        for (const QString &sql : steps)
+            ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+    }
+    const Status upgraded = Schema::upgrade(db());
+    ASSERT_TRUE(upgraded.ok()) << upgraded.error().toStdString();
+    add(4, QStringLiteral("@7@"), QStringLiteral("ايجار عقد"));
+
+    const auto cards = [&](const QStringList &words) {
+        QList<SqlCondition> parts{SqlCondition::filedUnder(db().engine(), 7), SqlCondition::raw(QStringLiteral("n1 > 0"))};
+        for (const QString &w : words)
+            parts << SearchIndex::containsAny(db().engine(), {QStringLiteral("s6")}, w);
+        const Result<SearchPlan> plan = CDFSet(db()).planSearch(SqlCondition::allOf(parts));
+        EXPECT_TRUE(plan.ok());
+        std::set<qint32> out;
+        if (!plan)
+            return out;
+        const Result<QList<DocumentRow>> rows = CDFSet(db()).searchPage(*plan, std::nullopt, 100);
+        EXPECT_TRUE(rows.ok());
+        for (const DocumentRow &r : rows ? *rows : QList<DocumentRow>())
+            out.insert(r.cardNumber);
+        return out;
+    };
+    EXPECT_EQ(cards({QStringLiteral("عقد"), QStringLiteral("ايجار")}), (std::set<qint32>{1, 4}));
+    EXPECT_EQ(cards({QStringLiteral("عقد")}), (std::set<qint32>{1, 3, 4}));
+    // Digits among the keywords are looked for in the keywords, not in the path.
+    EXPECT_TRUE(cards({QStringLiteral("@7@")}).empty());
+}
+
 DOVRELLE_ON_BOTH_ENGINES(IndexUpgrade);
 
 // The text index answers every phrase of a trigram or more (and not past the longest it holds);
