@@ -289,15 +289,13 @@ SqlCondition SqlCondition::filedUnderAny(Engine engine, const QList<int> &codes)
     }
     part->forms = {{u"sn IN ("_s + part->rows.sql + u')', values}, onRow};
     part->seekTest = true;
-    if (engine == Engine::SQLite && codes.size() == 1) {
-        // The keyword index holds the path too: one code goes into the words' one look at it.
+    // One code goes into the words' one look at the text index, which then reads only the rows of
+    // both. SQLite's keyword index holds the path too. PostgreSQL's folded copy keeps the path as
+    // it is (folding changes letters only), and its trigram index holds the code as a word.
+    if (codes.size() == 1 && engine == Engine::SQLite) {
         part->indexTable = SearchIndex::keywordIndexTable();
         part->indexCover = SearchIndex::filedUnderInKeywordIndex(codes.front());
-    }
-    if (engine == Engine::PostgreSQL && codes.size() == 1) {
-        // The folded copy keeps the path as it is (folding changes letters only), and its trigram
-        // index holds the code as a word of its own: one code goes into the look at that index
-        // that the words of a search share, which then reads only the rows of both.
+    } else if (codes.size() == 1) {
         part->indexTest = {u"\"s1\" LIKE ? ESCAPE '\\'"_s, {likePattern(u'@' + QString::number(codes.front()) + u'@')}};
     }
     // A row under two of the codes counts twice: the count only bounds the rows from above.
